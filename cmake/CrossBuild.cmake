@@ -1,0 +1,122 @@
+# Cross build for 32-bit Windows: the plug-in DLL, its test twin, the
+# reference host and the tests that run under Wine.
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(QUORIN_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+# Tests run under Wine in a private, headless prefix inside the build tree.
+set(QUORIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+    WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tools/make-wine-prefix.sh ${QUORIN_WINEPREFIX})
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+
+# The icon is generated, never a hand-edited binary.
+set(QUORIN_ICON ${CMAKE_BINARY_DIR}/generated/plugin_icon.ico)
+add_custom_command(OUTPUT ${QUORIN_ICON}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${QUORIN_ICON}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py
+    COMMENT "Generating the plug-in icon")
+add_custom_target(plugin_icon DEPENDS ${QUORIN_ICON})
+file(GLOB QUORIN_RC_PARTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc2
+    ${CMAKE_SOURCE_DIR}/resources/*.h)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/plugin.rc PROPERTIES
+    OBJECT_DEPENDS "${QUORIN_ICON};${QUORIN_RC_PARTS}")
+
+add_library(quorin_plugin_objects OBJECT ${QUORIN_ALL_SOURCES})
+target_include_directories(quorin_plugin_objects PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quorin_plugin_objects PRIVATE ${QUORIN_WARNINGS})
+target_compile_definitions(quorin_plugin_objects PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+function(quorin_plugin_dll name def)
+    add_library(${name} SHARED $<TARGET_OBJECTS:quorin_plugin_objects>
+        ${CMAKE_SOURCE_DIR}/resources/plugin.rc ${def} ${ARGN})
+    add_dependencies(${name} plugin_icon)
+    set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources
+        ${CMAKE_BINARY_DIR}/generated)
+    target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${QUORIN_WARNINGS}>)
+    target_link_options(${name} PRIVATE ${QUORIN_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+    target_link_libraries(${name} PRIVATE comctl32 user32 gdi32 kernel32)
+endfunction()
+
+# The plug-in as shipped: exactly InitDialog and DialogNuke.
+quorin_plugin_dll(quorin_glftpd_1_24 ${CMAKE_SOURCE_DIR}/plugin/quorin_glftpd_1_24.def)
+
+# Its test twin: the same objects plus probe exports that count what the
+# plug-in still holds, for the UI tests' leak checks.
+quorin_plugin_dll(quorin_glftpd_1_24_probe ${CMAKE_SOURCE_DIR}/tests/probe/quorin_glftpd_1_24_probe.def
+    ${CMAKE_SOURCE_DIR}/tests/probe/probe_exports.cpp)
+
+add_test(NAME dll_tables
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-dll-tables.sh $<TARGET_FILE:quorin_glftpd_1_24>)
+
+# GoogleTest from Debian's sources, cross-built.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The portable core's unit tests again, as 32-bit Windows code under Wine.
+file(GLOB QUORIN_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_library(quorin_core_win32 STATIC ${QUORIN_CORE_SOURCES})
+target_include_directories(quorin_core_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quorin_core_win32 PRIVATE ${QUORIN_WARNINGS})
+if(QUORIN_SIMSITE_SOURCES)
+    add_library(quorin_simsite STATIC ${QUORIN_SIMSITE_SOURCES})
+    target_include_directories(quorin_simsite PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_simsite PRIVATE ${QUORIN_WARNINGS})
+endif()
+add_executable(core_tests_win32 ${QUORIN_NATIVE_TEST_SOURCES})
+target_compile_options(core_tests_win32 PRIVATE ${QUORIN_WARNINGS})
+target_compile_definitions(core_tests_win32 PRIVATE QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+target_link_libraries(core_tests_win32 PRIVATE quorin_core_win32 gtest gtest_main)
+if(TARGET quorin_simsite)
+    target_link_libraries(core_tests_win32 PRIVATE quorin_simsite)
+endif()
+target_link_options(core_tests_win32 PRIVATE ${QUORIN_STATIC_RUNTIME})
+add_test(NAME core_tests_win32 COMMAND core_tests_win32)
+set_tests_properties(core_tests_win32 PROPERTIES FIXTURES_REQUIRED wine)
+
+# UI tests: tests/ui/<name>_test.cpp, each its own program over the harness,
+# loading the real DLL from beside it.
+file(GLOB QUORIN_UI_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/harness/*.cpp)
+add_library(quorin_ui_harness STATIC ${QUORIN_UI_HARNESS_SOURCES})
+target_include_directories(quorin_ui_harness PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quorin_ui_harness PRIVATE ${QUORIN_WARNINGS})
+target_compile_definitions(quorin_ui_harness PUBLIC QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}"
+    WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(quorin_ui_harness PUBLIC gtest gtest_main comctl32 user32 gdi32)
+if(TARGET quorin_simsite)
+    target_link_libraries(quorin_ui_harness PUBLIC quorin_simsite)
+    target_compile_definitions(quorin_ui_harness PUBLIC QUORIN_HAVE_SIMSITE=1)
+endif()
+
+file(GLOB QUORIN_UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*_test.cpp)
+foreach(source ${QUORIN_UI_TEST_SOURCES})
+    get_filename_component(target ${source} NAME_WE)
+    add_executable(ui_${target} ${source})
+    target_compile_options(ui_${target} PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(ui_${target} PRIVATE quorin_ui_harness)
+    target_link_options(ui_${target} PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(ui_${target} quorin_glftpd_1_24 quorin_glftpd_1_24_probe)
+    add_test(NAME ui_${target} COMMAND ui_${target})
+    set_tests_properties(ui_${target} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endforeach()
+
+# The reference host.
+file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
+if(QUORIN_HOST_SOURCES)
+    add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES})
+    target_include_directories(quorin_host PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_host PRIVATE quorin_simsite comctl32 user32 gdi32)
+    target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(quorin_host quorin_glftpd_1_24)
+endif()

@@ -1,0 +1,14 @@
+#pragma once
+// Text-to-number conversions that read like atoi/atof but never overflow:
+// values beyond the 32-bit range clamp to its ends.
+#include <cstdint>
+
+// Leading white space, an optional sign, then decimal digits up to the first
+// other character; no digits give 0.
+std::int32_t decimalToInt32(const char* text);
+
+// A double brought into the 32-bit range (truncated toward zero); NaN gives 0.
+std::int32_t clampToInt32(double value);
+
+// atof with the same leading rules; a null text gives 0.
+double decimalToDouble(const char* text);

@@ -1,0 +1,49 @@
+#pragma once
+// Owned texts, the singly linked name lists and the in-place field cutter.
+#include <cstddef>
+
+// Heap copy of a text, owned by the caller; a null text gives an empty copy.
+char* dupText(const char* text);
+// Heap copy of the first `length` bytes of a text, NUL added.
+char* dupTextPrefix(const char* text, std::size_t length);
+void freeText(char* text);  // null is ignored
+// Frees what the slot holds and stores an owned copy of text (none for null).
+void replaceText(char*& slot, const char* text);
+void clearText(char*& slot);
+
+// A list is held by a pointer to its first node; null is the empty list.
+struct NameList {
+    char* text;
+    NameList* next;
+};
+
+struct NamePairList {
+    char* name;
+    char* info;
+    NamePairList* next;
+};
+
+NameList* appendName(NameList*& head, const char* text);
+NamePairList* appendPair(NamePairList*& head, const char* name, const char* info);
+
+// Appends after a known last node (null for an empty list) and returns the new
+// last node, so that filling a list from a long listing stays linear.
+NameList* appendNameAfter(NameList*& head, NameList* tail, const char* text);
+NamePairList* appendPairAfter(NamePairList*& head, NamePairList* tail, const char* name,
+                              const char* info);
+
+void freeNameList(NameList* first);
+void freeNamePairList(NamePairList* first);
+
+// Exact, case-sensitive lookups and removal of the first match.
+NameList* findName(NameList* head, const char* text);
+NamePairList* findPair(NamePairList* head, const char* name);
+bool removeName(NameList*& head, const char* text);
+bool removePair(NamePairList*& head, const char* name);
+
+std::size_t countNames(const NameList* head);
+std::size_t countPairs(const NamePairList* head);
+
+// Cuts a blank-trimmed field ending at `delimiter` out of a writable text in
+// place; writes at most one NUL.
+char* cutField(char* text, char delimiter);

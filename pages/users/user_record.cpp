@@ -1,0 +1,3 @@
+#include "pages/users/user_record.h"
+
+void clearUserRecord() {}

@@ -1,0 +1,236 @@
+#include "tests/ui/harness/scripted_site.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace {
+ScriptedSite* activeSite = nullptr;
+}
+
+ScriptedSite::ScriptedSite() {
+    activeSite = this;
+}
+
+ScriptedSite::~ScriptedSite() {
+    for (auto& entry : kept) {
+        freeKept(entry.second);
+    }
+    if (activeSite == this) {
+        activeSite = nullptr;
+    }
+}
+
+ScriptedSite* ScriptedSite::active() {
+    return activeSite;
+}
+
+void ScriptedSite::answer(const std::string& command, ScriptedReply reply) {
+    rules.push_back({command, false, false, std::move(reply)});
+}
+
+void ScriptedSite::answerPrefix(const std::string& prefix, ScriptedReply reply) {
+    rules.push_back({prefix, true, false, std::move(reply)});
+}
+
+void ScriptedSite::answerOnce(const std::string& command, ScriptedReply reply) {
+    rules.push_back({command, false, true, std::move(reply)});
+}
+
+void ScriptedSite::failSendAt(int index, std::int32_t hostResult, std::int32_t replyCode) {
+    sendFailures[index] = {hostResult, replyCode};
+}
+
+std::vector<std::string> ScriptedSite::commands() const {
+    std::vector<std::string> sent;
+    for (const RecordedRequest& request : recorded) {
+        if (request.action == ACTION_SEND_COMMAND) {
+            sent.push_back(request.command);
+        }
+    }
+    return sent;
+}
+
+void ScriptedSite::clearRecord() {
+    recorded.clear();
+}
+
+std::vector<std::string> ScriptedSite::faults() const {
+    std::vector<std::string> all = seenFaults;
+    if (!kept.empty()) {
+        all.push_back("a kept reply was never released");
+    }
+    return all;
+}
+
+std::int32_t HOST_CDECL ScriptedSite::callback(HostRequest* request) {
+    if (activeSite == nullptr) {
+        return 0;
+    }
+    return activeSite->handle(request);
+}
+
+std::int32_t ScriptedSite::handle(HostRequest* request) {
+    switch (request->action) {
+    case ACTION_SEND_COMMAND:
+        return handleSend(request);
+    case ACTION_RELEASE_REPLY:
+        recorded.push_back({request->action, std::string(), request->param});
+        return handleRelease(request);
+    case ACTION_SHOW_PAGE:
+        recorded.push_back({request->action, std::string(), request->param});
+        if (onShowPage) {
+            onShowPage(request->param);
+        }
+        return 1;
+    case ACTION_USER_ADDED:
+        recorded.push_back({request->action, std::string(), request->param});
+        return 1;
+    default:
+        seenFaults.push_back("unknown action " + std::to_string(request->action));
+        return 0;
+    }
+}
+
+ScriptedReply ScriptedSite::replyFor(const std::string& command) {
+    for (auto rule = rules.rbegin(); rule != rules.rend(); ++rule) {
+        if (rule->once && rule->text == command) {
+            ScriptedReply reply = rule->reply;
+            rules.erase(std::next(rule).base());
+            return reply;
+        }
+    }
+    for (auto rule = rules.rbegin(); rule != rules.rend(); ++rule) {
+        if (rule->once) {
+            continue;
+        }
+        const bool matches = rule->prefix ? command.compare(0, rule->text.size(), rule->text) == 0
+                                          : command == rule->text;
+        if (matches) {
+            return rule->reply;
+        }
+    }
+    if (fallback) {
+        return fallback(command);
+    }
+    return ScriptedReply{};
+}
+
+std::int32_t ScriptedSite::handleSend(HostRequest* request) {
+    const std::string command = request->command != nullptr ? request->command : "";
+    recorded.push_back({request->action, command, request->param});
+    if (request->command == nullptr) {
+        seenFaults.push_back("a send without a command");
+        return 0;
+    }
+    if (command.find_first_of("\r\n") != std::string::npos) {
+        seenFaults.push_back("a command holding a line break: " + command);
+    }
+    if (kept.count(request) != 0) {
+        seenFaults.push_back("a second kept reply on one record before its release: " + command);
+    }
+    ScriptedReply reply = replyFor(command);
+    const auto failure = sendFailures.find(sendIndex++);
+    if (failure != sendFailures.end()) {
+        reply.hostResult = failure->second.first;
+        reply.replyCode = failure->second.second;
+        if (reply.hostResult != 0) {
+            reply.lines = {std::to_string(reply.replyCode) + " Scripted failure."};
+        }
+    }
+    lastResultZero[request] = reply.hostResult == 0;
+    if (reply.hostResult == 0) {
+        return 0;
+    }
+    request->replyCode = reply.replyCode;
+    if (request->param == 1) {
+        keep(request, reply.lines);
+    }
+    return reply.hostResult;
+}
+
+std::int32_t ScriptedSite::handleRelease(HostRequest* request) {
+    auto found = kept.find(request);
+    if (found == kept.end()) {
+        const bool afterZero = lastResultZero.count(request) != 0 && lastResultZero[request];
+        if (!(afterZero && allowReleaseAfterZeroResult)) {
+            seenFaults.push_back("a release with nothing kept");
+        }
+        return 1;
+    }
+    freeKept(found->second);
+    kept.erase(found);
+    // Poison the record so that a read after the release shows up.
+    request->replyLines = nullptr;
+    return 1;
+}
+
+void ScriptedSite::keep(HostRequest* request, const std::vector<std::string>& lines) {
+    KeptReply reply;
+    ReplyLine* previous = nullptr;
+    request->replyLines = nullptr;
+    for (const std::string& line : lines) {
+        // Each text in storage of its own, writable, as a host must give it.
+        char* text = static_cast<char*>(std::malloc(line.size() + 1));
+        std::memcpy(text, line.c_str(), line.size() + 1);
+        ReplyLine* node = static_cast<ReplyLine*>(std::malloc(sizeof(ReplyLine)));
+        node->text = text;
+        node->next = nullptr;
+        if (previous == nullptr) {
+            request->replyLines = node;
+        } else {
+            previous->next = node;
+        }
+        previous = node;
+        reply.texts.push_back(text);
+        reply.nodes.push_back(node);
+    }
+    kept[request] = std::move(reply);
+}
+
+void ScriptedSite::freeKept(KeptReply& reply) {
+    for (char* text : reply.texts) {
+        std::free(text);
+    }
+    for (ReplyLine* node : reply.nodes) {
+        std::free(node);
+    }
+    reply.texts.clear();
+    reply.nodes.clear();
+}
+
+std::vector<std::string> loadFixture(const std::string& name) {
+    // Under Wine the Unix path of the source tree is reached through Z:.
+    std::string path = std::string("Z:") + QUORIN_FIXTURE_DIR + "/" + name;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        in.open(std::string(QUORIN_FIXTURE_DIR) + "/" + name, std::ios::binary);
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    if (lines.empty()) {
+        std::fprintf(stderr, "fixture %s is missing or empty\n", name.c_str());
+    }
+    return lines;
+}
+
+ScriptedReply fixtureReply(const std::string& name, std::int32_t code) {
+    ScriptedReply reply;
+    reply.replyCode = code;
+    reply.lines = loadFixture(name);
+    return reply;
+}
+
+ScriptedReply oneLineReply(const std::string& line, std::int32_t code) {
+    ScriptedReply reply;
+    reply.replyCode = code;
+    reply.lines = {line};
+    return reply;
+}
