@@ -5,13 +5,14 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+build="${QUORIN_BUILD_DIR:-$root/build}"
 
-if [ ! -f "$root/build/native/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+if [ ! -f "$build/native/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 fi
-if [ ! -f "$root/build/win32/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=Release \
+if [ ! -f "$build/win32/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
 fi
-cmake --build "$root/build/native" -j "$jobs"
-cmake --build "$root/build/win32" -j "$jobs"
+cmake --build "$build/native" -j "$jobs"
+cmake --build "$build/win32" -j "$jobs"

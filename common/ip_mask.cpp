@@ -1,0 +1,7 @@
+#include "common/ip_mask.h"
+
+#include "common/text_utils.h"
+
+char* normaliseIpMask(const char* entry) {
+    return dupText(entry);
+}
