@@ -249,7 +249,7 @@ bool createMainWindow(int showCommand) {
     }
     const int optionsTop = margin + 18 + 7 * 16 + 6 + margin;
     addControl("BUTTON", "Site", BS_GROUPBOX, margin, optionsTop, leftWidth, 52, -1);
-    app.swhoCheck = addControl("BUTTON", "Operator may use "&SWHO allowed"SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
+    app.swhoCheck = addControl("BUTTON", "Site allows &SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
                                optionsTop + 20, leftWidth - 16, 20, ID_SWHO_CHECK);
     SendMessageA(app.swhoCheck, BM_SETCHECK, BST_CHECKED, 0);
     const int noteTop = optionsTop + 52 + margin;
