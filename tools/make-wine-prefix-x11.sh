@@ -20,5 +20,11 @@ wineboot -i >/dev/null 2>&1 || true
 # and in screenshots of a window.
 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+# Wine's own fonts ("MS Sans Serif", Marlett for the caption buttons), which
+# this Wine does not look for outside the prefix: without them the dialogs
+# get a wider stand-in font.
+if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 wineserver -w || true
 touch "$prefix/.quorin-x11"
