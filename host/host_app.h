@@ -31,6 +31,7 @@ struct HostApp {
     HWND pageList = nullptr;
     HWND pageArea = nullptr;
     HWND swhoCheck = nullptr;
+    HWND connectedCheck = nullptr;
     HWND noteText = nullptr;
     HWND directoryEdit = nullptr;
     HWND nukeButton = nullptr;

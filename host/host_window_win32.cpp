@@ -19,6 +19,7 @@ constexpr int transcriptWidth = 600;
 enum HostControlId {
     ID_PAGE_LIST = 100,
     ID_SWHO_CHECK,
+    ID_CONNECTED_CHECK,
     ID_NOTE,
     ID_DIRECTORY,
     ID_NUKE,
@@ -120,6 +121,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         } else if (id == ID_SWHO_CHECK && code == BN_CLICKED) {
             const bool allowed = SendMessageA(app.swhoCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
             app.site.setSwhoAllowed(allowed);
+        } else if (id == ID_CONNECTED_CHECK && code == BN_CLICKED) {
+            app.session->connected = SendMessageA(app.connectedCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
         }
         return 0;
     }
@@ -248,11 +251,14 @@ bool createMainWindow(int showCommand) {
         SendMessageA(app.pageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
     const int optionsTop = margin + 18 + 7 * 16 + 6 + margin;
-    addControl("BUTTON", "Site", BS_GROUPBOX, margin, optionsTop, leftWidth, 52, -1);
+    addControl("BUTTON", "Site", BS_GROUPBOX, margin, optionsTop, leftWidth, 72, -1);
+    app.connectedCheck = addControl("BUTTON", "&Connected", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
+                                    optionsTop + 20, leftWidth - 16, 20, ID_CONNECTED_CHECK);
+    SendMessageA(app.connectedCheck, BM_SETCHECK, BST_CHECKED, 0);
     app.swhoCheck = addControl("BUTTON", "Site allows &SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
-                               optionsTop + 20, leftWidth - 16, 20, ID_SWHO_CHECK);
+                               optionsTop + 44, leftWidth - 16, 20, ID_SWHO_CHECK);
     SendMessageA(app.swhoCheck, BM_SETCHECK, BST_CHECKED, 0);
-    const int noteTop = optionsTop + 52 + margin;
+    const int noteTop = optionsTop + 72 + margin;
     addControl("BUTTON", "Notes", BS_GROUPBOX, margin, noteTop, leftWidth, 96, -1);
     app.noteText = addControl("STATIC", "No user added yet.", SS_LEFT, margin + 8, noteTop + 18, leftWidth - 16, 70,
                               ID_NOTE);

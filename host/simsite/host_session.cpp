@@ -73,6 +73,10 @@ std::int32_t HostSession::send(HostRequest* request) {
         return 0;
     }
     const bool keep = request->param == 1;
+    if (!connected) {
+        log("> " + command + "   (not connected: the host reports a failure)");
+        return 0;
+    }
     if (keep && kept.count(request) != 0) {
         fault("a second kept reply on one record before its release");
         freeKept(kept[request]);

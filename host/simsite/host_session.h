@@ -26,6 +26,10 @@ public:
     // A command the host sends on its own behalf (the nuke it builds).
     Reply sendOwnCommand(const std::string& line);
 
+    // While false the host reports every send as failed (result 0), as a
+    // client does when its connection is down.
+    bool connected = true;
+
     // What the host does for ACTION_SHOW_PAGE and ACTION_USER_ADDED.
     std::function<void(std::int32_t pageId)> onShowPage;
     std::function<void()> onUserAdded;

@@ -506,6 +506,22 @@ TEST(HostSessionChannel, KeptRepliesAreWritableOwnedAndReleasedOnce) {
     EXPECT_EQ(log.back(), "   (reply released)");
 }
 
+TEST(HostSessionChannel, ADisconnectedHostFailsEverySendAndKeepsNothing) {
+    SimulatedSite site;
+    HostSession session(site);
+    session.connected = false;
+    char command[] = "SITE DELUSER bob";
+    HostRequest request{ACTION_SEND_COMMAND, command, 1, 0, nullptr};
+    EXPECT_EQ(session.handle(&request), 0);
+    EXPECT_EQ(request.replyLines, nullptr);
+    EXPECT_FALSE(site.findUser("bob")->deleted());
+    EXPECT_EQ(session.keptReplies(), 0);
+    // The release the Groups page sends after a failed send is a no-op.
+    request.action = ACTION_RELEASE_REPLY;
+    EXPECT_EQ(session.handle(&request), 1);
+    EXPECT_TRUE(session.faults().empty());
+}
+
 TEST(HostSessionChannel, FaultsAreSeenAndNothingLeaks) {
     SimulatedSite site;
     std::vector<std::int32_t> shown;
