@@ -274,13 +274,6 @@ TEST_F(UserRecordTest, ClearEmptiesEverything) {
     EXPECT_EQ(liveHeapBlocks(), blocksBefore);
 }
 
-TEST(UserFlagCharacter, MapsSlotsToServerFlags) {
-    EXPECT_EQ(userFlagCharacter(0), '1');
-    EXPECT_EQ(userFlagCharacter(7), '8');
-    EXPECT_EQ(userFlagCharacter(8), 'A');
-    EXPECT_EQ(userFlagCharacter(16), 'I');
-}
-
 class UserRecordLoad : public UserRecordTest {
 protected:
     void TearDown() override {
