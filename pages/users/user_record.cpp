@@ -88,9 +88,6 @@ double leadingReal(const char* text) {
         }
     }
     const double value = decimalToDouble(std::string(start, cursor).c_str());
-    if (!(value == value)) {
-        return 0.0;
-    }
     if (value > 2147483647.0) {
         return 2147483647.0;
     }
