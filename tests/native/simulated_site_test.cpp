@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "common/site_directory.h"
 #include "host/simsite/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/site_text.h"
+#include "pages/users/user_record.h"
 
 using simsite::HostSession;
 using simsite::Reply;
@@ -556,4 +558,126 @@ TEST(HostSessionChannel, FaultsAreSeenAndNothingLeaks) {
     }
     EXPECT_EQ(shown, std::vector<std::int32_t>{2});
     EXPECT_EQ(added, 1);
+}
+
+namespace {
+
+HostSession* pluginHost = nullptr;
+
+std::int32_t HOST_CDECL sessionCallback(HostRequest* request) {
+    return pluginHost->handle(request);
+}
+
+// The plug-in's portable core with the simulated site behind its callback.
+class SimulatedSiteWithThePlugin : public testing::Test {
+protected:
+    void SetUp() override {
+        pluginHost = &session;
+        storeHostCallback(sessionCallback);
+        clearUserRecord();
+    }
+    void TearDown() override {
+        releaseSiteDirectory();
+        clearUserRecord();
+        storeHostCallback(nullptr);
+        pluginHost = nullptr;
+        EXPECT_TRUE(session.faults().empty());
+    }
+
+    SimulatedSite site;
+    HostSession session{site};
+};
+
+std::vector<std::string> names(const NameList* list) {
+    std::vector<std::string> result;
+    for (; list != nullptr; list = list->next) {
+        result.push_back(list->text);
+    }
+    return result;
+}
+
+std::vector<std::string> pairNames(const NamePairList* list) {
+    std::vector<std::string> result;
+    for (; list != nullptr; list = list->next) {
+        result.push_back(std::string(list->name) + "=" + list->info);
+    }
+    return result;
+}
+
+std::string text(const char* value) {
+    return value != nullptr ? value : "(absent)";
+}
+
+}  // namespace
+
+TEST_F(SimulatedSiteWithThePlugin, TheSiteDirectoryReadsEveryGroupAndListedUser) {
+    site.handle("SITE DELUSER bob");
+    loadSiteDirectory();
+    ASSERT_TRUE(siteDirectory.loaded);
+    std::vector<std::string> publicGroups;
+    std::vector<std::string> privateGroups;
+    std::vector<std::string> users;
+    for (const simsite::SiteGroup& group : site.groups()) {
+        (group.isPrivate ? privateGroups : publicGroups).push_back(group.name + "=" + group.description);
+    }
+    for (const simsite::SiteUser& user : site.users()) {
+        if (!user.deleted()) {
+            users.push_back(user.name);
+        }
+    }
+    EXPECT_EQ(pairNames(siteDirectory.groupList), publicGroups);
+    EXPECT_EQ(pairNames(siteDirectory.privateGroupList), privateGroups);
+    EXPECT_EQ(names(siteDirectory.userNames), users);
+    EXPECT_EQ(session.keptReplies(), 0);
+}
+
+TEST_F(SimulatedSiteWithThePlugin, TheUserRecordReadsTheAccountScreenAndItsChanges) {
+    ASSERT_TRUE(loadUserRecord("alice"));
+    EXPECT_EQ(text(userRecord.ratio), "3");
+    EXPECT_EQ(text(userRecord.credits), "2869.6");
+    EXPECT_EQ(text(userRecord.weeklyAllotment), "1024.0");
+    EXPECT_EQ(text(userRecord.maxLogins), "3");
+    EXPECT_EQ(text(userRecord.gadminSlots), "2");
+    EXPECT_EQ(text(userRecord.leechSlots), "5");
+    EXPECT_EQ(text(userRecord.timeLimit), "unlim");
+    EXPECT_EQ(text(userRecord.maxDownloadSpeed), "250.0");
+    EXPECT_EQ(text(userRecord.maxUploadSpeed), "0.0");
+    EXPECT_EQ(text(userRecord.tagline), "No Tagline Set");
+    EXPECT_EQ(text(userRecord.ipMasks[0]), "*@127.0.0.1");
+    EXPECT_EQ(text(userRecord.ipMasks[1]), "alice@198.51.100.17");
+    EXPECT_EQ(text(userRecord.ipMasks[2]), "*@192.0.2.*");
+    EXPECT_EQ(text(userRecord.ipMasks[3]), "");
+    EXPECT_EQ(names(userRecord.groups), (std::vector<std::string>{"friends", "testers"}));
+    EXPECT_EQ(names(userRecord.privateGroups), std::vector<std::string>{"STAFF"});
+    for (int slot = 0; slot < userFlagCount; ++slot) {
+        const char flag = userFlagCharacter(slot);
+        EXPECT_EQ(userRecord.flags[slot], std::string("3ABC").find(flag) != std::string::npos) << flag;
+    }
+
+    // What the change writer sends, read back the way the page reloads.
+    site.handle("SITE CHANGE alice ratio 0");
+    site.handle("SITE CHANGE alice group_slots -1 -1");
+    site.handle("SITE CHANGE alice num_logins 0");
+    site.handle("SITE CHANGE alice time_limit 90");
+    site.handle("SITE CHANGE alice wkly_allotment 1536");
+    site.handle("SITE CHANGE alice tagline edited | twice");
+    site.handle("SITE DELIP alice 0");
+    clearUserRecord();
+    ASSERT_TRUE(loadUserRecord("alice"));
+    EXPECT_EQ(text(userRecord.ratio), "unlim");
+    EXPECT_EQ(text(userRecord.gadminSlots), "unlim");
+    EXPECT_EQ(text(userRecord.leechSlots), "unlim");
+    EXPECT_EQ(text(userRecord.maxLogins), "unlim");
+    EXPECT_EQ(text(userRecord.timeLimit), "90");
+    EXPECT_EQ(text(userRecord.weeklyAllotment), "1.5");
+    EXPECT_EQ(text(userRecord.tagline), "edited");
+    EXPECT_EQ(text(userRecord.ipMasks[0]), "alice@198.51.100.17");
+    EXPECT_EQ(text(userRecord.ipMasks[2]), "");
+    EXPECT_EQ(session.keptReplies(), 0);
+}
+
+TEST_F(SimulatedSiteWithThePlugin, AnAccountTheSiteCannotLoadGivesNoRecord) {
+    EXPECT_FALSE(loadUserRecord("nobody"));
+    EXPECT_EQ(userRecord.ratio, nullptr);
+    EXPECT_EQ(session.keptReplies(), 0);
 }
