@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/heap.h"
 
 namespace {
 
@@ -159,120 +158,5 @@ TEST(OnlineListing, AnEmptyTableYieldsNothing) {
     NamePairList* online = nullptr;
     parseSwhoListing(nullptr, online);
     parseWhoListing(nullptr, online);
-    EXPECT_EQ(online, nullptr);
-}
-
-// fetchOnlineListing against a host that serves a script of replies.
-namespace {
-
-struct Step {
-    std::int32_t result;
-    std::vector<std::string> lines;
-};
-
-struct FakeHost {
-    std::vector<Step> script;
-    std::size_t next = 0;
-    std::vector<std::string> log;  // "send <command> <param>" / "release"
-    Reply* kept = nullptr;
-    std::vector<std::string> faults;
-};
-
-FakeHost* fakeHost = nullptr;
-
-std::int32_t HOST_CDECL fakeCallback(HostRequest* request) {
-    FakeHost& host = *fakeHost;
-    if (request->action == ACTION_RELEASE_REPLY) {
-        host.log.push_back("release");
-        if (host.kept == nullptr) {
-            host.faults.push_back("release with nothing kept");
-        }
-        delete host.kept;
-        host.kept = nullptr;
-        request->replyLines = nullptr;
-        return 1;
-    }
-    host.log.push_back(std::string("send ") + request->command + " " + std::to_string(request->param));
-    if (host.kept != nullptr) {
-        host.faults.push_back("second kept reply on one record");
-    }
-    if (host.next >= host.script.size()) {
-        return 0;
-    }
-    const Step& step = host.script[host.next++];
-    if (step.result == 0) {
-        return 0;
-    }
-    request->replyCode = 200;
-    if (request->param == 1) {
-        host.kept = new Reply(step.lines);
-        request->replyLines = host.kept->lines();
-    }
-    return step.result;
-}
-
-class OnlineFetch : public testing::Test {
-protected:
-    void SetUp() override {
-        fakeHost = &host;
-        storeHostCallback(fakeCallback);
-        blocksBefore = liveHeapBlocks();
-    }
-    void TearDown() override {
-        freeNamePairList(online);
-        EXPECT_EQ(liveHeapBlocks(), blocksBefore);
-        EXPECT_EQ(host.kept, nullptr) << "a kept reply was never released";
-        EXPECT_TRUE(host.faults.empty()) << host.faults.front();
-        delete host.kept;
-        storeHostCallback(nullptr);
-        fakeHost = nullptr;
-    }
-    FakeHost host;
-    NamePairList* online = nullptr;
-    std::int32_t blocksBefore = 0;
-};
-
-}  // namespace
-
-TEST_F(OnlineFetch, SwhoIsParsedAndReleased) {
-    host.script = {{1, fixtureLines("site_swho.txt")}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1", "release"}));
-    EXPECT_EQ(rowsOf(online), (Rows{{"glftpd", "4711"}, {"alice", "4690"}}));
-}
-
-TEST_F(OnlineFetch, ARefusalIsReleasedBeforeWhoIsAsked) {
-    host.script = {{1, fixtureLines("site_swho_refused.txt")}, {1, fixtureLines("site_who.txt")}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1", "release", "send SITE WHO 1",
-                                                  "release"}));
-    EXPECT_EQ(rowsOf(online), (Rows{{"glftpd", "???"}, {"alice", "???"}}));
-}
-
-TEST_F(OnlineFetch, AFailedSendEndsTheFetchWithoutARelease) {
-    host.script = {{0, {}}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1"}));
-
-    host.log.clear();
-    host.next = 0;
-    host.script = {{1, fixtureLines("site_swho_refused.txt")}, {0, {}}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1", "release", "send SITE WHO 1"}));
-    EXPECT_EQ(online, nullptr);
-}
-
-TEST_F(OnlineFetch, AKeptReplyWithoutLinesIsAnEmptyListingAndStillReleased) {
-    host.script = {{1, {}}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1", "release"}));
-    EXPECT_EQ(online, nullptr);
-
-    host.log.clear();
-    host.next = 0;
-    host.script = {{1, fixtureLines("site_swho_refused.txt")}, {1, {}}};
-    fetchOnlineListing(online);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"send SITE SWHO 1", "release", "send SITE WHO 1",
-                                                  "release"}));
     EXPECT_EQ(online, nullptr);
 }

@@ -339,19 +339,3 @@ TEST_F(UserCommandsPage, WithNoUserSelectedTheUserButtonsSendNothing) {
     // Bare listings still go out.
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_USERS), (Lines{"SITE USERS"}));
 }
-
-TEST_F(UserCommandsPage, TheFocusMessageFocusesTheUserCombo) {
-    HWND page = showUserCommands();
-    SetFocus(hostWindow());
-    EXPECT_EQ(SendMessageA(page, WM_USER + 200, 0, 0), FALSE);
-    EXPECT_EQ(focusedControl(), GetDlgItem(page, IDC_USERCMD_USERNAME));
-}
-
-TEST_F(UserCommandsPage, TheUnloadFreesTheCapturedTexts) {
-    HWND page = showUserCommands();
-    setText(page, IDC_USERCMD_MESSAGE, "kept");
-    setText(page, IDC_USERCMD_READD_NAME, "zed");
-    showPage(3);
-    EXPECT_EQ(unloadLibrary(), 0);
-    (void)page;
-}
