@@ -14,7 +14,7 @@ namespace {
 constexpr UINT WM_FOCUS_PAGE = WM_APP + 1;
 constexpr int margin = 8;
 constexpr int leftWidth = 172;
-constexpr int transcriptWidth = 600;
+constexpr int transcriptWidth = 640;
 
 enum HostControlId {
     ID_PAGE_LIST = 100,

@@ -790,13 +790,13 @@ Reply SimulatedSite::userStats(const CommandWords& words) {
         return oneLine("User " + words[2] + " does not exist.");
     }
     auto line = [](const char* period, const Transfer& t) {
-        return format("| %-9s | %6d files %10.1f MB | %6d files %10.1f MB |", period, t.uploadFiles,
+        return format("| %-9s | %5d files %9.1f MB | %5d files %9.1f MB |", period, t.uploadFiles,
                       static_cast<double>(t.uploadKb) / 1024.0, t.downloadFiles,
                       static_cast<double>(t.downloadKb) / 1024.0);
     };
     ReplyBuilder reply;
-    reply.line(".-----------+--------------------------+--------------------------.");
-    reply.line(format("| %-64s |", ("Transfer statistics of " + account->name).c_str()));
+    reply.line("." + std::string(65, '-') + ".");
+    reply.line(format("| %-63s |", ("Transfer statistics of " + account->name).c_str()));
     reply.line("|-----------+--------------------------+--------------------------|");
     reply.line("| Period    | Uploaded                 | Downloaded               |");
     reply.line("|-----------+--------------------------+--------------------------|");

@@ -254,12 +254,12 @@ Reply SimulatedSite::nukesListing(const CommandWords& words) {
     ReplyBuilder reply;
     reply.top();
     reply.row(format("Last %d nukes", count));
-    reply.line("|----------------+-------------------------+----+---------------+--------|");
+    reply.line("|----------------+------------------------+------+---------------+--------|");
     int shown = 0;
     for (auto entry = nukeLog.rbegin(); entry != nukeLog.rend() && shown < count; ++entry, ++shown) {
-        reply.line("| " + padRight(entry->date, 14, true) + " | " + padRight(entry->release, 23, true) +
-                   format(" | x%-2d| ", entry->multiplier) + padRight(entry->reason, 13, true) + " | " +
-                   padRight(entry->nuker, 6, true) + " |");
+        reply.line("| " + padRight(entry->date, 14, true) + " | " + padRight(entry->release, 22, true) +
+                   " | " + padRight(format("x%d", entry->multiplier), 4, true) + " | " +
+                   padRight(entry->reason, 13, true) + " | " + padRight(entry->nuker, 6, true) + " |");
     }
     reply.bottom();
     return reply.end("Command Successful.");
@@ -270,11 +270,11 @@ Reply SimulatedSite::unnukesListing(const CommandWords& words) {
     ReplyBuilder reply;
     reply.top();
     reply.row(format("Last %d unnukes", count));
-    reply.line("|----------------+------------------------------+--------------+--------|");
+    reply.line("|----------------+------------------------------+----------------+--------|");
     int shown = 0;
     for (auto entry = unnukeLog.rbegin(); entry != unnukeLog.rend() && shown < count; ++entry, ++shown) {
         reply.line("| " + padRight(entry->date, 14, true) + " | " + padRight(entry->release, 28, true) +
-                   " | " + padRight(entry->reason, 12, true) + " | " + padRight(entry->nuker, 6, true) + " |");
+                   " | " + padRight(entry->reason, 14, true) + " | " + padRight(entry->nuker, 6, true) + " |");
     }
     reply.bottom();
     return reply.end("Command Successful.");

@@ -141,6 +141,28 @@ TEST(SimulatedSiteFormat, RepliesMatchTheServersSamplesLineForLine) {
     EXPECT_EQ(site.handle("site groups").lines, fixtureLines("sample_site_groups.txt"));
 }
 
+// The framed listings keep their frames straight: every line of a table is
+// as wide as its rules.
+TEST(SimulatedSiteFormat, TablesAreAsWideAsTheirFrames) {
+    SimulatedSite site;
+    for (const char* command : {"SITE STATS carol", "SITE WKUP", "SITE GPAL", "SITE NEW", "SITE NUKES",
+                                "SITE UNNUKES", "SITE LASTON", "SITE REQUEST", "SITE SWHO", "SITE WHO"}) {
+        const Reply reply = site.handle(command);
+        std::size_t width = 0;
+        for (const std::string& line : reply.lines) {
+            const char first = line.size() > 5 ? line[5] : ' ';
+            if (first != '|' && first != '.' && first != '`') {
+                continue;
+            }
+            if (width == 0) {
+                width = line.size();
+            }
+            EXPECT_EQ(line.size(), width) << command << ": " << line;
+        }
+        EXPECT_NE(width, 0u) << command;
+    }
+}
+
 TEST(SimulatedSiteFormat, EveryCommandOfTheDemoSiteAnswersWellFormed) {
     SimulatedSite site;
     const char* commands[] = {
