@@ -3,7 +3,9 @@
 // what it shows comes from the site's replies.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,8 +51,51 @@ protected:
         return nullptr;
     }
 
+    // The site's account names as a sorted combo box shows them.
+    std::vector<std::string> sortedAccounts() const {
+        std::vector<std::string> names;
+        for (const simsite::SiteUser& user : demo->users()) {
+            if (!user.deleted()) {
+                names.push_back(user.name);
+            }
+        }
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+        });
+        return names;
+    }
+
+    std::multiset<std::string> connectedUsers() const {
+        std::multiset<std::string> users;
+        for (const simsite::Connection& connection : demo->connections()) {
+            users.insert(connection.user);
+        }
+        return users;
+    }
+
+    static std::multiset<std::string> listedUsers(HWND page) {
+        std::multiset<std::string> users;
+        for (const std::vector<std::string>& row : listViewRows(page, IDC_ONLINE_LIST)) {
+            users.insert(row[0]);
+        }
+        return users;
+    }
+
+    static int rowOf(HWND page, const std::string& name) {
+        const std::vector<std::vector<std::string>> rows = listViewRows(page, IDC_ONLINE_LIST);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            if (rows[row][0] == name) {
+                return static_cast<int>(row);
+            }
+        }
+        return -1;
+    }
+
     simsite::SimulatedSite* demo = nullptr;
 };
+
+constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
+constexpr std::int32_t PAGE_ONLINE_USERS_ID = 7;
 
 void answerDialog(HWND dialog, const char* reason, const char* multiplier) {
     setText(dialog, IDC_RELEASE_REASON, reason);
@@ -110,4 +155,74 @@ TEST_F(SimulatedSession, ANukeFromTheDialogRenamesTheReleaseAndItsUnnukeRestores
     EXPECT_FALSE(release("Some.Release-GRP")->nuked);
     ASSERT_FALSE(demo->unnukes().empty());
     EXPECT_EQ(demo->unnukes().back().reason, "fixed with a proper");
+}
+
+TEST_F(SimulatedSession, OnlineUsersListsTheConnectionsAndKickAndKillEndThem) {
+    HWND page = showPage(PAGE_ONLINE_USERS_ID);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(listedUsers(page), connectedUsers());
+    for (const std::vector<std::string>& row : listViewRows(page, IDC_ONLINE_LIST)) {
+        bool known = false;
+        for (const simsite::Connection& connection : demo->connections()) {
+            known = known || (connection.user == row[0] && std::to_string(connection.pid) == row[1]);
+        }
+        EXPECT_TRUE(known) << row[0] << " " << row[1];
+    }
+
+    const int carol = rowOf(page, "carol");
+    ASSERT_GE(carol, 0);
+    selectListViewRow(page, IDC_ONLINE_LIST, carol);
+    clickButton(page, IDC_ONLINE_KICK);
+    EXPECT_EQ(connectedUsers().count("carol"), 0u);
+    EXPECT_EQ(listedUsers(page), connectedUsers());
+
+    const int judy = rowOf(page, "judy");
+    ASSERT_GE(judy, 0);
+    selectListViewRow(page, IDC_ONLINE_LIST, judy);
+    clickButton(page, IDC_ONLINE_KILL);
+    EXPECT_EQ(connectedUsers().count("judy"), 0u);
+    EXPECT_EQ(listedUsers(page), connectedUsers());
+}
+
+TEST_F(SimulatedSession, OnlineUsersFallsBackToWhoWhenTheSiteRefusesSwho) {
+    demo->setSwhoAllowed(false);
+    HWND page = showPage(PAGE_ONLINE_USERS_ID);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(listedUsers(page), connectedUsers());
+    const int alice = rowOf(page, "alice");
+    ASSERT_GE(alice, 0);
+    EXPECT_EQ(listViewRows(page, IDC_ONLINE_LIST)[static_cast<std::size_t>(alice)][1], "???");
+    selectListViewRow(page, IDC_ONLINE_LIST, alice);
+    EXPECT_FALSE(isEnabled(page, IDC_ONLINE_KILL));
+    EXPECT_TRUE(isEnabled(page, IDC_ONLINE_KICK));
+}
+
+TEST_F(SimulatedSession, UserCommandsDeleteReaddAndGiveCreditsOnTheSite) {
+    HWND page = showPage(PAGE_USER_COMMANDS_ID);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedAccounts());
+
+    const std::vector<std::string> names = comboItems(page, IDC_USERCMD_USERNAME);
+    const int bob = static_cast<int>(std::find(names.begin(), names.end(), "bob") - names.begin());
+    pickComboItem(page, IDC_USERCMD_USERNAME, bob);
+    const std::int64_t credits = demo->findUser("bob")->creditsKb;
+    setText(page, IDC_USERCMD_AMOUNT, "1.5");
+    clickButton(page, IDC_USERCMD_GIVE_CREDITS);
+    EXPECT_EQ(demo->findUser("bob")->creditsKb, credits + 1536);
+
+    clickButton(page, IDC_USERCMD_DELETE_USER);
+    EXPECT_TRUE(demo->findUser("bob")->deleted());
+    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedAccounts());
+
+    setText(page, IDC_USERCMD_READD_NAME, "bob");
+    clickButton(page, IDC_USERCMD_READD_USER);
+    EXPECT_FALSE(demo->findUser("bob")->deleted());
+    const std::vector<std::string> after = comboItems(page, IDC_USERCMD_USERNAME);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "bob"), 1);
+
+    // An account the site cannot load is not added to the list.
+    setText(page, IDC_USERCMD_READD_NAME, "nobody");
+    clickButton(page, IDC_USERCMD_READD_USER);
+    const std::vector<std::string> last = comboItems(page, IDC_USERCMD_USERNAME);
+    EXPECT_EQ(std::count(last.begin(), last.end(), "nobody"), 0);
 }
