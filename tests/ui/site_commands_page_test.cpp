@@ -206,7 +206,5 @@ TEST_F(SiteCommandsPage, ALineBreakInAFieldNeverReachesTheServer) {
     clickButton(page, IDC_SITECMD_SEARCH_DIR);
     setText(page, IDC_SITECMD_MESSAGE, "hi\r\nSITE DELUSER bob");
     clickButton(page, IDC_SITECMD_SEND_MESSAGE);
-    for (const std::string& command : site.commands()) {
-        EXPECT_EQ(command.find_first_of("\r\n"), std::string::npos) << command;
-    }
+    EXPECT_TRUE(site.commands().empty());
 }
