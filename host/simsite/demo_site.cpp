@@ -157,6 +157,9 @@ void SimulatedSite::loadDemo() {
         Figures figures(demo.name);
         account.created = format("%02u-%02u-%02u", 1 + figures.next(12), 1 + figures.next(28), 18 + figures.next(8));
         account.totalLogins = static_cast<int>(figures.next(900));
+        if (account.lastSeen == "Never") {
+            continue;  // never logged in: nothing transferred
+        }
         account.today = transferFor(figures, 1);
         account.week = transferFor(figures, 4);
         account.month = transferFor(figures, 12);

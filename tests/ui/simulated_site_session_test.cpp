@@ -94,7 +94,10 @@ protected:
     simsite::SimulatedSite* demo = nullptr;
 };
 
+constexpr std::int32_t PAGE_STATISTICS_ID = 3;
 constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
+constexpr std::int32_t PAGE_SITE_COMMANDS_ID = 5;
+constexpr std::int32_t PAGE_GROUPS_ID = 6;
 constexpr std::int32_t PAGE_ONLINE_USERS_ID = 7;
 
 void answerDialog(HWND dialog, const char* reason, const char* multiplier) {
@@ -225,4 +228,98 @@ TEST_F(SimulatedSession, UserCommandsDeleteReaddAndGiveCreditsOnTheSite) {
     clickButton(page, IDC_USERCMD_READD_USER);
     const std::vector<std::string> last = comboItems(page, IDC_USERCMD_USERNAME);
     EXPECT_EQ(std::count(last.begin(), last.end(), "nobody"), 0);
+}
+
+TEST_F(SimulatedSession, GroupsAreListedAddedRenamedAndDeletedOnTheSite) {
+    HWND page = showPage(PAGE_GROUPS_ID);
+    ASSERT_NE(page, nullptr);
+    auto listed = [&]() {
+        std::set<std::string> rows;
+        for (const std::vector<std::string>& row : listViewRows(page, IDC_GROUPS_LIST)) {
+            rows.insert(row[0] + "=" + row[1]);
+        }
+        return rows;
+    };
+    auto onSite = [&]() {
+        std::set<std::string> groups;
+        for (const simsite::SiteGroup& group : demo->groups()) {
+            if (!group.isPrivate) {
+                groups.insert(group.name + "=" + group.description);
+            }
+        }
+        return groups;
+    };
+    auto select = [&](const std::string& name) {
+        const std::vector<std::vector<std::string>> rows = listViewRows(page, IDC_GROUPS_LIST);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            if (rows[row][0] == name) {
+                selectListViewRow(page, IDC_GROUPS_LIST, static_cast<int>(row));
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_EQ(listed(), onSite());
+
+    setText(page, IDC_GROUPS_ADD_NAME, "movies");
+    setText(page, IDC_GROUPS_ADD_INFO, "Movie couriers");
+    clickButton(page, IDC_GROUPS_ADD);
+    ASSERT_NE(demo->findGroup("movies"), nullptr);
+    // The same name again: the site refuses and the list stays as it is.
+    clickButton(page, IDC_GROUPS_ADD);
+    EXPECT_EQ(listed(), onSite());
+
+    ASSERT_TRUE(select("friends"));
+    setText(page, IDC_GROUPS_NEW_NAME, "pals");
+    clickButton(page, IDC_GROUPS_RENAME);
+    EXPECT_EQ(demo->findUser("alice")->groups.front(), "pals");
+    EXPECT_EQ(listed(), onSite());
+
+    // A group with members cannot go; an empty one can.
+    ASSERT_TRUE(select("pals"));
+    clickButton(page, IDC_GROUPS_DELETE);
+    EXPECT_NE(demo->findGroup("pals"), nullptr);
+    ASSERT_TRUE(select("movies"));
+    clickButton(page, IDC_GROUPS_DELETE);
+    EXPECT_EQ(demo->findGroup("movies"), nullptr);
+    EXPECT_EQ(listed(), onSite());
+}
+
+TEST_F(SimulatedSession, SiteCommandsAndStatisticsSendOnlyWhatTheSiteUnderstands) {
+    HWND page = showPage(PAGE_SITE_COMMANDS_ID);
+    ASSERT_NE(page, nullptr);
+    setText(page, IDC_SITECMD_RELEASE, "Linux.Distro.ISO-*");
+    setText(page, IDC_SITECMD_MESSAGE, "meeting tonight");
+    for (int id : {IDC_SITECMD_LOGIN_LOG, IDC_SITECMD_SYSLOG, IDC_SITECMD_LAST_USERS, IDC_SITECMD_WELCOME,
+                   IDC_SITECMD_RULES, IDC_SITECMD_VERSION, IDC_SITECMD_SITE_TIME, IDC_SITECMD_VIEW_REQS,
+                   IDC_SITECMD_NEW_DIRS, IDC_SITECMD_LIST_NUKES, IDC_SITECMD_LIST_UNNUKES,
+                   IDC_SITECMD_SEARCH_DIR, IDC_SITECMD_DUPECHECK, IDC_SITECMD_UNDUPE, IDC_SITECMD_VIEW_MSGS}) {
+        clickButton(page, id);
+    }
+    EXPECT_EQ(std::count(demo->dupes().begin(), demo->dupes().end(), "Linux.Distro.ISO-GRP"), 0);
+
+    // A message to the members of a group reaches each of them.
+    clickButton(page, IDC_SITECMD_TO_GROUP);
+    const std::vector<std::string> groups = comboItems(page, IDC_SITECMD_MSG_GROUP);
+    const auto couriers = std::find(groups.begin(), groups.end(), "couriers");
+    ASSERT_NE(couriers, groups.end());
+    pickComboItem(page, IDC_SITECMD_MSG_GROUP, static_cast<int>(couriers - groups.begin()));
+    clickButton(page, IDC_SITECMD_SEND_MESSAGE);
+    for (const simsite::SiteUser& user : demo->users()) {
+        const bool member = std::find(user.groups.begin(), user.groups.end(), "couriers") != user.groups.end();
+        const bool told = !user.messages.empty() && user.messages.back().text == "meeting tonight";
+        EXPECT_EQ(told, member) << user.name;
+    }
+
+    page = showPage(PAGE_STATISTICS_ID);
+    ASSERT_NE(page, nullptr);
+    for (int id = IDC_STATS_WEEK_UL; id <= IDC_STATS_MONTH_DL; ++id) {
+        clickButton(page, id);
+    }
+    const std::vector<std::string> sent = site.commands();
+    EXPECT_GE(sent.size(), 28u);
+    simsite::SimulatedSite fresh;
+    for (const std::string& command : sent) {
+        EXPECT_EQ(fresh.handle(command).code, 200) << command;
+    }
 }
