@@ -193,6 +193,21 @@ void showUserRecord(HWND page, bool firstTime) {
     removeMembersFrom(page, IDC_EDITUSER_AVAIL_PRIVATE_GROUPS, userRecord.privateGroups);
 }
 
+// An edit whose value the reply lacked would go on showing the previous
+// account's text, and Change would then write that text into this account.
+void emptyEditsTheReplyLacked(HWND page) {
+    for (const DetailEdit& edit : detailEdits) {
+        if (userRecord.*edit.field == nullptr) {
+            setControlText(page, edit.id, nullptr);
+        }
+    }
+    for (int slot = 0; slot < userIpMaskCount; ++slot) {
+        if (userRecord.ipMasks[slot] == nullptr) {
+            setControlText(page, ipMaskEditIds[slot], nullptr);
+        }
+    }
+}
+
 void getUserInfo(HWND page) {
     // The reload a close-up posted has come; a later selection change is the
     // operator's own again.
@@ -209,6 +224,7 @@ void getUserInfo(HWND page) {
     }
     if (loadUserRecord(name)) {
         changeUserIndex = selected;
+        emptyEditsTheReplyLacked(page);
         showUserRecord(page, false);
         setUserEditControls(page, true);
     } else {

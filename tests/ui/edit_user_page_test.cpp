@@ -205,13 +205,13 @@ TEST_F(EditUserPage, GetInfoShowsEveryFieldFlagMaskAndGroupOfTheAccount) {
     EXPECT_EQ(site.commands(), (Texts{"SITE GROUPS", "SITE USER", "SITE USER bob"}));
 }
 
-TEST_F(EditUserPage, ASecondAccountReplacesTheFirstButASilentTaglineKeepsItsText) {
+TEST_F(EditUserPage, ASecondAccountReplacesTheFirstEvenWhereItsReplyIsSilent) {
     HWND page = openBob();
     pickUser(page, carolIndex);
     EXPECT_EQ(site.commands().back(), "SITE USER carol");
-    // carol's reply has no "Tagline: ".
-    EXPECT_EQ(details(page), (Texts{"?", "unlim", "2", "unlim", "45", "unlim", "0.0", "0.0",
-                                    "Bob was here", "0.0", "50.0"}));
+    // carol's reply has no "Tagline: ": bob's tagline is not shown as hers.
+    EXPECT_EQ(details(page), (Texts{"?", "unlim", "2", "unlim", "45", "unlim", "0.0", "0.0", "",
+                                    "0.0", "50.0"}));
     EXPECT_EQ(masks(page), (Texts{"carol@203.0.113.*", "", "", "", "", "", "", "", "", ""}));
     EXPECT_EQ(checkedSlots(page), std::vector<int>{2});
     EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_MEMBER_GROUPS), Texts{"NoGroup"});
@@ -219,6 +219,13 @@ TEST_F(EditUserPage, ASecondAccountReplacesTheFirstButASilentTaglineKeepsItsText
     EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_AVAIL_GROUPS),
               (Texts{"beta", "friends", "glftpd", "testers"}));
     EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_AVAIL_PRIVATE_GROUPS), (Texts{"STAFF", "VIP"}));
+
+    // Change then writes only what was typed, never bob's leftovers.
+    setText(page, IDC_EDITUSER_RATIO, "2");
+    EXPECT_EQ(change(page), Texts{"SITE CHANGE carol ratio 2"});
+    EXPECT_TRUE(reloaded("carol"));
+    setText(page, IDC_EDITUSER_TAGLINE, "Carol's own");
+    EXPECT_EQ(change(page), Texts{"SITE CHANGE carol tagline Carol's own"});
 }
 
 TEST_F(EditUserPage, ACloseUpKeepsEditingOnThroughTheSelectionChangeAndReloadsOnce) {
