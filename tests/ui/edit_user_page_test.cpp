@@ -205,6 +205,21 @@ TEST_F(EditUserPage, GetInfoShowsEveryFieldFlagMaskAndGroupOfTheAccount) {
     EXPECT_EQ(site.commands(), (Texts{"SITE GROUPS", "SITE USER", "SITE USER bob"}));
 }
 
+TEST_F(EditUserPage, AFullAccountFillsAllTenMasksAndBothMemberLists) {
+    HWND page = open();
+    site.answer("SITE USER alice", fixtureReply("site_user_alice.txt"));
+    pickUser(page, aliceIndex);
+    EXPECT_EQ(masks(page), (Texts{"*@127.0.0.1", "alice@198.51.100.17", "*@192.0.2.*",
+                                  "alice@203.0.113.*", "*@10.1.2.3", "*@*.dsl.example.net",
+                                  "*@198.18.0.*", "ident@192.0.2.44", "*@100.64.*.*",
+                                  "*@198.51.100.*"}));
+    EXPECT_EQ(details(page), (Texts{"?", "3", "2", "5", "90", "3", "1024.0", "2868.8",
+                                    "Upload or die trying", "250.0", "120.5"}));
+    EXPECT_EQ(checkedSlots(page), (std::vector<int>{2, 8, 9, 10, 11, 12, 15}));  // 3ABCDEH
+    EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_MEMBER_PRIVATE_GROUPS), (Texts{"STAFF", "Council"}));
+    EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_AVAIL_PRIVATE_GROUPS), Texts{"VIP"});
+}
+
 TEST_F(EditUserPage, ASecondAccountReplacesTheFirstEvenWhereItsReplyIsSilent) {
     HWND page = openBob();
     pickUser(page, carolIndex);
@@ -293,7 +308,7 @@ TEST_F(EditUserPage, GetInfoWithoutASelectionEmptiesFlagsAndMembersButKeepsTheTe
 
 TEST_F(EditUserPage, AFailedLoadKeepsTheFormButChangeHasNothingToCompareWith) {
     HWND page = openBob();
-    site.answer("SITE USER carol", fixtureReply("edit_user_unable.txt"));
+    site.answer("SITE USER carol", fixtureReply("site_user_unable.txt"));
     pickUser(page, carolIndex);
     EXPECT_EQ(site.commands().back(), "SITE USER carol");
     EXPECT_EQ(details(page), bobDetails);
@@ -406,7 +421,7 @@ TEST_F(EditUserPage, AddAndEditLoadsTheHandedOverUserWhateverItsCase) {
 
 TEST_F(EditUserPage, AFailedHandOverSelectsNobodyAndLeavesChangeOff) {
     answerDirectory();
-    site.answer("SITE USER zed", fixtureReply("edit_user_unable.txt"));
+    site.answer("SITE USER zed", fixtureReply("site_user_unable.txt"));
     setPending("zed");
     HWND page = showPage(2);
     ASSERT_NE(page, nullptr);
