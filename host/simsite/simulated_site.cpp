@@ -353,8 +353,9 @@ Reply SimulatedSite::userListing() {
 }
 
 Reply SimulatedSite::accountScreen(const SiteUser& account) {
+    // Two columns of 35; a left text longer than its column takes the row.
     auto row = [](const std::string& left, const std::string& right) {
-        return "| " + padRight(left, 35) + padRight(right, 35) + "|";
+        return "| " + padRight(padRight(left, 35) + right, 70) + "|";
     };
     auto join = [](const std::vector<std::string>& names) {
         std::string text;

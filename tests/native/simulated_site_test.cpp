@@ -255,6 +255,15 @@ TEST(SimulatedSiteAccounts, ChangeSetsEachSettingTheEditPageShows) {
     EXPECT_EQ(alice.weeklyAllotmentKb, 1536);
     EXPECT_EQ(alice.creditsKb, -2048);
     EXPECT_EQ(alice.tagline, "two  words | here");
+    site.handle("SITE CHANGE alice tagline a tagline that is longer than its column");
+    // A long tagline takes its row without pushing the frame out.
+    for (const std::string& line : site.handle("SITE USER alice").lines) {
+        if (line.find("| Tagline: a tagline that is longer than its column ") != std::string::npos) {
+            EXPECT_EQ(line.size(), 78u);
+            EXPECT_EQ(line.back(), '|');
+        }
+    }
+    site.handle("SITE CHANGE alice tagline two  words | here");
     EXPECT_EQ(alice.gadminSlots, -1);
     EXPECT_EQ(alice.leechSlots, 5);
     EXPECT_EQ(alice.maxLogins, 0);

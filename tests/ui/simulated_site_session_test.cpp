@@ -94,6 +94,7 @@ protected:
     simsite::SimulatedSite* demo = nullptr;
 };
 
+constexpr std::int32_t PAGE_EDIT_USER_ID = 2;
 constexpr std::int32_t PAGE_STATISTICS_ID = 3;
 constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
 constexpr std::int32_t PAGE_SITE_COMMANDS_ID = 5;
@@ -322,4 +323,56 @@ TEST_F(SimulatedSession, SiteCommandsAndStatisticsSendOnlyWhatTheSiteUnderstands
     for (const std::string& command : sent) {
         EXPECT_EQ(fresh.handle(command).code, 200) << command;
     }
+}
+
+TEST_F(SimulatedSession, EditUserLoadsAnAccountAndWritesBackWhatWasChanged) {
+    HWND page = showPage(PAGE_EDIT_USER_ID);
+    ASSERT_NE(page, nullptr);
+    const std::vector<std::string> names = comboItems(page, IDC_EDITUSER_USERNAME);
+    EXPECT_EQ(names, sortedAccounts());
+    const auto alice = std::find(names.begin(), names.end(), "alice");
+    ASSERT_NE(alice, names.end());
+    // A pick from the open list: the selection, then the close-up.
+    pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(alice - names.begin()));
+    sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+    pumpMessages();
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_CREDITS), "2869.6");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_IP1), "alice@198.51.100.17");
+    EXPECT_TRUE(isChecked(page, IDC_EDITUSER_FLAG_NUKE));
+    EXPECT_EQ(listBoxItems(page, IDC_EDITUSER_MEMBER_GROUPS), (std::vector<std::string>{"friends", "testers"}));
+    ASSERT_TRUE(isEnabled(page, IDC_EDITUSER_CHANGE));
+
+    setText(page, IDC_EDITUSER_RATIO, "unlim");
+    setText(page, IDC_EDITUSER_GROUP_SLOTS, "4");
+    setText(page, IDC_EDITUSER_TAGLINE, "edited on the simulated site");
+    setText(page, IDC_EDITUSER_IP0, "");
+    setText(page, IDC_EDITUSER_IP3, "10.9.9.9");
+    setChecked(page, IDC_EDITUSER_FLAG_SITEOP, true);
+    setChecked(page, IDC_EDITUSER_FLAG_NUKE, false);
+    selectListBoxItem(page, IDC_EDITUSER_MEMBER_GROUPS, 1);  // testers out
+    clickButton(page, IDC_EDITUSER_REMOVE_GROUP);
+    const std::vector<std::string> available = listBoxItems(page, IDC_EDITUSER_AVAIL_GROUPS);
+    const auto couriers = std::find(available.begin(), available.end(), "couriers");
+    ASSERT_NE(couriers, available.end());
+    selectListBoxItem(page, IDC_EDITUSER_AVAIL_GROUPS, static_cast<int>(couriers - available.begin()));
+    clickButton(page, IDC_EDITUSER_ADD_GROUP);
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+
+    const simsite::SiteUser& account = *demo->findUser("alice");
+    EXPECT_EQ(account.ratio, 0);
+    EXPECT_EQ(account.gadminSlots, 4);
+    EXPECT_EQ(account.leechSlots, 5);
+    EXPECT_EQ(account.tagline, "edited on the simulated site");
+    EXPECT_EQ(account.flags, "13BC");
+    EXPECT_EQ(account.ipMasks, (std::vector<std::string>{"alice@198.51.100.17", "*@192.0.2.*", "*@10.9.9.9"}));
+    EXPECT_EQ(account.groups, (std::vector<std::string>{"friends", "couriers"}));
+    EXPECT_EQ(account.privateGroups, std::vector<std::string>{"STAFF"});
+    EXPECT_EQ(account.password, "alice-pass");
+
+    // The page reloaded what the site now holds.
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "unlim");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_IP0), "alice@198.51.100.17");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_IP2), "*@10.9.9.9");
 }
