@@ -147,7 +147,7 @@ TEST(PendingEditUser, SetReplacesTakeHandsOverReleaseFrees) {
 namespace {
 
 struct ChainHost {
-    std::vector<std::string> log;  // commands, "release", "added", "show 2"
+    std::vector<std::string> log;  // commands, "release", "added", "show ..."
     int failAt = -1;               // send index answered with failCode
     std::int32_t failCode = 550;
     int sends = 0;
@@ -179,7 +179,9 @@ std::int32_t HOST_CDECL chainCallback(HostRequest* request) {
         host.log.push_back("added");
         return 1;
     default:
-        host.log.push_back("show " + std::to_string(request->param));
+        // What the Edit user page would find when the host answers.
+        host.log.push_back("show " + std::to_string(request->param) + " for " +
+                           (pendingEditUser != nullptr ? pendingEditUser : "nobody"));
         return 1;
     }
 }
@@ -254,7 +256,7 @@ TEST_F(AddUserChain, CompletingRecordsTheNameThenHandsItOverLast) {
     EXPECT_EQ(host.log, (std::vector<std::string>{"added"}));
     EXPECT_EQ(pendingEditUser, nullptr);
     completeAddUser("newbie", true);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"added", "added", "show 2"}));
+    EXPECT_EQ(host.log, (std::vector<std::string>{"added", "added", "show 2 for newbie"}));
     EXPECT_STREQ(pendingEditUser, "newbie");
     ASSERT_EQ(countNames(siteDirectory.userNames), 2u);  // no duplicate search
     EXPECT_STREQ(siteDirectory.userNames->text, "newbie");
