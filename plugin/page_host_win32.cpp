@@ -129,6 +129,12 @@ extern "C" std::int32_t HOST_CDECL DialogNuke(HWND parent, std::int32_t isNuke, 
     const INT_PTR ended =
         DialogBoxParamA(moduleInstance, MAKEINTRESOURCEA(IDD_RELEASE_DIALOG), parent,
                         nuke ? nukeDialogProc : unnukeDialogProc, 0);
+    // The host's buffer is only lent for the length of the call.
+    if (nuke) {
+        setNukeDirectory(nullptr);
+    } else {
+        setUnnukeDirectory(nullptr);
+    }
     if (ended < 1) {
         return -1;
     }

@@ -97,8 +97,10 @@ void PluginTest::SetUp() {
     unloadReported = false;
     lastUnloadReport = -1;
 
-    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&classes);
+    if (registersCommonControls()) {
+        INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+        InitCommonControlsEx(&classes);
+    }
 
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = hostWindowProc;

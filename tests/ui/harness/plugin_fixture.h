@@ -29,6 +29,9 @@ protected:
 
     // The library file to load; the test twin unless a test says otherwise.
     virtual const char* libraryName() const { return "quorin_glftpd_1_24_probe.dll"; }
+    // Whether the host registers the list-view and up-down classes before
+    // loading the plug-in, as a well-behaved host does.
+    virtual bool registersCommonControls() const { return true; }
 
     HWND showPage(std::int32_t pageId);                 // InitDialog with the site's callback
     HWND showPage(std::int32_t pageId, HostCallback callback);
