@@ -98,7 +98,7 @@ TEST_F(PageHost, AnUnloadWithNoPageShownLeavesNothing) {
     EXPECT_TRUE(childEvents.empty());
 }
 
-TEST_F(PageHost, DialogNukeWithoutAParentWindowStillReturns) {
+TEST_F(PageHost, ACancelledDialogNukeReturnsMinusOneAndLeavesTheReasonBuffer) {
     char directory[] = "/site/Some.Release-GRP";
     char reason[256];
     memset(reason, 'x', sizeof reason);
