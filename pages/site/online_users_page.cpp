@@ -1,16 +1,206 @@
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstdint>
+#include <cstring>
+
+#include "common/command_text.h"
+#include "common/heap.h"
+#include "common/number_text.h"
+#include "common/text_utils.h"
+#include "pages/site/online_listing.h"
+#include "pages/site/online_users_state.h"
+#include "plugin/host_channel.h"
 #include "plugin/page_host.h"
 #include "plugin/page_registry.h"
 #include "resources/resource_ids.h"
-#include "pages/site/online_users_state.h"
 
-void clearOnlineList() {}
+namespace {
 
-INT_PTR CALLBACK onlineUsersPageProc(HWND page, UINT message, WPARAM, LPARAM) {
+// Survives page switches: a page shown again shows the cached list.
+NamePairList* onlineList = nullptr;
+char* selectedUser = nullptr;
+std::int32_t selectedPid = 0;
+// Longest name or PID text ever put into the list; sizes the read-back buffers.
+std::int32_t longestOnlineText = 0;
+
+void fetchOnlineList() {
+    fetchOnlineListing(onlineList);
+}
+
+void setOnlineControls(HWND page, bool enabled) {
+    EnableWindow(GetDlgItem(page, IDC_ONLINE_KICK), enabled);
+    EnableWindow(GetDlgItem(page, IDC_ONLINE_SHOW_USER), enabled);
+    EnableWindow(GetDlgItem(page, IDC_ONLINE_USER_STATS), enabled);
+    EnableWindow(GetDlgItem(page, IDC_ONLINE_KILL), enabled && selectedPid != 0);
+}
+
+std::int32_t textLength(const char* text) {
+    const std::size_t length = std::strlen(text);
+    return length > 0x7FFFFFFE ? 0x7FFFFFFE : static_cast<std::int32_t>(length);
+}
+
+void insertColumn(HWND list, int index, const char* title, int width) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void fillOnlineList(HWND page, bool firstTime) {
+    HWND list = GetDlgItem(page, IDC_ONLINE_LIST);
+    if (firstTime) {
+        insertColumn(list, 0, "Name", 150);
+        insertColumn(list, 1, "PID", 60);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    } else {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    }
+    if (onlineList == nullptr) {
+        fetchOnlineList();
+    }
+    for (const NamePairList* entry = onlineList; entry != nullptr; entry = entry->next) {
+        const std::int32_t nameLength = textLength(entry->name);
+        const std::int32_t pidLength = textLength(entry->info);
+        if (nameLength > longestOnlineText) {
+            longestOnlineText = nameLength;
+        }
+        if (pidLength > longestOnlineText) {
+            longestOnlineText = pidLength;
+        }
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = 0;  // the list view's own sorting places the row
+        item.pszText = entry->name;
+        const LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        if (row < 0) {
+            continue;
+        }
+        LVITEMA pid{};
+        pid.iSubItem = 1;
+        pid.pszText = entry->info;
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&pid));
+    }
+}
+
+// Owned copy of one cell, read into a buffer as long as the longest text the
+// page ever put into the list.
+char* readOnlineCell(HWND list, int row, int column) {
+    const std::size_t size = static_cast<std::size_t>(longestOnlineText) + 1;
+    char* text = static_cast<char*>(heapAlloc(size));
+    text[0] = '\0';
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(size);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    text[size - 1] = '\0';
+    return text;
+}
+
+void selectOnlineRow(HWND page, HWND list, int row) {
+    // A notification naming no row (-1 for "every item") carries no text to
+    // read: the selection stays as it was.
+    const LRESULT rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    if (row < 0 || row >= rows) {
+        return;
+    }
+    freeText(selectedUser);
+    selectedUser = readOnlineCell(list, row, 0);
+    char* pid = readOnlineCell(list, row, 1);
+    selectedPid = decimalToInt32(pid);
+    freeText(pid);
+    setOnlineControls(page, true);
+}
+
+void refetchOnlineList(HWND page) {
+    clearOnlineList();
+    setOnlineControls(page, false);
+    fillOnlineList(page, false);
+}
+
+// Sends "SITE <keyword><argument>"; true when the host reports it as sent.
+bool sendOnlineCommand(const char* keyword, const char* argument) {
+    CommandText command("SITE ");
+    command.append(keyword);
+    command.append(argument);
+    HostRequest request{};
+    return sendCommand(request, command, false) != 0;
+}
+
+bool hasSelectedUser() {
+    return selectedUser != nullptr && selectedUser[0] != '\0';
+}
+
+void onOnlineCommand(HWND page, int id) {
+    switch (id) {
+    case IDC_ONLINE_KICK:
+        if (hasSelectedUser() && sendOnlineCommand("KICK ", selectedUser)) {
+            refetchOnlineList(page);
+        }
+        break;
+    case IDC_ONLINE_KILL:
+        if (selectedPid != 0) {
+            CommandText command("SITE ");
+            command.append("KILL ");
+            command.appendNumber(selectedPid);
+            HostRequest request{};
+            if (sendCommand(request, command, false) != 0) {
+                refetchOnlineList(page);
+            }
+        }
+        break;
+    case IDC_ONLINE_SHOW_USER:
+        if (hasSelectedUser()) {
+            sendOnlineCommand("USER ", selectedUser);
+        }
+        break;
+    case IDC_ONLINE_USER_STATS:
+        if (hasSelectedUser()) {
+            sendOnlineCommand("STATS ", selectedUser);
+        }
+        break;
+    case IDC_ONLINE_UPDATE:
+        refetchOnlineList(page);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+void clearOnlineList() {
+    clearText(selectedUser);
+    freeNamePairList(onlineList);
+    onlineList = nullptr;
+    selectedPid = 0;
+}
+
+INT_PTR CALLBACK onlineUsersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        setOnlineControls(page, false);
+        fillOnlineList(page, true);
         return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        HWND list = GetDlgItem(page, IDC_ONLINE_LIST);
+        if (header != nullptr && list != nullptr && header->hwndFrom == list &&
+            header->code == LVN_ITEMCHANGED) {
+            selectOnlineRow(page, list, reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem);
+        }
+        return FALSE;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0) {
+            onOnlineCommand(page, LOWORD(wParam));
+        }
+        return FALSE;
     case WM_PAGE_FOCUS:
         SetFocus(GetDlgItem(page, IDC_ONLINE_LIST));
         return FALSE;
