@@ -4,7 +4,6 @@
 #include "common/name_controls.h"
 #include "common/text_utils.h"
 #include "pages/users/add_user_form.h"
-#include "pages/users/pending_edit_user.h"
 #include "plugin/page_host.h"
 #include "plugin/page_registry.h"
 #include "resources/resource_ids.h"
@@ -210,9 +209,6 @@ void addUser(HWND page, bool thenEdit) {
 
 void releaseAddUserPage() {
     clearAddUserPageState();
-    // The hand-over is freed here too: the Edit user page may never have been
-    // shown to take it.
-    releasePendingEditUser();
 }
 
 INT_PTR CALLBACK addUserPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
