@@ -94,6 +94,7 @@ protected:
     simsite::SimulatedSite* demo = nullptr;
 };
 
+constexpr std::int32_t PAGE_ADD_USER_ID = 1;
 constexpr std::int32_t PAGE_EDIT_USER_ID = 2;
 constexpr std::int32_t PAGE_STATISTICS_ID = 3;
 constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
@@ -375,4 +376,45 @@ TEST_F(SimulatedSession, EditUserLoadsAnAccountAndWritesBackWhatWasChanged) {
     EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "unlim");
     EXPECT_EQ(getText(page, IDC_EDITUSER_IP0), "alice@198.51.100.17");
     EXPECT_EQ(getText(page, IDC_EDITUSER_IP2), "*@10.9.9.9");
+}
+
+TEST_F(SimulatedSession, AddPlusEditCreatesTheAccountAndOpensItFromTheSite) {
+    HWND page = showPage(PAGE_ADD_USER_ID);
+    ASSERT_NE(page, nullptr);
+    setText(page, IDC_ADDUSER_FULL_ADD, "newbie02 s3cret 10.1.2.3 192.168.7.*");
+    clickButton(page, IDC_ADDUSER_PARSE_FULL_ADD);
+    const std::vector<std::string> groups = comboItems(page, IDC_ADDUSER_GROUP);
+    const auto couriers = std::find(groups.begin(), groups.end(), "couriers");
+    ASSERT_NE(couriers, groups.end());
+    pickComboItem(page, IDC_ADDUSER_GROUP, static_cast<int>(couriers - groups.begin()));
+    const std::vector<std::string> privateGroups = comboItems(page, IDC_ADDUSER_PRIVATE_GROUP);
+    const auto vip = std::find(privateGroups.begin(), privateGroups.end(), "VIP");
+    ASSERT_NE(vip, privateGroups.end());
+    pickComboItem(page, IDC_ADDUSER_PRIVATE_GROUP, static_cast<int>(vip - privateGroups.begin()));
+    clickButton(page, IDC_ADDUSER_ADD_EDIT);
+    pumpMessages();
+
+    const simsite::SiteUser* account = demo->findUser("newbie02");
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(account->password, "s3cret");
+    EXPECT_EQ(account->ipMasks, (std::vector<std::string>{"*@10.1.2.3", "*@192.168.7.*"}));
+    EXPECT_EQ(account->groups, std::vector<std::string>{"couriers"});
+    EXPECT_EQ(account->privateGroups, std::vector<std::string>{"VIP"});
+
+    // The host answered ACTION_SHOW_PAGE: the Edit user page shows the new
+    // account as the site holds it.
+    HWND edit = currentPage();
+    ASSERT_NE(edit, page);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(getText(edit, IDC_EDITUSER_USERNAME), "newbie02");
+    EXPECT_EQ(getText(edit, IDC_EDITUSER_IP0), "*@10.1.2.3");
+    EXPECT_EQ(getText(edit, IDC_EDITUSER_IP1), "*@192.168.7.*");
+    EXPECT_EQ(listBoxItems(edit, IDC_EDITUSER_MEMBER_GROUPS), std::vector<std::string>{"couriers"});
+    EXPECT_EQ(listBoxItems(edit, IDC_EDITUSER_MEMBER_PRIVATE_GROUPS), std::vector<std::string>{"VIP"});
+
+    // Adding the same name again: the site refuses and nothing more is sent.
+    page = showPage(PAGE_ADD_USER_ID);
+    site.clearRecord();
+    clickButton(page, IDC_ADDUSER_ADD);
+    EXPECT_EQ(site.commands(), std::vector<std::string>{"SITE ADDUSER newbie02 s3cret"});
 }
