@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "host/png_writer.h"
+#include "host/simsite/png_writer.h"
 #include "host/simsite/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "plugin/host_channel.h"

@@ -1,4 +1,4 @@
-#include "host/png_writer.h"
+#include "host/simsite/png_writer.h"
 
 #include <cstdio>
 
