@@ -6,24 +6,21 @@
 
 #include "common/heap.h"
 
-TEST(CommandText, StartsEmptyWithRoomFor256) {
-    CommandText command;
-    EXPECT_STREQ(command.text(), "");
-    EXPECT_EQ(command.length(), 0u);
-    EXPECT_EQ(command.capacity(), 256u);
-}
-
 TEST(CommandText, ConstructionCapacityAtTheBoundary) {
     const std::string exact(256, 'a');
     const std::string over(257, 'a');
-    CommandText fits(exact.c_str());
-    CommandText grows(over.c_str());
-    EXPECT_EQ(fits.capacity(), 256u);
-    EXPECT_EQ(grows.capacity(), 385u);
-    EXPECT_EQ(grows.text(), over);
-    CommandText fromNull(nullptr);
-    EXPECT_STREQ(fromNull.text(), "");
-    EXPECT_EQ(fromNull.capacity(), 256u);
+    const struct {
+        const char* text;
+        std::uint32_t capacity;
+    } cases[] = {{nullptr, 256u}, {"", 256u}, {exact.c_str(), 256u}, {over.c_str(), 385u}};
+    for (const auto& c : cases) {
+        CommandText command(c.text);
+        const std::string expected = c.text != nullptr ? c.text : "";
+        EXPECT_EQ(command.text(), expected);
+        EXPECT_EQ(command.length(), expected.size());
+        EXPECT_EQ(command.capacity(), c.capacity) << expected.size();
+    }
+    EXPECT_EQ(CommandText().capacity(), 256u);
 }
 
 TEST(CommandText, AppendsUpTo256WithoutGrowingThenGrowsBy128) {

@@ -48,12 +48,12 @@ protected:
 }  // namespace
 
 TEST(IsReplyOk, BelowFourHundredIsSuccess) {
-    EXPECT_TRUE(isReplyOk(399));
-    EXPECT_FALSE(isReplyOk(400));
-    EXPECT_FALSE(isReplyOk(550));
-    EXPECT_TRUE(isReplyOk(0));
-    EXPECT_TRUE(isReplyOk(-1));
-    EXPECT_TRUE(isReplyOk(-2147483647 - 1));
+    for (std::int32_t code : {399, 200, 0, -1, -2147483647 - 1}) {
+        EXPECT_TRUE(isReplyOk(code)) << code;
+    }
+    for (std::int32_t code : {400, 550, 2147483647}) {
+        EXPECT_FALSE(isReplyOk(code)) << code;
+    }
 }
 
 TEST_F(HostChannel, SendsACopyAndFreesIt) {
@@ -73,12 +73,18 @@ TEST_F(HostChannel, SendsACopyAndFreesIt) {
 }
 
 TEST_F(HostChannel, CheckedSendFailsOnZeroResultOrFailingCode) {
-    EXPECT_TRUE(sendCheckedCommand(CommandText("SITE ADDIP a *@1.2.3.4")));
-    nextCode = 400;
-    EXPECT_FALSE(sendCheckedCommand(CommandText("SITE ADDIP a *@1.2.3.4")));
-    nextCode = 200;
-    nextResult = 0;
-    EXPECT_FALSE(sendCheckedCommand(CommandText("SITE ADDIP a *@1.2.3.4")));
+    const struct {
+        std::int32_t result;
+        std::int32_t code;
+        bool ok;
+    } cases[] = {{1, 200, true}, {1, 399, true}, {1, 400, false}, {0, 200, false}};
+    for (const auto& c : cases) {
+        nextResult = c.result;
+        nextCode = c.code;
+        EXPECT_EQ(sendCheckedCommand(CommandText("SITE ADDIP a *@1.2.3.4")), c.ok)
+            << c.result << " " << c.code;
+    }
+    EXPECT_EQ(seen.size(), 4u);
 }
 
 TEST_F(HostChannel, ACommandHoldingALineBreakNeverReachesTheHost) {

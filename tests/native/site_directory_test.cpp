@@ -57,75 +57,62 @@ Names parseUsers(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TEST(GroupListing, ReadsPublicThenPrivateSections) {
-    const ParsedGroups parsed = parseGroups({
-        "200- Group list",
-        "200- ----------",
-        "200- (  5) siteops     Site operators",
-        "200- Private groups",
-        "200- *  staff     Staff only",
-        "200 Command Successful.",
-    });
-    EXPECT_EQ(parsed.groups, (Pairs{{"siteops", "Site operators"}}));
-    EXPECT_EQ(parsed.privateGroups, (Pairs{{"staff", "Staff only"}}));
+TEST(GroupListing, ReadsPublicThenPrivateRowsAndSkipsWhatDoesNotFit) {
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        Pairs groups;
+        Pairs privateGroups;
+    } cases[] = {
+        {"sections",
+         {"200- Group list", "200- ----------", "200- (  5) siteops     Site operators",
+          "200- Private groups", "200- *  staff     Staff only", "200 Command Successful."},
+         {{"siteops", "Site operators"}},
+         {{"staff", "Staff only"}}},
+        // The explanation after the private rows mentions '*' but is not a group.
+        {"server listing", fixtureLines("site_groups.txt"),
+         {{"glftpd", "glftpd"}, {"friends", "Friends of the site"}, {"testers", "Beta testers"},
+          {"NoGroup", "No Group"}},
+         {{"STAFF", "My Private Group"}, {"Council", "Site council"}}},
+        {"no private groups", fixtureLines("site_groups_public_only.txt"),
+         {{"glftpd", "glftpd"}, {"friends", "Friends of the site"}, {"NoGroup", "No Group"}},
+         {}},
+        {"rows that do not fit",
+         {"200- #users  Group Abbr.      Group Description", "200- ------",
+          "200- (   1) siteops",  // no blank after the name
+          "200- (   2)    ",      // nothing after the marker
+          "200- (   3) empty ",   // empty description
+          "200- (   4) padded   Row with blanks   ", "200 done"},
+         {{"empty", ""}, {"padded", "Row with blanks   "}},
+         {}},
+        {"no lines", {}, {}, {}},
+        {"two lines", {"200- (   1)  glftpd  glftpd", "200- (   1)  other  x"}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const ParsedGroups parsed = parseGroups(c.lines);
+        EXPECT_EQ(parsed.groups, c.groups) << c.name;
+        EXPECT_EQ(parsed.privateGroups, c.privateGroups) << c.name;
+    }
 }
 
-TEST(GroupListing, ReadsTheSiteopsListing) {
-    const ParsedGroups parsed = parseGroups(fixtureLines("site_groups.txt"));
-    EXPECT_EQ(parsed.groups, (Pairs{{"glftpd", "glftpd"},
-                                    {"friends", "Friends of the site"},
-                                    {"testers", "Beta testers"},
-                                    {"NoGroup", "No Group"}}));
-    // The explanation after the private rows mentions '*' but is not a group.
-    EXPECT_EQ(parsed.privateGroups,
-              (Pairs{{"STAFF", "My Private Group"}, {"Council", "Site council"}}));
-}
-
-TEST(GroupListing, ReadsAListingWithoutPrivateGroups) {
-    const ParsedGroups parsed = parseGroups(fixtureLines("site_groups_public_only.txt"));
-    EXPECT_EQ(parsed.groups,
-              (Pairs{{"glftpd", "glftpd"}, {"friends", "Friends of the site"}, {"NoGroup", "No Group"}}));
-    EXPECT_TRUE(parsed.privateGroups.empty());
-}
-
-TEST(GroupListing, SkipsRowsThatDoNotFit) {
-    const ParsedGroups parsed = parseGroups({
-        "200- #users  Group Abbr.      Group Description",
-        "200- ------",
-        "200- (   1) siteops",  // no blank after the name
-        "200- (   2)    ",      // nothing after the marker
-        "200- (   3) empty ",   // empty description
-        "200- (   4) padded   Row with blanks   ",
-        "200 done",
-    });
-    EXPECT_EQ(parsed.groups, (Pairs{{"empty", ""}, {"padded", "Row with blanks   "}}));
-    EXPECT_TRUE(parsed.privateGroups.empty());
-}
-
-TEST(GroupListing, ReadsNothingFromShortReplies) {
-    EXPECT_TRUE(parseGroups({}).groups.empty());
-    EXPECT_TRUE(parseGroups({"200- (   1)  glftpd  glftpd", "200- (   1)  other  x"}).groups.empty());
-}
-
-TEST(UserListing, TakesEveryNameFollowedByABlank) {
-    EXPECT_EQ(parseUsers({"200- title", "200- ", "200- alice bob ", "200- ", "200- carol dave "}),
-              (Names{"alice", "bob"}));
-    // A last token without a blank after it is not taken.
-    EXPECT_EQ(parseUsers({"200- title", "200- ", "200- alice bob", "200- carol ", "200- "}),
-              (Names{"alice", "carol"}));
-}
-
-TEST(UserListing, ReadsTheServerListingUpToItsBlankLine) {
-    EXPECT_EQ(parseUsers(fixtureLines("site_user_listing.txt")),
-              (Names{"glftpd", "bob", "carol", "alice", "charlie_lon", "testu1", "dave", "erin",
-                     "frank", "grace", "heidi", "ivan", "judy", "mallory", "leech", "oscar"}));
-}
-
-TEST(UserListing, LinesWithoutNamesDoNotAlwaysEndTheListing) {
-    // A line without any blank is skipped; a line whose only token has no
-    // blank after it neither yields a name nor ends the listing.
-    EXPECT_EQ(parseUsers({"200- a", "200- b", "200-", "200- lonely", "200- erin ", "200- ", "200- x "}),
-              (Names{"erin"}));
+TEST(UserListing, TakesEveryNameFollowedByABlankUpToALineWithoutNames) {
+    const struct {
+        std::vector<std::string> lines;
+        Names names;
+    } cases[] = {
+        {{"200- title", "200- ", "200- alice bob ", "200- ", "200- carol dave "}, {"alice", "bob"}},
+        // A last token without a blank after it is not taken.
+        {{"200- title", "200- ", "200- alice bob", "200- carol ", "200- "}, {"alice", "carol"}},
+        // A line without any blank is skipped; a line whose only token has no
+        // blank after it neither yields a name nor ends the listing.
+        {{"200- a", "200- b", "200-", "200- lonely", "200- erin ", "200- ", "200- x "}, {"erin"}},
+        {fixtureLines("site_user_listing.txt"),
+         {"glftpd", "bob", "carol", "alice", "charlie_lon", "testu1", "dave", "erin", "frank",
+          "grace", "heidi", "ivan", "judy", "mallory", "leech", "oscar"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseUsers(c.lines), c.names) << c.lines[2];
+    }
 }
 
 TEST(UserListing, AppendsAfterExistingNames) {
@@ -168,69 +155,53 @@ protected:
     std::int32_t blocksBefore = 0;
 };
 
-TEST_F(SiteDirectoryLoad, SendsBothListingsThroughOneRecordAndReleasesEach) {
-    loadSiteDirectory();
-    EXPECT_EQ(requests(), (std::vector<std::string>{"send SITE GROUPS 1", "release",
-                                                    "send SITE USER 1", "release"}));
-    for (const SeenRequest& request : host.seen) {
-        EXPECT_EQ(request.record, host.seen.front().record);
+TEST_F(SiteDirectoryLoad, EachHalfStandsAloneAndOnlyAKeptReplyIsReleased) {
+    const FakeReply groups{1, 200, fixtureLines("site_groups.txt")};
+    const FakeReply users{1, 200, fixtureLines("site_user_listing.txt")};
+    const FakeReply noAccess{1, 200, {"200 You do not have access to this command."}};
+    const FakeReply failed{0, 200, {}};
+    using Requests = std::vector<std::string>;
+    const Requests both = {"send SITE GROUPS 1", "release", "send SITE USER 1", "release"};
+    const struct {
+        const char* name;
+        FakeReply groups;
+        FakeReply users;
+        Requests requests;
+        bool loaded;
+        std::size_t groupCount, privateCount, userCount;
+    } cases[] = {
+        {"both listings", groups, users, both, true, 4, 2, 16},
+        // A nonzero result is released whatever the code said.
+        {"groups refused", {1, 500, {"500 Internal error."}}, users, both, true, 0, 0, 16},
+        {"users not sent", groups, failed,
+         {"send SITE GROUPS 1", "release", "send SITE USER 1"}, true, 4, 2, 0},
+        {"both failing", failed, {1, 530, {"530 Not logged in."}},
+         {"send SITE GROUPS 1", "send SITE USER 1", "release"}, false, 0, 0, 0},
+        // One line: nothing from the third line on, but still released.
+        {"one-line replies", noAccess, noAccess, both, true, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        releaseSiteDirectory();
+        host.seen.clear();
+        host.replies["SITE GROUPS"] = c.groups;
+        host.replies["SITE USER"] = c.users;
+        ensureSiteDirectory();
+        EXPECT_EQ(requests(), c.requests);
+        for (const SeenRequest& request : host.seen) {
+            EXPECT_EQ(request.record, host.seen.front().record);
+        }
+        EXPECT_EQ(siteDirectory.loaded, c.loaded);
+        EXPECT_EQ(countPairs(siteDirectory.groupList), c.groupCount);
+        EXPECT_EQ(countPairs(siteDirectory.privateGroupList), c.privateCount);
+        EXPECT_EQ(countNames(siteDirectory.userNames), c.userCount);
+
+        // Loaded after one success: a failed listing stays empty. Both failed:
+        // the next fill tries both again.
+        host.seen.clear();
+        ensureSiteDirectory();
+        EXPECT_EQ(requests(), c.loaded ? Requests{} : c.requests);
     }
-    EXPECT_TRUE(siteDirectory.loaded);
-    EXPECT_EQ(countPairs(siteDirectory.groupList), 4u);
-    EXPECT_EQ(pairsOf(siteDirectory.privateGroupList).front().first, "STAFF");
-    EXPECT_EQ(countNames(siteDirectory.userNames), 16u);
-}
-
-TEST_F(SiteDirectoryLoad, AFailedHalfDoesNotStopTheOther) {
-    host.replies["SITE GROUPS"] = {1, 500, {"500 Internal error."}};
-    loadSiteDirectory();
-    // A nonzero result is released whatever the code said.
-    EXPECT_EQ(requests(), (std::vector<std::string>{"send SITE GROUPS 1", "release",
-                                                    "send SITE USER 1", "release"}));
-    EXPECT_TRUE(siteDirectory.loaded);
-    EXPECT_EQ(siteDirectory.groupList, nullptr);
-    EXPECT_EQ(countNames(siteDirectory.userNames), 16u);
-
-    // Loaded after one success: the empty group list is never fetched again.
-    host.seen.clear();
-    ensureSiteDirectory();
-    EXPECT_TRUE(host.seen.empty());
-}
-
-TEST_F(SiteDirectoryLoad, AZeroResultIsNotReleased) {
-    host.replies["SITE USER"] = {0, 200, {}};
-    loadSiteDirectory();
-    EXPECT_EQ(requests(),
-              (std::vector<std::string>{"send SITE GROUPS 1", "release", "send SITE USER 1"}));
-    EXPECT_TRUE(siteDirectory.loaded);
-    EXPECT_EQ(siteDirectory.userNames, nullptr);
-    EXPECT_EQ(countPairs(siteDirectory.groupList), 4u);
-}
-
-TEST_F(SiteDirectoryLoad, BothFailingLeavesItUnloadedAndTheNextFillTriesAgain) {
-    host.replies["SITE GROUPS"] = {0, 200, {}};
-    host.replies["SITE USER"] = {1, 530, {"530 Not logged in."}};
-    ensureSiteDirectory();
-    EXPECT_EQ(requests(), (std::vector<std::string>{"send SITE GROUPS 1", "send SITE USER 1", "release"}));
-    EXPECT_FALSE(siteDirectory.loaded);
-
-    host.seen.clear();
-    host.replies["SITE GROUPS"] = {1, 200, fixtureLines("site_groups_public_only.txt")};
-    ensureSiteDirectory();
-    EXPECT_EQ(requests().size(), 4u);
-    EXPECT_TRUE(siteDirectory.loaded);
-    EXPECT_EQ(countPairs(siteDirectory.groupList), 3u);
-    EXPECT_EQ(siteDirectory.userNames, nullptr);
-}
-
-TEST_F(SiteDirectoryLoad, AOneLineReplyIsReleasedAndYieldsNothing) {
-    host.replies["SITE GROUPS"] = {1, 200, {"200 You do not have access to this command."}};
-    host.replies["SITE USER"] = {1, 200, {"200 You do not have access to this command."}};
-    loadSiteDirectory();
-    EXPECT_EQ(requests().size(), 4u);
-    EXPECT_TRUE(siteDirectory.loaded);
-    EXPECT_EQ(siteDirectory.groupList, nullptr);
-    EXPECT_EQ(siteDirectory.userNames, nullptr);
 }
 
 TEST_F(SiteDirectoryLoad, ASuccessfulListingReplacesWhatWasThere) {

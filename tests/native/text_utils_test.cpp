@@ -18,17 +18,6 @@ std::vector<std::string> namesOf(const NameList* list) {
     return names;
 }
 
-std::string cut(std::string text, char delimiter, std::string* rest = nullptr) {
-    std::vector<char> buffer(text.begin(), text.end());
-    buffer.push_back('\0');
-    const char* field = cutField(buffer.data(), delimiter);
-    if (rest != nullptr) {
-        const std::size_t end = static_cast<std::size_t>(field - buffer.data()) + std::strlen(field);
-        *rest = end + 1 < buffer.size() ? std::string(buffer.data() + end + 1) : std::string();
-    }
-    return field;
-}
-
 }  // namespace
 
 TEST(DupText, CopiesAndNeverReturnsNull) {
@@ -91,35 +80,31 @@ TEST(NameLists, AppendAfterTailMatchesAppend) {
     freeNameList(tailed);
 }
 
-TEST(CutField, TrimsBlanksAndLandsTheNulOnTheFirstBlankAfterTheField) {
-    std::string rest;
-    EXPECT_EQ(cut("  abc  |def", '|', &rest), "abc");
-    EXPECT_EQ(rest, " |def");
-}
+struct CutCase {
+    const char* text;
+    char delimiter;
+    const char* field;
+    std::ptrdiff_t fieldOffset;  // where the field starts in the buffer
+    const char* rest;            // the text after the NUL written, null: not checked
+};
 
-TEST(CutField, EmptyFieldAtTheDelimiter) {
-    std::string rest;
-    EXPECT_EQ(cut("  |x", '|', &rest), "");
-    EXPECT_EQ(rest, "x");
-}
-
-TEST(CutField, BlanksOnlyOrEmptyGiveTheEmptyStartOfTheBuffer) {
-    char blanks[] = "   ";
-    EXPECT_EQ(cutField(blanks, '|'), blanks);
-    EXPECT_STREQ(blanks, "");
-    char empty[] = "";
-    EXPECT_EQ(cutField(empty, '|'), empty);
-}
-
-TEST(CutField, BlankAsDelimiter) {
-    char single[] = "abc";
-    EXPECT_STREQ(cutField(single, ' '), "abc");
-    char pair[] = "ab cd";
-    EXPECT_STREQ(cutField(pair, ' '), "ab");
-    EXPECT_EQ(pair[2], '\0');
-    EXPECT_STREQ(pair + 3, "cd");
-}
-
-TEST(CutField, TabsAreNotBlanks) {
-    EXPECT_EQ(cut("\tab\t |", '|'), "\tab\t");
+TEST(CutField, TrimsBlanksAndEndsTheFieldWithOneNul) {
+    const CutCase cases[] = {
+        {"  abc  |def", '|', "abc", 2, " |def"},  // the NUL lands on the first blank after abc
+        {"  |x", '|', "", 2, "x"},                // an empty field at the delimiter
+        {"   ", '|', "", 0, nullptr},             // blanks only: the empty start of the buffer
+        {"", '|', "", 0, nullptr},
+        {"abc", ' ', "abc", 0, nullptr},
+        {"ab cd", ' ', "ab", 0, "cd"},
+        {"\tab\t |", '|', "\tab\t", 0, "|"},   // tabs are not blanks
+    };
+    for (const CutCase& c : cases) {
+        std::vector<char> buffer(c.text, c.text + std::strlen(c.text) + 1);
+        const char* field = cutField(buffer.data(), c.delimiter);
+        EXPECT_EQ(field - buffer.data(), c.fieldOffset) << c.text;
+        EXPECT_STREQ(field, c.field) << c.text;
+        if (c.rest != nullptr) {
+            EXPECT_STREQ(field + std::strlen(field) + 1, c.rest) << c.text;
+        }
+    }
 }

@@ -20,7 +20,10 @@ const PageExpectation allPages[] = {
     {7, IDC_ONLINE_LIST},
 };
 
+int otherCallbackCalls = 0;
+
 std::int32_t HOST_CDECL otherCallback(HostRequest*) {
+    ++otherCallbackCalls;
     return 0;
 }
 
@@ -48,6 +51,12 @@ TEST_F(PageHost, TheSamePageTwiceReturnsTheSameWindowAndOnlyReplacesTheCallback)
     EXPECT_EQ(first, second);
     EXPECT_TRUE(childEvents.empty());
     EXPECT_TRUE(IsWindow(first));
+    // The page's commands now go to the callback of the latest call.
+    site.clearRecord();
+    otherCallbackCalls = 0;
+    clickButton(first, IDC_STATS_WEEK_UL);
+    EXPECT_EQ(otherCallbackCalls, 1);
+    EXPECT_TRUE(site.requests().empty());
 }
 
 TEST_F(PageHost, ASwitchDestroysTheOldPageBeforeCreatingTheNewOne) {

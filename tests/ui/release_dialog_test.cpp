@@ -165,22 +165,21 @@ TEST_F(ReleaseDialog, AnEmptyReasonIsRefusedAndTheDialogStaysOpen) {
     char reasonOut[256];
     std::memset(reasonOut, 'x', sizeof reasonOut);
     // Refused, then cancelled: the result shows that OK did not end the dialog.
-    EXPECT_EQ(runNuke(nuke, nullptr, reasonOut, [](HWND dialog) {
-                  clickButton(dialog, IDOK);
-                  endWith(dialog, IDCANCEL);
-              }),
-              -1);
+    for (bool isNuke : {nuke, unnuke}) {
+        EXPECT_EQ(runNuke(isNuke, nullptr, reasonOut, [](HWND dialog) {
+                      clickButton(dialog, IDOK);
+                      endWith(dialog, IDCANCEL);
+                  }),
+                  -1);
+    }
     EXPECT_EQ(reasonOut[0], 'x');
-    EXPECT_EQ(runNuke(unnuke, nullptr, reasonOut, [](HWND dialog) {
-                  clickButton(dialog, IDOK);
-                  endWith(dialog, IDCANCEL);
-              }),
-              -1);
     ASSERT_EQ(messageBoxes.size(), 2u);
-    EXPECT_EQ(messageBoxes[0].title, "Parameter error");
-    EXPECT_EQ(messageBoxes[0].text, "You need to specify a nuke reason");
-    EXPECT_EQ(messageBoxes[1].title, "Parameter error");
-    EXPECT_EQ(messageBoxes[1].text, "You need to specify an unnuke reason");
+    const char* const refusals[] = {"You need to specify a nuke reason",
+                                    "You need to specify an unnuke reason"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(messageBoxes[i].title, "Parameter error");
+        EXPECT_EQ(messageBoxes[i].text, refusals[i]);
+    }
 
     // Refused, then the operator types a reason and confirms.
     messageBoxes.clear();
