@@ -1,8 +1,10 @@
 #include "common/number_text.h"
 
 #include <cmath>
+#include <clocale>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 bool isSpace(char c) {
@@ -54,5 +56,50 @@ double decimalToDouble(const char* text) {
     if (text == nullptr) {
         return 0.0;
     }
-    return std::strtod(text, nullptr);
+    while (isSpace(*text)) {
+        ++text;
+    }
+    // Only the plain decimal form is a number here: hexadecimal, "inf" and
+    // "nan" are not what an operator or a server listing means by one.
+    const char* end = text;
+    if (*end == '+' || *end == '-') {
+        ++end;
+    }
+    std::size_t digits = 0;
+    for (; *end >= '0' && *end <= '9'; ++end) {
+        ++digits;
+    }
+    if (*end == '.') {
+        for (++end; *end >= '0' && *end <= '9'; ++end) {
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0.0;
+    }
+    if (*end == 'e' || *end == 'E') {
+        const char* exponent = end + 1;
+        if (*exponent == '+' || *exponent == '-') {
+            ++exponent;
+        }
+        if (*exponent >= '0' && *exponent <= '9') {
+            while (*exponent >= '0' && *exponent <= '9') {
+                ++exponent;
+            }
+            end = exponent;
+        }
+    }
+    // strtod reads the host's locale; hand it the locale's own decimal point
+    // so that "1.5" means one and a half wherever the host runs.
+    std::string number(text, end);
+    const char* localePoint = std::localeconv()->decimal_point;
+    const std::size_t at = number.find('.');
+    if (at != std::string::npos && localePoint != nullptr && localePoint[0] != '\0') {
+        number.replace(at, 1, localePoint);
+    }
+    const double value = std::strtod(number.c_str(), nullptr);
+    if (std::isinf(value)) {
+        return value > 0 ? std::numeric_limits<double>::max() : -std::numeric_limits<double>::max();
+    }
+    return value;
 }

@@ -10,5 +10,7 @@ std::int32_t decimalToInt32(const char* text);
 // A double brought into the 32-bit range (truncated toward zero); NaN gives 0.
 std::int32_t clampToInt32(double value);
 
-// atof with the same leading rules; a null text gives 0.
+// The leading plain decimal number (white space, sign, digits, point,
+// exponent), read the same in every locale; anything else gives 0, and a
+// value beyond the double range the largest double of its sign.
 double decimalToDouble(const char* text);

@@ -51,43 +51,9 @@ bool startsWithIgnoringCase(const char* text, const char* word, std::size_t coun
     return true;
 }
 
-// The leading decimal number of a text, blanks skipped: digits with an
-// optional point and exponent. Hexadecimal, "inf" and "nan" forms are not
-// numbers here and read as 0.0; out-of-range values clamp to the 32-bit range.
+// The leading decimal number of a text, clamped to the 32-bit range.
 double leadingReal(const char* text) {
-    const char* cursor = text;
-    while (*cursor == ' ' || (*cursor >= '\t' && *cursor <= '\r')) {
-        ++cursor;
-    }
-    const char* start = cursor;
-    if (*cursor == '+' || *cursor == '-') {
-        ++cursor;
-    }
-    std::size_t digits = 0;
-    for (; isDigit(*cursor); ++cursor) {
-        ++digits;
-    }
-    if (*cursor == '.') {
-        for (++cursor; isDigit(*cursor); ++cursor) {
-            ++digits;
-        }
-    }
-    if (digits == 0) {
-        return 0.0;
-    }
-    if (*cursor == 'e' || *cursor == 'E') {
-        const char* exponent = cursor + 1;
-        if (*exponent == '+' || *exponent == '-') {
-            ++exponent;
-        }
-        if (isDigit(*exponent)) {
-            while (isDigit(*exponent)) {
-                ++exponent;
-            }
-            cursor = exponent;
-        }
-    }
-    const double value = decimalToDouble(std::string(start, cursor).c_str());
+    const double value = decimalToDouble(text);
     if (value > 2147483647.0) {
         return 2147483647.0;
     }
