@@ -70,19 +70,12 @@ Rows rowsOf(const NamePairList* list) {
     return rows;
 }
 
-Rows parseSwho(const std::vector<std::string>& lines) {
-    Reply reply(lines);
-    NamePairList* online = nullptr;
-    parseSwhoListing(reply.lines(), online);
-    Rows rows = rowsOf(online);
-    freeNamePairList(online);
-    return rows;
-}
+using Parser = void (*)(ReplyLine*, NamePairList*&);
 
-Rows parseWho(const std::vector<std::string>& lines) {
+Rows parse(Parser parser, const std::vector<std::string>& lines) {
     Reply reply(lines);
     NamePairList* online = nullptr;
-    parseWhoListing(reply.lines(), online);
+    parser(reply.lines(), online);
     Rows rows = rowsOf(online);
     freeNamePairList(online);
     return rows;
@@ -90,31 +83,46 @@ Rows parseWho(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TEST(SwhoListing, ReadsPidAndUserOfEachRowAfterTheRule) {
-    EXPECT_EQ(parseSwho(fixtureLines("site_swho.txt")),
-              (Rows{{"glftpd", "4711"}, {"alice", "4690"}}));
-}
-
-TEST(SwhoListing, RowsBeforeTheFirstRuleAreHeadingsAndLaterRulesDoNotEndTheTable) {
-    // The heading line starts like a row; the rule in the middle is no row
-    // and the rows after it still count.
-    EXPECT_EQ(parseSwho(fixtureLines("site_swho_busy.txt")),
-              (Rows{{"glftpd", "04711"}, {"alice", "4690"}, {"bob", "-812"}, {"alice", "4702"}}));
-}
-
-TEST(SwhoListing, AFirstWordWithoutAFollowingBarGivesAnUnknownUser) {
-    EXPECT_EQ(parseSwho(fixtureLines("site_swho_odd.txt")),
-              (Rows{{"???", "5150"},
-                    {"carol", "1234567890123456789012345678901234567890"},
-                    {"dave", "ghost"}}));
-}
-
-TEST(SwhoListing, LinesThatEndRightAfterTheirPrefixOrWordAreReadNoFurther) {
-    // Each ends exactly where the parser stops; a read past the NUL would
-    // show under the address sanitizer (every line has a block of its own).
-    EXPECT_EQ(parseSwho({"200- |-", "200- | ", "200- | 7", "200- | 7 ", "200- | 7 |", "200- | 7 | x"}),
-              (Rows{{"???", ""}, {"???", "7"}, {"???", "7"}, {"", "7"}, {"x", "7"}}));
-    EXPECT_EQ(parseSwho({"200- |", "200-", "", "200- | 1 | a"}), Rows{});
+TEST(OnlineListing, ParsesTheRowsOfEachTableForm) {
+    const struct {
+        const char* what;
+        Parser parser;
+        std::vector<std::string> lines;
+        Rows rows;
+    } cases[] = {
+        {"swho", parseSwhoListing, fixtureLines("site_swho.txt"), {{"glftpd", "4711"}, {"alice", "4690"}}},
+        // The heading line starts like a row; the rule in the middle is no row
+        // and the rows after it still count.
+        {"swho busy", parseSwhoListing, fixtureLines("site_swho_busy.txt"),
+         {{"glftpd", "04711"}, {"alice", "4690"}, {"bob", "-812"}, {"alice", "4702"}}},
+        // A first word without a following '|' gives an unknown user.
+        {"swho odd", parseSwhoListing, fixtureLines("site_swho_odd.txt"),
+         {{"???", "5150"}, {"carol", "1234567890123456789012345678901234567890"}, {"dave", "ghost"}}},
+        // Each line ends exactly where the parser stops; a read past the NUL
+        // would show under the address sanitizer (every line has a block of its own).
+        {"swho short", parseSwhoListing,
+         {"200- |-", "200- | ", "200- | 7", "200- | 7 ", "200- | 7 |", "200- | 7 | x"},
+         {{"???", ""}, {"???", "7"}, {"???", "7"}, {"", "7"}, {"x", "7"}}},
+        {"swho no rule", parseSwhoListing, {"200- |", "200-", "", "200- | 1 | a"}, {}},
+        {"swho empty", parseSwhoListing, fixtureLines("site_swho_empty.txt"), {}},
+        {"who", parseWhoListing, fixtureLines("site_who.txt"), {{"glftpd", "???"}, {"alice", "???"}}},
+        // Only the rows between the first two rules are users.
+        {"who three rules", parseWhoListing,
+         {"200- | before", "200- |---", "200- | inside  | x", "200- |---", "200- | after", "200- |---",
+          "200- | late"},
+         {{"inside", "???"}}},
+        {"who no rule", parseWhoListing, {"200- | before", "200 Command Successful."}, {}},
+        {"who short", parseWhoListing, {"200- |-", "200- | ", "200- | a", "200- |", "", "200- |-"},
+         {{"", "???"}, {"a", "???"}}},
+        {"who empty", parseWhoListing, fixtureLines("site_swho_empty.txt"), {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parse(c.parser, c.lines), c.rows) << c.what;
+    }
+    NamePairList* online = nullptr;
+    parseSwhoListing(nullptr, online);
+    parseWhoListing(nullptr, online);
+    EXPECT_EQ(online, nullptr);
 }
 
 TEST(SwhoListing, AppendsAfterWhatTheListAlreadyHolds) {
@@ -126,22 +134,6 @@ TEST(SwhoListing, AppendsAfterWhatTheListAlreadyHolds) {
     freeNamePairList(online);
 }
 
-TEST(WhoListing, OnlyRowsBetweenTheFirstTwoRulesAreUsers) {
-    EXPECT_EQ(parseWho(fixtureLines("site_who.txt")), (Rows{{"glftpd", "???"}, {"alice", "???"}}));
-}
-
-TEST(WhoListing, RowsBeforeTheFirstRuleAndAfterTheSecondAreIgnored) {
-    EXPECT_EQ(parseWho({"200- | before", "200- |---", "200- | inside  | x", "200- |---",
-                        "200- | after", "200- |---", "200- | late"}),
-              (Rows{{"inside", "???"}}));
-    EXPECT_EQ(parseWho({"200- | before", "200 Command Successful."}), Rows{});
-}
-
-TEST(WhoListing, ShortLinesAreSafe) {
-    EXPECT_EQ(parseWho({"200- |-", "200- | ", "200- | a", "200- |", "", "200- |-"}),
-              (Rows{{"", "???"}, {"a", "???"}}));
-}
-
 TEST(OnlineListing, RefusalIsReadFromTheFirstLineOnly) {
     Reply refused(fixtureLines("site_swho_refused.txt"));
     EXPECT_TRUE(isOnlineListingRefused(refused.lines()));
@@ -150,13 +142,4 @@ TEST(OnlineListing, RefusalIsReadFromTheFirstLineOnly) {
     Reply otherCase({"200 You DO NOT HAVE ACCESS to this command."});
     EXPECT_FALSE(isOnlineListingRefused(otherCase.lines()));
     EXPECT_FALSE(isOnlineListingRefused(nullptr));
-}
-
-TEST(OnlineListing, AnEmptyTableYieldsNothing) {
-    EXPECT_EQ(parseSwho(fixtureLines("site_swho_empty.txt")), Rows{});
-    EXPECT_EQ(parseWho(fixtureLines("site_swho_empty.txt")), Rows{});
-    NamePairList* online = nullptr;
-    parseSwhoListing(nullptr, online);
-    parseWhoListing(nullptr, online);
-    EXPECT_EQ(online, nullptr);
 }

@@ -159,31 +159,30 @@ TEST_F(OnlineUsersPage, TheSelectedRowDrivesShowUserStatsAndKill) {
     EXPECT_EQ(site.commands(), (Lines{"SITE STATS glftpd"}));
 }
 
-TEST_F(OnlineUsersPage, AKickThatTheHostSendsFetchesTheListAgainAtOnce) {
+TEST_F(OnlineUsersPage, AKickOrKillTheHostSendsFetchesTheListAgainAtOnce) {
     HWND page = showOnline();
-    selectUser(page, "alice");
     site.answer("SITE SWHO", linesReply({"200- |-------+----", "200- |  4711 | glftpd    | *@127.0.0.1 |",
                                          "200 Command Successful."}));
-    site.clearRecord();
-    clickButton(page, IDC_ONLINE_KICK);
-    EXPECT_EQ(site.commands(), (Lines{"SITE KICK alice", "SITE SWHO"}));
-    EXPECT_EQ(site.requests()[0].param, 0);
-    EXPECT_EQ(listViewRows(page, IDC_ONLINE_LIST), (Rows{{"glftpd", "4711"}}));
-    EXPECT_TRUE(userButtonsDisabled(page));
-    // The old selection went with the list.
-    site.clearRecord();
-    clickAllUserButtons(page);
-    EXPECT_TRUE(site.commands().empty());
-}
-
-TEST_F(OnlineUsersPage, AKillThatTheHostSendsFetchesTheListAgainEvenWhenTheServerObjects) {
-    HWND page = showOnline();
-    selectUser(page, "glftpd");
+    // Also when the server objects: only the host's result counts.
     site.answer("SITE KILL 4711", fixtureReply("site_kill_invalid.txt"));
-    site.clearRecord();
-    clickButton(page, IDC_ONLINE_KILL);
-    EXPECT_EQ(site.commands(), (Lines{"SITE KILL 4711", "SITE SWHO"}));
-    EXPECT_TRUE(userButtonsDisabled(page));
+    const struct {
+        const char* user;
+        int button;
+        const char* line;
+    } cases[] = {{"alice", IDC_ONLINE_KICK, "SITE KICK alice"}, {"glftpd", IDC_ONLINE_KILL, "SITE KILL 4711"}};
+    for (const auto& c : cases) {
+        selectUser(page, c.user);
+        site.clearRecord();
+        clickButton(page, c.button);
+        EXPECT_EQ(site.commands(), (Lines{c.line, "SITE SWHO"}));
+        EXPECT_EQ(site.requests()[0].param, 0);
+        EXPECT_EQ(listViewRows(page, IDC_ONLINE_LIST), (Rows{{"glftpd", "4711"}}));
+        EXPECT_TRUE(userButtonsDisabled(page));
+        // The old selection went with the list.
+        site.clearRecord();
+        clickAllUserButtons(page);
+        EXPECT_TRUE(site.commands().empty()) << c.line;
+    }
 }
 
 TEST_F(OnlineUsersPage, AKickOrKillTheHostFailsLeavesListAndSelection) {
@@ -201,15 +200,13 @@ TEST_F(OnlineUsersPage, AKickOrKillTheHostFailsLeavesListAndSelection) {
 
 TEST_F(OnlineUsersPage, KillSendsThePidAsAPlainClampedNumber) {
     HWND page = showOnline("site_swho_busy.txt");
-    selectUser(page, "glftpd");  // PID text 04711
-    site.clearRecord();
-    clickButton(page, IDC_ONLINE_KILL);
-    EXPECT_EQ(site.commands().front(), "SITE KILL 4711");
-
-    selectUser(page, "bob");  // PID text -812
-    site.clearRecord();
-    clickButton(page, IDC_ONLINE_KILL);
-    EXPECT_EQ(site.commands().front(), "SITE KILL -812");
+    // PID texts 04711 and -812.
+    for (const auto& kill : {std::make_pair("glftpd", "SITE KILL 4711"), std::make_pair("bob", "SITE KILL -812")}) {
+        selectUser(page, kill.first);
+        site.clearRecord();
+        clickButton(page, IDC_ONLINE_KILL);
+        EXPECT_EQ(site.commands().front(), kill.second);
+    }
 
     site.answer("SITE SWHO", fixtureReply("site_swho_odd.txt"));
     clickButton(page, IDC_ONLINE_UPDATE);
@@ -313,15 +310,16 @@ TEST_F(OnlineUsersPage, AKeptReplyWithoutLinesIsAnEmptyListing) {
     EXPECT_EQ(site.requests().back().action, ACTION_RELEASE_REPLY);
 }
 
-TEST_F(OnlineUsersPage, ANotificationNamingNoRowKeepsTheSelectionAsItWas) {
+TEST_F(OnlineUsersPage, OnlyListViewNotificationsNamingARowSelect) {
     HWND page = showOnline();
     notifyItemChanged(page, -1);
     notifyItemChanged(page, 2);
+    notifyItemChanged(page, 0, GetDlgItem(page, IDC_ONLINE_UPDATE));
     EXPECT_TRUE(userButtonsDisabled(page));
     clickAllUserButtons(page);
     EXPECT_EQ(site.commands(), (Lines{"SITE SWHO"}));
 
-    selectUser(page, "glftpd");
+    notifyItemChanged(page, 1);  // glftpd
     notifyItemChanged(page, -1);
     notifyItemChanged(page, 99);
     EXPECT_TRUE(userButtonsEnabled(page));
@@ -330,24 +328,9 @@ TEST_F(OnlineUsersPage, ANotificationNamingNoRowKeepsTheSelectionAsItWas) {
     EXPECT_EQ(site.commands(), (Lines{"SITE USER glftpd"}));
 }
 
-TEST_F(OnlineUsersPage, OnlyTheListViewsOwnNotificationsSelect) {
-    HWND page = showOnline();
-    notifyItemChanged(page, 0, GetDlgItem(page, IDC_ONLINE_UPDATE));
-    EXPECT_TRUE(userButtonsDisabled(page));
-    notifyItemChanged(page, 0);
-    EXPECT_TRUE(userButtonsEnabled(page));
-}
-
 TEST_F(OnlineUsersPage, ButtonNotificationsOtherThanClicksDoNothing) {
     HWND page = showOnline();
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_ONLINE_UPDATE, BN_SETFOCUS),
                  reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_ONLINE_UPDATE)));
     EXPECT_EQ(site.commands(), (Lines{"SITE SWHO"}));
-}
-
-TEST_F(OnlineUsersPage, TheUnloadFreesListAndSelection) {
-    HWND page = showOnline("site_swho_busy.txt");
-    selectUser(page, "bob");
-    EXPECT_GT(liveBlocks(), 0);
-    EXPECT_EQ(unloadLibrary(), 0);
 }

@@ -2,6 +2,7 @@
 // commands, credits, delete and re-add keeping the site's user names in step.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,14 @@ protected:
         return comboItems(page, IDC_USERCMD_USERNAME);
     }
 
+    // The radio buttons and the combo they enable follow the list mode.
+    void expectListMode(HWND page, bool byFlag) {
+        EXPECT_EQ(isChecked(page, IDC_USERCMD_BY_FLAG), byFlag);
+        EXPECT_EQ(isChecked(page, IDC_USERCMD_BY_GROUP), !byFlag);
+        EXPECT_EQ(isEnabled(page, IDC_USERCMD_LIST_FLAG), byFlag);
+        EXPECT_EQ(isEnabled(page, IDC_USERCMD_LIST_GROUP), !byFlag);
+    }
+
     void pickUser(HWND page, const std::string& name) {
         const Lines users = comboItems(page, IDC_USERCMD_USERNAME);
         for (std::size_t index = 0; index < users.size(); ++index) {
@@ -74,11 +83,7 @@ Lines without(Lines names, const std::string& name) {
 }  // namespace
 
 TEST_F(UserCommandsPage, StartsWithTheFirstUserGroupAndFlagInGroupMode) {
-    site.answer("SITE GROUPS", fixtureReply("usercmd_groups.txt"));
-    site.answer("SITE USER", fixtureReply("usercmd_users.txt"));
-    HWND page = showPage(userCommandsPage);
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(site.commands(), (Lines{"SITE GROUPS", "SITE USER"}));
+    HWND page = showUserCommands();
     EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedUsers);
     EXPECT_EQ(comboItems(page, IDC_USERCMD_LIST_GROUP), sortedGroups);
     const Lines flags = comboItems(page, IDC_USERCMD_LIST_FLAG);
@@ -89,10 +94,7 @@ TEST_F(UserCommandsPage, StartsWithTheFirstUserGroupAndFlagInGroupMode) {
     EXPECT_EQ(comboSelection(page, IDC_USERCMD_USERNAME), 0);
     EXPECT_EQ(comboSelection(page, IDC_USERCMD_LIST_GROUP), 0);
     EXPECT_EQ(comboSelection(page, IDC_USERCMD_LIST_FLAG), 0);
-    EXPECT_TRUE(isChecked(page, IDC_USERCMD_BY_GROUP));
-    EXPECT_FALSE(isChecked(page, IDC_USERCMD_BY_FLAG));
-    EXPECT_TRUE(isEnabled(page, IDC_USERCMD_LIST_GROUP));
-    EXPECT_FALSE(isEnabled(page, IDC_USERCMD_LIST_FLAG));
+    expectListMode(page, false);
     EXPECT_EQ(getText(page, IDC_USERCMD_AMOUNT), "0.0");
     EXPECT_EQ(getText(page, IDC_USERCMD_MESSAGE), "");
     EXPECT_EQ(getText(page, IDC_USERCMD_READD_NAME), "");
@@ -101,14 +103,14 @@ TEST_F(UserCommandsPage, StartsWithTheFirstUserGroupAndFlagInGroupMode) {
 TEST_F(UserCommandsPage, UserButtonsNameTheSelectedUserAndListingsGoBare) {
     HWND page = showUserCommands();
     pickUser(page, "carol");
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_SHOW_USER), (Lines{"SITE USER carol"}));
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_USER_STATS), (Lines{"SITE STATS carol"}));
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_SEEN_USER), (Lines{"SITE SEEN carol"}));
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_USERS), (Lines{"SITE USERS"}));
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SHORT), (Lines{"SITE USER"}));
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_PURGE_USERS), (Lines{"SITE PURGE"}));
-    for (const RecordedRequest& request : site.requests()) {
-        EXPECT_EQ(request.param, 0);
+    const std::pair<int, const char*> buttons[] = {
+        {IDC_USERCMD_SHOW_USER, "SITE USER carol"}, {IDC_USERCMD_USER_STATS, "SITE STATS carol"},
+        {IDC_USERCMD_SEEN_USER, "SITE SEEN carol"}, {IDC_USERCMD_LIST_USERS, "SITE USERS"},
+        {IDC_USERCMD_LIST_SHORT, "SITE USER"},      {IDC_USERCMD_PURGE_USERS, "SITE PURGE"}};
+    for (const auto& button : buttons) {
+        EXPECT_EQ(commandsOf(page, button.first), (Lines{button.second}));
+        ASSERT_EQ(site.requests().size(), 1u);  // sent without keeping the reply
+        EXPECT_EQ(site.requests()[0].param, 0) << button.second;
     }
     EXPECT_TRUE(messageBoxes.empty());
 }
@@ -193,10 +195,7 @@ TEST_F(UserCommandsPage, ListSpecialSendsTheGroupOrTheFlagKeywordOfTheActiveMode
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SPECIAL), (Lines{"SITE USERS NoGroup"}));
 
     clickButton(page, IDC_USERCMD_BY_FLAG);
-    EXPECT_TRUE(isChecked(page, IDC_USERCMD_BY_FLAG));
-    EXPECT_FALSE(isChecked(page, IDC_USERCMD_BY_GROUP));
-    EXPECT_FALSE(isEnabled(page, IDC_USERCMD_LIST_GROUP));
-    EXPECT_TRUE(isEnabled(page, IDC_USERCMD_LIST_FLAG));
+    expectListMode(page, true);
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SPECIAL), (Lines{"SITE USERS SITEOP"}));
     pickComboItem(page, IDC_USERCMD_LIST_FLAG, 16);
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SPECIAL), (Lines{"SITE USERS LEECH"}));
@@ -206,14 +205,11 @@ TEST_F(UserCommandsPage, ListSpecialSendsTheGroupOrTheFlagKeywordOfTheActiveMode
     // The mode and both picks survive a page switch.
     showPage(3);
     page = showPage(userCommandsPage);
-    EXPECT_TRUE(isChecked(page, IDC_USERCMD_BY_FLAG));
-    EXPECT_FALSE(isEnabled(page, IDC_USERCMD_LIST_GROUP));
+    expectListMode(page, true);
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SPECIAL), (Lines{"SITE USERS GADMIN"}));
 
     clickButton(page, IDC_USERCMD_BY_GROUP);
-    EXPECT_TRUE(isChecked(page, IDC_USERCMD_BY_GROUP));
-    EXPECT_TRUE(isEnabled(page, IDC_USERCMD_LIST_GROUP));
-    EXPECT_FALSE(isEnabled(page, IDC_USERCMD_LIST_FLAG));
+    expectListMode(page, false);
     EXPECT_EQ(commandsOf(page, IDC_USERCMD_LIST_SPECIAL), (Lines{"SITE USERS NoGroup"}));
 }
 
@@ -258,60 +254,40 @@ TEST_F(UserCommandsPage, ADeleteTheHostFailsChangesNothing) {
     EXPECT_EQ(usersAfterPageSwitch(), sortedUsers);
 }
 
-TEST_F(UserCommandsPage, ReaddingAddsTheNameToComboAndDirectoryEvenTwice) {
-    HWND page = showUserCommands();
-    site.answer("SITE READD zed", oneLineReply("200 User (zed) readded."));
-    setText(page, IDC_USERCMD_READD_NAME, "zed");
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_READD_USER), (Lines{"SITE READD zed"}));
-    ASSERT_EQ(site.requests().size(), 2u);
-    EXPECT_EQ(site.requests()[0].param, 1);
-    EXPECT_EQ(site.requests()[1].action, ACTION_RELEASE_REPLY);
-    Lines expected = sortedUsers;
-    expected.push_back("zed");
-    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), expected);
-    EXPECT_EQ(comboItems(page, IDC_USERCMD_LIST_FLAG).size(), 17u);
-    EXPECT_EQ(getText(page, IDC_USERCMD_READD_NAME), "zed");
-
-    site.answer("SITE READD alice", oneLineReply("200 User alice has not been deleted."));
-    setText(page, IDC_USERCMD_READD_NAME, "alice");
-    clickButton(page, IDC_USERCMD_READD_USER);
-    expected.insert(expected.begin(), "alice");
-    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), expected);
-    EXPECT_EQ(usersAfterPageSwitch(), expected);
-}
-
-TEST_F(UserCommandsPage, AReaddThatCannotLoadTheAccountChangesNothingButIsReleased) {
-    HWND page = showUserCommands();
-    site.answer("SITE READD ghost", oneLineReply("200 Error: Unable to load user ghost."));
-    setText(page, IDC_USERCMD_READD_NAME, "ghost");
-    pickUser(page, "bob");
-    // A changed combo shows whether the page was refreshed.
-    SendDlgItemMessageA(page, IDC_USERCMD_USERNAME, CB_SETCURSEL, 5, 0);
-    clickButton(page, IDC_USERCMD_READD_USER);
-    EXPECT_EQ(site.commands().back(), "SITE READD ghost");
-    EXPECT_EQ(site.requests().back().action, ACTION_RELEASE_REPLY);
-    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedUsers);
-    EXPECT_EQ(usersAfterPageSwitch(), sortedUsers);
-}
-
-TEST_F(UserCommandsPage, AReaddTheHostFailsIsNotReleasedAndChangesNothing) {
-    HWND page = showUserCommands();
-    setText(page, IDC_USERCMD_READD_NAME, "zed");
-    site.failSendAt(2, 0, 0);
-    EXPECT_EQ(commandsOf(page, IDC_USERCMD_READD_USER), (Lines{"SITE READD zed"}));
-    EXPECT_EQ(site.requests().size(), 1u);
-    EXPECT_EQ(usersAfterPageSwitch(), sortedUsers);
-}
-
-TEST_F(UserCommandsPage, AReaddReplyWithoutLinesCountsAsDone) {
+TEST_F(UserCommandsPage, AReaddAddsTheNameUnlessTheHostFailsOrTheAccountCannotBeLoaded) {
     HWND page = showUserCommands();
     ScriptedReply noLines;
     noLines.lines.clear();
+    site.failSendAt(2, 0, 0);  // the first re-add, after the two listings
+    site.answer("SITE READD ghost", oneLineReply("200 Error: Unable to load user ghost."));
     site.answer("SITE READD zed", noLines);
-    setText(page, IDC_USERCMD_READD_NAME, "zed");
-    clickButton(page, IDC_USERCMD_READD_USER);
-    EXPECT_EQ(site.requests().back().action, ACTION_RELEASE_REPLY);
-    EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME).back(), "zed");
+    site.answer("SITE READD alice", oneLineReply("200 User alice has not been deleted."));
+    const struct {
+        const char* name;
+        bool released;  // a failed send keeps nothing to release
+        bool added;
+    } cases[] = {{"zed", false, false},  {"ghost", true, false},
+                 {"zed", true, true},    // a reply without lines counts as done
+                 {"alice", true, true}}; // a name already listed is added again
+    Lines users = sortedUsers;
+    for (const auto& c : cases) {
+        setText(page, IDC_USERCMD_READD_NAME, c.name);
+        // A refresh shows the amount with one decimal again.
+        setText(page, IDC_USERCMD_AMOUNT, "3");
+        EXPECT_EQ(commandsOf(page, IDC_USERCMD_READD_USER), (Lines{std::string("SITE READD ") + c.name}));
+        ASSERT_EQ(site.requests().size(), c.released ? 2u : 1u) << c.name;
+        EXPECT_EQ(site.requests()[0].param, 1);
+        EXPECT_EQ(site.requests().back().action, c.released ? ACTION_RELEASE_REPLY : ACTION_SEND_COMMAND);
+        if (c.added) {
+            users.push_back(c.name);
+            std::sort(users.begin(), users.end());
+        }
+        EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), users) << c.name;
+        EXPECT_EQ(getText(page, IDC_USERCMD_AMOUNT), c.added ? "3.0" : "3") << c.name;
+        EXPECT_EQ(getText(page, IDC_USERCMD_READD_NAME), c.name);
+        EXPECT_EQ(comboItems(page, IDC_USERCMD_LIST_FLAG).size(), 17u);
+    }
+    EXPECT_EQ(usersAfterPageSwitch(), users);
 }
 
 TEST_F(UserCommandsPage, AnEmptyReaddNameIsAParameterError) {
