@@ -28,9 +28,10 @@ protected:
                 seen.push_back(request.command);
             } else if (request.action == ACTION_RELEASE_REPLY) {
                 seen.push_back(release);
+            } else if (request.action == ACTION_USER_ADDED) {
+                seen.push_back("user added");  // its param is left over, meaningless
             } else {
-                seen.push_back("action " + std::to_string(request.action) + " " +
-                               std::to_string(request.param));
+                seen.push_back("show page " + std::to_string(request.param));
             }
         }
         return seen;
@@ -219,5 +220,201 @@ TEST_P(ReaddSweep, AFailedReaddChangesNothingAndTheNextOneWorks) {
     EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), users);
 }
 SWEEP(ReaddSweep, 1);
+
+// --- Groups page: GRPADD and GRPDEL, each one kept request -----------------
+
+class GroupsSweep : public Sweep {
+protected:
+    HWND showGroups() {
+        site.allowReleaseAfterZeroResult = true;
+        answerDirectory();
+        return showPage(6);
+    }
+
+    Lines groupNames(HWND page) {
+        Lines names;
+        for (const auto& row : listViewRows(page, IDC_GROUPS_LIST)) {
+            names.push_back(row.at(0));
+        }
+        return names;
+    }
+
+    void selectGroup(HWND page, const std::string& name) {
+        const Lines names = groupNames(page);
+        for (std::size_t row = 0; row < names.size(); ++row) {
+            if (names[row] == name) {
+                selectListViewRow(page, IDC_GROUPS_LIST, static_cast<int>(row));
+                return;
+            }
+        }
+        ADD_FAILURE() << "no group " << name;
+    }
+
+    static bool holds(const Lines& names, const std::string& name) {
+        for (const std::string& entry : names) {
+            if (entry == name) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+class GroupAddSweep : public GroupsSweep {};
+
+TEST_P(GroupAddSweep, TheReplyIsReleasedAlwaysAndOnlyAFailedSendKeepsTheGroupOut) {
+    HWND page = showGroups();
+    ASSERT_EQ(groupNames(page).size(), 3u);
+    setText(page, IDC_GROUPS_ADD_NAME, "newbies");
+    setText(page, IDC_GROUPS_ADD_INFO, "New people");
+    failRequest(sendsSoFar());
+    EXPECT_EQ(traceOf(page, IDC_GROUPS_ADD), (Lines{"SITE GRPADD newbies New people", release}));
+    // Only "exists." in the first line refuses a group; a failed send has no
+    // line to read.
+    EXPECT_EQ(holds(groupNames(page), "newbies"), refused());
+    setText(page, IDC_GROUPS_ADD_NAME, "seniors");
+    setText(page, IDC_GROUPS_ADD_INFO, "Old hands");
+    EXPECT_EQ(traceOf(page, IDC_GROUPS_ADD), (Lines{"SITE GRPADD seniors Old hands", release}));
+    EXPECT_TRUE(holds(groupNames(page), "seniors"));
+}
+SWEEP(GroupAddSweep, 1);
+
+class GroupDeleteSweep : public GroupsSweep {};
+
+TEST_P(GroupDeleteSweep, TheReplyIsReleasedAlwaysAndOnlyAFailedSendKeepsTheGroup) {
+    HWND page = showGroups();
+    selectGroup(page, "friends");
+    failRequest(sendsSoFar());
+    EXPECT_EQ(traceOf(page, IDC_GROUPS_DELETE), (Lines{"SITE GRPDEL friends", release}));
+    EXPECT_EQ(holds(groupNames(page), "friends"), hostFails());
+    EXPECT_FALSE(isEnabled(page, IDC_GROUPS_DELETE));
+    selectGroup(page, "glftpd");
+    EXPECT_EQ(traceOf(page, IDC_GROUPS_DELETE), (Lines{"SITE GRPDEL glftpd", release}));
+    EXPECT_FALSE(holds(groupNames(page), "glftpd"));
+}
+SWEEP(GroupDeleteSweep, 1);
+
+// --- Add user: ADDUSER, ADDIP per mask, CHGRP per group --------------------
+
+const Lines addChain{"SITE ADDUSER zed secret", "SITE ADDIP zed *@10.0.0.1", "SITE ADDIP zed *@10.0.0.2",
+                     "SITE CHGRP zed friends", "SITE CHGRP zed STAFF"};
+
+class AddChainSweep : public Sweep {
+protected:
+    HWND showAddUser() {
+        answerDirectory();
+        site.answerPrefix("SITE USER ", fixtureReply("site_user_alice.txt"));
+        HWND page = showPage(1);
+        site.clearRecord();
+        return page;
+    }
+
+    void fillForm(HWND page, const std::string& name) {
+        setText(page, IDC_ADDUSER_USERNAME, name);
+        setText(page, IDC_ADDUSER_PASSWORD, "secret");
+        setText(page, IDC_ADDUSER_IP0, "10.0.0.1");
+        setText(page, IDC_ADDUSER_IP3, "10.0.0.2");
+        pickComboItem(page, IDC_ADDUSER_GROUP, 1);          // friends, after "(gl default)"
+        pickComboItem(page, IDC_ADDUSER_PRIVATE_GROUP, 1);  // STAFF
+    }
+
+    // The chain up to the failing request: the ADDUSER reply is released
+    // whenever the host kept one; nothing follows the failure.
+    Lines expectedStop() const {
+        Lines expected{addChain[0]};
+        if (failingIndex() != 0 || refused()) {
+            expected.push_back(release);
+        }
+        for (int step = 1; step <= failingIndex(); ++step) {
+            expected.push_back(addChain[static_cast<std::size_t>(step)]);
+        }
+        return expected;
+    }
+
+    void runSweep(int button) {
+        HWND page = showAddUser();
+        fillForm(page, "zed");
+        failRequest(sendsSoFar());
+        EXPECT_EQ(traceOf(page, button), expectedStop());
+        EXPECT_EQ(currentPage(), page);  // no switch after a failed add
+        EXPECT_TRUE(messageBoxes.empty());
+
+        // The same form for another name goes through to the end.
+        fillForm(page, "zoe");
+        const Lines seen = traceOf(page, button);
+        Lines expected;
+        for (std::string command : addChain) {
+            expected.push_back(command.replace(command.find("zed"), 3, "zoe"));
+            if (expected.size() == 1) {
+                expected.push_back(release);
+            }
+        }
+        expected.push_back("user added");
+        if (button == IDC_ADDUSER_ADD_EDIT) {
+            expected.push_back("show page 2");
+            expected.push_back("SITE USER zoe");
+            expected.push_back(release);
+        }
+        EXPECT_EQ(seen, expected);
+    }
+};
+
+TEST_P(AddChainSweep, AddUserStopsAtTheFailedRequest) {
+    runSweep(IDC_ADDUSER_ADD);
+}
+
+TEST_P(AddChainSweep, AddAndEditStopsAtTheFailedRequestWithoutSwitching) {
+    runSweep(IDC_ADDUSER_ADD_EDIT);
+}
+SWEEP(AddChainSweep, 5);
+
+// --- Edit user Change: one command per difference ---------------------------
+
+const Lines changeChain{"SITE DELIP bob 1", "SITE ADDIP bob *@10.9.9.9", "SITE CHANGE bob tagline new tag",
+                        "SITE CHANGE bob ratio 5", "SITE CHANGE bob credits 1024"};
+
+class ChangeWriterSweep : public Sweep {
+protected:
+    HWND openBob() {
+        site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+        site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
+        site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+        HWND page = showPage(2);
+        const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
+        for (std::size_t index = 0; index < users.size(); ++index) {
+            if (users[index] == "bob") {
+                sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+                pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
+                pumpMessages();
+            }
+        }
+        EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+        return page;
+    }
+};
+
+TEST_P(ChangeWriterSweep, StopsAtTheFailedCommandAndReloadsTheUser) {
+    HWND page = openBob();
+    setText(page, IDC_EDITUSER_IP1, "10.9.9.9");
+    setText(page, IDC_EDITUSER_TAGLINE, "new tag");
+    setText(page, IDC_EDITUSER_RATIO, "5");
+    setText(page, IDC_EDITUSER_CREDITS, "1");
+    failRequest(sendsSoFar());
+    const Lines expected(changeChain.begin(), changeChain.begin() + failingIndex() + 1);
+    EXPECT_EQ(traceOf(page, IDC_EDITUSER_CHANGE), expected);
+    // The reload is posted, and comes whatever failed.
+    site.clearRecord();
+    pumpMessages();
+    EXPECT_EQ(trace(), (Lines{"SITE USER bob", release}));
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), "Bob was here");
+
+    setText(page, IDC_EDITUSER_RATIO, "7");
+    EXPECT_EQ(traceOf(page, IDC_EDITUSER_CHANGE), (Lines{"SITE CHANGE bob ratio 7"}));
+    site.clearRecord();
+    pumpMessages();
+    EXPECT_EQ(trace(), (Lines{"SITE USER bob", release}));
+}
+SWEEP(ChangeWriterSweep, 5);
 
 }  // namespace

@@ -76,6 +76,7 @@ const ReplyShape usersShape{{"200-   -=[ User Listing ]=-", "200-    "}, "200- "
 const ReplyShape swhoShape{{"200- | PiD     User  |", "200- |-------+-------|"}, "200- |  4711 | ", " | *@h |"};
 const ReplyShape whoShape{{"200- | User | Group |", "200- |------+-------|"}, "200- | ", " | grp |"};
 const ReplyShape readdShape{{}, "200 User ", " readded."};
+const ReplyShape groupReplyShape{{}, "200 Group ", " added."};
 
 struct ReadingPath {
     const char* name;
@@ -127,6 +128,27 @@ void onlineWorks(HWND page, ScriptedSite& site) {
     EXPECT_EQ(site.commands(), (Lines{"SITE USER alice"}));
 }
 
+void groupsWork(HWND page, ScriptedSite& site) {
+    site.answerPrefix("SITE GRPADD", oneLineReply("200 Group seniors added."));
+    site.answerPrefix("SITE GRPDEL", oneLineReply("200 Group deleted."));
+    setText(page, IDC_GROUPS_ADD_NAME, "seniors");
+    setText(page, IDC_GROUPS_ADD_INFO, "Old hands");
+    site.clearRecord();
+    clickButton(page, IDC_GROUPS_ADD);
+    EXPECT_EQ(site.commands(), (Lines{"SITE GRPADD seniors Old hands"}));
+    bool listed = false;
+    for (const auto& row : listViewRows(page, IDC_GROUPS_LIST)) {
+        listed = listed || row.at(0) == "seniors";
+    }
+    EXPECT_TRUE(listed);
+    selectListViewRow(page, IDC_GROUPS_LIST, 0);
+    setText(page, IDC_GROUPS_NEW_INFO, "described");
+    site.clearRecord();
+    clickButton(page, IDC_GROUPS_CHANGE_INFO);
+    ASSERT_EQ(site.commands().size(), 1u);
+    EXPECT_EQ(site.commands()[0].compare(0, 12, "SITE GRPNFO "), 0);
+}
+
 const ReadingPath readingPaths[] = {
     {"GroupListing",
      [](ScriptedSite& site, const ScriptedReply& reply) {
@@ -165,6 +187,18 @@ const ReadingPath readingPaths[] = {
          site.answer("SITE WHO", reply);
      },
      onlineWorks, &whoShape},
+    {"GroupAddFirstLine",
+     [](ScriptedSite& site, const ScriptedReply& reply) {
+         answerNormalDirectory(site);
+         site.answerPrefix("SITE GRPADD", reply);
+     },
+     groupsWork, &groupReplyShape},
+    {"GroupDeleteFirstLine",
+     [](ScriptedSite& site, const ScriptedReply& reply) {
+         answerNormalDirectory(site);
+         site.answerPrefix("SITE GRPDEL", reply);
+     },
+     groupsWork, &groupReplyShape},
 };
 
 class HostileReplies : public PluginTest, public testing::WithParamInterface<std::tuple<int, Hostile>> {
@@ -177,6 +211,18 @@ protected:
         const std::string name = path().name;
         if (name == "SwhoListing" || name == "WhoListing") {
             return showPage(7);
+        }
+        if (name == "GroupAddFirstLine" || name == "GroupDeleteFirstLine") {
+            HWND page = showPage(6);
+            if (name == "GroupAddFirstLine") {
+                setText(page, IDC_GROUPS_ADD_NAME, "newbies");
+                setText(page, IDC_GROUPS_ADD_INFO, "New people");
+                clickButton(page, IDC_GROUPS_ADD);
+            } else {
+                selectListViewRow(page, IDC_GROUPS_LIST, 0);
+                clickButton(page, IDC_GROUPS_DELETE);
+            }
+            return page;
         }
         HWND page = showPage(4);
         if (name == "ReaddFirstLine") {

@@ -134,3 +134,23 @@ TEST_F(InjectedLineBreaks, AnOnlineNameWithABreakIsNeverKickedAndNothingIsRefetc
     }
     EXPECT_EQ(commandsOf(page, IDC_ONLINE_KILL), (Lines{"SITE KILL 77", "SITE SWHO"}));
 }
+
+TEST_F(InjectedLineBreaks, TypedSiteCommandTextsWithABreakSendNothing) {
+    site.answer("SITE GROUPS", fixtureReply("usercmd_groups.txt"));
+    site.answer("SITE USER", fixtureReply("usercmd_users.txt"));
+    HWND page = showPage(5);
+    for (const char* lineBreak : lineBreaks) {
+        setText(page, IDC_SITECMD_MESSAGE, std::string("hello") + lineBreak + "SITE DELUSER alice");
+        for (int target : {IDC_SITECMD_TO_USER, IDC_SITECMD_TO_GROUP, IDC_SITECMD_TO_ALL}) {
+            clickButton(page, target);
+            EXPECT_TRUE(commandsOf(page, IDC_SITECMD_SEND_MESSAGE).empty()) << target;
+        }
+        setText(page, IDC_SITECMD_RELEASE, std::string("Some.Release") + lineBreak + "SITE NUKE x");
+        for (int id : {IDC_SITECMD_SEARCH_DIR, IDC_SITECMD_DUPECHECK, IDC_SITECMD_UNDUPE}) {
+            EXPECT_TRUE(commandsOf(page, id).empty()) << id;
+        }
+    }
+    EXPECT_TRUE(messageBoxes.empty());
+    setText(page, IDC_SITECMD_MESSAGE, "hello");
+    EXPECT_EQ(commandsOf(page, IDC_SITECMD_SEND_MESSAGE), (Lines{"SITE MSG *  hello"}));
+}
