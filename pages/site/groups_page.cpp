@@ -1,17 +1,255 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "common/command_text.h"
+#include "common/dialog_controls.h"
+#include "common/heap.h"
+#include "common/site_directory.h"
+#include "common/text_utils.h"
+#include "pages/site/site_command_text.h"
+#include "plugin/host_channel.h"
 #include "plugin/page_host.h"
 #include "plugin/page_registry.h"
 #include "resources/resource_ids.h"
 
-void releaseGroupsPage() {}
+namespace {
 
-INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM, LPARAM) {
+char* savedGroupName = nullptr;
+char* savedGroupInfo = nullptr;
+// The group the change buttons act on: the row the list last reported.
+char* selectedGroup = nullptr;
+// Only grows, so a read-back buffer always holds any text ever listed.
+std::int32_t longestGroupText = 0;
+
+const int groupChangeControls[] = {
+    IDC_GROUPS_CHANGE_INFO, IDC_GROUPS_NEW_INFO, IDC_GROUPS_RENAME, IDC_GROUPS_NEW_NAME,
+    IDC_GROUPS_DELETE,
+};
+
+HWND groupListView(HWND page) {
+    return GetDlgItem(page, IDC_GROUPS_LIST);
+}
+
+void setGroupChangeControls(HWND page, bool enabled) {
+    for (int id : groupChangeControls) {
+        EnableWindow(GetDlgItem(page, id), enabled ? TRUE : FALSE);
+    }
+}
+
+void insertColumn(HWND list, int index, const char* title, int width) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&column));
+}
+
+void addGroupRow(HWND list, const NamePairList* group) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = 0;  // the list view's own sorting places the row
+    item.pszText = group->name;
+    const LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (row < 0) {
+        return;
+    }
+    LVITEMA info{};
+    info.iSubItem = 1;
+    info.pszText = group->info;
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&info));
+}
+
+void fillGroupList(HWND page, bool firstTime) {
+    HWND list = groupListView(page);
+    if (firstTime) {
+        insertColumn(list, 0, "Name", 60);
+        insertColumn(list, 1, "Info", 150);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    } else {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    }
+    if (savedGroupName != nullptr) {
+        setControlText(page, IDC_GROUPS_ADD_NAME, savedGroupName);
+    }
+    if (savedGroupInfo != nullptr) {
+        setControlText(page, IDC_GROUPS_ADD_INFO, savedGroupInfo);
+    }
+    ensureSiteDirectory();
+    // Grown before any row exists, so a notification raised while filling
+    // already reads back with a buffer large enough.
+    longestGroupText = longestGroupTextOf(longestGroupText, siteDirectory.groupList);
+    for (const NamePairList* group = siteDirectory.groupList; group != nullptr; group = group->next) {
+        addGroupRow(list, group);
+    }
+}
+
+char* readGroupCell(HWND list, int row, int column) {
+    const std::size_t size = static_cast<std::size_t>(longestGroupText) + 1;
+    char* text = static_cast<char*>(heapAlloc(size));
+    text[0] = '\0';
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(size);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    text[size - 1] = '\0';
+    return text;
+}
+
+void selectGroupRow(HWND page, int row) {
+    HWND list = groupListView(page);
+    const LRESULT rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    if (row < 0 || row >= rows) {
+        // Names no row (such as -1): keep the selection as it was.
+        return;
+    }
+    clearText(selectedGroup);
+    selectedGroup = readGroupCell(list, row, 0);
+    setControlText(page, IDC_GROUPS_NEW_NAME, selectedGroup);
+    char* info = readGroupCell(list, row, 1);
+    setControlText(page, IDC_GROUPS_NEW_INFO, info);
+    freeText(info);
+    setGroupChangeControls(page, true);
+}
+
+void addGroup(HWND page) {
+    if (controlTextIsEmpty(page, IDC_GROUPS_ADD_NAME)) {
+        showParameterError(page, groupNameMissingText);
+        return;
+    }
+    if (controlTextIsEmpty(page, IDC_GROUPS_ADD_INFO)) {
+        showParameterError(page, groupInfoMissingText);
+        return;
+    }
+    char* name = dupControlText(page, IDC_GROUPS_ADD_NAME);
+    char* info = dupControlText(page, IDC_GROUPS_ADD_INFO);
+    CommandText command;
+    buildGroupAddCommand(command, name, info);
+    // The channel would refuse such a line without asking the host; then
+    // there is nothing to release and nothing to take into the list.
+    if (!holdsLineBreak(command.text())) {
+        HostRequest request{};
+        // After a zero result the lines are not valid: the directory stays as it is.
+        if (sendCommand(request, command, true) != 0 && groupAddAccepted(firstReplyText(request))) {
+            appendPair(siteDirectory.groupList, name, info);
+        }
+        releaseReply(request);
+        fillGroupList(page, false);
+    }
+    freeText(name);
+    freeText(info);
+}
+
+void changeGroup(HWND page, GroupChange kind) {
+    if (selectedGroup == nullptr) {
+        return;  // no row selected since the page was shown
+    }
+    char* value = nullptr;
+    if (kind == GROUP_CHANGE_INFO) {
+        if (controlTextIsEmpty(page, IDC_GROUPS_NEW_INFO)) {
+            showParameterError(page, groupInfoMissingText);
+            return;
+        }
+        value = dupControlText(page, IDC_GROUPS_NEW_INFO);
+    } else if (kind == GROUP_RENAME) {
+        if (controlTextIsEmpty(page, IDC_GROUPS_NEW_NAME)) {
+            showParameterError(page, groupNameMissingText);
+            return;
+        }
+        value = dupControlText(page, IDC_GROUPS_NEW_NAME);
+    }
+    CommandText command;
+    buildGroupChangeCommand(command, kind, selectedGroup, value);
+    if (holdsLineBreak(command.text())) {
+        // Nothing would reach the server, so the list must not change either.
+        freeText(value);
+        return;
+    }
+    if (kind == GROUP_CHANGE_INFO) {
+        setGroupInfo(siteDirectory.groupList, selectedGroup, value);
+    } else if (kind == GROUP_RENAME) {
+        renameGroup(siteDirectory.groupList, selectedGroup, value);
+    }
+    HostRequest request{};
+    const bool isDelete = kind == GROUP_DELETE;
+    const std::int32_t result = sendCommand(request, command, isDelete);
+    if (isDelete) {
+        if (result != 0 && groupDeleteAccepted(firstReplyText(request))) {
+            removePair(siteDirectory.groupList, selectedGroup);
+        }
+        releaseReply(request);
+    }
+    freeText(value);
+    setGroupChangeControls(page, false);
+    fillGroupList(page, false);
+}
+
+void saveGroupsPage(HWND page) {
+    clearText(savedGroupName);
+    clearText(savedGroupInfo);
+    clearText(selectedGroup);
+    savedGroupName = dupControlText(page, IDC_GROUPS_ADD_NAME);
+    savedGroupInfo = dupControlText(page, IDC_GROUPS_ADD_INFO);
+}
+
+void onCommand(HWND page, int id) {
+    switch (id) {
+    case IDC_GROUPS_ADD:
+        addGroup(page);
+        break;
+    case IDC_GROUPS_CHANGE_INFO:
+        changeGroup(page, GROUP_CHANGE_INFO);
+        break;
+    case IDC_GROUPS_RENAME:
+        changeGroup(page, GROUP_RENAME);
+        break;
+    case IDC_GROUPS_DELETE:
+        changeGroup(page, GROUP_DELETE);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+void releaseGroupsPage() {
+    clearText(savedGroupName);
+    clearText(savedGroupInfo);
+    clearText(selectedGroup);
+}
+
+INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        setGroupChangeControls(page, false);
+        fillGroupList(page, true);
         return TRUE;
+    case WM_DESTROY:
+        saveGroupsPage(page);
+        return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header != nullptr && header->hwndFrom == groupListView(page) &&
+            header->code == LVN_ITEMCHANGED) {
+            selectGroupRow(page, reinterpret_cast<const NMLISTVIEW*>(lParam)->iItem);
+        }
+        return FALSE;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0) {
+            onCommand(page, LOWORD(wParam));
+        }
+        return FALSE;
     case WM_PAGE_FOCUS:
-        SetFocus(GetDlgItem(page, IDC_GROUPS_LIST));
+        SetFocus(groupListView(page));
         return FALSE;
     default:
         return FALSE;
