@@ -19,6 +19,12 @@ using Lines = std::vector<std::string>;
 enum Hostile { NoLine, MegabyteLine, MegabyteRow, NoMarkers, EveryByte };
 const char* const hostileNames[] = {"NoLine", "MegabyteLine", "MegabyteRow", "NoMarkers", "EveryByte"};
 
+ScriptedReply linesReply(const Lines& lines) {
+    ScriptedReply reply;
+    reply.lines = lines;
+    return reply;
+}
+
 std::string everyByte() {
     std::string bytes;
     for (int value = 1; value <= 255; ++value) {
@@ -77,6 +83,7 @@ const ReplyShape swhoShape{{"200- | PiD     User  |", "200- |-------+-------|"},
 const ReplyShape whoShape{{"200- | User | Group |", "200- |------+-------|"}, "200- | ", " | grp |"};
 const ReplyShape readdShape{{}, "200 User ", " readded."};
 const ReplyShape groupReplyShape{{}, "200 Group ", " added."};
+const ReplyShape accountShape{{"200- +=====+", "200- | Username: bob |"}, "200- | Tagline: ", " |"};
 
 struct ReadingPath {
     const char* name;
@@ -149,6 +156,42 @@ void groupsWork(HWND page, ScriptedSite& site) {
     EXPECT_EQ(site.commands()[0].compare(0, 12, "SITE GRPNFO "), 0);
 }
 
+void answerEditDirectory(ScriptedSite& site) {
+    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
+    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+}
+
+// Picks bob as the operator does: the close-up posts Get info.
+void pickBob(HWND page) {
+    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
+    for (std::size_t index = 0; index < users.size(); ++index) {
+        if (users[index] == "bob") {
+            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
+            pumpMessages();
+            return;
+        }
+    }
+    ADD_FAILURE() << "bob is not offered";
+}
+
+void editUserWorks(HWND page, ScriptedSite& site) {
+    // Whatever the hostile reply left in the form, Change sends no line break
+    // (the channel refuses it) and the reload it posts brings the real account.
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+    pickBob(page);
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), "Bob was here");
+    setText(page, IDC_EDITUSER_RATIO, "5");
+    site.clearRecord();
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+    EXPECT_EQ(site.commands(), (Lines{"SITE CHANGE bob ratio 5", "SITE USER bob"}));
+}
+
 const ReadingPath readingPaths[] = {
     {"GroupListing",
      [](ScriptedSite& site, const ScriptedReply& reply) {
@@ -199,6 +242,12 @@ const ReadingPath readingPaths[] = {
          site.answerPrefix("SITE GRPDEL", reply);
      },
      groupsWork, &groupReplyShape},
+    {"AccountScreen",
+     [](ScriptedSite& site, const ScriptedReply& reply) {
+         answerEditDirectory(site);
+         site.answer("SITE USER bob", reply);
+     },
+     editUserWorks, &accountShape},
 };
 
 class HostileReplies : public PluginTest, public testing::WithParamInterface<std::tuple<int, Hostile>> {
@@ -211,6 +260,11 @@ protected:
         const std::string name = path().name;
         if (name == "SwhoListing" || name == "WhoListing") {
             return showPage(7);
+        }
+        if (name == "AccountScreen") {
+            HWND page = showPage(2);
+            pickBob(page);
+            return page;
         }
         if (name == "GroupAddFirstLine" || name == "GroupDeleteFirstLine") {
             HWND page = showPage(6);
@@ -255,6 +309,47 @@ TEST_P(HostileReplies, AreReadWithoutHarmAndThePageWorksAfterwards) {
         }
     }
     EXPECT_TRUE(messageBoxes.empty());
+}
+
+class AccountScreen : public PluginTest {};
+
+TEST_F(AccountScreen, ThirtyDigitNumbersShowClampedAndAnUnchangedFormSendsNothing) {
+    answerEditDirectory(site);
+    const std::string big = "123456789012345678901234567890";
+    site.answer("SITE USER bob", linesReply({
+        "200- +=======================================================================+",
+        "200- | Username: bob                      Created: 11-02-03                  |",
+        "200- | Flags: 2ABCH                       Idle time: Default                 |",
+        "200- | Ratio: 1:" + big + "     Credits: " + big + " MB |",
+        "200- | Max Logins: " + big + "     From same IP: Unlimited |",
+        "200- | Max Upload Speed: " + big + " K/s  Max Download Speed: -" + big + " K/s |",
+        "200- | Weekly Allotment: " + big + " MB   Messages Waiting: N |",
+        "200- | Time Limit: " + big + " minutes.          (0 = Unlimited)   |",
+        "200- | Gadmin/Leech Slots: " + big + " -" + big + " (-1 = Unlimited, None) |",
+        "200- | Tagline: " + big + " |",
+        "200- | IP0: *@127.0.0.1                   IP1: bob@198.51.100.17             |",
+        "200 Command Successful."}));
+    HWND page = showPage(2);
+    pickBob(page);
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "2147483647");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_MAX_LOGINS), "2147483647");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TIME_LIMIT), "2147483647");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_GROUP_SLOTS), "2147483647");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_LEECH_SLOTS), "-2147483648");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), big);
+    for (int id : {IDC_EDITUSER_CREDITS, IDC_EDITUSER_ALLOTMENT, IDC_EDITUSER_UL_SPEED}) {
+        EXPECT_EQ(getText(page, id).compare(0, 16, big.substr(0, 16)), 0) << id;
+    }
+    EXPECT_EQ(getText(page, IDC_EDITUSER_DL_SPEED).compare(0, 17, "-" + big.substr(0, 16)), 0);
+    // What the form shows is what the record holds: nothing to write.
+    site.clearRecord();
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+    EXPECT_TRUE(site.commands().empty());
+    setText(page, IDC_EDITUSER_RATIO, "5");
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+    EXPECT_EQ(site.commands(), (Lines{"SITE CHANGE bob ratio 5", "SITE USER bob"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -154,3 +154,57 @@ TEST_F(InjectedLineBreaks, TypedSiteCommandTextsWithABreakSendNothing) {
     setText(page, IDC_SITECMD_MESSAGE, "hello");
     EXPECT_EQ(commandsOf(page, IDC_SITECMD_SEND_MESSAGE), (Lines{"SITE MSG *  hello"}));
 }
+
+TEST_F(InjectedLineBreaks, TheAddChainStopsAtATypedMaskWithABreak) {
+    site.answer("SITE GROUPS", fixtureReply("usercmd_groups.txt"));
+    site.answer("SITE USER", fixtureReply("usercmd_users.txt"));
+    HWND page = showPage(1);
+    setText(page, IDC_ADDUSER_USERNAME, "zed");
+    setText(page, IDC_ADDUSER_PASSWORD, "secret");
+    setText(page, IDC_ADDUSER_IP0, "10.0.0.1");
+    setText(page, IDC_ADDUSER_IP3, "10.0.0.2\r\nSITE DELUSER alice");
+    setText(page, IDC_ADDUSER_IP5, "10.0.0.3");
+    pickComboItem(page, IDC_ADDUSER_GROUP, 1);
+    site.clearRecord();
+    clickButton(page, IDC_ADDUSER_ADD_EDIT);
+    // The refused ADDIP ends the add like a failed one: no later mask, no
+    // group, no user added, no switch to the Edit user page.
+    EXPECT_EQ(site.commands(), (Lines{"SITE ADDUSER zed secret", "SITE ADDIP zed *@10.0.0.1"}));
+    for (const RecordedRequest& request : site.requests()) {
+        EXPECT_NE(request.action, ACTION_USER_ADDED);
+        EXPECT_NE(request.action, ACTION_SHOW_PAGE);
+    }
+    EXPECT_EQ(currentPage(), page);
+
+    // A name holding a break never even reaches ADDUSER.
+    setText(page, IDC_ADDUSER_IP3, "");
+    setText(page, IDC_ADDUSER_USERNAME, "zed\rSITE DELUSER alice");
+    EXPECT_TRUE(commandsOf(page, IDC_ADDUSER_ADD).empty());
+    setText(page, IDC_ADDUSER_USERNAME, "zed");
+    setText(page, IDC_ADDUSER_PASSWORD, "pw\nSITE DELUSER alice");
+    EXPECT_TRUE(commandsOf(page, IDC_ADDUSER_ADD).empty());
+}
+
+TEST_F(InjectedLineBreaks, TheChangeWriterStopsAtATaglineWithABreakAndReloads) {
+    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
+    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+    HWND page = showPage(2);
+    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
+    for (std::size_t index = 0; index < users.size(); ++index) {
+        if (users[index] == "bob") {
+            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
+            pumpMessages();
+        }
+    }
+    ASSERT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    setText(page, IDC_EDITUSER_IP1, "10.9.9.9");
+    setText(page, IDC_EDITUSER_TAGLINE, "new tag\r\nSITE DELUSER bob");
+    setText(page, IDC_EDITUSER_RATIO, "5");
+    EXPECT_EQ(commandsOf(page, IDC_EDITUSER_CHANGE), (Lines{"SITE DELIP bob 1", "SITE ADDIP bob *@10.9.9.9"}));
+    site.clearRecord();
+    pumpMessages();
+    EXPECT_EQ(site.commands(), (Lines{"SITE USER bob"}));
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), "Bob was here");
+}

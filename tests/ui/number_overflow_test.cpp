@@ -102,3 +102,45 @@ TEST_F(NumberOverflow, NukeMultipliersBeyond32BitsAreHandedBackClamped) {
         EXPECT_EQ(shown, "2147483647") << typed;
     }
 }
+
+TEST_F(NumberOverflow, EditUserSettingsBeyond32BitsGoOutClamped) {
+    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
+    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+    HWND page = showPage(2);
+    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
+    for (std::size_t index = 0; index < users.size(); ++index) {
+        if (users[index] == "bob") {
+            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
+            pumpMessages();
+        }
+    }
+    ASSERT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    const int numberIds[] = {IDC_EDITUSER_RATIO,       IDC_EDITUSER_MAX_LOGINS, IDC_EDITUSER_ALLOTMENT,
+                             IDC_EDITUSER_GROUP_SLOTS, IDC_EDITUSER_LEECH_SLOTS, IDC_EDITUSER_TIME_LIMIT,
+                             IDC_EDITUSER_CREDITS,     IDC_EDITUSER_UL_SPEED,   IDC_EDITUSER_DL_SPEED};
+    const std::pair<const char*, const char*> typed[] = {
+        {"4294967297", "2147483647"}, {"-4294967297", "-2147483648"}, {thirtyDigits, "2147483647"}};
+    for (const auto& value : typed) {
+        for (int id : numberIds) {
+            setText(page, id, value.first);
+        }
+        const std::string n = value.second;
+        EXPECT_EQ(commandsOf(page, IDC_EDITUSER_CHANGE),
+                  (Lines{"SITE CHANGE bob ratio " + n, "SITE CHANGE bob num_logins " + n,
+                         "SITE CHANGE bob wkly_allotment " + n, "SITE CHANGE bob group_slots " + n,
+                         "SITE CHANGE bob group_slots " + n + " " + n, "SITE CHANGE bob time_limit " + n,
+                         "SITE CHANGE bob credits " + n, "SITE CHANGE bob max_ulspeed " + n,
+                         "SITE CHANGE bob max_dlspeed " + n}))
+            << value.first;
+        pumpMessages();  // the posted reload brings bob's values back
+        ASSERT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+    }
+    // Megabytes whose kilobytes pass 32 bits only after the multiplication.
+    setText(page, IDC_EDITUSER_ALLOTMENT, "2097152");
+    setText(page, IDC_EDITUSER_CREDITS, "-1e300");
+    EXPECT_EQ(commandsOf(page, IDC_EDITUSER_CHANGE),
+              (Lines{"SITE CHANGE bob wkly_allotment 2147483647", "SITE CHANGE bob credits -2147483648"}));
+    pumpMessages();
+}
