@@ -106,7 +106,9 @@ foreach(source ${QUORIN_UI_TEST_SOURCES})
     target_link_options(ui_${target} PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_dependencies(ui_${target} quorin_glftpd_1_24 quorin_glftpd_1_24_probe)
     add_test(NAME ui_${target} COMMAND ui_${target})
-    set_tests_properties(ui_${target} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+    # Focus and activation are per desktop: UI programs take turns.
+    set_tests_properties(ui_${target} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
+        RESOURCE_LOCK wine_desktop)
 endforeach()
 
 # The reference host.

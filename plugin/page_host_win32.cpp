@@ -8,6 +8,7 @@
 #include "common/site_directory.h"
 #include "dialogs/release_dialog.h"
 #include "pages/site/online_users_state.h"
+#include "pages/users/pending_edit_user.h"
 #include "pages/users/user_record.h"
 #include "plugin/page_registry.h"
 #include "resources/resource_ids.h"
@@ -48,6 +49,7 @@ const PageEntry* findPage(std::int32_t pageId) {
 void releasePageStates() {
     releaseAddUserPage();
     clearUserRecord();
+    releasePendingEditUser();
     releaseUserCommandsPage();
     resetSiteCommandsState();
     releaseGroupsPage();
