@@ -6,7 +6,7 @@
 
 #include "common/command_text.h"
 #include "common/dialog_controls.h"
-#include "common/heap.h"
+#include "common/list_view.h"
 #include "common/site_directory.h"
 #include "common/text_utils.h"
 #include "pages/site/site_command_text.h"
@@ -39,39 +39,10 @@ void setGroupChangeControls(HWND page, bool enabled) {
     }
 }
 
-void insertColumn(HWND list, int index, const char* title, int width) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = width;
-    column.pszText = const_cast<char*>(title);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&column));
-}
-
-void addGroupRow(HWND list, const NamePairList* group) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = 0;  // the list view's own sorting places the row
-    item.pszText = group->name;
-    const LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (row < 0) {
-        return;
-    }
-    LVITEMA info{};
-    info.iSubItem = 1;
-    info.pszText = group->info;
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&info));
-}
-
 void fillGroupList(HWND page, bool firstTime) {
     HWND list = groupListView(page);
     if (firstTime) {
-        insertColumn(list, 0, "Name", 60);
-        insertColumn(list, 1, "Info", 150);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+        setUpTwoColumnList(list, "Name", 60, "Info", 150);
     } else {
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     }
@@ -86,34 +57,20 @@ void fillGroupList(HWND page, bool firstTime) {
     // already reads back with a buffer large enough.
     longestGroupText = longestGroupTextOf(longestGroupText, siteDirectory.groupList);
     for (const NamePairList* group = siteDirectory.groupList; group != nullptr; group = group->next) {
-        addGroupRow(list, group);
+        addTwoColumnRow(list, group->name, group->info);
     }
-}
-
-char* readGroupCell(HWND list, int row, int column) {
-    const std::size_t size = static_cast<std::size_t>(longestGroupText) + 1;
-    char* text = static_cast<char*>(heapAlloc(size));
-    text[0] = '\0';
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = static_cast<int>(size);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    text[size - 1] = '\0';
-    return text;
 }
 
 void selectGroupRow(HWND page, int row) {
     HWND list = groupListView(page);
-    const LRESULT rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    if (row < 0 || row >= rows) {
+    if (!listViewHasRow(list, row)) {
         // Names no row (such as -1): keep the selection as it was.
         return;
     }
     clearText(selectedGroup);
-    selectedGroup = readGroupCell(list, row, 0);
+    selectedGroup = dupListViewCell(list, row, 0, longestGroupText);
     setControlText(page, IDC_GROUPS_NEW_NAME, selectedGroup);
-    char* info = readGroupCell(list, row, 1);
+    char* info = dupListViewCell(list, row, 1, longestGroupText);
     setControlText(page, IDC_GROUPS_NEW_INFO, info);
     freeText(info);
     setGroupChangeControls(page, true);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/command_text.h"
-#include "common/heap.h"
+#include "common/list_view.h"
 #include "common/number_text.h"
 #include "common/text_utils.h"
 #include "pages/site/online_listing.h"
@@ -40,23 +40,10 @@ std::int32_t textLength(const char* text) {
     return length > 0x7FFFFFFE ? 0x7FFFFFFE : static_cast<std::int32_t>(length);
 }
 
-void insertColumn(HWND list, int index, const char* title, int width) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = width;
-    column.pszText = const_cast<char*>(title);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
-
 void fillOnlineList(HWND page, bool firstTime) {
     HWND list = GetDlgItem(page, IDC_ONLINE_LIST);
     if (firstTime) {
-        insertColumn(list, 0, "Name", 150);
-        insertColumn(list, 1, "PID", 60);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+        setUpTwoColumnList(list, "Name", 150, "PID", 60);
     } else {
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     }
@@ -72,46 +59,19 @@ void fillOnlineList(HWND page, bool firstTime) {
         if (pidLength > longestOnlineText) {
             longestOnlineText = pidLength;
         }
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = 0;  // the list view's own sorting places the row
-        item.pszText = entry->name;
-        const LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        if (row < 0) {
-            continue;
-        }
-        LVITEMA pid{};
-        pid.iSubItem = 1;
-        pid.pszText = entry->info;
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&pid));
+        addTwoColumnRow(list, entry->name, entry->info);
     }
-}
-
-// Owned copy of one cell, read into a buffer as long as the longest text the
-// page ever put into the list.
-char* readOnlineCell(HWND list, int row, int column) {
-    const std::size_t size = static_cast<std::size_t>(longestOnlineText) + 1;
-    char* text = static_cast<char*>(heapAlloc(size));
-    text[0] = '\0';
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = static_cast<int>(size);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    text[size - 1] = '\0';
-    return text;
 }
 
 void selectOnlineRow(HWND page, HWND list, int row) {
     // A notification naming no row (-1 for "every item") carries no text to
     // read: the selection stays as it was.
-    const LRESULT rows = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    if (row < 0 || row >= rows) {
+    if (!listViewHasRow(list, row)) {
         return;
     }
     freeText(selectedUser);
-    selectedUser = readOnlineCell(list, row, 0);
-    char* pid = readOnlineCell(list, row, 1);
+    selectedUser = dupListViewCell(list, row, 0, longestOnlineText);
+    char* pid = dupListViewCell(list, row, 1, longestOnlineText);
     selectedPid = decimalToInt32(pid);
     freeText(pid);
     setOnlineControls(page, true);
