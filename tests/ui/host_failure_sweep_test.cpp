@@ -304,9 +304,7 @@ protected:
     HWND showAddUser() {
         answerDirectory();
         site.answerPrefix("SITE USER ", fixtureReply("site_user_alice.txt"));
-        HWND page = showPage(1);
-        site.clearRecord();
-        return page;
+        return showPage(1);
     }
 
     void fillForm(HWND page, const std::string& name) {

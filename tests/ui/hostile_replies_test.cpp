@@ -83,6 +83,7 @@ const ReplyShape swhoShape{{"200- | PiD     User  |", "200- |-------+-------|"},
 const ReplyShape whoShape{{"200- | User | Group |", "200- |------+-------|"}, "200- | ", " | grp |"};
 const ReplyShape readdShape{{}, "200 User ", " readded."};
 const ReplyShape groupReplyShape{{}, "200 Group ", " added."};
+const ReplyShape addUserShape{{}, "200 User ", " added."};
 const ReplyShape accountShape{{"200- +=====+", "200- | Username: bob |"}, "200- | Tagline: ", " |"};
 
 struct ReadingPath {
@@ -192,6 +193,22 @@ void editUserWorks(HWND page, ScriptedSite& site) {
     EXPECT_EQ(site.commands(), (Lines{"SITE CHANGE bob ratio 5", "SITE USER bob"}));
 }
 
+void fillAddUserForm(HWND page, const std::string& name) {
+    setText(page, IDC_ADDUSER_USERNAME, name);
+    setText(page, IDC_ADDUSER_PASSWORD, "secret");
+    setText(page, IDC_ADDUSER_IP0, "10.0.0.1");
+}
+
+void addUserWorks(HWND page, ScriptedSite& site) {
+    site.answerPrefix("SITE ADDUSER", oneLineReply("200 User zoe added."));
+    fillAddUserForm(page, "zoe");
+    site.clearRecord();
+    clickButton(page, IDC_ADDUSER_ADD);
+    EXPECT_EQ(site.commands(), (Lines{"SITE ADDUSER zoe secret", "SITE ADDIP zoe *@10.0.0.1"}));
+    ASSERT_FALSE(site.requests().empty());
+    EXPECT_EQ(site.requests().back().action, ACTION_USER_ADDED);
+}
+
 const ReadingPath readingPaths[] = {
     {"GroupListing",
      [](ScriptedSite& site, const ScriptedReply& reply) {
@@ -242,6 +259,12 @@ const ReadingPath readingPaths[] = {
          site.answerPrefix("SITE GRPDEL", reply);
      },
      groupsWork, &groupReplyShape},
+    {"AddUserFirstLine",
+     [](ScriptedSite& site, const ScriptedReply& reply) {
+         answerNormalDirectory(site);
+         site.answerPrefix("SITE ADDUSER", reply);
+     },
+     addUserWorks, &addUserShape},
     {"AccountScreen",
      [](ScriptedSite& site, const ScriptedReply& reply) {
          answerEditDirectory(site);
@@ -260,6 +283,12 @@ protected:
         const std::string name = path().name;
         if (name == "SwhoListing" || name == "WhoListing") {
             return showPage(7);
+        }
+        if (name == "AddUserFirstLine") {
+            HWND page = showPage(1);
+            fillAddUserForm(page, "zed");
+            clickButton(page, IDC_ADDUSER_ADD);
+            return page;
         }
         if (name == "AccountScreen") {
             HWND page = showPage(2);
