@@ -368,8 +368,15 @@ SWEEP(AddChainSweep, 5);
 
 // --- Edit user Change: one command per difference ---------------------------
 
-const Lines changeChain{"SITE DELIP bob 1", "SITE ADDIP bob *@10.9.9.9", "SITE CHANGE bob tagline new tag",
-                        "SITE CHANGE bob ratio 5", "SITE CHANGE bob credits 1024"};
+// One command of every verb the writer sends, in its order.
+const Lines changeChain{"SITE DELIP bob 1",
+                        "SITE ADDIP bob *@10.9.9.9",
+                        "SITE CHANGE bob flags +1",
+                        "SITE CHPASS bob newpw",
+                        "SITE CHANGE bob tagline new tag",
+                        "SITE CHANGE bob ratio 5",
+                        "SITE CHANGE bob credits 1024",
+                        "SITE CHGRP bob beta"};
 
 class ChangeWriterSweep : public Sweep {
 protected:
@@ -394,9 +401,16 @@ protected:
 TEST_P(ChangeWriterSweep, StopsAtTheFailedCommandAndReloadsTheUser) {
     HWND page = openBob();
     setText(page, IDC_EDITUSER_IP1, "10.9.9.9");
+    setChecked(page, IDC_EDITUSER_FLAG_SITEOP, true);
+    setText(page, IDC_EDITUSER_PASSWORD, "newpw");
     setText(page, IDC_EDITUSER_TAGLINE, "new tag");
     setText(page, IDC_EDITUSER_RATIO, "5");
     setText(page, IDC_EDITUSER_CREDITS, "1");
+    const LRESULT beta = SendDlgItemMessageA(page, IDC_EDITUSER_AVAIL_GROUPS, LB_FINDSTRINGEXACT,
+                                             static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("beta"));
+    ASSERT_NE(beta, LB_ERR);
+    selectListBoxItem(page, IDC_EDITUSER_AVAIL_GROUPS, static_cast<int>(beta));
+    clickButton(page, IDC_EDITUSER_ADD_GROUP);
     failRequest(sendsSoFar());
     const Lines expected(changeChain.begin(), changeChain.begin() + failingIndex() + 1);
     EXPECT_EQ(traceOf(page, IDC_EDITUSER_CHANGE), expected);
@@ -413,6 +427,6 @@ TEST_P(ChangeWriterSweep, StopsAtTheFailedCommandAndReloadsTheUser) {
     pumpMessages();
     EXPECT_EQ(trace(), (Lines{"SITE USER bob", release}));
 }
-SWEEP(ChangeWriterSweep, 5);
+SWEEP(ChangeWriterSweep, 8);
 
 }  // namespace
