@@ -336,6 +336,12 @@ protected:
         EXPECT_EQ(traceOf(page, button), expectedStop());
         EXPECT_EQ(currentPage(), page);  // no switch after a failed add
         EXPECT_TRUE(messageBoxes.empty());
+        // A failed add leaves the name out of the site's user names.
+        HWND other = showPage(4);
+        for (const std::string& user : comboItems(other, IDC_USERCMD_USERNAME)) {
+            EXPECT_NE(user, "zed");
+        }
+        page = showPage(1);
 
         // The same form for another name goes through to the end.
         fillForm(page, "zoe");

@@ -208,3 +208,28 @@ TEST_F(InjectedLineBreaks, TheChangeWriterStopsAtATaglineWithABreakAndReloads) {
     EXPECT_EQ(site.commands(), (Lines{"SITE USER bob"}));
     EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), "Bob was here");
 }
+
+TEST_F(InjectedLineBreaks, AListedNameWithABreakLoadsNoAccountOnTheEditUserPage) {
+    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+    site.answer("SITE USER", linesReply({"200- User Listing", "200- ", "200- eve\rSITE bob ", "200- ",
+                                         "200 2 total users on site."}));
+    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
+    HWND page = showPage(2);
+    ASSERT_EQ(comboItems(page, IDC_EDITUSER_USERNAME), (Lines{"bob", "eve\rSITE"}));
+    site.clearRecord();
+    sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+    pickComboItem(page, IDC_EDITUSER_USERNAME, 1);
+    pumpMessages();
+    // The load is refused like a failed one: nothing sent, nothing to edit.
+    EXPECT_TRUE(site.requests().empty());
+    EXPECT_FALSE(isEnabled(page, IDC_EDITUSER_CHANGE));
+    EXPECT_TRUE(commandsOf(page, IDC_EDITUSER_CHANGE).empty());
+    pumpMessages();
+    EXPECT_TRUE(site.commands().empty());
+    // The clean name next to it loads.
+    sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
+    pickComboItem(page, IDC_EDITUSER_USERNAME, 0);
+    pumpMessages();
+    EXPECT_EQ(site.commands(), (Lines{"SITE USER bob"}));
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
+}
