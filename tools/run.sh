@@ -1,8 +1,45 @@
 #!/bin/sh
-# The main job: installs what is missing and builds the plug-in.
+# The main job: installs what is missing, builds everything and starts the
+# reference host with the plug-in against its simulated glftpd site.
+#   With a display ($DISPLAY): opens the host window.
+#   Without one: runs the host's tour under Xvfb, which leaves a screenshot
+#   of each page and of both dialogs, and the transcript, in out/screens/.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
-dll="$root/build/win32/bin/quorin_glftpd_1_24.dll"
-echo "$dll ($(stat -c %s "$dll") bytes)"
+
+host="$root/build/win32/bin/quorin_host.exe"
+prefix="$root/build/win32/wineprefix-x11"
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+if [ -n "${DISPLAY:-}" ]; then
+    "$root/tools/make-wine-prefix-x11.sh" "$prefix"
+    exec wine "$host"
+fi
+
+screens="$root/out/screens"
+rm -rf "$screens"
+mkdir -p "$screens"
+status=0
+# One X server for the prefix's first start and the tour; the screen is
+# large enough for the host window and the dialog centred on it.
+xvfb-run -a -s "-screen 0 1600x1000x24" sh -c '
+    "$1/tools/make-wine-prefix-x11.sh" "$2" &&
+    wine "$3" --tour "Z:$4"
+    status=$?
+    wineserver -w
+    exit $status' run-tour "$root" "$prefix" "$host" "$screens" || status=$?
+
+pictures=$(find "$screens" -name '*.png' | wc -l)
+echo
+echo "Screenshots ($pictures) and the transcript of the tour are in $screens:"
+ls -1 "$screens"
+if [ "$pictures" -ne 9 ] || [ ! -f "$screens/transcript.txt" ]; then
+    echo "run.sh: the tour did not leave nine screenshots and the transcript" >&2
+    exit 1
+fi
+if [ "$status" -ne 0 ]; then
+    echo "run.sh: the tour reported problems (exit $status); see the end of transcript.txt" >&2
+fi

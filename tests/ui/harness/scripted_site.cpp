@@ -5,6 +5,10 @@
 #include <cstring>
 #include <fstream>
 
+#ifdef QUORIN_HAVE_SIMSITE
+#include "host/simsite/simulated_site.h"
+#endif
+
 namespace {
 ScriptedSite* activeSite = nullptr;
 }
@@ -37,6 +41,23 @@ void ScriptedSite::answerPrefix(const std::string& prefix, ScriptedReply reply) 
 void ScriptedSite::answerOnce(const std::string& command, ScriptedReply reply) {
     rules.push_back({command, false, true, std::move(reply)});
 }
+
+#ifdef QUORIN_HAVE_SIMSITE
+simsite::SimulatedSite& ScriptedSite::useSimulatedSite() {
+    if (!simulated) {
+        simulated = std::make_shared<simsite::SimulatedSite>();
+    }
+    std::shared_ptr<simsite::SimulatedSite> site = simulated;
+    fallback = [site](const std::string& command) {
+        const simsite::Reply answer = site->handle(command);
+        ScriptedReply reply;
+        reply.replyCode = answer.code;
+        reply.lines = answer.lines;
+        return reply;
+    };
+    return *simulated;
+}
+#endif
 
 void ScriptedSite::failSendAt(int index, std::int32_t hostResult, std::int32_t replyCode) {
     sendFailures[index] = {hostResult, replyCode};

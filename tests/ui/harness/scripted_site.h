@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "plugin/host_channel.h"
+
+namespace simsite {
+class SimulatedSite;
+}
 
 struct ScriptedReply {
     std::int32_t hostResult = 1;
@@ -41,6 +46,14 @@ public:
     std::function<void(std::int32_t pageId)> onShowPage;
     // Answers for commands no rule covers; by default "200 Command Successful."
     std::function<ScriptedReply(const std::string& command)> fallback;
+
+#ifdef QUORIN_HAVE_SIMSITE
+    // Opt-in: commands no rule covers go to a simulated glftpd site (the
+    // reference host's demo site) instead of the one-line default answer.
+    // Returns the site, so that a test can look at its state afterwards.
+    simsite::SimulatedSite& useSimulatedSite();
+#endif
+    simsite::SimulatedSite* simulatedSite() const { return simulated.get(); }
 
     // Allow the one release that may follow a zero result (the Groups page).
     bool allowReleaseAfterZeroResult = false;
@@ -82,6 +95,7 @@ private:
     std::vector<std::string> seenFaults;
     std::map<int, std::pair<std::int32_t, std::int32_t>> sendFailures;
     int sendIndex = 0;
+    std::shared_ptr<simsite::SimulatedSite> simulated;
 };
 
 // Lines of tests/fixtures/<name>, without line ends.

@@ -1,0 +1,75 @@
+#pragma once
+// The reference host: loads the plug-in, shows its pages in a page area,
+// runs its nuke and unnuke dialogs, and serves its callback from a simulated
+// glftpd site, logging every exchange in a transcript pane.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/simsite/png_writer.h"
+#include "host/simsite/host_session.h"
+#include "host/simsite/simulated_site.h"
+#include "plugin/host_channel.h"
+
+typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t pageId, HWND parent, HostCallback callback);
+typedef std::int32_t(HOST_CDECL* DialogNukeFunction)(HWND parent, std::int32_t isNuke, char* directory,
+                                                    char* reasonOut);
+
+// Sent by the host to a page so that it focuses its main control.
+constexpr UINT WM_PAGE_FOCUS = WM_USER + 200;
+
+struct HostApp {
+    HINSTANCE instance = nullptr;
+    HMODULE plugin = nullptr;
+    InitDialogFunction initDialog = nullptr;
+    DialogNukeFunction dialogNuke = nullptr;
+
+    HWND main = nullptr;
+    HWND pageList = nullptr;
+    HWND pageArea = nullptr;
+    HWND swhoCheck = nullptr;
+    HWND connectedCheck = nullptr;
+    HWND noteText = nullptr;
+    HWND directoryEdit = nullptr;
+    HWND nukeButton = nullptr;
+    HWND unnukeButton = nullptr;
+    HWND releaseResult = nullptr;
+    HWND transcript = nullptr;
+    HFONT dialogFont = nullptr;
+    HFONT fixedFont = nullptr;
+
+    HWND currentPage = nullptr;
+    std::int32_t currentPageId = 0;
+    int usersAdded = 0;
+
+    simsite::SimulatedSite site;
+    std::unique_ptr<simsite::HostSession> session;
+
+    // Run once from the nuke dialog's modal loop (the tour fills the dialog
+    // and takes its picture there).
+    std::function<void(HWND dialog)> modalScript;
+};
+
+extern HostApp app;
+
+// The C callback the plug-in is given.
+std::int32_t HOST_CDECL hostCallback(HostRequest* request);
+
+bool loadPlugin(std::string& error);
+bool createMainWindow(int showCommand);
+// InitDialog for the page, then WM_PAGE_FOCUS to what it returns.
+void showPage(std::int32_t pageId);
+// DialogNuke with the directory field; shows and sends the command a host builds.
+void runReleaseDialog(bool isNuke);
+void closeHost();
+
+// Pictures of a window as it is on the screen now.
+bool captureWindow(HWND window, RgbImage& image);
+
+// Walks through every page and both dialogs, writes a PNG of each and the
+// transcript into `outDir`; returns the process exit code.
+int runTour(const std::string& outDir);
+void pumpMessages();

@@ -1,0 +1,157 @@
+#include "host/simsite/host_session.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace simsite {
+
+HostSession::HostSession(SimulatedSite& served) : site(served) {}
+
+HostSession::~HostSession() {
+    for (auto& entry : kept) {
+        freeKept(entry.second);
+    }
+}
+
+std::vector<std::string> HostSession::faults() const {
+    std::vector<std::string> all = seenFaults;
+    if (!kept.empty()) {
+        all.push_back(std::to_string(kept.size()) + " kept reply(ies) never released");
+    }
+    return all;
+}
+
+void HostSession::log(const std::string& line) {
+    lines.push_back(line);
+    if (onTranscriptLine) {
+        onTranscriptLine(line);
+    }
+}
+
+void HostSession::fault(const std::string& text) {
+    seenFaults.push_back(text);
+    log("!! " + text);
+}
+
+std::int32_t HostSession::handle(HostRequest* request) {
+    if (request == nullptr) {
+        fault("a request without a record");
+        return 0;
+    }
+    switch (request->action) {
+    case ACTION_SEND_COMMAND:
+        return send(request);
+    case ACTION_RELEASE_REPLY:
+        return release(request);
+    case ACTION_SHOW_PAGE:
+        log("** show page " + std::to_string(request->param));
+        if (onShowPage) {
+            onShowPage(request->param);
+        }
+        return 1;
+    case ACTION_USER_ADDED:
+        log("** user added");
+        if (onUserAdded) {
+            onUserAdded();
+        }
+        return 1;
+    default:
+        fault("unknown action " + std::to_string(request->action));
+        return 0;
+    }
+}
+
+std::int32_t HostSession::send(HostRequest* request) {
+    if (request->command == nullptr) {
+        fault("a send without a command");
+        return 0;
+    }
+    const std::string command = request->command;
+    if (command.find_first_of("\r\n") != std::string::npos) {
+        // One request is one command line: never let a second one through.
+        fault("refused a command holding a line break");
+        return 0;
+    }
+    const bool keep = request->param == 1;
+    if (!connected) {
+        log("> " + command + "   (not connected: the host reports a failure)");
+        return 0;
+    }
+    if (keep && kept.count(request) != 0) {
+        fault("a second kept reply on one record before its release");
+        freeKept(kept[request]);
+        kept.erase(request);
+    }
+    log("> " + command + (keep ? "" : "   (reply not kept)"));
+    const Reply reply = site.handle(command);
+    for (const std::string& line : reply.lines) {
+        log("< " + line);
+    }
+    request->replyCode = reply.code;
+    if (!keep) {
+        return 1;
+    }
+    KeptReply held;
+    ReplyLine* previous = nullptr;
+    request->replyLines = nullptr;
+    for (const std::string& line : reply.lines) {
+        // Each text writable and in storage of its own: the plug-in cuts
+        // fields out of the lines in place.
+        char* text = static_cast<char*>(std::malloc(line.size() + 1));
+        ReplyLine* node = static_cast<ReplyLine*>(std::malloc(sizeof(ReplyLine)));
+        if (text == nullptr || node == nullptr) {
+            std::free(text);
+            std::free(node);
+            freeKept(held);
+            request->replyLines = nullptr;
+            fault("out of memory keeping a reply");
+            return 0;
+        }
+        std::memcpy(text, line.c_str(), line.size() + 1);
+        node->text = text;
+        node->next = nullptr;
+        (previous == nullptr ? request->replyLines : previous->next) = node;
+        previous = node;
+        held.texts.push_back(text);
+        held.nodes.push_back(node);
+    }
+    kept[request] = held;
+    return 1;
+}
+
+std::int32_t HostSession::release(HostRequest* request) {
+    const auto found = kept.find(request);
+    if (found == kept.end()) {
+        // Allowed (a no-op) after a failed send; logged so that a stray
+        // release shows up in the transcript.
+        log("   (release: nothing kept)");
+        return 1;
+    }
+    freeKept(found->second);
+    kept.erase(found);
+    request->replyLines = nullptr;
+    log("   (reply released)");
+    return 1;
+}
+
+Reply HostSession::sendOwnCommand(const std::string& line) {
+    log("> " + line + "   (sent by the host)");
+    const Reply reply = site.handle(line);
+    for (const std::string& text : reply.lines) {
+        log("< " + text);
+    }
+    return reply;
+}
+
+void HostSession::freeKept(KeptReply& reply) {
+    for (char* text : reply.texts) {
+        std::free(text);
+    }
+    for (ReplyLine* node : reply.nodes) {
+        std::free(node);
+    }
+    reply.texts.clear();
+    reply.nodes.clear();
+}
+
+}  // namespace simsite

@@ -1,0 +1,62 @@
+#pragma once
+// The host's end of the plug-in's channel, served by a simulated site: it
+// answers each request record, keeps the reply lines of a kept reply until
+// their release, and logs every exchange as an FTP client's log window does.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/simsite/simulated_site.h"
+#include "plugin/host_channel.h"
+
+namespace simsite {
+
+class HostSession {
+public:
+    explicit HostSession(SimulatedSite& site);
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+
+    // One request of the plug-in; the result is what the callback returns.
+    std::int32_t handle(HostRequest* request);
+
+    // A command the host sends on its own behalf (the nuke it builds).
+    Reply sendOwnCommand(const std::string& line);
+
+    // While false the host reports every send as failed (result 0), as a
+    // client does when its connection is down.
+    bool connected = true;
+
+    // What the host does for ACTION_SHOW_PAGE and ACTION_USER_ADDED.
+    std::function<void(std::int32_t pageId)> onShowPage;
+    std::function<void()> onUserAdded;
+    // Called with each line as it is added to the transcript.
+    std::function<void(const std::string& line)> onTranscriptLine;
+
+    const std::vector<std::string>& transcript() const { return lines; }
+    // Breaches of the channel's rules seen so far, plus replies still kept.
+    std::vector<std::string> faults() const;
+    int keptReplies() const { return static_cast<int>(kept.size()); }
+
+private:
+    struct KeptReply {
+        std::vector<char*> texts;
+        std::vector<ReplyLine*> nodes;
+    };
+
+    std::int32_t send(HostRequest* request);
+    std::int32_t release(HostRequest* request);
+    void log(const std::string& line);
+    void fault(const std::string& text);
+    static void freeKept(KeptReply& reply);
+
+    SimulatedSite& site;
+    std::map<HostRequest*, KeptReply> kept;
+    std::vector<std::string> lines;
+    std::vector<std::string> seenFaults;
+};
+
+}  // namespace simsite

@@ -1,0 +1,964 @@
+#include "host/simsite/simulated_site.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+#include "host/simsite/site_text.h"
+
+namespace simsite {
+
+namespace {
+
+// Every flag glftpd knows, in the order the account screen lists them.
+const char flagOrder[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+constexpr std::int64_t maxKilobytes = 1LL << 40;  // a petabyte: far beyond any real account
+
+Reply oneLine(const std::string& text, int code = 200) {
+    Reply reply;
+    reply.code = code;
+    reply.lines.push_back(format("%d ", code) + text);
+    return reply;
+}
+
+Reply syntax(const std::string& usage) {
+    return oneLine("Syntax: " + usage, 501);
+}
+
+// Collects a multi-line reply: every line "200- ", the last one "200 ".
+class ReplyBuilder {
+public:
+    void line(const std::string& text) { lines.push_back("200- " + text); }
+    Reply end(const std::string& text) {
+        Reply reply;
+        reply.lines = lines;
+        reply.lines.push_back("200 " + text);
+        return reply;
+    }
+
+private:
+    std::vector<std::string> lines;
+};
+
+bool validName(const std::string& text, std::size_t longest) {
+    if (text.empty() || text.size() > longest) {
+        return false;
+    }
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (!std::isalnum(u) && c != '_' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string canonicalFlags(const std::string& flags) {
+    std::string result;
+    for (const char* flag = flagOrder; *flag != '\0'; ++flag) {
+        if (flags.find(*flag) != std::string::npos) {
+            result += *flag;
+        }
+    }
+    return result;
+}
+
+bool isFlag(char c) {
+    return c != '\0' && std::string(flagOrder).find(c) != std::string::npos;
+}
+
+// "+3-A" runs add and remove flags; a value without a sign replaces them all.
+std::string applyFlagChange(const std::string& current, const std::string& change) {
+    const bool relative = change.find_first_of("+-") != std::string::npos;
+    std::string flags = relative ? current : std::string();
+    bool adding = true;
+    for (char c : change) {
+        if (c == '+' || c == '-') {
+            adding = c == '+';
+            continue;
+        }
+        const char flag = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (!isFlag(flag)) {
+            continue;
+        }
+        const std::size_t at = flags.find(flag);
+        if (adding && at == std::string::npos) {
+            flags += flag;
+        } else if (!adding && at != std::string::npos) {
+            flags.erase(at, 1);
+        }
+    }
+    return canonicalFlags(flags);
+}
+
+std::string megabytes(std::int64_t kilobytes) {
+    return format("%.1f", static_cast<double>(kilobytes) / 1024.0);
+}
+
+void removeName(std::vector<std::string>& names, const std::string& name) {
+    names.erase(std::remove(names.begin(), names.end(), name), names.end());
+}
+
+}  // namespace
+
+bool SiteUser::inGroup(const std::string& group) const {
+    return std::find(groups.begin(), groups.end(), group) != groups.end() ||
+           std::find(privateGroups.begin(), privateGroups.end(), group) != privateGroups.end();
+}
+
+const SimulatedSite::Command SimulatedSite::commandTable[] = {
+    {"GROUPS", &SimulatedSite::groupsListing},
+    {"USER", &SimulatedSite::userCommand},
+    {"ADDUSER", &SimulatedSite::addUser},
+    {"ADDIP", &SimulatedSite::addIp},
+    {"DELIP", &SimulatedSite::delIp},
+    {"CHANGE", &SimulatedSite::change},
+    {"CHPASS", &SimulatedSite::chpass},
+    {"CHGRP", &SimulatedSite::chgrp},
+    {"DELUSER", &SimulatedSite::delUser},
+    {"READD", &SimulatedSite::readd},
+    {"GIVE", &SimulatedSite::give},
+    {"TAKE", &SimulatedSite::take},
+    {"PURGE", &SimulatedSite::purge},
+    {"SEEN", &SimulatedSite::seen},
+    {"USERS", &SimulatedSite::usersListing},
+    {"STATS", &SimulatedSite::userStats},
+    {"GRPADD", &SimulatedSite::grpAdd},
+    {"GRPNFO", &SimulatedSite::grpNfo},
+    {"GRPREN", &SimulatedSite::grpRen},
+    {"GRPDEL", &SimulatedSite::grpDel},
+    {"SWHO", &SimulatedSite::swho},
+    {"WHO", &SimulatedSite::who},
+    {"KICK", &SimulatedSite::kick},
+    {"KILL", &SimulatedSite::kill},
+    {"WKUP", &SimulatedSite::statistics},
+    {"WKDN", &SimulatedSite::statistics},
+    {"DAYUP", &SimulatedSite::statistics},
+    {"DAYDN", &SimulatedSite::statistics},
+    {"MONTHUP", &SimulatedSite::statistics},
+    {"MONTHDN", &SimulatedSite::statistics},
+    {"ALUP", &SimulatedSite::statistics},
+    {"ALDN", &SimulatedSite::statistics},
+    {"GPWK", &SimulatedSite::statistics},
+    {"GPWD", &SimulatedSite::statistics},
+    {"GPAL", &SimulatedSite::statistics},
+    {"GPAD", &SimulatedSite::statistics},
+    {"GPWKUP", &SimulatedSite::statistics},
+    {"GPWKDN", &SimulatedSite::statistics},
+    {"GPALUP", &SimulatedSite::statistics},
+    {"GPALDN", &SimulatedSite::statistics},
+    {"LOGINS", &SimulatedSite::logins},
+    {"UCHANGES", &SimulatedSite::userChanges},
+    {"SYSLOG", &SimulatedSite::userChanges},
+    {"LASTON", &SimulatedSite::lastOn},
+    {"WELCOME", &SimulatedSite::welcome},
+    {"RULES", &SimulatedSite::rules},
+    {"VERS", &SimulatedSite::version},
+    {"VERSION", &SimulatedSite::version},
+    {"TIME", &SimulatedSite::time},
+    {"REQUEST", &SimulatedSite::requests},
+    {"REQUESTS", &SimulatedSite::requests},
+    {"NEW", &SimulatedSite::newDirs},
+    {"NUKES", &SimulatedSite::nukesListing},
+    {"UNNUKES", &SimulatedSite::unnukesListing},
+    {"SEARCH", &SimulatedSite::search},
+    {"DUPE", &SimulatedSite::dupe},
+    {"UNDUPE", &SimulatedSite::undupe},
+    {"NUKE", &SimulatedSite::nuke},
+    {"UNNUKE", &SimulatedSite::unnuke},
+    {"MSG", &SimulatedSite::msg},
+};
+
+SimulatedSite::SimulatedSite(Contents contents) {
+    addGroup("glftpd", "glftpd", false);
+    SiteUser& op = addAccount(operatorAccount, "glftpd");
+    op.flags = "1";
+    op.ratio = 0;
+    op.maxLogins = 0;
+    op.groups.push_back("glftpd");
+    op.tagline = "Glftpd default user";
+    if (contents == Contents::Demo) {
+        loadDemo();
+    }
+}
+
+void SimulatedSite::setCommandAllowed(const std::string& keyword, bool allowed) {
+    if (allowed) {
+        deniedCommands.erase(upperCase(keyword));
+    } else {
+        deniedCommands.insert(upperCase(keyword));
+    }
+}
+
+const SiteUser* SimulatedSite::findUser(const std::string& userName) const {
+    for (const SiteUser& account : userList) {
+        if (account.name == userName) {
+            return &account;
+        }
+    }
+    return nullptr;
+}
+
+const SiteGroup* SimulatedSite::findGroup(const std::string& groupName) const {
+    for (const SiteGroup& entry : groupList) {
+        if (entry.name == groupName) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+SiteUser* SimulatedSite::user(const std::string& userName) {
+    return const_cast<SiteUser*>(findUser(userName));
+}
+
+SiteGroup* SimulatedSite::group(const std::string& groupName) {
+    return const_cast<SiteGroup*>(findGroup(groupName));
+}
+
+SiteUser& SimulatedSite::operatorUser() {
+    return *user(operatorAccount);
+}
+
+SiteUser& SimulatedSite::addAccount(const std::string& userName, const std::string& password) {
+    SiteUser account;
+    account.name = userName;
+    account.password = password;
+    userList.push_back(account);
+    return userList.back();
+}
+
+void SimulatedSite::addGroup(const std::string& groupName, const std::string& description,
+                             bool isPrivate) {
+    groupList.push_back({groupName, description, isPrivate});
+}
+
+void SimulatedSite::addConnection(const Connection& connection) {
+    connectionList.push_back(connection);
+}
+
+void SimulatedSite::addRelease(const Release& release) {
+    releaseList.push_back(release);
+    dupeLog.push_back(release.name);
+}
+
+std::string SimulatedSite::stamp(const char* pattern) const {
+    const std::time_t seconds = std::time(nullptr);
+    const std::tm* local = std::localtime(&seconds);
+    char text[64] = {};
+    if (local == nullptr || std::strftime(text, sizeof text, pattern, local) == 0) {
+        return "?";
+    }
+    return text;
+}
+
+std::string SimulatedSite::now() const {
+    return stamp("%a %b %d %H:%M:%S %Y");
+}
+
+void SimulatedSite::logChange(const std::string& text) {
+    changeLog.push_back(now() + " " + operatorAccount + ": " + text);
+}
+
+Reply SimulatedSite::handle(const std::string& commandLine) {
+    const CommandWords words(commandLine);
+    if (upperCase(words[0]) == "NOOP") {
+        return oneLine("NOOP command successful.");
+    }
+    if (upperCase(words[0]) != "SITE" || words.size() < 2) {
+        return oneLine("'" + commandLine + "': command not understood.", 500);
+    }
+    currentKeyword = upperCase(words[1]);
+    for (const Command& command : commandTable) {
+        if (currentKeyword == command.keyword) {
+            if (deniedCommands.count(currentKeyword) != 0) {
+                return oneLine("You do not have access to this command.");
+            }
+            return (this->*command.handler)(words);
+        }
+    }
+    return oneLine("'" + commandLine + "': command not understood.", 500);
+}
+
+// ---------------------------------------------------------------------------
+// Accounts
+
+Reply SimulatedSite::groupsListing(const CommandWords&) {
+    ReplyBuilder reply;
+    reply.line("#users  Group Abbr.      Group Description");
+    reply.line("----------------------------------------------------------------------");
+    int publicCount = 0;
+    int privateCount = 0;
+    for (const SiteGroup& entry : groupList) {
+        if (entry.isPrivate) {
+            continue;
+        }
+        const long members = std::count_if(userList.begin(), userList.end(),
+                                           [&](const SiteUser& u) { return u.inGroup(entry.name); });
+        reply.line(format("(%4ld)  ", members) + padRight(entry.name, 16) + " " + entry.description);
+        ++publicCount;
+    }
+    reply.line("");
+    for (const SiteGroup& entry : groupList) {
+        if (entry.isPrivate) {
+            reply.line(" *" + padRight(entry.name, 15) + " " + entry.description);
+            ++privateCount;
+        }
+    }
+    reply.line(" ");
+    reply.line("A '*' denotes a private group.  Type SITE CHGRP to add ");
+    reply.line("or remove users from these groups.  ");
+    reply.line(" ");
+    return reply.end(format("%d user groups, %d privileged groups.", publicCount, privateCount));
+}
+
+Reply SimulatedSite::userCommand(const CommandWords& words) {
+    if (words.size() < 3) {
+        return userListing();
+    }
+    const SiteUser* account = findUser(words[2]);
+    if (account == nullptr) {
+        return oneLine("Error: Unable to load user " + words[2] + ".");
+    }
+    return accountScreen(*account);
+}
+
+Reply SimulatedSite::userListing() {
+    ReplyBuilder reply;
+    reply.line(padRight(padLeft("-=[ " + name + " User Listing ]=-", 49), 72));
+    reply.line(std::string(73, ' '));
+    std::string row;
+    int inRow = 0;
+    int listed = 0;
+    for (const SiteUser& account : userList) {
+        if (account.deleted()) {
+            continue;
+        }
+        row += padRight(account.name, 11, true) + " ";
+        ++listed;
+        if (++inRow == 6) {
+            reply.line(row);
+            row.clear();
+            inRow = 0;
+        }
+    }
+    if (inRow != 0) {
+        reply.line(padRight(row, 72));
+    }
+    reply.line(std::string(73, ' '));
+    reply.line("      - Use SITE USER <username> for a more informative listing. -       ");
+    reply.line("");
+    return reply.end(format("%d total users on site.", listed));
+}
+
+Reply SimulatedSite::accountScreen(const SiteUser& account) {
+    // Two columns of 35; a left text longer than its column takes the row.
+    auto row = [](const std::string& left, const std::string& right) {
+        return "| " + padRight(padRight(left, 35) + right, 70) + "|";
+    };
+    auto join = [](const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& n : names) {
+            text += (text.empty() ? "" : " ") + n;
+        }
+        return text;
+    };
+    const long currentLogins = std::count_if(connectionList.begin(), connectionList.end(),
+                                             [&](const Connection& c) { return c.user == account.name; });
+    const std::string allotment =
+        account.weeklyAllotmentKb % 1024 == 0
+            ? format("%5lld MB", static_cast<long long>(account.weeklyAllotmentKb / 1024))
+            : format("%7.1f MB", static_cast<double>(account.weeklyAllotmentKb) / 1024.0);
+
+    ReplyBuilder reply;
+    reply.line("+" + std::string(71, '=') + "+");
+    reply.line(row("Username: " + account.name, "Created: " + account.created));
+    reply.line(row("Time On Today: 0m", "Last seen: " + account.lastSeen));
+    reply.line(row("Flags: " + account.flags, "Idle time: Default"));
+    reply.line(row(account.ratio == 0 ? "Ratio: Unlimited" : format("Ratio: 1:%d", account.ratio),
+                   format("Credits: %9.1f MB", static_cast<double>(account.creditsKb) / 1024.0)));
+    reply.line(row(format("Total Logins: %d", account.totalLogins),
+                   format("Current Logins: %ld", currentLogins)));
+    reply.line(row(account.maxLogins == 0 ? "Max Logins: Unlimited"
+                                          : format("Max Logins: %d", account.maxLogins),
+                   account.maxLoginsSameIp == 0 ? "From same IP: Unlimited"
+                                                : format("From same IP: %d", account.maxLoginsSameIp)));
+    reply.line(row(format("Max Upload Speed: %7.1f K/s", static_cast<double>(account.maxUploadSpeed)),
+                   format("Max Download Speed: %7.1f K/s", static_cast<double>(account.maxDownloadSpeed))));
+    reply.line(row(format("Times Nuked: %d", account.timesNuked),
+                   format("Bytes Nuked: %6lld MB", static_cast<long long>(account.bytesNukedMb))));
+    reply.line(row("Weekly Allotment: " + allotment,
+                   std::string("Messages Waiting: ") + (account.messages.empty() ? "N" : "Y")));
+    reply.line(row(format("Time Limit: %4d minutes.", account.timeLimitMinutes), "(0 = Unlimited)"));
+    reply.line(row(format("Gadmin/Leech Slots: %d %d", account.gadminSlots, account.leechSlots),
+                   "(-1 = Unlimited, None)"));
+    reply.line(row("Tagline: " + account.tagline, ""));
+    reply.line(row("Groups: " + join(account.groups), ""));
+    reply.line(row("Priv Groups: " + join(account.privateGroups), ""));
+    reply.line("+" + std::string(71, '-') + "+");
+    for (int slot = 0; slot < 10; slot += 2) {
+        auto mask = [&](int index) {
+            return static_cast<std::size_t>(index) < account.ipMasks.size()
+                       ? account.ipMasks[static_cast<std::size_t>(index)]
+                       : std::string();
+        };
+        reply.line(row(format("IP%d: ", slot) + mask(slot), format("IP%d: ", slot + 1) + mask(slot + 1)));
+    }
+    reply.line("+" + std::string(71, '=') + "+");
+    return reply.end("Command Successful.");
+}
+
+Reply SimulatedSite::addUser(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE ADDUSER <user> <password> [<ident@ip> ...]");
+    }
+    const std::string& userName = words[2];
+    if (!validName(userName, 24)) {
+        return oneLine("Illegal characters in username");
+    }
+    if (findUser(userName) != nullptr) {
+        return oneLine("User " + userName + " already exists");
+    }
+    if (userList.size() >= maxAccounts) {
+        return oneLine("Sorry, no more open slots available.");
+    }
+    SiteUser& account = addAccount(userName, words[3]);
+    account.created = stamp("%m-%d-%y");
+    logChange("added user " + userName);
+    if (words.size() == 4) {
+        return oneLine("User (" + userName + ") successfully added.");
+    }
+    ReplyBuilder reply;
+    reply.line("User (" + userName + ") successfully added.");
+    for (std::size_t at = 4; at < words.size(); ++at) {
+        SiteUser& added = *user(userName);
+        if (words[at].find('@') != std::string::npos && added.ipMasks.size() < 10) {
+            added.ipMasks.push_back(words[at]);
+            reply.line("IP '" + words[at] + "' successfully added to " + userName + ".");
+        } else {
+            reply.line("IP '" + words[at] + "' not added.");
+        }
+    }
+    return reply.end("Command Successful.");
+}
+
+Reply SimulatedSite::addIp(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE ADDIP <user> <ident@ip> [<ident@ip> ...]");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    std::vector<std::string> results;
+    for (std::size_t at = 3; at < words.size(); ++at) {
+        const std::string& mask = words[at];
+        if (mask.find('@') == std::string::npos) {
+            results.push_back("IP '" + mask + "' not added: use the form ident@ip.");
+            continue;
+        }
+        const bool covered = std::any_of(account->ipMasks.begin(), account->ipMasks.end(),
+                                         [&](const std::string& old) { return wildcardMatch(old, mask); });
+        if (covered) {
+            results.push_back("IP '" + mask + "' not added: an equal or broader mask already exists.");
+        } else if (account->ipMasks.size() >= 10) {
+            results.push_back("IP '" + mask + "' not added: all ten IP slots are in use.");
+        } else {
+            account->ipMasks.push_back(mask);
+            logChange("added IP " + mask + " to " + account->name);
+            results.push_back("IP '" + mask + "' successfully added to " + account->name + ".");
+        }
+    }
+    ReplyBuilder reply;
+    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
+        reply.line(results[i]);
+    }
+    return reply.end(results.back());
+}
+
+Reply SimulatedSite::delIp(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE DELIP <user> <number|ident@ip> [...]");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    std::vector<std::string> results;
+    for (std::size_t at = 3; at < words.size(); ++at) {
+        std::int64_t index = -1;
+        if (!parseInteger(words[at], 0, 9, index)) {
+            const auto found = std::find(account->ipMasks.begin(), account->ipMasks.end(), words[at]);
+            index = found == account->ipMasks.end() ? -1 : found - account->ipMasks.begin();
+        }
+        if (index < 0 || static_cast<std::size_t>(index) >= account->ipMasks.size()) {
+            results.push_back("IP " + words[at] + " not found.");
+            continue;
+        }
+        // The masks after it move up one place, as the server renumbers them.
+        const std::string removed = account->ipMasks[static_cast<std::size_t>(index)];
+        account->ipMasks.erase(account->ipMasks.begin() + index);
+        logChange("removed IP " + removed + " from " + account->name);
+        results.push_back("IP (" + removed + ") removed from " + account->name + ".");
+    }
+    ReplyBuilder reply;
+    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
+        reply.line(results[i]);
+    }
+    return reply.end(results.back());
+}
+
+Reply SimulatedSite::change(const CommandWords& words) {
+    if (words.size() < 5) {
+        return syntax("SITE CHANGE <user> <field> <value>");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    const std::string field = words[3];
+    const std::string key = upperCase(field);
+    const std::string& value = words[4];
+    std::int64_t number = 0;
+    std::string shown = value;
+    auto invalid = [&]() { return oneLine("Invalid value '" + value + "' for " + field + "."); };
+
+    if (key == "RATIO") {
+        if (!parseInteger(value, 0, 100, number)) {
+            return invalid();
+        }
+        account->ratio = static_cast<int>(number);
+        shown = number == 0 ? "Unlimited" : format("1:%lld", static_cast<long long>(number));
+    } else if (key == "NUM_LOGINS" || key == "MAX_LOGINS") {
+        std::int64_t sameIp = account->maxLoginsSameIp;
+        if (!parseInteger(value, 0, 1000, number) ||
+            (words.size() > 5 && !parseInteger(words[5], 0, 1000, sameIp))) {
+            return invalid();
+        }
+        account->maxLogins = static_cast<int>(number);
+        account->maxLoginsSameIp = static_cast<int>(sameIp);
+    } else if (key == "WKLY_ALLOTMENT") {
+        if (!parseInteger(value, 0, maxKilobytes, number)) {
+            return invalid();
+        }
+        account->weeklyAllotmentKb = number;
+        shown = value + "K";
+    } else if (key == "CREDITS") {
+        if (!parseInteger(value, -maxKilobytes, maxKilobytes, number)) {
+            return invalid();
+        }
+        account->creditsKb = number;
+        shown = value + "K";
+    } else if (key == "TIME_LIMIT") {
+        if (!parseInteger(value, 0, 100000, number)) {
+            return invalid();
+        }
+        account->timeLimitMinutes = static_cast<int>(number);
+    } else if (key == "MAX_ULSPEED" || key == "MAX_DLSPEED") {
+        if (!parseInteger(value, 0, 10000000, number)) {
+            return invalid();
+        }
+        (key == "MAX_ULSPEED" ? account->maxUploadSpeed : account->maxDownloadSpeed) = static_cast<int>(number);
+    } else if (key == "GROUP_SLOTS") {
+        std::int64_t leech = account->leechSlots;
+        if (!parseInteger(value, -1, 1000, number) ||
+            (words.size() > 5 && !parseInteger(words[5], -1, 1000, leech))) {
+            return invalid();
+        }
+        account->gadminSlots = static_cast<int>(number);
+        account->leechSlots = static_cast<int>(leech);
+        shown = format("%lld %lld", static_cast<long long>(number), static_cast<long long>(leech));
+    } else if (key == "TAGLINE") {
+        account->tagline = words.rest(4);
+        shown = account->tagline;
+    } else if (key == "FLAGS") {
+        account->flags = applyFlagChange(account->flags, value);
+        shown = account->flags;
+    } else {
+        return oneLine("Unknown setting '" + field +
+                       "'. Use ratio, flags, credits, wkly_allotment, num_logins, time_limit, "
+                       "tagline, group_slots, max_ulspeed or max_dlspeed.");
+    }
+    logChange("changed " + field + " of " + account->name + " to " + shown);
+    return oneLine("Changed " + field + " for " + account->name + " to " + shown + ".");
+}
+
+Reply SimulatedSite::chpass(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE CHPASS <user> <password>");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    account->password = words[3];
+    logChange("changed the password of " + account->name);
+    return oneLine("Password Changed...");
+}
+
+Reply SimulatedSite::chgrp(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE CHGRP <user> <group> [<group> ...]");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User '" + words[2] + "' does not exist.");
+    }
+    std::vector<std::string> results;
+    for (std::size_t at = 3; at < words.size(); ++at) {
+        const SiteGroup* entry = findGroup(words[at]);
+        if (entry == nullptr) {
+            results.push_back("Group (" + words[at] + ") does not exist.");
+            continue;
+        }
+        std::vector<std::string>& list = entry->isPrivate ? account->privateGroups : account->groups;
+        if (std::find(list.begin(), list.end(), entry->name) != list.end()) {
+            removeName(list, entry->name);
+            logChange("removed " + account->name + " from " + entry->name);
+            results.push_back("'" + account->name + "' has been successfully removed from '" + entry->name + "'");
+        } else {
+            list.push_back(entry->name);
+            logChange("added " + account->name + " to " + entry->name);
+            results.push_back("'" + account->name + "' has been successfully added to '" + entry->name + "'");
+        }
+    }
+    ReplyBuilder reply;
+    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
+        reply.line(results[i]);
+    }
+    return reply.end(results.back());
+}
+
+Reply SimulatedSite::delUser(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE DELUSER <user>");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User '" + words[2] + "' does not exist.");
+    }
+    if (account->name == operatorAccount) {
+        return oneLine("You cannot delete yourself.");
+    }
+    if (account->deleted()) {
+        return oneLine("User '" + words[2] + "' is already deleted.");
+    }
+    account->flags = applyFlagChange(account->flags, "+6");
+    logChange("deleted user " + account->name);
+    return oneLine("User (" + account->name + ") deleted.");
+}
+
+Reply SimulatedSite::readd(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE READD <user>");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("Error: Unable to load user " + words[2] + ".");
+    }
+    if (!account->deleted()) {
+        return oneLine("User " + account->name + " has not been deleted.");
+    }
+    account->flags = applyFlagChange(account->flags, "-6");
+    logChange("readded user " + account->name);
+    return oneLine("User (" + account->name + ") readded.");
+}
+
+Reply SimulatedSite::give(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE GIVE <user> <kilobytes> [<message>]");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    std::int64_t kilobytes = 0;
+    if (!parseInteger(words[3], 0, maxKilobytes, kilobytes)) {
+        return oneLine("Invalid amount '" + words[3] + "': give a positive number of kilobytes.");
+    }
+    if (account->creditsKb > maxKilobytes - kilobytes) {
+        return oneLine(account->name + " cannot hold that many credits.");
+    }
+    account->creditsKb += kilobytes;
+    if (words.size() > 4) {
+        account->messages.push_back({operatorAccount, now(),
+                                     "You were given " + words[3] + "K of credits: " + words.rest(4)});
+    }
+    logChange("gave " + words[3] + "K to " + account->name);
+    return oneLine("Successfully transferred " + words[3] + "K to " + account->name + ".");
+}
+
+Reply SimulatedSite::take(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE TAKE <user> <kilobytes> [<message>]");
+    }
+    SiteUser* account = user(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    std::int64_t kilobytes = 0;
+    if (!parseInteger(words[3], 0, maxKilobytes, kilobytes)) {
+        return oneLine("Invalid amount '" + words[3] + "': give a positive number of kilobytes.");
+    }
+    if (account->creditsKb < kilobytes) {
+        return oneLine(account->name + " has only " + megabytes(account->creditsKb) + " MB of credits.");
+    }
+    account->creditsKb -= kilobytes;
+    if (words.size() > 4) {
+        account->messages.push_back({operatorAccount, now(),
+                                     words[3] + "K of credits were taken from you: " + words.rest(4)});
+    }
+    logChange("took " + words[3] + "K from " + account->name);
+    return oneLine("Successfully took " + words[3] + "K from " + account->name + ".");
+}
+
+Reply SimulatedSite::purge(const CommandWords& words) {
+    const std::string only = words[2];
+    std::size_t before = userList.size();
+    userList.erase(std::remove_if(userList.begin(), userList.end(),
+                                  [&](const SiteUser& u) {
+                                      return u.deleted() && (only.empty() || u.name == only);
+                                  }),
+                   userList.end());
+    const std::size_t purged = before - userList.size();
+    if (purged != 0) {
+        logChange(format("purged %zu deleted user(s)", purged));
+    }
+    return oneLine(format("Purged %zu user(s).", purged));
+}
+
+Reply SimulatedSite::seen(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE SEEN <user>");
+    }
+    const SiteUser* account = findUser(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    return oneLine(account->name + " was last seen on " + account->lastSeen + ".");
+}
+
+Reply SimulatedSite::usersListing(const CommandWords& words) {
+    static const struct {
+        const char* keyword;
+        char flag;
+    } flagKeywords[] = {
+        {"SITEOP", '1'}, {"GADMIN", '2'},   {"GLOCK", '3'},  {"EXEMPT", '4'}, {"COLOR", '5'},
+        {"DELETED", '6'}, {"USEREDIT", '7'}, {"ANONYMOUS", '8'}, {"NUKE", 'A'}, {"UNNUKE", 'B'},
+        {"UNDUPE", 'C'},  {"KICK", 'D'},     {"KILL", 'E'},   {"TAKE", 'F'},   {"GIVE", 'G'},
+        {"USERS", 'H'},   {"IDLER", 'I'},
+    };
+    const std::string filter = words[2];
+    const SiteGroup* byGroup = filter.empty() ? nullptr : findGroup(filter);
+    char byFlag = '\0';
+    const bool leech = upperCase(filter) == "LEECH";
+    for (const auto& entry : flagKeywords) {
+        if (upperCase(filter) == entry.keyword) {
+            byFlag = entry.flag;
+        }
+    }
+    if (!filter.empty() && byGroup == nullptr && byFlag == '\0' && !leech) {
+        return oneLine("No such group or flag: " + filter + ".");
+    }
+    ReplyBuilder reply;
+    reply.line("Username     Group        Flags          Ratio   Credits(MB)  Tagline");
+    reply.line("------------ ------------ -------------- ------ ------------  ----------------------");
+    int listed = 0;
+    for (const SiteUser& account : userList) {
+        const bool wanted = filter.empty() || (byGroup != nullptr && account.inGroup(byGroup->name)) ||
+                            (byFlag != '\0' && account.hasFlag(byFlag)) || (leech && account.ratio == 0);
+        if (!wanted) {
+            continue;
+        }
+        reply.line(padRight(account.name, 12) + " " +
+                   padRight(account.groups.empty() ? "NoGroup" : account.groups.front(), 12) + " " +
+                   padRight(account.flags, 14) + " " +
+                   padRight(account.ratio == 0 ? "Leech" : format("1:%d", account.ratio), 6) + " " +
+                   padLeft(megabytes(account.creditsKb), 12) + "  " + account.tagline);
+        ++listed;
+    }
+    reply.line("");
+    return reply.end(format("%d user(s) listed.", listed));
+}
+
+Reply SimulatedSite::userStats(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE STATS <user>");
+    }
+    const SiteUser* account = findUser(words[2]);
+    if (account == nullptr) {
+        return oneLine("User " + words[2] + " does not exist.");
+    }
+    auto line = [](const char* period, const Transfer& t) {
+        return format("| %-9s | %5d files %9.1f MB | %5d files %9.1f MB |", period, t.uploadFiles,
+                      static_cast<double>(t.uploadKb) / 1024.0, t.downloadFiles,
+                      static_cast<double>(t.downloadKb) / 1024.0);
+    };
+    ReplyBuilder reply;
+    reply.line("." + std::string(65, '-') + ".");
+    reply.line(format("| %-63s |", ("Transfer statistics of " + account->name).c_str()));
+    reply.line("|-----------+--------------------------+--------------------------|");
+    reply.line("| Period    | Uploaded                 | Downloaded               |");
+    reply.line("|-----------+--------------------------+--------------------------|");
+    reply.line(line("Today", account->today));
+    reply.line(line("Week", account->week));
+    reply.line(line("Month", account->month));
+    reply.line(line("All time", account->allTime));
+    reply.line("`-----------+--------------------------+--------------------------'");
+    return reply.end("Command Successful.");
+}
+
+// ---------------------------------------------------------------------------
+// Groups
+
+Reply SimulatedSite::grpAdd(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE GRPADD <group> [<description>]");
+    }
+    const std::string& groupName = words[2];
+    if (!validName(groupName, 24)) {
+        return oneLine("Illegal characters in group name.");
+    }
+    if (findGroup(groupName) != nullptr) {
+        return oneLine("Group (" + groupName + ") already exists.");
+    }
+    const std::string description = words.size() > 3 ? words.rest(3) : groupName;
+    addGroup(groupName, description, false);
+    logChange("added group " + groupName);
+    return oneLine("Group (" + groupName + ") successfully added.");
+}
+
+Reply SimulatedSite::grpNfo(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE GRPNFO <group> <description>");
+    }
+    SiteGroup* entry = group(words[2]);
+    if (entry == nullptr) {
+        return oneLine("Group (" + words[2] + ") does not exist.");
+    }
+    entry->description = words.rest(3);
+    logChange("changed the description of group " + entry->name);
+    return oneLine("Description of group (" + entry->name + ") changed to: " + entry->description);
+}
+
+Reply SimulatedSite::grpRen(const CommandWords& words) {
+    if (words.size() < 4) {
+        return syntax("SITE GRPREN <group> <new name>");
+    }
+    SiteGroup* entry = group(words[2]);
+    if (entry == nullptr) {
+        return oneLine("Group (" + words[2] + ") does not exist.");
+    }
+    const std::string newName = words[3];
+    if (!validName(newName, 24)) {
+        return oneLine("Illegal characters in group name.");
+    }
+    if (findGroup(newName) != nullptr) {
+        return oneLine("Group (" + newName + ") already exists.");
+    }
+    const std::string oldName = entry->name;
+    entry->name = newName;
+    for (SiteUser& account : userList) {
+        std::replace(account.groups.begin(), account.groups.end(), oldName, newName);
+        std::replace(account.privateGroups.begin(), account.privateGroups.end(), oldName, newName);
+    }
+    logChange("renamed group " + oldName + " to " + newName);
+    return oneLine("Group (" + oldName + ") successfully renamed to (" + newName + ").");
+}
+
+Reply SimulatedSite::grpDel(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE GRPDEL <group>");
+    }
+    const std::string& groupName = words[2];
+    const SiteGroup* entry = findGroup(groupName);
+    if (entry == nullptr) {
+        return oneLine("Group (" + groupName + ") does not exist.");
+    }
+    const bool linked = std::any_of(userList.begin(), userList.end(),
+                                    [&](const SiteUser& u) { return u.inGroup(groupName); });
+    if (linked) {
+        return oneLine("Group delete failed. (" + groupName + ") linked to one or more users.");
+    }
+    groupList.erase(groupList.begin() + (entry - groupList.data()));
+    logChange("deleted group " + groupName);
+    return oneLine("Group (" + groupName + ") successfully deleted.");
+}
+
+// ---------------------------------------------------------------------------
+// Who is online
+
+Reply SimulatedSite::swho(const CommandWords&) {
+    ReplyBuilder reply;
+    reply.line(".-------------------------------------------------------------------------.");
+    reply.line("| PiD     User        Ident@Host            Online    Idle      Cryption  |");
+    reply.line("|-------+-----------+---------------------+---------+---------+-----------|");
+    for (const Connection& c : connectionList) {
+        reply.line(format("| %5d | ", c.pid) + padRight(c.user, 9) + " | " + padRight(c.identHost, 19) +
+                   " | " + padRight(c.online, 7) + " | " + padRight(c.idle, 7) + " | " +
+                   padRight(c.cryption, 9) + " |");
+    }
+    reply.line("`-------+-----------+---------------------+---------+---------+-----------'");
+    reply.line("");
+    return reply.end("Command Successful.");
+}
+
+Reply SimulatedSite::who(const CommandWords&) {
+    ReplyBuilder reply;
+    reply.line(padRight(" Users Logged Onto " + name, 74));
+    reply.line(".-------------------------------------------------------------------------.");
+    reply.line("| User        Group      Unfo               Action                        |");
+    reply.line("|-----------+----------+------------------+-------------------------------|");
+    for (const Connection& c : connectionList) {
+        const SiteUser* account = findUser(c.user);
+        const std::string groupName = account != nullptr && !account->groups.empty() ? account->groups.front()
+                                                                                     : "NoGroup";
+        const std::string tagline = account != nullptr ? account->tagline : "";
+        reply.line("| " + padRight(c.user, 9, true) + " | " + padRight(groupName, 8, true) + " | " +
+                   padRight(tagline, 16, true) + " | " + padRight(c.action, 29, true) + " |");
+    }
+    reply.line("|-----------+----------+------------+-----+-------------------------------|");
+    reply.line("| Total upload speed:      0.0KiB/s | Total download speed:      0.0KiB/s |");
+    reply.line("|-----------------------------------+-------------------------------------|");
+    reply.line("| " + padRight(format(" %zu of 20 User(s) Currently Online", connectionList.size()), 71) + " |");
+    reply.line("`-------------------------------------------------------------------------'");
+    return reply.end("Command Successful.");
+}
+
+Reply SimulatedSite::kick(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE KICK <user>");
+    }
+    const std::string& userName = words[2];
+    const std::size_t before = connectionList.size();
+    connectionList.erase(std::remove_if(connectionList.begin(), connectionList.end(),
+                                        [&](const Connection& c) { return c.user == userName; }),
+                         connectionList.end());
+    const std::size_t kicked = before - connectionList.size();
+    if (kicked == 0) {
+        return oneLine(userName + " is not online.");
+    }
+    logChange("kicked " + userName);
+    return oneLine(format("Kicked %zu connection(s) of ", kicked) + userName + ".");
+}
+
+Reply SimulatedSite::kill(const CommandWords& words) {
+    if (words.size() < 3) {
+        return syntax("SITE KILL <pid>");
+    }
+    std::int64_t pid = 0;
+    const bool number = parseInteger(words[2], 1, 0x7fffffff, pid);
+    const auto found = std::find_if(connectionList.begin(), connectionList.end(),
+                                    [&](const Connection& c) { return number && c.pid == pid; });
+    ReplyBuilder reply;
+    reply.line("");
+    if (found == connectionList.end()) {
+        return reply.end(words[2] + ": Invalid PiD.");
+    }
+    logChange("killed process " + words[2] + " of " + found->user);
+    connectionList.erase(found);
+    return reply.end(words[2] + ": Killed.");
+}
+
+}  // namespace simsite
