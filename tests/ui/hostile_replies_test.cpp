@@ -382,6 +382,25 @@ TEST_F(AccountScreen, ThirtyDigitNumbersShowClampedAndAnUnchangedFormSendsNothin
     EXPECT_EQ(site.commands(), (Lines{"SITE CHANGE bob ratio 5", "SITE USER bob"}));
 }
 
+TEST_F(AccountScreen, AVeryLongTaglineIsShownWholeAndAnUnchangedFormSendsNothing) {
+    answerEditDirectory(site);
+    Lines lines = loadFixture("edit_user_bob.txt");
+    const std::string tagline(1 << 20, 'T');
+    for (std::string& line : lines) {
+        if (line.find("Tagline: ") != std::string::npos) {
+            line = "200- | Tagline: " + tagline + " |";
+        }
+    }
+    site.answer("SITE USER bob", linesReply(lines));
+    HWND page = showPage(2);
+    pickBob(page);
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE).size(), tagline.size());
+    site.clearRecord();
+    clickButton(page, IDC_EDITUSER_CHANGE);
+    pumpMessages();
+    EXPECT_TRUE(site.commands().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryReadingPath, HostileReplies,
     testing::Combine(testing::Range(0, static_cast<int>(sizeof readingPaths / sizeof readingPaths[0])),
