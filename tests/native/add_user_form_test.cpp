@@ -51,69 +51,66 @@ TEST(BlankTokens, OnlyTheBlankSeparatesAndRunsCountAsOne) {
     EXPECT_EQ(length, 0u);
 }
 
-// Full masks normalise to themselves, so these cases hold for any normaliser
-// that keeps a full mask stable.
-TEST(ParseIpListLine, FillsMasksInOrderAndDropsTokensPastTheTenth) {
-    const auto before = liveHeapBlocks();
-    ParsedAddLine parsed{};
-    parseIpListLine("   *@10.0.0.1    bob@gateway  ", parsed);
-    EXPECT_EQ(masksOf(parsed), withNone({"*@10.0.0.1", "bob@gateway"}));
-    EXPECT_EQ(parsed.userName, nullptr);
-    EXPECT_EQ(parsed.password, nullptr);
-    releaseParsedAddLine(parsed);
+namespace {
 
-    std::string twelve;
-    std::vector<std::string> firstTen;
-    for (int i = 1; i <= 12; ++i) {
-        const std::string mask = "*@10.0.0." + std::to_string(i);
-        twelve += mask + " ";
-        if (i <= 10) {
-            firstTen.push_back(mask);
-        }
-    }
-    parseIpListLine(twelve.c_str(), parsed);
-    EXPECT_EQ(masksOf(parsed), firstTen);
-    releaseParsedAddLine(parsed);
-
-    parseIpListLine("      ", parsed);
-    EXPECT_EQ(masksOf(parsed), withNone({}));
-    releaseParsedAddLine(parsed);
-    EXPECT_EQ(liveHeapBlocks(), before);
-}
-
-TEST(ParseIpListLine, NormalisesEachToken) {
-    ParsedAddLine parsed{};
-    parseIpListLine("10.0.0.1 192.168.1 ident@10.0", parsed);
-    EXPECT_EQ(masksOf(parsed), withNone({"*@10.0.0.1", "*@192.168.1.*", "ident@10.0.*.*"}));
-    releaseParsedAddLine(parsed);
-}
-
-TEST(ParseFullAddLine, LoginAndPasswordStayAsTypedAndTheRestAreMasks) {
-    const auto before = liveHeapBlocks();
-    ParsedAddLine parsed{};
-    parseFullAddLine("  newbie  ", parsed);
-    EXPECT_STREQ(parsed.userName, "newbie");
-    EXPECT_EQ(parsed.password, nullptr);
-    EXPECT_EQ(masksOf(parsed), withNone({}));
-    releaseParsedAddLine(parsed);
-
-    parseFullAddLine("new\tbie pa\tss *@10.0.0.1\t bob@gateway", parsed);
-    EXPECT_STREQ(parsed.userName, "new\tbie");
-    EXPECT_STREQ(parsed.password, "pa\tss");
-    EXPECT_EQ(masksOf(parsed), withNone({"*@10.0.0.1\t", "bob@gateway"}));
-    releaseParsedAddLine(parsed);
-
-    std::string line = "newbie secret";
-    for (int i = 1; i <= 11; ++i) {
+std::string tokenLine(const char* head, int first, int last) {
+    std::string line = head;
+    for (int i = first; i <= last; ++i) {
         line += " *@10.0.0." + std::to_string(i);
     }
-    parseFullAddLine(line.c_str(), parsed);
-    EXPECT_STREQ(parsed.masks[9], "*@10.0.0.10");
-    releaseParsedAddLine(parsed);
+    return line;
+}
 
-    parseFullAddLine("", parsed);
-    EXPECT_EQ(parsed.userName, nullptr);
-    releaseParsedAddLine(parsed);
+std::vector<std::string> numberedMasks(int first, int last) {
+    std::vector<std::string> masks;
+    for (int i = first; i <= last; ++i) {
+        masks.push_back("*@10.0.0." + std::to_string(i));
+    }
+    return withNone(masks);
+}
+
+struct ParseCase {
+    bool fullAdd;  // parseFullAddLine, else parseIpListLine
+    std::string line;
+    const char* userName;  // null: none
+    const char* password;
+    std::vector<std::string> masks;
+};
+
+const ParseCase parseCases[] = {
+    {false, "   *@10.0.0.1    bob@gateway  ", nullptr, nullptr,
+     withNone({"*@10.0.0.1", "bob@gateway"})},
+    {false, tokenLine("", 1, 12), nullptr, nullptr, numberedMasks(1, 10)},  // past the tenth dropped
+    {false, "      ", nullptr, nullptr, withNone({})},
+    {false, "10.0.0.1 192.168.1 ident@10.0", nullptr, nullptr,
+     withNone({"*@10.0.0.1", "*@192.168.1.*", "ident@10.0.*.*"})},
+    {true, "  newbie  ", "newbie", nullptr, withNone({})},
+    // Login and password as typed, a tab part of its token.
+    {true, "new\tbie pa\tss *@10.0.0.1\t bob@gateway", "new\tbie", "pa\tss",
+     withNone({"*@10.0.0.1\t", "bob@gateway"})},
+    {true, tokenLine("newbie secret", 1, 11), "newbie", "secret", numberedMasks(1, 10)},
+    {true, "", nullptr, nullptr, withNone({})},
+};
+
+}  // namespace
+
+TEST(ParseAddLine, FillsLoginPasswordAndNormalisedMasksInOrder) {
+    const auto before = liveHeapBlocks();
+    for (const ParseCase& testCase : parseCases) {
+        SCOPED_TRACE(testCase.line);
+        ParsedAddLine parsed{};
+        if (testCase.fullAdd) {
+            parseFullAddLine(testCase.line.c_str(), parsed);
+        } else {
+            parseIpListLine(testCase.line.c_str(), parsed);
+        }
+        EXPECT_EQ(parsed.userName != nullptr ? parsed.userName : "<none>",
+                  std::string(testCase.userName != nullptr ? testCase.userName : "<none>"));
+        EXPECT_EQ(parsed.password != nullptr ? parsed.password : "<none>",
+                  std::string(testCase.password != nullptr ? testCase.password : "<none>"));
+        EXPECT_EQ(masksOf(parsed), testCase.masks);
+        releaseParsedAddLine(parsed);
+    }
     EXPECT_EQ(liveHeapBlocks(), before);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,9 +52,9 @@ NameList* toList(const std::vector<std::string>& names) {
 class UserChangePlan : public testing::Test {
 protected:
     void SetUp() override {
+        clearUserRecord();
         blocksBefore = liveHeapBlocks();
         // The record as a load of bob's account leaves it.
-        record = {};
         record.password = dupText("?");
         record.maxLogins = dupText("2");
         record.gadminSlots = dupText("unlim");
@@ -74,28 +75,21 @@ protected:
         appendName(record.groups, "friends");
         appendName(record.groups, "testers");
         appendName(record.privateGroups, "STAFF");
-        // The form as the page shows that record.
-        for (int slot = 0; slot < userIpMaskCount; ++slot) {
-            form.ipMasks[slot] = record.ipMasks[slot] != nullptr ? record.ipMasks[slot] : "";
-        }
-        form.flags[2] = true;
-        form.flags[8] = true;
+        resetForm();
     }
 
     void TearDown() override {
-        char** texts[] = {&record.password,  &record.maxLogins,       &record.gadminSlots,
-                          &record.leechSlots, &record.timeLimit,       &record.ratio,
-                          &record.weeklyAllotment, &record.credits,    &record.tagline,
-                          &record.maxDownloadSpeed, &record.maxUploadSpeed};
-        for (char** text : texts) {
-            clearText(*text);
-        }
-        for (char*& mask : record.ipMasks) {
-            clearText(mask);
-        }
-        freeNameList(record.groups);
-        freeNameList(record.privateGroups);
+        clearUserRecord();
         EXPECT_EQ(liveHeapBlocks(), blocksBefore) << "the plan keeps no block";
+    }
+
+    // The form as the page shows the loaded record.
+    void resetForm() {
+        form = FormTexts{};
+        for (int slot = 0; slot < userIpMaskCount; ++slot) {
+            form.ipMasks[slot] = record.ipMasks[slot] != nullptr ? record.ipMasks[slot] : "";
+        }
+        std::copy(record.flags, record.flags + userFlagCount, form.flags);
     }
 
     // Runs the plan over the current form; the host fails command `failAt`.
@@ -134,7 +128,7 @@ protected:
     using Commands = std::vector<std::string>;
 
     std::int32_t blocksBefore = 0;
-    UserRecord record{};
+    UserRecord& record = userRecord;  // cleared by clearUserRecord
     FormTexts form;
     UserChangeResult result{};
 };
@@ -176,11 +170,7 @@ TEST_F(UserChangePlan, FlagsPasswordAndTaglineFollowTheirOwnRules) {
     form.tagline = "bob was here";  // exact comparison
     EXPECT_EQ(run(), (Commands{"SITE CHANGE bob flags +2-3+4+5+6+7+8+B+C+D+E+F+G+H+I",
                                "SITE CHPASS bob ", "SITE CHANGE bob tagline bob was here"}));
-    form = FormTexts{};
-    form.flags[2] = form.flags[8] = true;
-    for (int slot = 0; slot < 4; ++slot) {
-        form.ipMasks[slot] = record.ipMasks[slot];
-    }
+    resetForm();
     // An absent tagline is only written over by typed text.
     clearText(record.tagline);
     form.tagline = "";
@@ -216,11 +206,7 @@ TEST_F(UserChangePlan, NumbersConvertLikeTheServerWantsThemAndClampAtThirtyTwoBi
     EXPECT_EQ(megabytesToKilobytes("nan"), 0);
     EXPECT_EQ(megabytesToKilobytes("-0.0009"), 0);  // truncated toward zero
     // Megabytes compare exactly: the same number written otherwise is sent.
-    form = FormTexts{};
-    form.flags[2] = form.flags[8] = true;
-    for (int slot = 0; slot < 4; ++slot) {
-        form.ipMasks[slot] = record.ipMasks[slot];
-    }
+    resetForm();
     form.credits = "2868.80";
     EXPECT_EQ(run(), Commands{"SITE CHANGE bob credits 2937651"});
 }

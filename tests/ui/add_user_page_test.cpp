@@ -323,30 +323,22 @@ TEST_F(AddUserPage, TheFullAddStringFillsLoginPasswordAndMasks) {
     EXPECT_TRUE(exchange(site, from).empty());
 }
 
-TEST_F(AddUserPage, OnlyIp3FilledSendsOneAddipAndTheEditShowsTheMask) {
+// Only IP 3 filled and "(gl default)" chosen again in both combos: one
+// ADDIP, no CHGRP, and the IP 3 edit shows the mask.
+TEST_F(AddUserPage, OnlyIp3AndTheDefaultGroupsSendOneAddipAndNoChgrp) {
     HWND page = showAddUser();
     fillAccount(page);
     setText(page, IDC_ADDUSER_IP3, "10.0");
+    pickComboItem(page, IDC_ADDUSER_GROUP, 1);
+    pickComboItem(page, IDC_ADDUSER_GROUP, 0);
+    pickComboItem(page, IDC_ADDUSER_PRIVATE_GROUP, 1);
+    pickComboItem(page, IDC_ADDUSER_PRIVATE_GROUP, 0);
     const std::size_t from = site.requests().size();
     clickButton(page, IDC_ADDUSER_ADD);
     EXPECT_EQ(exchange(site, from),
               (std::vector<std::string>{"SITE ADDUSER newbie secret [kept]", "release",
                                         "SITE ADDIP newbie *@10.0.*.*", "user added"}));
     EXPECT_EQ(ipTexts(page), padded({"", "", "", "*@10.0.*.*"}));
-}
-
-TEST_F(AddUserPage, TheDefaultChosenInBothCombosSendsNoChgrp) {
-    HWND page = showAddUser();
-    fillAccount(page);
-    setText(page, IDC_ADDUSER_IP0, "10.0.0.1");
-    pickComboItem(page, IDC_ADDUSER_GROUP, 1);
-    pickComboItem(page, IDC_ADDUSER_GROUP, 0);
-    pickComboItem(page, IDC_ADDUSER_PRIVATE_GROUP, 0);
-    const std::size_t from = site.requests().size();
-    clickButton(page, IDC_ADDUSER_ADD);
-    EXPECT_EQ(exchange(site, from),
-              (std::vector<std::string>{"SITE ADDUSER newbie secret [kept]", "release",
-                                        "SITE ADDIP newbie *@10.0.0.1", "user added"}));
 }
 
 // "!admins" and "#ops" sort ahead of "(gl default)"; the default entry is known
