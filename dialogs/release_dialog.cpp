@@ -49,7 +49,10 @@ void captureNuke(HWND dialog) {
     releaseNukeState();
     nukeReason = dupControlText(dialog, IDC_RELEASE_REASON);
     char* multiplier = dupControlText(dialog, IDC_RELEASE_MULTIPLIER);
-    nukeMultiplier = decimalToInt32(multiplier);
+    // A pasted sign gets past the digits-only edit; a negative multiplier
+    // would reach the host as -1, its "cancelled", although OK was pressed.
+    const std::int32_t typed = decimalToInt32(multiplier);
+    nukeMultiplier = typed < 0 ? 0 : typed;
     freeText(multiplier);
 }
 

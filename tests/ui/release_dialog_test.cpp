@@ -282,6 +282,13 @@ TEST_F(ReleaseDialog, AClearedMultiplierIsZeroAndAHugeOneClamps) {
     EXPECT_EQ(seen, (std::vector<std::string>{"2147483647", "2147483647", "2147483646"}));
 }
 
+TEST_F(ReleaseDialog, APastedNegativeMultiplierIsZeroNeverTheCancelValue) {
+    char reasonOut[256];
+    EXPECT_EQ(answer(nuke, "signed", "-1", reasonOut), 0);
+    EXPECT_STREQ(reasonOut, "signed");
+    EXPECT_EQ(answer(nuke, "signed", "-99999999999", reasonOut), 0);
+}
+
 TEST_F(ReleaseDialog, ANullDirectoryShowsAnEmptyField) {
     std::string shown = "?";
     EXPECT_EQ(runNuke(unnuke, nullptr, nullptr, [&](HWND dialog) {
