@@ -52,6 +52,11 @@ typedef void(HOST_CDECL* SetPendingFunction)(const char*);
 
 class EditUserPage : public PluginTest {
 protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        site.answerUnscriptedWithSuccess();
+    }
+
     void answerDirectory() {
         site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
         site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));

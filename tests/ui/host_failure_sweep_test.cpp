@@ -20,6 +20,11 @@ const char release[] = "release";
 
 class SiteTest : public PluginTest {
 protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        site.answerUnscriptedWithSuccess();
+    }
+
     // Every send (its command line) and every release, in order.
     Lines trace() const {
         Lines seen;

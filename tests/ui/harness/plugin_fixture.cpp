@@ -133,6 +133,10 @@ void PluginTest::SetUp() {
     }
 
     site.onShowPage = [this](std::int32_t pageId) { showPage(pageId); };
+#ifdef QUORIN_HAVE_SIMSITE
+    // Whatever a test does not script, the simulated site answers.
+    site.useSimulatedSite();
+#endif
 }
 
 void PluginTest::TearDown() {

@@ -44,13 +44,16 @@ public:
 
     // What happens on ACTION_SHOW_PAGE (the fixture calls InitDialog).
     std::function<void(std::int32_t pageId)> onShowPage;
-    // Answers for commands no rule covers; by default "200 Command Successful."
+    // Answers for commands no rule covers; without one "200 Command Successful."
     std::function<ScriptedReply(const std::string& command)> fallback;
 
+    // Tests that script every reply they care about and count on the rest
+    // being a plain success: unscripted commands get "200 Command Successful.".
+    void answerUnscriptedWithSuccess() { fallback = nullptr; }
 #ifdef QUORIN_HAVE_SIMSITE
-    // Opt-in: commands no rule covers go to a simulated glftpd site (the
-    // reference host's demo site) instead of the one-line default answer.
-    // Returns the site, so that a test can look at its state afterwards.
+    // Commands no rule covers go to a simulated glftpd site (the reference
+    // host's demo site); the UI fixture installs it for every test. Returns
+    // the site, so that a test can look at its state afterwards.
     simsite::SimulatedSite& useSimulatedSite();
 #endif
     simsite::SimulatedSite* simulatedSite() const { return simulated.get(); }
