@@ -80,6 +80,7 @@ void parseGroupListing(ReplyLine* lines, NamePairList*& groups, NamePairList*& p
     const char markers[2] = {')', '*'};
     int mode = 0;
     for (ReplyLine* line = afterHeading(lines); line != nullptr && mode < 2; line = line->next) {
+        cutLineEnd(line->text);
         // A line without text reads as an empty line: it holds no marker.
         char* marker = line->text == nullptr ? nullptr : std::strchr(line->text, markers[mode]);
         if (marker == nullptr) {
@@ -105,6 +106,7 @@ void parseUserListing(ReplyLine* lines, NameList*& userNames) {
     // after its code prefix ends the listing.
     NameList* tail = lastNodeOf(userNames);
     for (ReplyLine* line = afterHeading(lines); line != nullptr; line = line->next) {
+        cutLineEnd(line->text);
         char* cursor = line->text == nullptr ? nullptr : std::strchr(line->text, ' ');
         if (cursor == nullptr) {
             continue;

@@ -174,6 +174,20 @@ std::size_t countPairs(const NamePairList* head) {
     return count;
 }
 
+void cutLineEnd(char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    char* end = text + std::strlen(text);
+    char* cut = end;
+    while (cut > text && (cut[-1] == '\n' || cut[-1] == '\r')) {
+        --cut;
+    }
+    if (cut != end) {
+        *cut = '\0';
+    }
+}
+
 char* cutField(char* text, char delimiter) {
     char* start = text;
     while (*start == ' ') {

@@ -44,6 +44,10 @@ bool removePair(NamePairList*& head, const char* name);
 std::size_t countNames(const NameList* head);
 std::size_t countPairs(const NamePairList* head);
 
+// Ends a reply line at its CR/LF terminator, if the host left one on it
+// (writes at most one NUL); a CR or LF inside the line stays.
+void cutLineEnd(char* text);
+
 // Cuts a blank-trimmed field ending at `delimiter` out of a writable text in
 // place; writes at most one NUL.
 char* cutField(char* text, char delimiter);

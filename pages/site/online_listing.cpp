@@ -50,6 +50,7 @@ void parseSwhoListing(ReplyLine* lines, NamePairList*& online) {
         if (text == nullptr) {
             continue;
         }
+        cutLineEnd(text);
         if (!pastRule) {
             pastRule = startsWith(text, rulePrefix);
             continue;
@@ -77,6 +78,7 @@ void parseWhoListing(ReplyLine* lines, NamePairList*& online) {
         if (text == nullptr) {
             continue;
         }
+        cutLineEnd(text);
         if (startsWith(text, rulePrefix)) {
             // Only the first table holds users; nothing after it counts.
             if (++rules > 1) {

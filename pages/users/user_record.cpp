@@ -252,6 +252,7 @@ void readUserRecordLines(ReplyLine* lines) {
         if (line->text == nullptr) {
             continue;
         }
+        cutLineEnd(line->text);
         for (Recogniser recognise : recognisers) {
             recognise(line->text);
         }
