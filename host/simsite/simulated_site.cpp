@@ -1,4 +1,5 @@
 #include "host/simsite/simulated_site.h"
+#include "host/simsite/site_reply.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,32 +15,6 @@ namespace {
 const char flagOrder[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 constexpr std::int64_t maxKilobytes = 1LL << 40;  // a petabyte: far beyond any real account
-
-Reply oneLine(const std::string& text, int code = 200) {
-    Reply reply;
-    reply.code = code;
-    reply.lines.push_back(format("%d ", code) + text);
-    return reply;
-}
-
-Reply syntax(const std::string& usage) {
-    return oneLine("Syntax: " + usage, 501);
-}
-
-// Collects a multi-line reply: every line "200- ", the last one "200 ".
-class ReplyBuilder {
-public:
-    void line(const std::string& text) { lines.push_back("200- " + text); }
-    Reply end(const std::string& text) {
-        Reply reply;
-        reply.lines = lines;
-        reply.lines.push_back("200 " + text);
-        return reply;
-    }
-
-private:
-    std::vector<std::string> lines;
-};
 
 bool validName(const std::string& text, std::size_t longest) {
     if (text.empty() || text.size() > longest) {
@@ -470,11 +445,7 @@ Reply SimulatedSite::addIp(const CommandWords& words) {
             results.push_back("IP '" + mask + "' successfully added to " + account->name + ".");
         }
     }
-    ReplyBuilder reply;
-    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
-        reply.line(results[i]);
-    }
-    return reply.end(results.back());
+    return resultLines(results);
 }
 
 Reply SimulatedSite::delIp(const CommandWords& words) {
@@ -502,11 +473,7 @@ Reply SimulatedSite::delIp(const CommandWords& words) {
         logChange("removed IP " + removed + " from " + account->name);
         results.push_back("IP (" + removed + ") removed from " + account->name + ".");
     }
-    ReplyBuilder reply;
-    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
-        reply.line(results[i]);
-    }
-    return reply.end(results.back());
+    return resultLines(results);
 }
 
 Reply SimulatedSite::change(const CommandWords& words) {
@@ -623,11 +590,7 @@ Reply SimulatedSite::chgrp(const CommandWords& words) {
             results.push_back("'" + account->name + "' has been successfully added to '" + entry->name + "'");
         }
     }
-    ReplyBuilder reply;
-    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
-        reply.line(results[i]);
-    }
-    return reply.end(results.back());
+    return resultLines(results);
 }
 
 Reply SimulatedSite::delUser(const CommandWords& words) {

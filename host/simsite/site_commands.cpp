@@ -3,41 +3,12 @@
 #include <algorithm>
 
 #include "host/simsite/simulated_site.h"
+#include "host/simsite/site_reply.h"
 #include "host/simsite/site_text.h"
 
 namespace simsite {
 
 namespace {
-
-Reply oneLine(const std::string& text, int code = 200) {
-    Reply reply;
-    reply.code = code;
-    reply.lines.push_back(format("%d ", code) + text);
-    return reply;
-}
-
-Reply syntax(const std::string& usage) {
-    return oneLine("Syntax: " + usage, 501);
-}
-
-class ReplyBuilder {
-public:
-    void line(const std::string& text) { lines.push_back("200- " + text); }
-    // A row of a framed table, padded to the frame's width.
-    void row(const std::string& text) { line("| " + padRight(text, 71) + " |"); }
-    void top() { line("." + std::string(73, '-') + "."); }
-    void rule() { line("|" + std::string(73, '-') + "|"); }
-    void bottom() { line("`" + std::string(73, '-') + "'"); }
-    Reply end(const std::string& text) {
-        Reply reply;
-        reply.lines = lines;
-        reply.lines.push_back("200 " + text);
-        return reply;
-    }
-
-private:
-    std::vector<std::string> lines;
-};
 
 // The count after a listing keyword: 1 to 100, otherwise the default of ten.
 int entryCount(const CommandWords& words, std::size_t at) {

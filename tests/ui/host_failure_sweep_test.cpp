@@ -392,18 +392,7 @@ const Lines changeChain{"SITE DELIP bob 1",
 class ChangeWriterSweep : public Sweep {
 protected:
     HWND openBob() {
-        site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
-        site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
-        site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
-        HWND page = showPage(2);
-        const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
-        for (std::size_t index = 0; index < users.size(); ++index) {
-            if (users[index] == "bob") {
-                sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
-                pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
-                pumpMessages();
-            }
-        }
+        HWND page = openEditUserAccount("bob");
         EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
         return page;
     }

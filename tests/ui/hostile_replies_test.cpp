@@ -19,12 +19,6 @@ using Lines = std::vector<std::string>;
 enum Hostile { NoLine, MegabyteLine, MegabyteRow, NoMarkers, EveryByte };
 const char* const hostileNames[] = {"NoLine", "MegabyteLine", "MegabyteRow", "NoMarkers", "EveryByte"};
 
-ScriptedReply linesReply(const Lines& lines) {
-    ScriptedReply reply;
-    reply.lines = lines;
-    return reply;
-}
-
 std::string everyByte() {
     std::string bytes;
     for (int value = 1; value <= 255; ++value) {
@@ -165,16 +159,7 @@ void answerEditDirectory(ScriptedSite& site) {
 
 // Picks bob as the operator does: the close-up posts Get info.
 void pickBob(HWND page) {
-    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
-    for (std::size_t index = 0; index < users.size(); ++index) {
-        if (users[index] == "bob") {
-            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
-            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
-            pumpMessages();
-            return;
-        }
-    }
-    ADD_FAILURE() << "bob is not offered";
+    EXPECT_TRUE(pickComboItemByText(page, IDC_EDITUSER_USERNAME, "bob")) << "bob is not offered";
 }
 
 void editUserWorks(HWND page, ScriptedSite& site) {

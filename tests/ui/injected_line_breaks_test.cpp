@@ -15,12 +15,6 @@ using Lines = std::vector<std::string>;
 
 const char* const lineBreaks[] = {"\r", "\n", "\r\n"};
 
-ScriptedReply linesReply(const Lines& lines) {
-    ScriptedReply reply;
-    reply.lines = lines;
-    return reply;
-}
-
 class InjectedLineBreaks : public PluginTest {
 protected:
     // A user listing whose names carry a line break with a command after it.
@@ -47,11 +41,6 @@ protected:
         return -1;
     }
 
-    Lines commandsOf(HWND page, int buttonId) {
-        site.clearRecord();
-        clickButton(page, buttonId);
-        return site.commands();
-    }
 };
 
 }  // namespace
@@ -186,18 +175,7 @@ TEST_F(InjectedLineBreaks, TheAddChainStopsAtATypedMaskWithABreak) {
 }
 
 TEST_F(InjectedLineBreaks, TheChangeWriterStopsAtATaglineWithABreakAndReloads) {
-    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
-    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
-    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
-    HWND page = showPage(2);
-    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
-    for (std::size_t index = 0; index < users.size(); ++index) {
-        if (users[index] == "bob") {
-            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
-            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
-            pumpMessages();
-        }
-    }
+    HWND page = openEditUserAccount("bob");
     ASSERT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
     setText(page, IDC_EDITUSER_IP1, "10.9.9.9");
     setText(page, IDC_EDITUSER_TAGLINE, "new tag\r\nSITE DELUSER bob");

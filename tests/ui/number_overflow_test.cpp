@@ -17,20 +17,8 @@ using Lines = std::vector<std::string>;
 
 const char thirtyDigits[] = "123456789012345678901234567890";
 
-ScriptedReply linesReply(const Lines& lines) {
-    ScriptedReply reply;
-    reply.lines = lines;
-    return reply;
-}
-
 class NumberOverflow : public PluginTest {
 protected:
-    Lines commandsOf(HWND page, int buttonId) {
-        site.clearRecord();
-        clickButton(page, buttonId);
-        return site.commands();
-    }
-
     HWND showUserCommands() {
         site.answer("SITE GROUPS", fixtureReply("usercmd_groups.txt"));
         site.answer("SITE USER", fixtureReply("usercmd_users.txt"));
@@ -104,18 +92,7 @@ TEST_F(NumberOverflow, NukeMultipliersBeyond32BitsAreHandedBackClamped) {
 }
 
 TEST_F(NumberOverflow, EditUserSettingsBeyond32BitsGoOutClamped) {
-    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
-    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
-    site.answer("SITE USER bob", fixtureReply("edit_user_bob.txt"));
-    HWND page = showPage(2);
-    const Lines users = comboItems(page, IDC_EDITUSER_USERNAME);
-    for (std::size_t index = 0; index < users.size(); ++index) {
-        if (users[index] == "bob") {
-            sendComboNotification(page, IDC_EDITUSER_USERNAME, CBN_CLOSEUP);
-            pickComboItem(page, IDC_EDITUSER_USERNAME, static_cast<int>(index));
-            pumpMessages();
-        }
-    }
+    HWND page = openEditUserAccount("bob");
     ASSERT_EQ(getText(page, IDC_EDITUSER_RATIO), "3");
     const int numberIds[] = {IDC_EDITUSER_RATIO,       IDC_EDITUSER_MAX_LOGINS, IDC_EDITUSER_ALLOTMENT,
                              IDC_EDITUSER_GROUP_SLOTS, IDC_EDITUSER_LEECH_SLOTS, IDC_EDITUSER_TIME_LIMIT,

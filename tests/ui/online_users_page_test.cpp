@@ -80,12 +80,6 @@ std::string columnTitle(HWND page, int column) {
     return title;
 }
 
-ScriptedReply linesReply(const Lines& lines) {
-    ScriptedReply reply;
-    reply.lines = lines;
-    return reply;
-}
-
 }  // namespace
 
 TEST_F(OnlineUsersPage, ShowsTheSwhoRowsSortedByNameWithEveryUserButtonDisabled) {

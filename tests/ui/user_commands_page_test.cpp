@@ -32,12 +32,6 @@ protected:
     }
 
     // Sends what a click sends and returns the command lines it produced.
-    Lines commandsOf(HWND page, int buttonId) {
-        site.clearRecord();
-        clickButton(page, buttonId);
-        return site.commands();
-    }
-
     std::string selectedUser(HWND page) {
         const int index = comboSelection(page, IDC_USERCMD_USERNAME);
         return index < 0 ? std::string() : comboItems(page, IDC_USERCMD_USERNAME)[index];

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "resources/resource_ids.h"
+
 namespace {
 
 PluginTest* activeTest = nullptr;
@@ -183,6 +185,21 @@ std::int32_t PluginTest::runNuke(bool isNuke, char* directory, char* reasonOut,
     return result;
 }
 
+HWND PluginTest::openEditUserAccount(const std::string& name) {
+    site.answer("SITE GROUPS", fixtureReply("edit_user_groups.txt"));
+    site.answer("SITE USER", fixtureReply("edit_user_listing.txt"));
+    site.answer("SITE USER " + name, fixtureReply("edit_user_" + name + ".txt"));
+    HWND editPage = showPage(2);
+    EXPECT_TRUE(pickComboItemByText(editPage, IDC_EDITUSER_USERNAME, name)) << name;
+    return editPage;
+}
+
+std::vector<std::string> PluginTest::commandsOf(HWND page, int buttonId) {
+    site.clearRecord();
+    clickButton(page, buttonId);
+    return site.commands();
+}
+
 std::int32_t PluginTest::unloadLibrary() {
     if (library == nullptr) {
         return lastUnloadReport;
@@ -253,6 +270,19 @@ int comboSelection(HWND page, int id) {
 void pickComboItem(HWND page, int id, int index) {
     SendDlgItemMessageA(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     sendComboNotification(page, id, CBN_SELCHANGE);
+}
+
+bool pickComboItemByText(HWND page, int id, const std::string& text) {
+    const std::vector<std::string> items = comboItems(page, id);
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (items[index] == text) {
+            sendComboNotification(page, id, CBN_CLOSEUP);
+            pickComboItem(page, id, static_cast<int>(index));
+            pumpMessages();
+            return true;
+        }
+    }
+    return false;
 }
 
 void sendComboNotification(HWND page, int id, int code) {

@@ -37,6 +37,11 @@ protected:
     HWND showPage(std::int32_t pageId, HostCallback callback);
     std::int32_t runNuke(bool isNuke, char* directory, char* reasonOut,
                          std::function<void(HWND dialog)> script);
+    // Shows the Edit user page over the edit_user_* fixtures (listing, groups
+    // and edit_user_<name>.txt) and picks the account as an operator would.
+    HWND openEditUserAccount(const std::string& name);
+    // The command lines that one click on the button sends.
+    std::vector<std::string> commandsOf(HWND page, int buttonId);
     // Unloads the library now; returns the blocks it still held afterwards.
     std::int32_t unloadLibrary();
     std::int32_t liveBlocks() const;  // blocks the plug-in holds right now
@@ -75,6 +80,9 @@ std::vector<std::string> comboItems(HWND page, int id);
 int comboSelection(HWND page, int id);
 // Selects the item and sends CBN_SELCHANGE as a pick by the operator would.
 void pickComboItem(HWND page, int id, int index);
+// Picks the first item with this text as the drop-down list does: close-up,
+// selection change, then the posted work. False when no item has the text.
+bool pickComboItemByText(HWND page, int id, const std::string& text);
 // Sends a combo box notification (CBN_CLOSEUP, CBN_SELCHANGE...) to the page.
 void sendComboNotification(HWND page, int id, int code);
 std::vector<std::string> listBoxItems(HWND page, int id);

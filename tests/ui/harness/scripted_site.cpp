@@ -249,6 +249,12 @@ ScriptedReply fixtureReply(const std::string& name, std::int32_t code) {
     return reply;
 }
 
+ScriptedReply linesReply(const std::vector<std::string>& lines) {
+    ScriptedReply reply;
+    reply.lines = lines;
+    return reply;
+}
+
 ScriptedReply oneLineReply(const std::string& line, std::int32_t code) {
     ScriptedReply reply;
     reply.replyCode = code;

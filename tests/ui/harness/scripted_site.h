@@ -104,5 +104,7 @@ private:
 // Lines of tests/fixtures/<name>, without line ends.
 std::vector<std::string> loadFixture(const std::string& name);
 ScriptedReply fixtureReply(const std::string& name, std::int32_t code = 200);
+// A code-200 reply of these lines, exactly as given.
+ScriptedReply linesReply(const std::vector<std::string>& lines);
 // A one-line reply such as "200 Group (x) already exists."
 ScriptedReply oneLineReply(const std::string& line, std::int32_t code = 200);
