@@ -53,6 +53,13 @@ std::int32_t clampToInt32(double value) {
 }
 
 double decimalToDouble(const char* text) {
+    return decimalToDouble(text, nullptr);
+}
+
+double decimalToDouble(const char* text, const char** numberEnd) {
+    if (numberEnd != nullptr) {
+        *numberEnd = text;
+    }
     if (text == nullptr) {
         return 0.0;
     }
@@ -88,6 +95,9 @@ double decimalToDouble(const char* text) {
             }
             end = exponent;
         }
+    }
+    if (numberEnd != nullptr) {
+        *numberEnd = end;
     }
     // strtod reads the host's locale; hand it the locale's own decimal point
     // so that "1.5" means one and a half wherever the host runs.

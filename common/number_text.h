@@ -14,3 +14,5 @@ std::int32_t clampToInt32(double value);
 // exponent), read the same in every locale; anything else gives 0, and a
 // value beyond the double range the largest double of its sign.
 double decimalToDouble(const char* text);
+// The same, also telling where the number ended (at text when there was none).
+double decimalToDouble(const char* text, const char** numberEnd);

@@ -188,6 +188,31 @@ void cutLineEnd(char* text) {
     }
 }
 
+void stripColourSequences(char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    char* read = std::strchr(text, '\x1b');
+    if (read == nullptr) {
+        return;
+    }
+    char* write = read;
+    while (*read != '\0') {
+        if (read[0] == '\x1b' && read[1] == '[') {
+            const char* end = read + 2;
+            while ((*end >= '0' && *end <= '9') || *end == ';') {
+                ++end;
+            }
+            if (*end == 'm') {
+                read = const_cast<char*>(end) + 1;
+                continue;
+            }
+        }
+        *write++ = *read++;
+    }
+    *write = '\0';
+}
+
 char* cutField(char* text, char delimiter) {
     char* start = text;
     while (*start == ' ') {

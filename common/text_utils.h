@@ -48,6 +48,11 @@ std::size_t countPairs(const NamePairList* head);
 // (writes at most one NUL); a CR or LF inside the line stays.
 void cutLineEnd(char* text);
 
+// Removes the ANSI colour sequences (ESC '[' digits and ';' ... 'm') that a
+// server puts around the lines of an account with colours on; every other
+// character stays where it is relative to the rest. In place.
+void stripColourSequences(char* text);
+
 // Cuts a blank-trimmed field ending at `delimiter` out of a writable text in
 // place; writes at most one NUL.
 char* cutField(char* text, char delimiter);

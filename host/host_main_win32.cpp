@@ -1,5 +1,7 @@
 // quorin_host.exe: opens the host window, or with --tour <dir> walks through
 // every page and both dialogs and leaves screenshots and the transcript.
+// --glftpd2 makes the simulated site answer as a glftpd 2.x server, --colours
+// turns on the operator's colours (flag 5): every reply line in ANSI colour.
 #include <windows.h>
 
 #include <cstdio>
@@ -40,6 +42,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         if (std::strcmp(__argv[i], "--tour") == 0 && i + 1 < __argc) {
             touring = true;
             tourDirectory = __argv[++i];
+        } else if (std::strcmp(__argv[i], "--glftpd2") == 0) {
+            app.site.setGeneration(simsite::SimulatedSite::Generation::Glftpd2);
+        } else if (std::strcmp(__argv[i], "--colours") == 0) {
+            app.site.setOperatorColours(true);
         }
     }
 

@@ -39,6 +39,13 @@ std::int32_t sendCommand(HostRequest& request, const CommandText& command, bool 
     freeText(request.command);
     // The host never sees the copy again; leave no dangling pointer behind.
     request.command = nullptr;
+    if (keepReply && result != 0) {
+        // An operator account with colours on gets every line wrapped in
+        // colour sequences; no reader should have to know about them.
+        for (ReplyLine* line = request.replyLines; line != nullptr; line = line->next) {
+            stripColourSequences(line->text);
+        }
+    }
     return result;
 }
 

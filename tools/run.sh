@@ -4,6 +4,8 @@
 #   With a display ($DISPLAY): opens the host window.
 #   Without one: runs the host's tour under Xvfb, which leaves a screenshot
 #   of each page and of both dialogs, and the transcript, in out/screens/.
+# Arguments go to the host: --glftpd2 (the site answers as glftpd 2.x),
+# --colours (every reply line in ANSI colour, as for an operator with flag 5).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
@@ -16,7 +18,7 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 if [ -n "${DISPLAY:-}" ]; then
     "$root/tools/make-wine-prefix-x11.sh" "$prefix"
-    exec wine "$host"
+    exec wine "$host" "$@"
 fi
 
 screens="$root/out/screens"
@@ -26,11 +28,13 @@ status=0
 # One X server for the prefix's first start and the tour; the screen is
 # large enough for the host window and the dialog centred on it.
 xvfb-run -a -s "-screen 0 1600x1000x24" sh -c '
-    "$1/tools/make-wine-prefix-x11.sh" "$2" &&
-    wine "$3" --tour "Z:$4"
+    "$1/tools/make-wine-prefix-x11.sh" "$2" || exit 1
+    root=$1 prefix=$2 host=$3 screens=$4
+    shift 4
+    wine "$host" --tour "Z:$screens" "$@"
     status=$?
     wineserver -w
-    exit $status' run-tour "$root" "$prefix" "$host" "$screens" || status=$?
+    exit $status' run-tour "$root" "$prefix" "$host" "$screens" "$@" || status=$?
 
 pictures=$(find "$screens" -name '*.png' | wc -l)
 echo

@@ -144,6 +144,9 @@ void SimulatedSite::loadDemo() {
         account.groups = splitWords(demo.groups);
         account.privateGroups = splitWords(demo.privateGroups);
         account.flags = demo.flags;
+        if (account.hasFlag('2') && !account.groups.empty()) {
+            account.adminGroups.push_back(account.groups.front());  // the group they run
+        }
         account.ratio = demo.ratio;
         account.creditsKb = static_cast<std::int64_t>(demo.creditsMb) * 1024 + (demo.creditsMb % 7) * 102;
         account.weeklyAllotmentKb = static_cast<std::int64_t>(demo.allotmentMb) * 1024;

@@ -16,6 +16,19 @@ const char flagOrder[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 constexpr std::int64_t maxKilobytes = 1LL << 40;  // a petabyte: far beyond any real account
 
+// A size as the 2.x server prints it: one decimal and the largest unit that
+// keeps the number at or above 1 ("14.6MiB", "1.0GiB", "0.0KiB").
+std::string sizeWithUnit(std::int64_t kilobytes) {
+    static const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
+    double value = static_cast<double>(kilobytes);
+    int unit = 0;
+    while (unit < 3 && (value >= 1024.0 || value <= -1024.0)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    return format("%.1f%s", value, units[unit]);
+}
+
 bool validName(const std::string& text, std::size_t longest) {
     if (text.empty() || text.size() > longest) {
         return false;
@@ -236,7 +249,24 @@ void SimulatedSite::logChange(const std::string& text) {
     changeLog.push_back(now() + " " + operatorAccount + ": " + text);
 }
 
+void SimulatedSite::setOperatorColours(bool on) {
+    SiteUser& op = operatorUser();
+    op.flags = applyFlagChange(op.flags, on ? "+5" : "-5");
+}
+
 Reply SimulatedSite::handle(const std::string& commandLine) {
+    Reply reply = answer(commandLine);
+    if (operatorUser().hasFlag('5')) {
+        // The code stays in front; the server colours the text after it.
+        for (std::string& line : reply.lines) {
+            const std::size_t textStart = std::min<std::size_t>(line.size(), 4);
+            line = line.substr(0, textStart) + "\x1b[1;37m" + line.substr(textStart) + "\x1b[0m\x1b[0;37m";
+        }
+    }
+    return reply;
+}
+
+Reply SimulatedSite::answer(const std::string& commandLine) {
     const CommandWords words(commandLine);
     if (upperCase(words[0]) == "NOOP") {
         return oneLine("NOOP command successful.");
@@ -294,9 +324,16 @@ Reply SimulatedSite::userCommand(const CommandWords& words) {
     }
     const SiteUser* account = findUser(words[2]);
     if (account == nullptr) {
-        return oneLine("Error: Unable to load user " + words[2] + ".");
+        return serverGeneration == Generation::Glftpd2
+                   ? oneLine("User '" + words[2] + "' does not exist.")
+                   : oneLine("Error: Unable to load user " + words[2] + ".");
     }
-    return accountScreen(*account);
+    return serverGeneration == Generation::Glftpd2 ? accountScreen2(*account) : accountScreen(*account);
+}
+
+Reply SimulatedSite::unreadableAccount(const std::string& userName) const {
+    return serverGeneration == Generation::Glftpd2 ? oneLine("Error loading userfile for " + userName)
+                                                   : oneLine("Error: Unable to load user " + userName + ".");
 }
 
 Reply SimulatedSite::userListing() {
@@ -371,6 +408,62 @@ Reply SimulatedSite::accountScreen(const SiteUser& account) {
     reply.line(row("Tagline: " + account.tagline, ""));
     reply.line(row("Groups: " + join(account.groups), ""));
     reply.line(row("Priv Groups: " + join(account.privateGroups), ""));
+    reply.line("+" + std::string(71, '-') + "+");
+    for (int slot = 0; slot < 10; slot += 2) {
+        auto mask = [&](int index) {
+            return static_cast<std::size_t>(index) < account.ipMasks.size()
+                       ? account.ipMasks[static_cast<std::size_t>(index)]
+                       : std::string();
+        };
+        reply.line(row(format("IP%d: ", slot) + mask(slot), format("IP%d: ", slot + 1) + mask(slot + 1)));
+    }
+    reply.line("+" + std::string(71, '=') + "+");
+    return reply.end("Command Successful.");
+}
+
+// The 2.x screen: ratios per stat section, credits on a line of their own,
+// sizes with the unit the server picked, no per-user slots, a timeframe,
+// and '*' before the groups the user is group admin of.
+Reply SimulatedSite::accountScreen2(const SiteUser& account) {
+    auto row = [](const std::string& left, const std::string& right) {
+        return "| " + padRight(padRight(left, 35) + right, 70) + "|";
+    };
+    auto join = [](const std::vector<std::string>& names, const std::vector<std::string>& marked) {
+        std::string text;
+        for (const std::string& n : names) {
+            const bool admin = std::find(marked.begin(), marked.end(), n) != marked.end();
+            text += (text.empty() ? "" : " ") + std::string(admin ? "*" : "") + n;
+        }
+        return text;
+    };
+    const long currentLogins = std::count_if(connectionList.begin(), connectionList.end(),
+                                             [&](const Connection& c) { return c.user == account.name; });
+    const std::string ratio = account.ratio == 0 ? "Unlimited" : format("1:%d", account.ratio);
+
+    ReplyBuilder reply;
+    reply.line("+" + std::string(71, '=') + "+");
+    reply.line(row("Username: " + account.name, "Created: " + account.created));
+    reply.line(row("Time On Today: 0m", "Last seen: " + account.lastSeen));
+    reply.line(row("Flags: " + account.flags, "Idle time: Default"));
+    reply.line(row("Ratios: " + ratio + " -", ""));
+    reply.line(row("Credits: " + sizeWithUnit(account.creditsKb), ""));
+    reply.line(row(format("Total Logins: %d", account.totalLogins),
+                   format("Current Logins: %ld", currentLogins)));
+    reply.line(row(account.maxLogins == 0 ? "Max Logins: Unlimited"
+                                          : format("Max Logins: %d", account.maxLogins),
+                   account.maxLoginsSameIp == 0 ? "From same IP: Unlimited"
+                                                : format("From same IP: %d", account.maxLoginsSameIp)));
+    reply.line(row(format("Max Upload Speed: %.1fKiB/s", static_cast<double>(account.maxUploadSpeed)),
+                   format("Max Download Speed: %.1fKiB/s", static_cast<double>(account.maxDownloadSpeed))));
+    reply.line(row(format("Times Nuked: %d", account.timesNuked),
+                   "Bytes Nuked: " + sizeWithUnit(account.bytesNukedMb * 1024)));
+    reply.line(row("Weekly Allotment: " + sizeWithUnit(account.weeklyAllotmentKb),
+                   format("Messages Waiting: %d", static_cast<int>(account.messages.size()))));
+    reply.line(row(format("Time Limit: %d minutes.", account.timeLimitMinutes), "(0 = Unlimited)"));
+    reply.line(row("Timeframe: 0 - 0", ""));
+    reply.line(row("Tagline: " + account.tagline, ""));
+    reply.line(row("Groups: " + join(account.groups, account.adminGroups), ""));
+    reply.line(row("Priv Groups: " + join(account.privateGroups, {}), ""));
     reply.line("+" + std::string(71, '-') + "+");
     for (int slot = 0; slot < 10; slot += 2) {
         auto mask = [&](int index) {
@@ -528,6 +621,10 @@ Reply SimulatedSite::change(const CommandWords& words) {
         }
         (key == "MAX_ULSPEED" ? account->maxUploadSpeed : account->maxDownloadSpeed) = static_cast<int>(number);
     } else if (key == "GROUP_SLOTS") {
+        if (serverGeneration == Generation::Glftpd2) {
+            // Slots belong to groups there (SITE GRPCHANGE), not to users.
+            return oneLine("Invalid Field");
+        }
         std::int64_t leech = account->leechSlots;
         if (!parseInteger(value, -1, 1000, number) ||
             (words.size() > 5 && !parseInteger(words[5], -1, 1000, leech))) {
@@ -582,6 +679,7 @@ Reply SimulatedSite::chgrp(const CommandWords& words) {
         std::vector<std::string>& list = entry->isPrivate ? account->privateGroups : account->groups;
         if (std::find(list.begin(), list.end(), entry->name) != list.end()) {
             removeName(list, entry->name);
+            removeName(account->adminGroups, entry->name);
             logChange("removed " + account->name + " from " + entry->name);
             results.push_back("'" + account->name + "' has been successfully removed from '" + entry->name + "'");
         } else {
@@ -618,7 +716,7 @@ Reply SimulatedSite::readd(const CommandWords& words) {
     }
     SiteUser* account = user(words[2]);
     if (account == nullptr) {
-        return oneLine("Error: Unable to load user " + words[2] + ".");
+        return unreadableAccount(words[2]);
     }
     if (!account->deleted()) {
         return oneLine("User " + account->name + " has not been deleted.");

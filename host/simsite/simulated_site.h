@@ -50,6 +50,7 @@ struct SiteUser {
     std::vector<std::string> ipMasks;  // IP0 first, at most ten
     std::vector<std::string> groups;
     std::vector<std::string> privateGroups;
+    std::vector<std::string> adminGroups;  // groups this user is group admin of
     std::string created = "03-14-26";
     std::string lastSeen = "Never";
     int totalLogins = 0;
@@ -106,6 +107,9 @@ struct NukeEntry {
 class SimulatedSite {
 public:
     enum class Contents { Demo, Empty };
+    // Which server the site answers as: glftpd 1.x, or 2.x (today's), whose
+    // account screen, refusals and per-group slots differ.
+    enum class Generation { Glftpd1, Glftpd2 };
 
     // The demo site: a few dozen users over several groups, some of them
     // online, a siteop operator with messages waiting, releases and nukes.
@@ -118,6 +122,11 @@ public:
     // The account every command runs as.
     const std::string& operatorName() const { return operatorAccount; }
     const std::string& siteName() const { return name; }
+    Generation generation() const { return serverGeneration; }
+    void setGeneration(Generation value) { serverGeneration = value; }
+    // With flag 5 on the operator account every reply line comes wrapped in
+    // ANSI colour sequences, as the server does for an account with colours.
+    void setOperatorColours(bool on);
     void setSiteName(const std::string& siteName) { name = siteName; }
 
     // Commands the operator may not use answer "You do not have access to
@@ -157,12 +166,15 @@ private:
     std::string stamp(const char* pattern) const;  // strftime of the local time
 
     void loadDemo();
+    Reply answer(const std::string& commandLine);
 
     // Accounts.
     Reply groupsListing(const CommandWords& words);
     Reply userCommand(const CommandWords& words);
     Reply userListing();
     Reply accountScreen(const SiteUser& account);
+    Reply accountScreen2(const SiteUser& account);
+    Reply unreadableAccount(const std::string& userName) const;
     Reply addUser(const CommandWords& words);
     Reply addIp(const CommandWords& words);
     Reply delIp(const CommandWords& words);
@@ -213,6 +225,7 @@ private:
     Reply msg(const CommandWords& words);
 
     std::string name = "DemoSite";
+    Generation serverGeneration = Generation::Glftpd1;
     std::string operatorAccount = "glftpd";
     std::vector<SiteUser> userList;
     std::vector<SiteGroup> groupList;

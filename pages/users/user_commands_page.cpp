@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "common/command_text.h"
 #include "common/dialog_controls.h"
@@ -9,6 +8,7 @@
 #include "common/site_directory.h"
 #include "common/text_utils.h"
 #include "pages/users/user_commands.h"
+#include "pages/users/user_record.h"
 #include "plugin/host_channel.h"
 #include "plugin/page_host.h"
 #include "plugin/page_registry.h"
@@ -170,8 +170,7 @@ void readdUser(HWND page) {
     if (sendCommand(request, command, true) == 0) {
         return;
     }
-    const char* first = firstReplyText(request);
-    if (first == nullptr || std::strstr(first, "Unable to load") == nullptr) {
+    if (!isAccountLoadFailure(firstReplyText(request))) {
         appendName(siteDirectory.userNames, name);
         refreshUserCommandsPage(page);
     }

@@ -51,9 +51,8 @@ bool startsWithIgnoringCase(const char* text, const char* word, std::size_t coun
     return true;
 }
 
-// The leading decimal number of a text, clamped to the 32-bit range.
-double leadingReal(const char* text) {
-    const double value = decimalToDouble(text);
+// A number clamped to the 32-bit range.
+double leadingReal(double value) {
     if (value > 2147483647.0) {
         return 2147483647.0;
     }
@@ -61,6 +60,57 @@ double leadingReal(const char* text) {
         return -2147483648.0;
     }
     return value;
+}
+
+// Powers of 1024 of the units the edits hold: credits and the allotment in
+// megabytes, speeds in kilobytes per second.
+constexpr int kilobytePower = 1;
+constexpr int megabytePower = 2;
+
+// The power of 1024 of a unit word: "B", "KiB"/"KB", "MiB"/"MB", "GiB"/"GB",
+// "TiB"/"TB" (a speed's "/s" may follow); -1 for anything else, such as the
+// older screen's "K/s".
+int unitPower(const char* unit) {
+    static const char letters[] = "BKMGT";
+    const char* letter = std::strchr(letters, *unit);
+    if (*unit == '\0' || letter == nullptr) {
+        return -1;
+    }
+    const int power = static_cast<int>(letter - letters);
+    const char* rest = unit + 1;
+    if (power > 0) {
+        if (rest[0] == 'i' && rest[1] == 'B') {
+            rest += 2;
+        } else if (rest[0] == 'B') {
+            rest += 1;
+        } else {
+            return -1;
+        }
+    }
+    const bool wordEnds = !((*rest >= 'A' && *rest <= 'Z') || (*rest >= 'a' && *rest <= 'z'));
+    return wordEnds ? power : -1;
+}
+
+// A size or speed in the edit's unit, clamped to the 32-bit range. Newer
+// servers print the unit they chose after the number ("14.6MiB",
+// "1.0GiB", "120.5KiB/s"); without a unit word the number is taken as it
+// stands, as the older screen prints it in the edit's own unit.
+double sizeInUnit(const char* text, int wantedPower) {
+    const char* numberEnd = text;
+    double value = decimalToDouble(text, &numberEnd);
+    if (numberEnd != text) {
+        while (*numberEnd == ' ') {
+            ++numberEnd;
+        }
+        const int power = unitPower(numberEnd);
+        for (int step = power; power >= 0 && step < wantedPower; ++step) {
+            value /= 1024.0;
+        }
+        for (int step = wantedPower; power >= 0 && step < power; ++step) {
+            value *= 1024.0;
+        }
+    }
+    return leadingReal(value);
 }
 
 void storeInteger(char*& slot, std::int32_t value) {
@@ -112,9 +162,34 @@ void recognisePrivateGroups(char* line) {
     }
 }
 
+bool isTokenEnd(char c) {
+    return c == '\0' || c == ' ' || c == '|';
+}
+
+// The newer account screen: "Ratios: 1:3 1:5 -", one ratio per stat
+// section; only the first (the default section) is the account's ratio.
+void recogniseSectionRatios(const char* value) {
+    value = skipBlanks(const_cast<char*>(value));
+    const char* end = value;
+    while (!isTokenEnd(*end)) {
+        ++end;
+    }
+    const std::string first(value, end);
+    const std::size_t colon = first.find(':');
+    if (colon == std::string::npos || first.find("Leech") != std::string::npos ||
+        first.find("Unlimited") != std::string::npos) {
+        replaceText(userRecord.ratio, unlimitedText);
+    } else {
+        storeInteger(userRecord.ratio, decimalToInt32(first.c_str() + colon + 1));
+    }
+}
+
 void recogniseRatio(char* line) {
     char* value = valueAfter(line, "Ratio: ");
     if (value == nullptr) {
+        if (const char* sections = valueAfter(line, "Ratios: ")) {
+            recogniseSectionRatios(sections);
+        }
         return;
     }
     // "1:3" is the credit ratio; only the number after its colon is kept.
@@ -129,13 +204,13 @@ void recogniseRatio(char* line) {
 
 void recogniseCredits(char* line) {
     if (char* value = valueAfter(line, "Credits: ")) {
-        storeReal(userRecord.credits, leadingReal(value));
+        storeReal(userRecord.credits, sizeInUnit(value, megabytePower));
     }
 }
 
 void recogniseAllotment(char* line) {
     if (char* value = valueAfter(line, "lotment: ")) {
-        storeReal(userRecord.weeklyAllotment, leadingReal(value));
+        storeReal(userRecord.weeklyAllotment, sizeInUnit(value, megabytePower));
     }
 }
 
@@ -160,13 +235,13 @@ void recogniseTimeLimit(char* line) {
 
 void recogniseUploadSpeed(char* line) {
     if (char* value = valueAfter(line, "Max Upload Speed: ")) {
-        storeReal(userRecord.maxUploadSpeed, leadingReal(value));
+        storeReal(userRecord.maxUploadSpeed, sizeInUnit(value, kilobytePower));
     }
 }
 
 void recogniseDownloadSpeed(char* line) {
     if (char* value = valueAfter(line, "Max Download Speed: ")) {
-        storeReal(userRecord.maxDownloadSpeed, leadingReal(value));
+        storeReal(userRecord.maxDownloadSpeed, sizeInUnit(value, kilobytePower));
     }
 }
 
@@ -222,6 +297,20 @@ const Recogniser recognisers[] = {
 
 }  // namespace
 
+bool isAccountLoadFailure(const char* firstLine) {
+    if (firstLine == nullptr) {
+        return false;
+    }
+    static const char* const failures[] = {"Unable to load", "does not exist",
+                                           "Error loading userfile"};
+    for (const char* failure : failures) {
+        if (std::strstr(firstLine, failure) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool loadUserRecord(const char* userName) {
     CommandText command("SITE USER ");
     command.append(userName);
@@ -229,9 +318,7 @@ bool loadUserRecord(const char* userName) {
     if (sendCommand(request, command, true) == 0) {
         return false;
     }
-    const char* first = firstReplyText(request);
-    if (!isReplyOk(request.replyCode) ||
-        (first != nullptr && std::strstr(first, "Unable to load") != nullptr)) {
+    if (!isReplyOk(request.replyCode) || isAccountLoadFailure(firstReplyText(request))) {
         releaseReply(request);
         return false;
     }
@@ -306,7 +393,12 @@ void appendGroupNames(const char* text, bool isPrivate) {
         tail = tail->next;
     }
     // Every single blank separates two names, so two blanks give an empty one.
+    // Newer servers mark the groups the user is group admin of with a
+    // leading '*', which is no part of the group's name.
     while (true) {
+        if (!isPrivate && *text == '*') {
+            ++text;
+        }
         const char* blank = std::strchr(text, ' ');
         const std::size_t length = blank == nullptr ? std::strlen(text)
                                                     : static_cast<std::size_t>(blank - text);

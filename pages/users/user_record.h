@@ -36,6 +36,12 @@ extern std::int32_t editUserIndex;
 // The flag character of a slot: '1'..'8' for slots 0..7, 'A'..'I' for 8..16.
 char userFlagCharacter(int slot);
 
+// True when the first line of a SITE USER or SITE READD reply says the
+// account could not be read: "Unable to load", "does not exist" or
+// "Error loading userfile" anywhere in it. A reply without lines is no
+// failure.
+bool isAccountLoadFailure(const char* firstLine);
+
 // Sends "SITE USER <name>" and fills the (cleared) record from the reply.
 bool loadUserRecord(const char* userName);
 // Fills the record from reply lines already received (the load's steps 5-6).

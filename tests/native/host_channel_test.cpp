@@ -114,3 +114,18 @@ TEST(HostChannelWithoutHost, SendsNothingAndReportsFailure) {
     HostRequest request{};
     EXPECT_EQ(sendCommand(request, CommandText("SITE WHO"), true), 0);
 }
+
+TEST_F(HostChannel, KeptReplyLinesArriveWithoutColourCodes) {
+    char coloured[] = "200- \x1b[1;37m| Ratio: 1:3 |\x1b[0m\x1b[0;37m";
+    char last[] = "200 \x1b[1;37mCommand Successful.\x1b[0m";
+    ReplyLine second{last, nullptr};
+    ReplyLine first{coloured, &second};
+    oneLine.next = nullptr;
+    const ReplyLine saved = oneLine;
+    oneLine = first;
+    HostRequest request{};
+    EXPECT_EQ(sendCommand(request, CommandText("SITE USER alice"), true), 1);
+    EXPECT_STREQ(request.replyLines->text, "200- | Ratio: 1:3 |");
+    EXPECT_STREQ(request.replyLines->next->text, "200 Command Successful.");
+    oneLine = saved;
+}

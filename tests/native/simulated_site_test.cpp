@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -113,6 +114,7 @@ SimulatedSite sampleSite() {
     alice.gadminSlots = 2;
     alice.leechSlots = 5;
     alice.groups = {"friends", "testers"};
+    alice.adminGroups = {"friends"};
     alice.privateGroups = {"STAFF"};
     alice.ipMasks = {"*@127.0.0.1", "alice@198.51.100.17", "*@192.0.2.*"};
     site.addAccount("charlie_london", "x");
@@ -206,6 +208,41 @@ TEST(SimulatedSiteAccounts, AnUnknownAccountCannotBeLoaded) {
     ASSERT_EQ(reply.lines.size(), 1u);
     EXPECT_NE(reply.lines[0].find("Unable to load"), std::string::npos);
     EXPECT_EQ(reply.code, 200);
+}
+
+TEST(SimulatedSiteGenerations, TheNewerServerShowsAndRefusesAsItsOwnTexts) {
+    SimulatedSite site = sampleSite();
+    site.setGeneration(SimulatedSite::Generation::Glftpd2);
+    const Reply screen = site.handle("SITE USER alice");
+    EXPECT_TRUE(mentions(screen, "| Ratios: 1:3 -"));
+    EXPECT_TRUE(mentions(screen, "| Credits: 2.8GiB "));
+    EXPECT_TRUE(mentions(screen, "| Weekly Allotment: 1.0GiB "));
+    EXPECT_TRUE(mentions(screen, "Max Download Speed: 250.0KiB/s"));
+    EXPECT_TRUE(mentions(screen, "| Groups: *friends testers "));
+    EXPECT_TRUE(mentions(screen, "| Timeframe: "));
+    EXPECT_FALSE(mentions(screen, "Gadmin/Leech Slots"));
+    EXPECT_FALSE(mentions(screen, "Ratio: "));
+    EXPECT_EQ(site.handle("SITE USER nobody").lines, std::vector<std::string>{"200 User 'nobody' does not exist."});
+    EXPECT_EQ(site.handle("SITE READD nobody").lines, std::vector<std::string>{"200 Error loading userfile for nobody"});
+    EXPECT_EQ(site.handle("SITE CHANGE alice group_slots 1 1").lines, std::vector<std::string>{"200 Invalid Field"});
+    // Leaving a group ends its admin mark.
+    site.handle("SITE CHGRP alice friends");
+    site.handle("SITE CHGRP alice friends");
+    EXPECT_TRUE(mentions(site.handle("SITE USER alice"), "| Groups: testers friends "));
+}
+
+TEST(SimulatedSiteGenerations, ColoursWrapTheTextOfEveryLineAfterItsCode) {
+    SimulatedSite site = sampleSite();
+    const Reply plain = site.handle("SITE GROUPS");
+    site.setOperatorColours(true);
+    const Reply coloured = site.handle("SITE GROUPS");
+    ASSERT_EQ(coloured.lines.size(), plain.lines.size());
+    for (std::size_t i = 0; i < plain.lines.size(); ++i) {
+        const std::string& line = plain.lines[i];
+        EXPECT_EQ(coloured.lines[i], line.substr(0, 4) + "\x1b[1;37m" + line.substr(4) + "\x1b[0m\x1b[0;37m");
+    }
+    site.setOperatorColours(false);
+    EXPECT_EQ(site.handle("SITE GROUPS").lines, plain.lines);
 }
 
 TEST(SimulatedSiteAccounts, DelipRenumbersTheMasksThatFollow) {
@@ -709,8 +746,78 @@ TEST_F(SimulatedSiteWithThePlugin, TheUserRecordReadsTheAccountScreenAndItsChang
 }
 
 TEST_F(SimulatedSiteWithThePlugin, AnAccountTheSiteCannotLoadGivesNoRecord) {
-    EXPECT_FALSE(loadUserRecord("nobody"));
-    EXPECT_EQ(userRecord.ratio, nullptr);
+    for (SimulatedSite::Generation generation :
+         {SimulatedSite::Generation::Glftpd1, SimulatedSite::Generation::Glftpd2}) {
+        site.setGeneration(generation);
+        EXPECT_FALSE(loadUserRecord("nobody"));
+        EXPECT_EQ(userRecord.ratio, nullptr);
+        EXPECT_EQ(session.keptReplies(), 0);
+    }
+}
+
+// Every account of the demo site, read from either server's screen, with or
+// without colours, gives the record the older screen gives; the newer one
+// has no per-user slots and rounds sizes to one decimal of its unit.
+TEST_F(SimulatedSiteWithThePlugin, EveryGenerationAndColourGiveTheSameDirectoryAndAccounts) {
+    ASSERT_EQ(site.findUser("judy")->adminGroups, std::vector<std::string>{"friends"});
+    std::vector<std::vector<std::string>> directory;
+    std::vector<std::vector<std::string>> records;
+    auto readAll = [&]() {
+        releaseSiteDirectory();
+        loadSiteDirectory();
+        directory = {pairNames(siteDirectory.groupList), pairNames(siteDirectory.privateGroupList),
+                     names(siteDirectory.userNames)};
+        records.clear();
+        for (const std::string& name : names(siteDirectory.userNames)) {
+            clearUserRecord();
+            EXPECT_TRUE(loadUserRecord(name.c_str())) << name;
+            records.push_back({name, text(userRecord.ratio), text(userRecord.maxLogins), text(userRecord.timeLimit),
+                               text(userRecord.tagline), text(userRecord.maxUploadSpeed),
+                               text(userRecord.maxDownloadSpeed), text(userRecord.ipMasks[0]),
+                               text(userRecord.ipMasks[9])});
+            for (const NameList* groups : {userRecord.groups, userRecord.privateGroups}) {
+                for (const std::string& group : names(groups)) {
+                    records.back().push_back(group);
+                }
+            }
+            std::string flags;
+            for (bool flag : userRecord.flags) {
+                flags += flag ? '1' : '0';
+            }
+            records.back().push_back(flags);
+            const UserRecord& r = userRecord;
+            const bool newer = site.generation() == SimulatedSite::Generation::Glftpd2;
+            EXPECT_EQ(text(r.gadminSlots) == "?", newer) << name;
+            // The size as the account holds it, within the rounding of the unit shown.
+            const simsite::SiteUser& account = *site.findUser(name);
+            for (const auto& size : {std::make_pair(r.credits, account.creditsKb),
+                                     std::make_pair(r.weeklyAllotment, account.weeklyAllotmentKb)}) {
+                const double megabytes = static_cast<double>(size.second) / 1024.0;
+                const double shown = std::strtod(text(size.first).c_str(), nullptr);
+                const double rounding = newer && megabytes >= 1024.0 ? 52.0 : 0.06;
+                EXPECT_NEAR(shown, megabytes, rounding) << name;
+            }
+        }
+    };
+    readAll();
+    const auto olderDirectory = directory;
+    const auto olderRecords = records;
+    ASSERT_GT(olderRecords.size(), 10u);
+    for (auto generation : {SimulatedSite::Generation::Glftpd1, SimulatedSite::Generation::Glftpd2}) {
+        for (bool colours : {false, true}) {
+            SCOPED_TRACE(std::string(generation == SimulatedSite::Generation::Glftpd2 ? "2.x" : "1.x") +
+                         (colours ? " in colour" : ""));
+            site.setGeneration(generation);
+            site.setOperatorColours(colours);
+            readAll();
+            EXPECT_EQ(directory, olderDirectory);
+            auto expected = olderRecords;
+            if (colours) {
+                expected.front().back()[4] = '1';  // the operator's own flag 5
+            }
+            EXPECT_EQ(records, expected);
+        }
+    }
     EXPECT_EQ(session.keptReplies(), 0);
 }
 

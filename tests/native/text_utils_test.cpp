@@ -108,3 +108,28 @@ TEST(CutField, TrimsBlanksAndEndsTheFieldWithOneNul) {
         }
     }
 }
+
+TEST(StripColourSequences, RemovesColourCodesAndNothingElse) {
+    const struct {
+        const char* text;
+        const char* stripped;
+    } cases[] = {
+        {"200- \x1b[1;37m| Flags: 3A |\x1b[0m\x1b[0;37m", "200- | Flags: 3A |"},
+        {"\x1b[m\x1b[0mtext\x1b[1;31;40m", "text"},
+        {"no colour here", "no colour here"},
+        {"", ""},
+        // Not colour sequences: kept as they stand.
+        {"\x1b[2Jclear", "\x1b[2Jclear"},
+        {"half \x1b[1;37", "half \x1b[1;37"},
+        {"lone \x1b", "lone \x1b"},
+        {"\x1b\x1b[0mx", "\x1bx"},
+        // Blanks and bars around the codes stay where they were.
+        {" \x1b[1m \x1b[0m ", "   "},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> buffer(c.text, c.text + std::strlen(c.text) + 1);
+        stripColourSequences(buffer.data());
+        EXPECT_STREQ(buffer.data(), c.stripped) << c.stripped;
+    }
+    stripColourSequences(nullptr);
+}

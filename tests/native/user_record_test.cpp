@@ -177,6 +177,30 @@ const LinesCase linesCases[] = {
     {{"200- | Groups: friends testers   |", "200- | Priv Groups: STAFF        |",
       "200- | Groups: |", "200- | Groups: a  b|"},
      {{"groups", "friends,testers,a,,b"}, {"privateGroups", "STAFF"}}},
+    // The newer account screen. Ratios per stat section: the first one is
+    // the account's, with the same unlimited rules.
+    {{"200- | Ratios: 1:3 1:5 -                    |"}, {{"ratio", "3"}}},
+    {{"200- | Ratios: Unlimited |"}, {{"ratio", "unlim"}}},
+    {{"200- | Ratios: 1:3 Unlimited |"}, {{"ratio", "3"}}},
+    {{"200- | Ratios: - 1:3 |"}, {{"ratio", "unlim"}}},
+    {{"200- | Ratios: |"}, {{"ratio", "unlim"}}},
+    {{"200- | Ratios: 1:4294967295|"}, {{"ratio", "2147483647"}}},
+    // Sizes carry a unit word: credits and allotment in megabytes, speeds in
+    // kilobytes per second; a size beyond the range clamps after converting.
+    {{"200- | Credits: 14.6MiB |"}, {{"credits", "14.6"}}},
+    {{"200- | Credits: 1.5GiB |"}, {{"credits", "1536.0"}}},
+    {{"200- | Credits: 512.0KiB |"}, {{"credits", "0.5"}}},
+    {{"200- | Credits: -2.0TiB |"}, {{"credits", "-2097152.0"}}},
+    {{"200- | Credits: 3000.0TiB |"}, {{"credits", "2147483647.0"}}},
+    {{"200- | Credits: 2 GB |"}, {{"credits", "2048.0"}}},
+    {{"200- | Weekly Allotment: 1.0GiB     Messages Waiting: 0 |"}, {{"weeklyAllotment", "1024.0"}}},
+    {{"200- | Max Upload Speed: 120.5KiB/s   Max Download Speed: 2.0MiB/s |"},
+     {{"maxUploadSpeed", "120.5"}, {"maxDownloadSpeed", "2048.0"}}},
+    // A word that only starts like a unit is none.
+    {{"200- | Credits: 5 Megs |"}, {{"credits", "5.0"}}},
+    {{"200- | Credits: 5 KiBs |"}, {{"credits", "5.0"}}},
+    // A leading '*' marks a group the user is group admin of.
+    {{"200- | Groups: *friends testers *NoGroup |"}, {{"groups", "friends,testers,NoGroup"}}},
     // The tagline comes first and ends its line at the bar: the credits
     // behind it are not seen. A later line replaces a text.
     {{"200- | Tagline: hello  | Credits: 5"}, {{"tagline", "hello"}}},
@@ -236,6 +260,18 @@ TEST_F(UserRecordTest, ReadsWholeAccounts) {
     expectFields(leech);
 }
 
+// The newer server's screen of the same account gives the same record; it
+// has no per-user slots, so those stay unknown.
+TEST_F(UserRecordTest, ReadsTheNewerServersScreenOfTheSameAccount) {
+    read(fixtureLines("site_user_alice.txt"));
+    Fields older = recordFields();
+    clearUserRecord();
+    read(fixtureLines("site_user_alice_glftpd2.txt"));
+    older["gadminSlots"] = "?";
+    older["leechSlots"] = "?";
+    EXPECT_EQ(recordFields(), older);
+}
+
 TEST_F(UserRecordTest, ClearEmptiesEverything) {
     read(fixtureLines("site_user_alice.txt"));
     editUserIndex = 4;
@@ -285,6 +321,8 @@ TEST_F(UserRecordLoad, FailedLoadsLeaveTheRecordUntouched) {
         {{0, 200, {}}, 1},
         {{1, 550, fixtureLines("site_user_alice.txt")}, 2},
         {{1, 200, fixtureLines("site_user_unable.txt")}, 2},
+        {{1, 200, fixtureLines("site_user_missing_glftpd2.txt")}, 2},
+        {{1, 200, fixtureLines("site_user_unreadable_glftpd2.txt")}, 2},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.reply.code);
@@ -303,6 +341,23 @@ TEST_F(UserRecordLoad, OnlyTheFirstLineIsTestedForUnableToLoad) {
     host.replies["SITE USER alice"] = {1, 200, lines};
     EXPECT_TRUE(loadUserRecord("alice"));
     EXPECT_EQ(shown(userRecord.ratio), "3");
+}
+
+TEST_F(UserRecordLoad, AnAccountShownInColourLoadsAsWithout) {
+    host.replies["SITE USER alice"] = {1, 200, fixtureLines("site_user_alice.txt")};
+    ASSERT_TRUE(loadUserRecord("alice"));
+    const Fields plain = recordFields();
+    clearUserRecord();
+    std::vector<std::string> coloured;
+    for (const std::string& line : fixtureLines("site_user_alice.txt")) {
+        coloured.push_back(line.substr(0, 4) + "\x1b[1;37m" + line.substr(4) + "\x1b[0m\x1b[0;37m");
+    }
+    host.replies["SITE USER alice"] = {1, 200, coloured};
+    ASSERT_TRUE(loadUserRecord("alice"));
+    EXPECT_EQ(recordFields(), plain);
+    // A refusal in colour is still a refusal.
+    host.replies["SITE USER bob"] = {1, 200, {"200 \x1b[1;37mUser 'bob' does not exist.\x1b[0m"}};
+    EXPECT_FALSE(loadUserRecord("bob"));
 }
 
 TEST_F(UserRecordLoad, ANameWithALineBreakIsNotSent) {
