@@ -328,7 +328,7 @@ Reply SimulatedSite::userCommand(const CommandWords& words) {
                    ? oneLine("User '" + words[2] + "' does not exist.")
                    : oneLine("Error: Unable to load user " + words[2] + ".");
     }
-    return serverGeneration == Generation::Glftpd2 ? accountScreen2(*account) : accountScreen(*account);
+    return accountScreen(*account);
 }
 
 Reply SimulatedSite::unreadableAccount(const std::string& userName) const {
@@ -364,67 +364,12 @@ Reply SimulatedSite::userListing() {
     return reply.end(format("%d total users on site.", listed));
 }
 
+// The account screen. The 2.x server shows ratios per stat section, credits
+// on a line of their own, sizes with the unit it picked, no per-user slots,
+// a timeframe, and '*' before the groups the user is group admin of.
 Reply SimulatedSite::accountScreen(const SiteUser& account) {
+    const bool newer = serverGeneration == Generation::Glftpd2;
     // Two columns of 35; a left text longer than its column takes the row.
-    auto row = [](const std::string& left, const std::string& right) {
-        return "| " + padRight(padRight(left, 35) + right, 70) + "|";
-    };
-    auto join = [](const std::vector<std::string>& names) {
-        std::string text;
-        for (const std::string& n : names) {
-            text += (text.empty() ? "" : " ") + n;
-        }
-        return text;
-    };
-    const long currentLogins = std::count_if(connectionList.begin(), connectionList.end(),
-                                             [&](const Connection& c) { return c.user == account.name; });
-    const std::string allotment =
-        account.weeklyAllotmentKb % 1024 == 0
-            ? format("%5lld MB", static_cast<long long>(account.weeklyAllotmentKb / 1024))
-            : format("%7.1f MB", static_cast<double>(account.weeklyAllotmentKb) / 1024.0);
-
-    ReplyBuilder reply;
-    reply.line("+" + std::string(71, '=') + "+");
-    reply.line(row("Username: " + account.name, "Created: " + account.created));
-    reply.line(row("Time On Today: 0m", "Last seen: " + account.lastSeen));
-    reply.line(row("Flags: " + account.flags, "Idle time: Default"));
-    reply.line(row(account.ratio == 0 ? "Ratio: Unlimited" : format("Ratio: 1:%d", account.ratio),
-                   format("Credits: %9.1f MB", static_cast<double>(account.creditsKb) / 1024.0)));
-    reply.line(row(format("Total Logins: %d", account.totalLogins),
-                   format("Current Logins: %ld", currentLogins)));
-    reply.line(row(account.maxLogins == 0 ? "Max Logins: Unlimited"
-                                          : format("Max Logins: %d", account.maxLogins),
-                   account.maxLoginsSameIp == 0 ? "From same IP: Unlimited"
-                                                : format("From same IP: %d", account.maxLoginsSameIp)));
-    reply.line(row(format("Max Upload Speed: %7.1f K/s", static_cast<double>(account.maxUploadSpeed)),
-                   format("Max Download Speed: %7.1f K/s", static_cast<double>(account.maxDownloadSpeed))));
-    reply.line(row(format("Times Nuked: %d", account.timesNuked),
-                   format("Bytes Nuked: %6lld MB", static_cast<long long>(account.bytesNukedMb))));
-    reply.line(row("Weekly Allotment: " + allotment,
-                   std::string("Messages Waiting: ") + (account.messages.empty() ? "N" : "Y")));
-    reply.line(row(format("Time Limit: %4d minutes.", account.timeLimitMinutes), "(0 = Unlimited)"));
-    reply.line(row(format("Gadmin/Leech Slots: %d %d", account.gadminSlots, account.leechSlots),
-                   "(-1 = Unlimited, None)"));
-    reply.line(row("Tagline: " + account.tagline, ""));
-    reply.line(row("Groups: " + join(account.groups), ""));
-    reply.line(row("Priv Groups: " + join(account.privateGroups), ""));
-    reply.line("+" + std::string(71, '-') + "+");
-    for (int slot = 0; slot < 10; slot += 2) {
-        auto mask = [&](int index) {
-            return static_cast<std::size_t>(index) < account.ipMasks.size()
-                       ? account.ipMasks[static_cast<std::size_t>(index)]
-                       : std::string();
-        };
-        reply.line(row(format("IP%d: ", slot) + mask(slot), format("IP%d: ", slot + 1) + mask(slot + 1)));
-    }
-    reply.line("+" + std::string(71, '=') + "+");
-    return reply.end("Command Successful.");
-}
-
-// The 2.x screen: ratios per stat section, credits on a line of their own,
-// sizes with the unit the server picked, no per-user slots, a timeframe,
-// and '*' before the groups the user is group admin of.
-Reply SimulatedSite::accountScreen2(const SiteUser& account) {
     auto row = [](const std::string& left, const std::string& right) {
         return "| " + padRight(padRight(left, 35) + right, 70) + "|";
     };
@@ -438,31 +383,50 @@ Reply SimulatedSite::accountScreen2(const SiteUser& account) {
     };
     const long currentLogins = std::count_if(connectionList.begin(), connectionList.end(),
                                              [&](const Connection& c) { return c.user == account.name; });
+    const std::string allotment =
+        newer ? sizeWithUnit(account.weeklyAllotmentKb)
+        : account.weeklyAllotmentKb % 1024 == 0
+            ? format("%5lld MB", static_cast<long long>(account.weeklyAllotmentKb / 1024))
+            : format("%7.1f MB", static_cast<double>(account.weeklyAllotmentKb) / 1024.0);
     const std::string ratio = account.ratio == 0 ? "Unlimited" : format("1:%d", account.ratio);
+    const char* speedPattern = newer ? "%.1fKiB/s" : "%7.1f K/s";
 
     ReplyBuilder reply;
     reply.line("+" + std::string(71, '=') + "+");
     reply.line(row("Username: " + account.name, "Created: " + account.created));
     reply.line(row("Time On Today: 0m", "Last seen: " + account.lastSeen));
     reply.line(row("Flags: " + account.flags, "Idle time: Default"));
-    reply.line(row("Ratios: " + ratio + " -", ""));
-    reply.line(row("Credits: " + sizeWithUnit(account.creditsKb), ""));
+    if (newer) {
+        reply.line(row("Ratios: " + ratio + " -", ""));
+        reply.line(row("Credits: " + sizeWithUnit(account.creditsKb), ""));
+    } else {
+        reply.line(row("Ratio: " + ratio,
+                       format("Credits: %9.1f MB", static_cast<double>(account.creditsKb) / 1024.0)));
+    }
     reply.line(row(format("Total Logins: %d", account.totalLogins),
                    format("Current Logins: %ld", currentLogins)));
     reply.line(row(account.maxLogins == 0 ? "Max Logins: Unlimited"
                                           : format("Max Logins: %d", account.maxLogins),
                    account.maxLoginsSameIp == 0 ? "From same IP: Unlimited"
                                                 : format("From same IP: %d", account.maxLoginsSameIp)));
-    reply.line(row(format("Max Upload Speed: %.1fKiB/s", static_cast<double>(account.maxUploadSpeed)),
-                   format("Max Download Speed: %.1fKiB/s", static_cast<double>(account.maxDownloadSpeed))));
+    reply.line(row("Max Upload Speed: " + format(speedPattern, static_cast<double>(account.maxUploadSpeed)),
+                   "Max Download Speed: " + format(speedPattern, static_cast<double>(account.maxDownloadSpeed))));
     reply.line(row(format("Times Nuked: %d", account.timesNuked),
-                   "Bytes Nuked: " + sizeWithUnit(account.bytesNukedMb * 1024)));
-    reply.line(row("Weekly Allotment: " + sizeWithUnit(account.weeklyAllotmentKb),
-                   format("Messages Waiting: %d", static_cast<int>(account.messages.size()))));
-    reply.line(row(format("Time Limit: %d minutes.", account.timeLimitMinutes), "(0 = Unlimited)"));
-    reply.line(row("Timeframe: 0 - 0", ""));
+                   newer ? "Bytes Nuked: " + sizeWithUnit(account.bytesNukedMb * 1024)
+                         : format("Bytes Nuked: %6lld MB", static_cast<long long>(account.bytesNukedMb))));
+    reply.line(row("Weekly Allotment: " + allotment,
+                   newer ? format("Messages Waiting: %d", static_cast<int>(account.messages.size()))
+                         : std::string("Messages Waiting: ") + (account.messages.empty() ? "N" : "Y")));
+    reply.line(row(format(newer ? "Time Limit: %d minutes." : "Time Limit: %4d minutes.", account.timeLimitMinutes),
+                   "(0 = Unlimited)"));
+    if (newer) {
+        reply.line(row("Timeframe: 0 - 0", ""));
+    } else {
+        reply.line(row(format("Gadmin/Leech Slots: %d %d", account.gadminSlots, account.leechSlots),
+                       "(-1 = Unlimited, None)"));
+    }
     reply.line(row("Tagline: " + account.tagline, ""));
-    reply.line(row("Groups: " + join(account.groups, account.adminGroups), ""));
+    reply.line(row("Groups: " + join(account.groups, newer ? account.adminGroups : std::vector<std::string>()), ""));
     reply.line(row("Priv Groups: " + join(account.privateGroups, {}), ""));
     reply.line("+" + std::string(71, '-') + "+");
     for (int slot = 0; slot < 10; slot += 2) {

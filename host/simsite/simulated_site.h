@@ -173,7 +173,6 @@ private:
     Reply userCommand(const CommandWords& words);
     Reply userListing();
     Reply accountScreen(const SiteUser& account);
-    Reply accountScreen2(const SiteUser& account);
     Reply unreadableAccount(const std::string& userName) const;
     Reply addUser(const CommandWords& words);
     Reply addIp(const CommandWords& words);

@@ -52,28 +52,8 @@ protected:
 
     bool newer() const { return GetParam().generation == Generation::Glftpd2; }
 
-    std::vector<std::string> sortedAccounts() const {
-        std::vector<std::string> names;
-        for (const simsite::SiteUser& user : demo->users()) {
-            if (!user.deleted()) {
-                names.push_back(user.name);
-            }
-        }
-        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            return lstrcmpiA(a.c_str(), b.c_str()) < 0;
-        });
-        return names;
-    }
-
-    std::set<std::string> siteGroups(bool wantPrivate) const {
-        std::set<std::string> names;
-        for (const simsite::SiteGroup& group : demo->groups()) {
-            if (group.isPrivate == wantPrivate) {
-                names.insert(group.name);
-            }
-        }
-        return names;
-    }
+    std::vector<std::string> sortedAccounts() const { return sortedAccountNames(*demo); }
+    std::set<std::string> siteGroups(bool wantPrivate) const { return siteGroupNames(*demo, wantPrivate); }
 
     int actionCount(std::int32_t action) const {
         const std::vector<RecordedRequest>& requests = site.requests();
@@ -204,11 +184,7 @@ TEST_P(ServerGenerations, OnlineUsersListEveryConnectionWithOrWithoutSwho) {
         for (const std::vector<std::string>& row : listViewRows(page, IDC_ONLINE_LIST)) {
             listed.insert(row[0]);
         }
-        std::multiset<std::string> connected;
-        for (const simsite::Connection& connection : demo->connections()) {
-            connected.insert(connection.user);
-        }
-        EXPECT_EQ(listed, connected);
+        EXPECT_EQ(listed, connectedUserNames(*demo));
     }
 }
 

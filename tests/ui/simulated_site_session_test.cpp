@@ -51,27 +51,8 @@ protected:
         return nullptr;
     }
 
-    // The site's account names as a sorted combo box shows them.
-    std::vector<std::string> sortedAccounts() const {
-        std::vector<std::string> names;
-        for (const simsite::SiteUser& user : demo->users()) {
-            if (!user.deleted()) {
-                names.push_back(user.name);
-            }
-        }
-        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            return lstrcmpiA(a.c_str(), b.c_str()) < 0;
-        });
-        return names;
-    }
-
-    std::multiset<std::string> connectedUsers() const {
-        std::multiset<std::string> users;
-        for (const simsite::Connection& connection : demo->connections()) {
-            users.insert(connection.user);
-        }
-        return users;
-    }
+    std::vector<std::string> sortedAccounts() const { return sortedAccountNames(*demo); }
+    std::multiset<std::string> connectedUsers() const { return connectedUserNames(*demo); }
 
     static std::multiset<std::string> listedUsers(HWND page) {
         std::multiset<std::string> users;

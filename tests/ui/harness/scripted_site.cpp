@@ -6,6 +6,10 @@
 #include <fstream>
 
 #ifdef QUORIN_HAVE_SIMSITE
+#include <windows.h>
+
+#include <algorithm>
+
 #include "host/simsite/simulated_site.h"
 #endif
 
@@ -56,6 +60,37 @@ simsite::SimulatedSite& ScriptedSite::useSimulatedSite() {
         return reply;
     };
     return *simulated;
+}
+
+std::vector<std::string> sortedAccountNames(const simsite::SimulatedSite& site) {
+    std::vector<std::string> names;
+    for (const simsite::SiteUser& user : site.users()) {
+        if (!user.deleted()) {
+            names.push_back(user.name);
+        }
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    });
+    return names;
+}
+
+std::set<std::string> siteGroupNames(const simsite::SimulatedSite& site, bool wantPrivate) {
+    std::set<std::string> names;
+    for (const simsite::SiteGroup& group : site.groups()) {
+        if (group.isPrivate == wantPrivate) {
+            names.insert(group.name);
+        }
+    }
+    return names;
+}
+
+std::multiset<std::string> connectedUserNames(const simsite::SimulatedSite& site) {
+    std::multiset<std::string> users;
+    for (const simsite::Connection& connection : site.connections()) {
+        users.insert(connection.user);
+    }
+    return users;
 }
 #endif
 

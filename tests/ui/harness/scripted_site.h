@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -108,3 +109,12 @@ ScriptedReply fixtureReply(const std::string& name, std::int32_t code = 200);
 ScriptedReply linesReply(const std::vector<std::string>& lines);
 // A one-line reply such as "200 Group (x) already exists."
 ScriptedReply oneLineReply(const std::string& line, std::int32_t code = 200);
+
+#ifdef QUORIN_HAVE_SIMSITE
+// What the simulated site holds, in the form the pages show it: account
+// names (not deleted) in a sorted combo box's order, group names, and the
+// user of every connection.
+std::vector<std::string> sortedAccountNames(const simsite::SimulatedSite& site);
+std::set<std::string> siteGroupNames(const simsite::SimulatedSite& site, bool wantPrivate);
+std::multiset<std::string> connectedUserNames(const simsite::SimulatedSite& site);
+#endif
