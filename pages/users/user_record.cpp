@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "common/command_text.h"
 #include "common/number_text.h"
@@ -166,21 +165,33 @@ bool isTokenEnd(char c) {
     return c == '\0' || c == ' ' || c == '|';
 }
 
+// Whether word stands somewhere in [begin, end).
+bool containsWithin(const char* begin, const char* end, const char* word) {
+    const std::size_t length = std::strlen(word);
+    for (const char* at = begin; static_cast<std::size_t>(end - at) >= length; ++at) {
+        if (std::strncmp(at, word, length) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The newer account screen: "Ratios: 1:3 1:5 -", one ratio per stat
 // section; only the first (the default section) is the account's ratio.
 void recogniseSectionRatios(const char* value) {
     value = skipBlanks(const_cast<char*>(value));
     const char* end = value;
+    const char* colon = nullptr;
     while (!isTokenEnd(*end)) {
+        if (*end == ':' && colon == nullptr) {
+            colon = end;
+        }
         ++end;
     }
-    const std::string first(value, end);
-    const std::size_t colon = first.find(':');
-    if (colon == std::string::npos || first.find("Leech") != std::string::npos ||
-        first.find("Unlimited") != std::string::npos) {
+    if (colon == nullptr || containsWithin(value, end, "Leech") || containsWithin(value, end, "Unlimited")) {
         replaceText(userRecord.ratio, unlimitedText);
     } else {
-        storeInteger(userRecord.ratio, decimalToInt32(first.c_str() + colon + 1));
+        storeInteger(userRecord.ratio, decimalToInt32(colon + 1));
     }
 }
 
