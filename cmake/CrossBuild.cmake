@@ -130,3 +130,21 @@ if(QUORIN_HOST_SOURCES)
     target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_dependencies(quorin_host quorin_glftpd_1_24)
 endif()
+
+# Page fill benchmarks (tools/bench.sh runs them at full size): each
+# tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
+# DLL. ctest only runs each once at a tiny size to see it work.
+file(GLOB QUORIN_UI_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench_ui/*.cpp)
+foreach(source ${QUORIN_UI_BENCH_SOURCES})
+    get_filename_component(target ${source} NAME_WE)
+    add_executable(${target} ${source})
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(${target} PRIVATE ${QUORIN_WARNINGS} -O2)
+    target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(${target} PRIVATE comctl32 user32 gdi32)
+    target_link_options(${target} PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(${target} quorin_glftpd_1_24)
+    add_test(NAME ${target}_smoke COMMAND ${target} --smoke)
+    set_tests_properties(${target}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        RESOURCE_LOCK wine_desktop)
+endforeach()
