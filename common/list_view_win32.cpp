@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "common/bulk_fill.h"
+#include "common/fill_order.h"
 #include "common/heap.h"
 
 namespace {
@@ -41,6 +43,37 @@ void addTwoColumnRow(HWND list, char* first, char* second) {
     cell.iSubItem = 1;
     cell.pszText = second;
     SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+}
+
+void addTwoColumnRows(HWND list, const NamePairList* rows) {
+    std::size_t count = 0;
+    for (const NamePairList* row = rows; row != nullptr; row = row->next) {
+        ++count;
+    }
+    if (count == 0) {
+        return;
+    }
+    RedrawPause pause(list);
+    const LRESULT existing = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    const std::size_t total = count + static_cast<std::size_t>(existing > 0 ? existing : 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(total < INT32_MAX ? total : INT32_MAX),
+                 LVSICF_NOINVALIDATEALL);
+    const LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+    if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) == 0) {
+        for (const NamePairList* row = rows; row != nullptr; row = row->next) {
+            addTwoColumnRow(list, row->name, row->info);
+        }
+        return;
+    }
+    // A sorting list view looks for a new row's place from the top: handed
+    // over from the end of its order backwards, each row's place is found at once.
+    const bool descending = (style & LVS_SORTDESCENDING) == 0;
+    const NamePairList** order = nodesInFillOrder(
+        rows, count, [](const NamePairList* row) { return row->name; }, descending);
+    for (std::size_t i = 0; i < count; ++i) {
+        addTwoColumnRow(list, order[i]->name, order[i]->info);
+    }
+    heapFree(order);
 }
 
 bool listViewHasRow(HWND list, int row) {

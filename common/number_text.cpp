@@ -3,8 +3,10 @@
 #include <cmath>
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
-#include <string>
+
+#include "common/heap.h"
 
 namespace {
 bool isSpace(char c) {
@@ -101,13 +103,30 @@ double decimalToDouble(const char* text, const char** numberEnd) {
     }
     // strtod reads the host's locale; hand it the locale's own decimal point
     // so that "1.5" means one and a half wherever the host runs.
-    std::string number(text, end);
+    // A plain buffer, not std::string: that alone would pull the C++ string
+    // and exception runtime into the statically linked DLL.
     const char* localePoint = std::localeconv()->decimal_point;
-    const std::size_t at = number.find('.');
-    if (at != std::string::npos && localePoint != nullptr && localePoint[0] != '\0') {
-        number.replace(at, 1, localePoint);
+    if (localePoint == nullptr || localePoint[0] == '\0') {
+        localePoint = ".";
     }
-    const double value = std::strtod(number.c_str(), nullptr);
+    const std::size_t length = static_cast<std::size_t>(end - text);
+    const std::size_t pointLength = std::strlen(localePoint);
+    char* number = static_cast<char*>(heapAlloc(length + pointLength + 1));
+    const char* point = static_cast<const char*>(std::memchr(text, '.', length));
+    std::size_t written = 0;
+    if (point == nullptr) {
+        std::memcpy(number, text, length);
+        written = length;
+    } else {
+        const std::size_t before = static_cast<std::size_t>(point - text);
+        std::memcpy(number, text, before);
+        std::memcpy(number + before, localePoint, pointLength);
+        std::memcpy(number + before + pointLength, point + 1, length - before - 1);
+        written = length - 1 + pointLength;
+    }
+    number[written] = '\0';
+    const double value = std::strtod(number, nullptr);
+    heapFree(number);
     if (std::isinf(value)) {
         return value > 0 ? std::numeric_limits<double>::max() : -std::numeric_limits<double>::max();
     }

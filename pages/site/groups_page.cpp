@@ -56,9 +56,7 @@ void fillGroupList(HWND page, bool firstTime) {
     // Grown before any row exists, so a notification raised while filling
     // already reads back with a buffer large enough.
     longestGroupText = longestGroupTextOf(longestGroupText, siteDirectory.groupList);
-    for (const NamePairList* group = siteDirectory.groupList; group != nullptr; group = group->next) {
-        addTwoColumnRow(list, group->name, group->info);
-    }
+    addTwoColumnRows(list, siteDirectory.groupList);
 }
 
 void selectGroupRow(HWND page, int row) {

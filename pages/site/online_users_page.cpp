@@ -50,6 +50,8 @@ void fillOnlineList(HWND page, bool firstTime) {
     if (onlineList == nullptr) {
         fetchOnlineList();
     }
+    // Grown before any row exists, so a notification raised while filling
+    // already reads back with a buffer large enough.
     for (const NamePairList* entry = onlineList; entry != nullptr; entry = entry->next) {
         const std::int32_t nameLength = textLength(entry->name);
         const std::int32_t pidLength = textLength(entry->info);
@@ -59,8 +61,8 @@ void fillOnlineList(HWND page, bool firstTime) {
         if (pidLength > longestOnlineText) {
             longestOnlineText = pidLength;
         }
-        addTwoColumnRow(list, entry->name, entry->info);
     }
+    addTwoColumnRows(list, onlineList);
 }
 
 void selectOnlineRow(HWND page, HWND list, int row) {

@@ -145,19 +145,55 @@ void recogniseFlags(char* line) {
     }
 }
 
+// The last node of each group list while one reply is read, so that a reply
+// with many group lines is still read in linear time.
+NameList* groupTails[2] = {nullptr, nullptr};
+
+NameList* lastNameOf(NameList* head) {
+    while (head != nullptr && head->next != nullptr) {
+        head = head->next;
+    }
+    return head;
+}
+
+// Every single blank separates two names, so two blanks give an empty one.
+// Newer servers mark the public groups the user is group admin of with a
+// leading '*', which is no part of the group's name.
+NameList* appendGroupNamesAfter(const char* text, NameList*& head, NameList* tail, bool dropAdminMark) {
+    if (text == nullptr || *text == '\0') {
+        return tail;
+    }
+    while (true) {
+        if (dropAdminMark && *text == '*') {
+            ++text;
+        }
+        const char* blank = std::strchr(text, ' ');
+        const std::size_t length = blank == nullptr ? std::strlen(text)
+                                                    : static_cast<std::size_t>(blank - text);
+        char* name = dupTextPrefix(text, length);
+        tail = appendNameAfter(head, tail, name);
+        freeText(name);
+        if (blank == nullptr) {
+            return tail;
+        }
+        text = blank + 1;
+    }
+}
+
 void recogniseGroups(char* line) {
     // " Groups: " is also the tail of "Priv Groups: ".
     if (std::strstr(line, "Priv Groups: ") != nullptr) {
         return;
     }
     if (char* value = valueAfter(line, " Groups: ")) {
-        appendGroupNames(cutField(value, '|'), false);
+        groupTails[0] = appendGroupNamesAfter(cutField(value, '|'), userRecord.groups, groupTails[0], true);
     }
 }
 
 void recognisePrivateGroups(char* line) {
     if (char* value = valueAfter(line, "Priv Groups: ")) {
-        appendGroupNames(cutField(value, '|'), true);
+        groupTails[1] =
+            appendGroupNamesAfter(cutField(value, '|'), userRecord.privateGroups, groupTails[1], false);
     }
 }
 
@@ -346,6 +382,8 @@ void readUserRecordLines(ReplyLine* lines) {
     replaceText(userRecord.password, unknownText);
     replaceText(userRecord.maxDownloadSpeed, unknownText);
     replaceText(userRecord.maxUploadSpeed, unknownText);
+    groupTails[0] = lastNameOf(userRecord.groups);
+    groupTails[1] = lastNameOf(userRecord.privateGroups);
     for (ReplyLine* line = lines; line != nullptr; line = line->next) {
         if (line->text == nullptr) {
             continue;
@@ -395,30 +433,6 @@ void parseUserFlags(const char* text) {
 }
 
 void appendGroupNames(const char* text, bool isPrivate) {
-    if (text == nullptr || *text == '\0') {
-        return;
-    }
     NameList*& head = isPrivate ? userRecord.privateGroups : userRecord.groups;
-    NameList* tail = head;
-    while (tail != nullptr && tail->next != nullptr) {
-        tail = tail->next;
-    }
-    // Every single blank separates two names, so two blanks give an empty one.
-    // Newer servers mark the groups the user is group admin of with a
-    // leading '*', which is no part of the group's name.
-    while (true) {
-        if (!isPrivate && *text == '*') {
-            ++text;
-        }
-        const char* blank = std::strchr(text, ' ');
-        const std::size_t length = blank == nullptr ? std::strlen(text)
-                                                    : static_cast<std::size_t>(blank - text);
-        char* name = dupTextPrefix(text, length);
-        tail = appendNameAfter(head, tail, name);
-        freeText(name);
-        if (blank == nullptr) {
-            break;
-        }
-        text = blank + 1;
-    }
+    appendGroupNamesAfter(text, head, lastNameOf(head), !isPrivate);
 }
