@@ -126,7 +126,7 @@ void parseUserListing(ReplyLine* lines, NameList*& userNames) {
                 break;
             }
             *blank = '\0';
-            tail = appendNameAfter(userNames, tail, cursor);
+            tail = appendNameAfter(userNames, tail, cursor, static_cast<std::size_t>(blank - cursor));
             tookName = true;
             cursor = blank + 1;
         }

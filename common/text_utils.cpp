@@ -37,9 +37,16 @@ void clearText(char*& slot) {
 
 namespace {
 
-NameList* newNameNode(const char* text) {
-    NameList* node = static_cast<NameList*>(heapAlloc(sizeof(NameList)));
-    node->text = dupText(text);
+// The node and its text in one block: a listing of thousands of names costs
+// one allocation a name. A name's text is never replaced in place (a pair's
+// may be, so pairs keep texts of their own).
+NameList* newNameNode(const char* text, std::size_t length) {
+    NameList* node = static_cast<NameList*>(heapAlloc(sizeof(NameList) + length + 1));
+    node->text = reinterpret_cast<char*>(node + 1);
+    if (length > 0) {
+        std::memcpy(node->text, text, length);
+    }
+    node->text[length] = '\0';
     node->next = nullptr;
     return node;
 }
@@ -83,7 +90,14 @@ NamePairList* appendPair(NamePairList*& head, const char* name, const char* info
 }
 
 NameList* appendNameAfter(NameList*& head, NameList* tail, const char* text) {
-    NameList* node = newNameNode(text);
+    if (text == nullptr) {
+        text = "";
+    }
+    return appendNameAfter(head, tail, text, std::strlen(text));
+}
+
+NameList* appendNameAfter(NameList*& head, NameList* tail, const char* text, std::size_t length) {
+    NameList* node = newNameNode(text, length);
     linkAfter(head, tail, node);
     return node;
 }
@@ -98,8 +112,7 @@ NamePairList* appendPairAfter(NamePairList*& head, NamePairList* tail, const cha
 void freeNameList(NameList* first) {
     while (first != nullptr) {
         NameList* next = first->next;
-        freeText(first->text);
-        heapFree(first);
+        heapFree(first);  // the text lives in the node's block
         first = next;
     }
 }

@@ -13,7 +13,7 @@ void clearText(char*& slot);
 
 // A list is held by a pointer to its first node; null is the empty list.
 struct NameList {
-    char* text;
+    char* text;  // stored in the node's own block: read it, never replace it
     NameList* next;
 };
 
@@ -29,6 +29,8 @@ NamePairList* appendPair(NamePairList*& head, const char* name, const char* info
 // Appends after a known last node (null for an empty list) and returns the new
 // last node, so that filling a list from a long listing stays linear.
 NameList* appendNameAfter(NameList*& head, NameList* tail, const char* text);
+// The same for the first `length` bytes of text.
+NameList* appendNameAfter(NameList*& head, NameList* tail, const char* text, std::size_t length);
 NamePairList* appendPairAfter(NamePairList*& head, NamePairList* tail, const char* name,
                               const char* info);
 

@@ -170,9 +170,7 @@ NameList* appendGroupNamesAfter(const char* text, NameList*& head, NameList* tai
         const char* blank = std::strchr(text, ' ');
         const std::size_t length = blank == nullptr ? std::strlen(text)
                                                     : static_cast<std::size_t>(blank - text);
-        char* name = dupTextPrefix(text, length);
-        tail = appendNameAfter(head, tail, name);
-        freeText(name);
+        tail = appendNameAfter(head, tail, text, length);
         if (blank == nullptr) {
             return tail;
         }
@@ -333,13 +331,85 @@ void recogniseIpMasks(char* line) {
 
 typedef void (*Recogniser)(char* line);
 
+struct RecogniserKey {
+    const char* text;  // ends in ": "
+    std::size_t length;
+};
+
+#define RECOGNISER_KEY(text) \
+    { text, sizeof text - 1 }
+
+struct KeyedRecogniser {
+    Recogniser recognise;
+    RecogniserKey keys[5];  // every key it looks for; an unused one has no text
+};
+
 // Run in this order on every line: a cut made by one hides the rest of the
 // line from those after it.
-const Recogniser recognisers[] = {
-    recogniseTagline,     recogniseFlags,       recogniseGroups,        recognisePrivateGroups,
-    recogniseRatio,       recogniseCredits,     recogniseAllotment,     recogniseMaxLogins,
-    recogniseTimeLimit,   recogniseUploadSpeed, recogniseDownloadSpeed, recogniseSlots,
-    recogniseIpMasks,
+const KeyedRecogniser recognisers[] = {
+    {recogniseTagline, {RECOGNISER_KEY("Tagline: ")}},
+    {recogniseFlags, {RECOGNISER_KEY("Flags: ")}},
+    {recogniseGroups, {RECOGNISER_KEY(" Groups: ")}},
+    {recognisePrivateGroups, {RECOGNISER_KEY("Priv Groups: ")}},
+    {recogniseRatio, {RECOGNISER_KEY("Ratio: "), RECOGNISER_KEY("Ratios: ")}},
+    {recogniseCredits, {RECOGNISER_KEY("Credits: ")}},
+    {recogniseAllotment, {RECOGNISER_KEY("lotment: ")}},
+    {recogniseMaxLogins, {RECOGNISER_KEY("Max Logins: ")}},
+    {recogniseTimeLimit, {RECOGNISER_KEY("Time Limit: ")}},
+    {recogniseUploadSpeed, {RECOGNISER_KEY("Max Upload Speed: ")}},
+    {recogniseDownloadSpeed, {RECOGNISER_KEY("Max Download Speed: ")}},
+    {recogniseSlots, {RECOGNISER_KEY("Gadmin/Leech Slots: ")}},
+    {recogniseIpMasks, {RECOGNISER_KEY("IP0: "), RECOGNISER_KEY("IP2: "), RECOGNISER_KEY("IP4: "),
+                        RECOGNISER_KEY("IP6: "), RECOGNISER_KEY("IP8: ")}},
+};
+
+#undef RECOGNISER_KEY
+
+// Where ": " stands in a line, so that each recogniser runs only on a line
+// that holds one of its keys (every key ends in ": "). A recogniser finds
+// nothing on a line without its key, and cuts only end a line earlier, so
+// skipping it there changes nothing; it just spares a search per key.
+class KeyEnds {
+public:
+    explicit KeyEnds(const char* line) : text(line) {
+        for (const char* colon = std::strchr(line, ':'); colon != nullptr; colon = std::strchr(colon + 1, ':')) {
+            if (colon[1] != ' ') {
+                continue;
+            }
+            if (count == maxEnds) {
+                overflow = true;  // too many to keep: let every recogniser look
+                return;
+            }
+            ends[count++] = colon + 2;
+        }
+    }
+
+    bool mayHold(const KeyedRecogniser& entry) const {
+        if (overflow) {
+            return true;
+        }
+        for (const RecogniserKey& key : entry.keys) {
+            if (key.text == nullptr) {
+                break;
+            }
+            // The character before ": " tells most keys apart at once.
+            const char last = key.text[key.length - 3];
+            for (int i = 0; i < count; ++i) {
+                if (static_cast<std::size_t>(ends[i] - text) >= key.length && ends[i][-3] == last &&
+                    std::memcmp(ends[i] - key.length, key.text, key.length) == 0) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    static constexpr int maxEnds = 8;
+    const char* text;
+    const char* ends[maxEnds] = {};
+    int count = 0;
+    bool overflow = false;
 };
 
 }  // namespace
@@ -389,8 +459,11 @@ void readUserRecordLines(ReplyLine* lines) {
             continue;
         }
         cutLineEnd(line->text);
-        for (Recogniser recognise : recognisers) {
-            recognise(line->text);
+        const KeyEnds keyEnds(line->text);
+        for (const KeyedRecogniser& entry : recognisers) {
+            if (keyEnds.mayHold(entry)) {
+                entry.recognise(line->text);
+            }
         }
     }
 }
