@@ -11,39 +11,9 @@
 #include <vector>
 
 #include "plugin/host_channel.h"
+#include "tests/bench/restorable_reply.h"
 
-class BenchReply {
-public:
-    explicit BenchReply(const std::vector<std::string>& lines) : nodes(lines.size()) {
-        std::size_t size = 0;
-        for (const std::string& line : lines) {
-            size += line.size() + 1;
-        }
-        pristine.reserve(size);
-        for (const std::string& line : lines) {
-            pristine.insert(pristine.end(), line.begin(), line.end());
-            pristine.push_back('\0');
-        }
-        work = pristine;
-        char* text = work.data();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            nodes[i].text = text;
-            nodes[i].next = i + 1 < lines.size() ? &nodes[i + 1] : nullptr;
-            text += lines[i].size() + 1;
-        }
-    }
-
-    // Undoes the NULs the last parse wrote.
-    void restore() { std::memcpy(work.data(), pristine.data(), pristine.size()); }
-    ReplyLine* head() { return nodes.empty() ? nullptr : nodes.data(); }
-    std::size_t bytes() const { return pristine.size(); }
-    std::size_t lineCount() const { return nodes.size(); }
-
-private:
-    std::vector<char> pristine;
-    std::vector<char> work;
-    std::vector<ReplyLine> nodes;
-};
+typedef RestorableReply BenchReply;
 
 // The physical limit of any parser here: every line visited and scanned up to
 // its end (CR, LF or the NUL), nothing else.

@@ -24,6 +24,7 @@
 
 #include "plugin/host_channel.h"
 #include "resources/resource_ids.h"
+#include "tests/bench/restorable_reply.h"
 
 namespace {
 
@@ -171,38 +172,13 @@ std::vector<std::string> swhoLines(const Site& site) {
 // The host side: replies prepared once, handed over as writable lines and
 // restored before each hand-over (the plug-in cuts fields in place).
 
-class PreparedReply {
-public:
-    PreparedReply() = default;
-    PreparedReply(const PreparedReply&) = delete;
-    PreparedReply(PreparedReply&&) = default;
-    PreparedReply& operator=(PreparedReply&&) = default;
-    explicit PreparedReply(const std::vector<std::string>& lines) : nodes(lines.size()) {
-        for (const std::string& line : lines) {
-            pristine.insert(pristine.end(), line.begin(), line.end());
-            pristine.push_back('\0');
-        }
-        work = pristine;
-        char* text = work.data();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            nodes[i].text = text;
-            nodes[i].next = i + 1 < lines.size() ? &nodes[i + 1] : nullptr;
-            text += lines[i].size() + 1;
-        }
-    }
-    ReplyLine* handOver() {
-        std::memcpy(work.data(), pristine.data(), pristine.size());
-        return nodes.empty() ? nullptr : nodes.data();
-    }
+ReplyLine* handOver(RestorableReply& reply) {
+    reply.restore();
+    return reply.head();
+}
 
-private:
-    std::vector<char> pristine;
-    std::vector<char> work;
-    std::vector<ReplyLine> nodes;
-};
-
-std::map<std::string, PreparedReply> replies;
-PreparedReply plainSuccess({"200 Command Successful."});
+std::map<std::string, RestorableReply> replies;
+RestorableReply plainSuccess({"200 Command Successful."});
 int channelFaults = 0;
 int keptReplies = 0;
 
@@ -220,7 +196,7 @@ std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
     request->replyCode = 200;
     if (request->param == 1) {
         auto found = replies.find(request->command != nullptr ? request->command : "");
-        request->replyLines = found != replies.end() ? found->second.handOver() : plainSuccess.handOver();
+        request->replyLines = found != replies.end() ? handOver(found->second) : handOver(plainSuccess);
         ++keptReplies;
     }
     return 1;
@@ -228,9 +204,9 @@ std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
 
 void serve(const Site& site) {
     replies.clear();
-    replies["SITE USER"] = PreparedReply(userListingLines(site.users));
-    replies["SITE GROUPS"] = PreparedReply(groupListingLines(site));
-    replies["SITE SWHO"] = PreparedReply(swhoLines(site));
+    replies["SITE USER"] = RestorableReply(userListingLines(site.users));
+    replies["SITE GROUPS"] = RestorableReply(groupListingLines(site));
+    replies["SITE SWHO"] = RestorableReply(swhoLines(site));
 }
 
 // ---------------------------------------------------------------------------
