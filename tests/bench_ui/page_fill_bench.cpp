@@ -23,21 +23,13 @@
 #include <vector>
 
 #include "plugin/host_channel.h"
+#include "plugin/page_host.h"
 #include "resources/resource_ids.h"
 #include "tests/bench/restorable_reply.h"
 
 namespace {
 
 typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t, HWND, HostCallback);
-
-enum : std::int32_t {
-    PAGE_ADD_USER = 1,
-    PAGE_EDIT_USER = 2,
-    PAGE_USER_COMMANDS = 4,
-    PAGE_SITE_COMMANDS = 5,
-    PAGE_GROUPS = 6,
-    PAGE_ONLINE_USERS = 7,
-};
 
 // The templates' styles (resources/plugin.rc), as the page's controls have them.
 constexpr DWORD sortedComboStyle =

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/simsite/simulated_site.h"
+#include "plugin/page_host.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
@@ -34,12 +35,6 @@ std::string kindName(const testing::TestParamInfo<ServerKind>& info) {
            (info.param.colours ? "InColour" : "Plain");
 }
 
-constexpr std::int32_t PAGE_ADD_USER_ID = 1;
-constexpr std::int32_t PAGE_EDIT_USER_ID = 2;
-constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
-constexpr std::int32_t PAGE_SITE_COMMANDS_ID = 5;
-constexpr std::int32_t PAGE_GROUPS_ID = 6;
-constexpr std::int32_t PAGE_ONLINE_USERS_ID = 7;
 
 class ServerGenerations : public PluginTest, public testing::WithParamInterface<ServerKind> {
 protected:
@@ -80,7 +75,7 @@ void expectMegabytes(const std::string& shown, std::int64_t kilobytes, bool newe
 
 // judy is group admin of friends: the newer server marks the group with '*'.
 TEST_P(ServerGenerations, EditUserShowsTheAccountAndChangesOnlyWhatWasChanged) {
-    HWND page = showPage(PAGE_EDIT_USER_ID);
+    HWND page = showPage(PAGE_EDIT_USER);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(comboItems(page, IDC_EDITUSER_USERNAME), sortedAccounts());
     ASSERT_TRUE(pickComboItemByText(page, IDC_EDITUSER_USERNAME, "judy"));
@@ -119,7 +114,7 @@ TEST_P(ServerGenerations, EditUserShowsTheAccountAndChangesOnlyWhatWasChanged) {
 }
 
 TEST_P(ServerGenerations, UserCommandsListAccountsAndReaddOnlyWhatTheSiteCouldRead) {
-    HWND page = showPage(PAGE_USER_COMMANDS_ID);
+    HWND page = showPage(PAGE_USER_COMMANDS);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedAccounts());
 
@@ -139,7 +134,7 @@ TEST_P(ServerGenerations, UserCommandsListAccountsAndReaddOnlyWhatTheSiteCouldRe
 }
 
 TEST_P(ServerGenerations, AddUserOffersTheSitesGroupsAndSeesARefusedAdd) {
-    HWND page = showPage(PAGE_ADD_USER_ID);
+    HWND page = showPage(PAGE_ADD_USER);
     ASSERT_NE(page, nullptr);
     std::set<std::string> groups = asSet(comboItems(page, IDC_ADDUSER_GROUP));
     std::set<std::string> privateGroups = asSet(comboItems(page, IDC_ADDUSER_PRIVATE_GROUP));
@@ -157,7 +152,7 @@ TEST_P(ServerGenerations, AddUserOffersTheSitesGroupsAndSeesARefusedAdd) {
 }
 
 TEST_P(ServerGenerations, GroupsListTheSitesGroupsAndSeeARefusedAdd) {
-    HWND page = showPage(PAGE_GROUPS_ID);
+    HWND page = showPage(PAGE_GROUPS);
     ASSERT_NE(page, nullptr);
     std::set<std::string> listed;
     for (const std::vector<std::string>& row : listViewRows(page, IDC_GROUPS_LIST)) {
@@ -177,7 +172,7 @@ TEST_P(ServerGenerations, OnlineUsersListEveryConnectionWithOrWithoutSwho) {
     for (bool swho : {true, false}) {
         SCOPED_TRACE(swho ? "SWHO" : "WHO");
         demo->setSwhoAllowed(swho);
-        HWND page = showPage(PAGE_ONLINE_USERS_ID);
+        HWND page = showPage(PAGE_ONLINE_USERS);
         ASSERT_NE(page, nullptr);
         clickButton(page, IDC_ONLINE_UPDATE);
         std::multiset<std::string> listed;
@@ -189,7 +184,7 @@ TEST_P(ServerGenerations, OnlineUsersListEveryConnectionWithOrWithoutSwho) {
 }
 
 TEST_P(ServerGenerations, SiteCommandsOfferTheSitesUsersAndGroups) {
-    HWND page = showPage(PAGE_SITE_COMMANDS_ID);
+    HWND page = showPage(PAGE_SITE_COMMANDS);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(comboItems(page, IDC_SITECMD_MSG_USER), sortedAccounts());
     EXPECT_EQ(asSet(comboItems(page, IDC_SITECMD_MSG_GROUP)), siteGroups(false));

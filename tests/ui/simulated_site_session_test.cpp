@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/simsite/simulated_site.h"
+#include "plugin/page_host.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
@@ -75,13 +76,6 @@ protected:
     simsite::SimulatedSite* demo = nullptr;
 };
 
-constexpr std::int32_t PAGE_ADD_USER_ID = 1;
-constexpr std::int32_t PAGE_EDIT_USER_ID = 2;
-constexpr std::int32_t PAGE_STATISTICS_ID = 3;
-constexpr std::int32_t PAGE_USER_COMMANDS_ID = 4;
-constexpr std::int32_t PAGE_SITE_COMMANDS_ID = 5;
-constexpr std::int32_t PAGE_GROUPS_ID = 6;
-constexpr std::int32_t PAGE_ONLINE_USERS_ID = 7;
 
 void answerDialog(HWND dialog, const char* reason, const char* multiplier) {
     setText(dialog, IDC_RELEASE_REASON, reason);
@@ -144,7 +138,7 @@ TEST_F(SimulatedSession, ANukeFromTheDialogRenamesTheReleaseAndItsUnnukeRestores
 }
 
 TEST_F(SimulatedSession, OnlineUsersListsTheConnectionsAndKickAndKillEndThem) {
-    HWND page = showPage(PAGE_ONLINE_USERS_ID);
+    HWND page = showPage(PAGE_ONLINE_USERS);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(listedUsers(page), connectedUsers());
     for (const std::vector<std::string>& row : listViewRows(page, IDC_ONLINE_LIST)) {
@@ -172,7 +166,7 @@ TEST_F(SimulatedSession, OnlineUsersListsTheConnectionsAndKickAndKillEndThem) {
 
 TEST_F(SimulatedSession, OnlineUsersFallsBackToWhoWhenTheSiteRefusesSwho) {
     demo->setSwhoAllowed(false);
-    HWND page = showPage(PAGE_ONLINE_USERS_ID);
+    HWND page = showPage(PAGE_ONLINE_USERS);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(listedUsers(page), connectedUsers());
     const int alice = rowOf(page, "alice");
@@ -184,7 +178,7 @@ TEST_F(SimulatedSession, OnlineUsersFallsBackToWhoWhenTheSiteRefusesSwho) {
 }
 
 TEST_F(SimulatedSession, UserCommandsDeleteReaddAndGiveCreditsOnTheSite) {
-    HWND page = showPage(PAGE_USER_COMMANDS_ID);
+    HWND page = showPage(PAGE_USER_COMMANDS);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(comboItems(page, IDC_USERCMD_USERNAME), sortedAccounts());
 
@@ -214,7 +208,7 @@ TEST_F(SimulatedSession, UserCommandsDeleteReaddAndGiveCreditsOnTheSite) {
 }
 
 TEST_F(SimulatedSession, GroupsAreListedAddedRenamedAndDeletedOnTheSite) {
-    HWND page = showPage(PAGE_GROUPS_ID);
+    HWND page = showPage(PAGE_GROUPS);
     ASSERT_NE(page, nullptr);
     auto listed = [&]() {
         std::set<std::string> rows;
@@ -269,7 +263,7 @@ TEST_F(SimulatedSession, GroupsAreListedAddedRenamedAndDeletedOnTheSite) {
 }
 
 TEST_F(SimulatedSession, SiteCommandsAndStatisticsSendOnlyWhatTheSiteUnderstands) {
-    HWND page = showPage(PAGE_SITE_COMMANDS_ID);
+    HWND page = showPage(PAGE_SITE_COMMANDS);
     ASSERT_NE(page, nullptr);
     setText(page, IDC_SITECMD_RELEASE, "Linux.Distro.ISO-*");
     setText(page, IDC_SITECMD_MESSAGE, "meeting tonight");
@@ -294,7 +288,7 @@ TEST_F(SimulatedSession, SiteCommandsAndStatisticsSendOnlyWhatTheSiteUnderstands
         EXPECT_EQ(told, member) << user.name;
     }
 
-    page = showPage(PAGE_STATISTICS_ID);
+    page = showPage(PAGE_STATISTICS);
     ASSERT_NE(page, nullptr);
     for (int id = IDC_STATS_WEEK_UL; id <= IDC_STATS_MONTH_DL; ++id) {
         clickButton(page, id);
@@ -308,7 +302,7 @@ TEST_F(SimulatedSession, SiteCommandsAndStatisticsSendOnlyWhatTheSiteUnderstands
 }
 
 TEST_F(SimulatedSession, EditUserLoadsAnAccountAndWritesBackWhatWasChanged) {
-    HWND page = showPage(PAGE_EDIT_USER_ID);
+    HWND page = showPage(PAGE_EDIT_USER);
     ASSERT_NE(page, nullptr);
     const std::vector<std::string> names = comboItems(page, IDC_EDITUSER_USERNAME);
     EXPECT_EQ(names, sortedAccounts());
@@ -360,7 +354,7 @@ TEST_F(SimulatedSession, EditUserLoadsAnAccountAndWritesBackWhatWasChanged) {
 }
 
 TEST_F(SimulatedSession, AddPlusEditCreatesTheAccountAndOpensItFromTheSite) {
-    HWND page = showPage(PAGE_ADD_USER_ID);
+    HWND page = showPage(PAGE_ADD_USER);
     ASSERT_NE(page, nullptr);
     setText(page, IDC_ADDUSER_FULL_ADD, "newbie02 s3cret 10.1.2.3 192.168.7.*");
     clickButton(page, IDC_ADDUSER_PARSE_FULL_ADD);
@@ -394,7 +388,7 @@ TEST_F(SimulatedSession, AddPlusEditCreatesTheAccountAndOpensItFromTheSite) {
     EXPECT_EQ(listBoxItems(edit, IDC_EDITUSER_MEMBER_PRIVATE_GROUPS), std::vector<std::string>{"VIP"});
 
     // Adding the same name again: the site refuses and nothing more is sent.
-    page = showPage(PAGE_ADD_USER_ID);
+    page = showPage(PAGE_ADD_USER);
     site.clearRecord();
     clickButton(page, IDC_ADDUSER_ADD);
     EXPECT_EQ(site.commands(), std::vector<std::string>{"SITE ADDUSER newbie02 s3cret"});
