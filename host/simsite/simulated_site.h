@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "host/simsite/site_link.h"
+
 namespace simsite {
 
 class CommandWords;
 
-struct Reply {
-    int code = 200;
-    std::vector<std::string> lines;  // as the server sends them, without line ends
-};
 
 // Transfer totals of one period, in kilobytes.
 struct Transfer {

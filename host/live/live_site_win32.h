@@ -1,0 +1,66 @@
+#pragma once
+// A live glftpd site: one FTP control connection (Winsock, explicit TLS
+// through SChannel), logged in as the operator, serving the host's requests.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/live/ftp_control.h"
+#include "host/simsite/site_link.h"
+
+namespace live {
+
+struct SiteOptions {
+    std::string host;
+    int port = 21;
+    std::string user;
+    std::string password;
+    std::string fingerprint;  // pinned SHA-256 of the certificate, empty: none
+    bool requireTls = true;
+    int connectTimeoutMs = 15000;
+    ControlLimits limits;
+};
+
+// What the operator is asked about a certificate that is neither pinned nor
+// trusted through the system's chain: true to trust it for this connection.
+using TrustPrompt = std::function<bool(const std::string& fingerprint, const std::string& why)>;
+
+class LiveSite : public simsite::SiteLink {
+public:
+    LiveSite();
+    ~LiveSite() override;
+    LiveSite(const LiveSite&) = delete;
+    LiveSite& operator=(const LiveSite&) = delete;
+
+    // Connects, secures and logs in. Without a prompt an unpinned
+    // certificate is trusted only through the system's chain. False with
+    // the reason in `failure` (a refused pin names both fingerprints);
+    // nothing is left open then.
+    bool open(const SiteOptions& options, const TrustPrompt& prompt, std::string& failure);
+    void close();
+
+    bool exchange(const std::string& command, simsite::Reply& reply, std::string& failure) override;
+    bool isOpen() const override;
+
+    // Idle work: reads what the server sent on its own (a 421 before it
+    // closes), and sends NOOP when nothing was sent for the interval. False
+    // when the connection is found gone (it is closed then).
+    bool idle(int keepAliveMs, std::string& failure);
+
+    // The certificate's fingerprint (empty on a plain connection) and
+    // whether the connection is TLS.
+    const std::string& certificateFingerprint() const;
+    bool secured() const;
+    // Milliseconds the last TLS handshake took.
+    double handshakeMs() const;
+
+    // Called while a reply is awaited (see FtpControl::onWaiting).
+    std::function<void(const std::string& command, std::size_t linesSoFar)> onWaiting;
+
+private:
+    struct Connection;
+    std::unique_ptr<Connection> connection;
+};
+
+}  // namespace live

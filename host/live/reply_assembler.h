@@ -1,0 +1,44 @@
+#pragma once
+// Cuts the bytes of an FTP control connection into lines and lines into
+// replies (RFC 959): a line "ddd-" opens a reply that runs up to the line
+// starting "ddd " with the same code; a line "ddd " alone is a whole reply.
+#include <cstddef>
+#include <deque>
+#include <string>
+
+#include "host/simsite/site_link.h"
+
+namespace live {
+
+struct ReplyLimits {
+    std::size_t maxLineBytes = 64 * 1024;        // longer lines are cut there
+    std::size_t maxReplyLines = 1000000;         // more fails the reply
+    std::size_t maxReplyBytes = 64 * 1024 * 1024;
+};
+
+class ReplyAssembler {
+public:
+    explicit ReplyAssembler(const ReplyLimits& limits = ReplyLimits());
+
+    // Takes received bytes; completed replies queue up for next().
+    void feed(const char* data, std::size_t size);
+    // Takes the oldest complete reply, if any.
+    bool next(simsite::Reply& reply);
+
+    // A reply went past the line or byte bound: the stream can no longer be
+    // read in step, nothing more comes out.
+    bool overLimit() const;
+    // Lines of the reply still being assembled (for a progress display).
+    std::size_t pendingLines() const;
+    // Whether any byte has been received that is not yet part of a reply
+    // handed out by next() (a partial line, an open reply, queued replies).
+    bool holdsBytes() const;
+    // Lines seen outside any reply that do not start with a reply code,
+    // taken since the last call.
+    std::deque<std::string> takeNoise();
+
+private:
+    // (the implementation's state)
+};
+
+}  // namespace live

@@ -1,0 +1,13 @@
+#pragma once
+// Command lines as the transcript shows them: passwords replaced by "****".
+#include <string>
+
+namespace live {
+
+// "PASS x" -> "PASS ****"; "SITE ADDUSER u p ..." -> "SITE ADDUSER u **** ...";
+// "SITE GADDUSER g u p ..." -> "SITE GADDUSER g u **** ..."; "SITE CHPASS u p"
+// -> "SITE CHPASS u ****". Command words in any case; every other line as
+// it stands.
+std::string maskSecrets(const std::string& commandLine);
+
+}  // namespace live
