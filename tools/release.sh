@@ -8,10 +8,11 @@
 # The version is CMake's project(VERSION). One commit gives the same bytes
 # in any clone at any time: every date is the commit's (SOURCE_DATE_EPOCH
 # when set), and no path or clock reaches the files.
-# QUORIN_RELEASE_DIST: another folder for the bundle.
+# QUORIN_RELEASE_DIST: another folder for the bundle; QUORIN_BUILD_DIR as in
+# tools/build.sh.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/release"
+build="${QUORIN_BUILD_DIR:-$root/build}/release"
 dist="${QUORIN_RELEASE_DIST:-$root/dist}"
 plugin=quorin_glftpd_1_24
 fail() {
