@@ -179,7 +179,7 @@ endforeach()
 
 # Releases: the version header for the resources and the host; the host's
 # import rule; two fresh release builds in two other folders must give the
-# same bytes (tools/release.sh, a few minutes).
+# same bytes (tools/release.sh twice, about a minute).
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/plugin.rc APPEND PROPERTY
     OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/quorin_version.h)
 if(TARGET quorin_host)
