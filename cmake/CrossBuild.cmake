@@ -5,6 +5,13 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(QUORIN_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 
+# Reproducible output: one commit builds to the same bytes in any folder at
+# any time. Source and build paths leave the objects (__FILE__, .file
+# symbols), the linker writes no time stamps into the PE headers.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
+add_link_options(-Wl,--no-insert-timestamp)
+
 # Tests run under Wine in a private, headless prefix inside the build tree.
 set(QUORIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
@@ -62,7 +69,8 @@ quorin_plugin_dll(quorin_glftpd_1_24_probe ${CMAKE_SOURCE_DIR}/tests/probe/quori
     ${CMAKE_SOURCE_DIR}/tests/probe/probe_exports.cpp)
 
 add_test(NAME dll_tables
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-dll-tables.sh $<TARGET_FILE:quorin_glftpd_1_24>)
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-dll-tables.sh --version ${PROJECT_VERSION}
+        $<TARGET_FILE:quorin_glftpd_1_24>)
 
 # GoogleTest from Debian's sources, cross-built.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -172,3 +180,17 @@ foreach(source ${QUORIN_UI_BENCH_SOURCES})
     set_tests_properties(${target}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
         RESOURCE_LOCK wine_desktop)
 endforeach()
+
+# Releases: the version header for the resources and the host; the host's
+# import rule; two fresh release builds in two other folders must give the
+# same bytes (tools/release.sh twice, about a minute).
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/plugin.rc APPEND PROPERTY
+    OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/quorin_version.h)
+if(TARGET quorin_host)
+    target_include_directories(quorin_host PRIVATE ${CMAKE_BINARY_DIR}/generated)
+    add_test(NAME host_tables
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/check-dll-tables.sh --program $<TARGET_FILE:quorin_host>)
+endif()
+add_test(NAME release_reproducible
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(release_reproducible PROPERTIES TIMEOUT 1800)
