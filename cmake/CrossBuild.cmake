@@ -159,7 +159,8 @@ if(QUORIN_HOST_SOURCES)
     if(TARGET quorin_live_win32)
         target_link_libraries(quorin_host PRIVATE quorin_live_win32)
     endif()
-    target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME})
+    # Shipped in the release bundle: without symbols.
+    target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME} -s)
     add_dependencies(quorin_host quorin_glftpd_1_24)
 endif()
 

@@ -14,6 +14,9 @@
 #include "host/simsite/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "plugin/host_channel.h"
+#include "quorin_version.h"
+
+#define QUORIN_HOST_TITLE "Quorin reference host " QUORIN_VERSION_TEXT " - glftpd site administration"
 
 typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t pageId, HWND parent, HostCallback callback);
 typedef std::int32_t(HOST_CDECL* DialogNukeFunction)(HWND parent, std::int32_t isNuke, char* directory,

@@ -104,7 +104,7 @@ bool askConnectOptions(HWND owner) {
 
 void showConnectionState(const std::string& detail) {
     std::string text;
-    std::string title = "Quorin reference host - glftpd site administration";
+    std::string title = QUORIN_HOST_TITLE;
     const bool open = app.live && app.liveSite.isOpen();
     if (!app.live) {
         text = "The simulated site (no connection).";

@@ -341,7 +341,7 @@ bool createMainWindow(int showCommand) {
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
     app.main = CreateWindowExA(WS_EX_CONTROLPARENT, "QuorinHostWindow",
-                               "Quorin reference host - glftpd site administration", style, 0, 0,
+                               QUORIN_HOST_TITLE, style, 0, 0,
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                app.instance, nullptr);
     if (app.main == nullptr) {
