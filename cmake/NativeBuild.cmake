@@ -43,6 +43,10 @@ endif()
 if(TARGET quorin_live_core)
     target_link_libraries(core_tests PRIVATE quorin_live_core)
 endif()
+# The host's session masks passwords with the live connection's helper.
+if(TARGET quorin_simsite AND TARGET quorin_live_core)
+    target_link_libraries(quorin_simsite PUBLIC quorin_live_core)
+endif()
 include(GoogleTest)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 

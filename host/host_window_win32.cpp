@@ -351,8 +351,12 @@ void runReleaseDialog(bool isNuke) {
         text += " rewritten to \"" + rewritten + "\"";
     }
     text += "\r\nThe host sends: " + command;
-    const simsite::Reply reply = app.session->sendOwnCommand(command);
-    text += "\r\nSite: " + (reply.lines.empty() ? std::string() : reply.lines.back());
+    simsite::Reply reply;
+    if (app.session->sendOwnCommand(command, reply)) {
+        text += "\r\nSite: " + reply.lines.back();
+    } else {
+        text += "\r\nNot sent or no reply: see the transcript.";
+    }
     SetWindowTextA(app.releaseResult, text.c_str());
 
     // The site renames what it nukes; show the directory as it now stands,

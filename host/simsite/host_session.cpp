@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/live/transcript_mask.h"
+
 namespace simsite {
 
-HostSession::HostSession(SimulatedSite& served) : site(served) {}
+HostSession::HostSession(SiteLink& served) : site(served) {}
 
 HostSession::~HostSession() {
     for (auto& entry : kept) {
@@ -73,8 +75,9 @@ std::int32_t HostSession::send(HostRequest* request) {
         return 0;
     }
     const bool keep = request->param == 1;
-    if (!connected) {
-        log("> " + command + "   (not connected: the host reports a failure)");
+    const std::string shown = live::maskSecrets(command);
+    if (!connected || !site.isOpen()) {
+        log("> " + shown + "   (not connected: the host reports a failure)");
         return 0;
     }
     if (keep && kept.count(request) != 0) {
@@ -82,10 +85,10 @@ std::int32_t HostSession::send(HostRequest* request) {
         freeKept(kept[request]);
         kept.erase(request);
     }
-    log("> " + command + (keep ? "" : "   (reply not kept)"));
-    const Reply reply = site.handle(command);
-    for (const std::string& line : reply.lines) {
-        log("< " + line);
+    log("> " + shown + (keep ? "" : "   (reply not kept)"));
+    Reply reply;
+    if (!exchange(command, reply)) {
+        return 0;
     }
     request->replyCode = reply.code;
     if (!keep) {
@@ -134,13 +137,31 @@ std::int32_t HostSession::release(HostRequest* request) {
     return 1;
 }
 
-Reply HostSession::sendOwnCommand(const std::string& line) {
-    log("> " + line + "   (sent by the host)");
-    const Reply reply = site.handle(line);
-    for (const std::string& text : reply.lines) {
-        log("< " + text);
+bool HostSession::sendOwnCommand(const std::string& line, Reply& reply) {
+    const std::string shown = live::maskSecrets(line);
+    if (!connected || !site.isOpen()) {
+        log("> " + shown + "   (not connected: not sent)");
+        return false;
     }
-    return reply;
+    log("> " + shown + "   (sent by the host)");
+    return exchange(line, reply);
+}
+
+bool HostSession::exchange(const std::string& command, Reply& reply) {
+    std::string failure;
+    if (!site.exchange(command, reply, failure)) {
+        // Never sent again on the host's own account: the operator decides.
+        log("!! no reply: " + failure);
+        return false;
+    }
+    if (reply.lines.empty()) {
+        log("!! an empty reply");
+        return false;
+    }
+    for (const std::string& line : reply.lines) {
+        log("< " + line);
+    }
+    return true;
 }
 
 void HostSession::freeKept(KeptReply& reply) {

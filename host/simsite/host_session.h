@@ -1,21 +1,22 @@
 #pragma once
-// The host's end of the plug-in's channel, served by a simulated site: it
-// answers each request record, keeps the reply lines of a kept reply until
-// their release, and logs every exchange as an FTP client's log window does.
+// The host's end of the plug-in's channel, served by a site (the simulated
+// one or a live connection): it answers each request record, keeps the reply
+// lines of a kept reply until their release, and logs every exchange as an
+// FTP client's log window does, passwords masked.
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "host/simsite/simulated_site.h"
+#include "host/simsite/site_link.h"
 #include "plugin/host_channel.h"
 
 namespace simsite {
 
 class HostSession {
 public:
-    explicit HostSession(SimulatedSite& site);
+    explicit HostSession(SiteLink& site);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -23,8 +24,9 @@ public:
     // One request of the plug-in; the result is what the callback returns.
     std::int32_t handle(HostRequest* request);
 
-    // A command the host sends on its own behalf (the nuke it builds).
-    Reply sendOwnCommand(const std::string& line);
+    // A command the host sends on its own behalf (the nuke it builds); false
+    // when it could not be sent or its reply not read.
+    bool sendOwnCommand(const std::string& line, Reply& reply);
 
     // While false the host reports every send as failed (result 0), as a
     // client does when its connection is down.
@@ -37,6 +39,8 @@ public:
     std::function<void(const std::string& line)> onTranscriptLine;
 
     const std::vector<std::string>& transcript() const { return lines; }
+    // Adds a line of the host's own (connection steps, notes of the site).
+    void note(const std::string& line) { log(line); }
     // Breaches of the channel's rules seen so far, plus replies still kept.
     std::vector<std::string> faults() const;
     int keptReplies() const { return static_cast<int>(kept.size()); }
@@ -53,7 +57,9 @@ private:
     void fault(const std::string& text);
     static void freeKept(KeptReply& reply);
 
-    SimulatedSite& site;
+    bool exchange(const std::string& command, Reply& reply);
+
+    SiteLink& site;
     std::map<HostRequest*, KeptReply> kept;
     std::vector<std::string> lines;
     std::vector<std::string> seenFaults;

@@ -102,7 +102,7 @@ struct NukeEntry {
     double sizeMb = 0.0;
 };
 
-class SimulatedSite {
+class SimulatedSite : public SiteLink {
 public:
     enum class Contents { Demo, Empty };
     // Which server the site answers as: glftpd 1.x, or 2.x (today's), whose
@@ -116,6 +116,12 @@ public:
 
     // One command line as the host would send it ("SITE USER alice").
     Reply handle(const std::string& commandLine);
+    // As a site behind the host: every command is answered.
+    bool exchange(const std::string& command, Reply& reply, std::string&) override {
+        reply = handle(command);
+        return true;
+    }
+    bool isOpen() const override { return true; }
 
     // The account every command runs as.
     const std::string& operatorName() const { return operatorAccount; }
