@@ -143,7 +143,7 @@ endforeach()
 # The reference host.
 file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 if(QUORIN_HOST_SOURCES)
-    add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES})
+    add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES} ${CMAKE_SOURCE_DIR}/host/host_resources.rc)
     target_include_directories(quorin_host PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "host/live/live_site_win32.h"
 #include "host/simsite/png_writer.h"
 #include "host/simsite/host_session.h"
 #include "host/simsite/simulated_site.h"
@@ -48,6 +49,20 @@ struct HostApp {
     simsite::SimulatedSite site;
     std::unique_ptr<simsite::HostSession> session;
 
+    // A live site instead of the simulated one (--site or Connect).
+    bool live = false;
+    live::SiteOptions liveOptions;
+    live::LiveSite liveSite;
+    int keepAliveMs = 60000;
+    std::string transcriptPath;  // --transcript: appended, time-stamped
+    // A request is in flight: input is held back, the window only paints.
+    bool busy = false;
+    HWND connectionText = nullptr;
+    HWND statusLine = nullptr;
+    HWND connectButton = nullptr;
+    HWND disconnectButton = nullptr;
+    HWND reconnectButton = nullptr;
+
     // Run once from the nuke dialog's modal loop (the tour fills the dialog
     // and takes its picture there).
     std::function<void(HWND dialog)> modalScript;
@@ -65,6 +80,16 @@ void showPage(std::int32_t pageId);
 // DialogNuke with the directory field; shows and sends the command a host builds.
 void runReleaseDialog(bool isNuke);
 void closeHost();
+
+// Opens app.liveOptions (asking about an untrusted certificate when
+// `interactive`), reloads the plug-in so that it reads the new site afresh,
+// and shows the outcome; false with the reason in `failure`.
+bool connectLive(bool interactive, std::string& failure);
+void disconnectLive();
+// The Connect dialog; true when the operator pressed Connect.
+bool askConnectOptions(HWND owner);
+// Shows the connection's state in the window.
+void showConnectionState(const std::string& detail);
 
 // Pictures of a window as it is on the screen now.
 bool captureWindow(HWND window, RgbImage& image);

@@ -2,9 +2,13 @@
 // every page and both dialogs and leaves screenshots and the transcript.
 // --glftpd2 makes the simulated site answer as a glftpd 2.x server, --colours
 // turns on the operator's colours (flag 5): every reply line in ANSI colour.
+// A live site instead: --site HOST[:PORT] --user NAME [--password-file FILE]
+// [--fingerprint SHA256] [--plain] [--timeout SECONDS] [--keepalive SECONDS]
+// [--transcript FILE]. The password is never taken from the command line.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -32,14 +36,111 @@ void report(const std::string& text, bool quiet) {
     }
 }
 
+// The first line of the file, without its line end.
+bool readPasswordFile(const std::string& path, std::string& password) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char buffer[1024] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, file) != nullptr;
+    std::fclose(file);
+    password = read ? buffer : "";
+    const std::size_t end = password.find_first_of("\r\n");
+    if (end != std::string::npos) {
+        password.resize(end);
+    }
+    SecureZeroMemory(buffer, sizeof buffer);
+    return true;
+}
+
+// Whole seconds from 1 to a day, as milliseconds; 0 for anything else.
+int secondsOption(const char* text) {
+    char* end = nullptr;
+    const long seconds = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || seconds < 1 || seconds > 86400) {
+        return 0;
+    }
+    return static_cast<int>(seconds) * 1000;
+}
+
+// HOST, HOST:PORT or [IPv6]:PORT.
+bool readSiteAddress(const std::string& text, live::SiteOptions& options) {
+    std::string host = text;
+    std::string port;
+    if (!host.empty() && host[0] == '[') {
+        const std::size_t close = host.find(']');
+        if (close == std::string::npos) {
+            return false;
+        }
+        if (close + 1 < host.size()) {
+            if (host[close + 1] != ':') {
+                return false;
+            }
+            port = host.substr(close + 2);
+        }
+        host = host.substr(1, close - 1);
+    } else if (host.find(':') != std::string::npos && host.find(':') == host.rfind(':')) {
+        port = host.substr(host.find(':') + 1);
+        host.resize(host.find(':'));
+    }
+    if (host.empty()) {
+        return false;
+    }
+    options.host = host;
+    if (!port.empty()) {
+        char* end = nullptr;
+        const long number = std::strtol(port.c_str(), &end, 10);
+        if (*end != '\0' || number < 1 || number > 65535) {
+            return false;
+        }
+        options.port = static_cast<int>(number);
+    }
+    return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     app.instance = instance;
     std::string tourDirectory;
     bool touring = false;
+    std::string passwordFile;
+    std::string usage;
     for (int i = 1; i < __argc; ++i) {
-        if (std::strcmp(__argv[i], "--tour") == 0 && i + 1 < __argc) {
+        const bool hasValue = i + 1 < __argc;
+        if (std::strcmp(__argv[i], "--site") == 0 && hasValue) {
+            app.live = true;
+            if (!readSiteAddress(__argv[++i], app.liveOptions)) {
+                usage = std::string("--site takes HOST or HOST:PORT, not ") + __argv[i];
+            }
+        } else if (std::strcmp(__argv[i], "--user") == 0 && hasValue) {
+            app.liveOptions.user = __argv[++i];
+        } else if (std::strcmp(__argv[i], "--password-file") == 0 && hasValue) {
+            passwordFile = __argv[++i];
+        } else if (std::strcmp(__argv[i], "--fingerprint") == 0 && hasValue) {
+            app.liveOptions.fingerprint = __argv[++i];
+        } else if (std::strcmp(__argv[i], "--plain") == 0) {
+            app.liveOptions.requireTls = false;
+        } else if (std::strcmp(__argv[i], "--timeout") == 0 && hasValue) {
+            app.liveOptions.limits.replyTimeoutMs = secondsOption(__argv[++i]);
+            if (app.liveOptions.limits.replyTimeoutMs == 0) {
+                usage = "--timeout takes whole seconds from 1 to 86400";
+            }
+        } else if (std::strcmp(__argv[i], "--keepalive") == 0 && hasValue) {
+            app.keepAliveMs = secondsOption(__argv[++i]);
+            if (app.keepAliveMs == 0) {
+                usage = "--keepalive takes whole seconds from 1 to 86400";
+            }
+        } else if (std::strcmp(__argv[i], "--transcript") == 0 && hasValue) {
+            app.transcriptPath = __argv[++i];
+        } else if (std::strncmp(__argv[i], "--pass", 6) == 0) {
+            // Never from the command line, where every process can read it.
+            usage = "the password is read from a file (--password-file FILE), never from the command line";
+            if (hasValue && __argv[i + 1][0] != '-') {
+                ++i;
+            }
+        } else if (std::strcmp(__argv[i], "--tour") == 0 && i + 1 < __argc) {
             touring = true;
             tourDirectory = __argv[++i];
         } else if (std::strcmp(__argv[i], "--glftpd2") == 0) {
@@ -47,6 +148,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         } else if (std::strcmp(__argv[i], "--colours") == 0) {
             app.site.setOperatorColours(true);
         }
+    }
+
+    if (app.live && usage.empty()) {
+        if (app.liveOptions.user.empty()) {
+            usage = "--site needs --user NAME";
+        } else if (!passwordFile.empty() && !readPasswordFile(passwordFile, app.liveOptions.password)) {
+            usage = "cannot read the password file " + passwordFile;
+        } else if (passwordFile.empty() && touring) {
+            usage = "a tour of a live site needs --password-file FILE";
+        }
+    }
+    if (!usage.empty()) {
+        report(usage, touring);
+        return 1;
     }
 
     std::string error;
@@ -57,6 +172,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (!createMainWindow(touring ? SW_SHOWNORMAL : showCommand)) {
         report("cannot create the host window", touring);
         return 1;
+    }
+
+    if (app.live && !touring) {
+        // Without a password file the Connect dialog asks for it.
+        std::string failure;
+        if (passwordFile.empty() ? askConnectOptions(app.main) && !connectLive(true, failure)
+                                 : !connectLive(true, failure)) {
+            MessageBoxA(app.main, failure.c_str(), "Connect", MB_ICONERROR | MB_OK);
+        } else if (!app.liveSite.isOpen()) {
+            showConnectionState("Not connected: use Connect.");
+        }
     }
 
     int exitCode = 0;
@@ -80,6 +206,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         std::fprintf(stderr, "quorin_host: channel fault: %s\n", fault.c_str());
     }
     FreeLibrary(app.plugin);
+    app.liveSite.close();
+    SecureZeroMemory(&app.liveOptions.password[0], app.liveOptions.password.size());
     app.session.reset();
     return exitCode;
 }

@@ -1,5 +1,7 @@
 // The tour: both release dialogs, then each page with something real done
 // on it against the simulated site, a screenshot of each and the transcript.
+// Against a live site the tour only reads: the dialogs are cancelled, and the
+// host refuses to send any command that could change the site.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "host/host_app.h"
+#include "host/live/read_only_commands.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -87,7 +90,8 @@ HWND openPage(std::int32_t pageId) {
     return app.currentPage;
 }
 
-void releaseDialog(bool isNuke, const char* multiplier, const char* reason, const std::string& picture) {
+void releaseDialog(bool isNuke, const char* multiplier, const char* reason, const std::string& picture,
+                   int closeWith = IDOK) {
     bool ran = false;
     app.modalScript = [&](HWND dialog) {
         ran = true;
@@ -97,8 +101,8 @@ void releaseDialog(bool isNuke, const char* multiplier, const char* reason, cons
         SetDlgItemTextA(dialog, IDC_RELEASE_REASON, reason);
         SetFocus(GetDlgItem(dialog, IDC_RELEASE_REASON));
         screenshot(dialog, picture);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(closeWith, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, closeWith)));
     };
     runReleaseDialog(isNuke);
     app.modalScript = nullptr;
@@ -195,6 +199,53 @@ void onlineUsersPage() {
     screenshot(app.main, "07-online-users.png");
 }
 
+// The live tour's read-only steps: what each page shows of the site.
+void pickFirstEntry(HWND page, int comboId) {
+    HWND combo = GetDlgItem(page, comboId);
+    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) <= 0) {
+        problems.push_back("the site lists no accounts in combo box " + std::to_string(comboId));
+        return;
+    }
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo));
+    pumpMessages();
+}
+
+void liveTourPages() {
+    if (openPage(1) != nullptr) {
+        screenshot(app.main, "01-add-user.png");
+    }
+    HWND page = openPage(2);
+    if (page != nullptr) {
+        pickFirstEntry(page, IDC_EDITUSER_USERNAME);
+        click(app.currentPage, IDC_EDITUSER_GET_INFO);
+        screenshot(app.main, "02-edit-user.png");
+    }
+    page = openPage(3);
+    if (page != nullptr) {
+        type(page, IDC_STATS_ENTRIES, "5");
+        click(page, IDC_STATS_WEEK_UL);
+        screenshot(app.main, "03-statistics.png");
+    }
+    page = openPage(4);
+    if (page != nullptr) {
+        pickFirstEntry(page, IDC_USERCMD_USERNAME);
+        screenshot(app.main, "04-user-commands.png");
+    }
+    if (openPage(5) != nullptr) {
+        screenshot(app.main, "05-site-commands.png");
+    }
+    if (openPage(6) != nullptr) {
+        screenshot(app.main, "06-groups.png");
+    }
+    page = openPage(7);
+    if (page != nullptr) {
+        click(page, IDC_ONLINE_UPDATE);
+        screenshot(app.main, "07-online-users.png");
+    }
+}
+
 bool writeTranscript() {
     const std::string path = outDirectory + "/transcript.txt";
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -224,6 +275,30 @@ int runTour(const std::string& outDir) {
     CreateDirectoryA(outDirectory.c_str(), nullptr);
     SetForegroundWindow(app.main);
     pumpMessages();
+
+    if (app.live) {
+        app.session->allowCommand = live::changesNothing;
+        std::string failure;
+        if (!connectLive(false, failure)) {
+            problems.push_back("not connected: " + failure);
+            std::fprintf(stderr, "quorin_host: %s\n", failure.c_str());
+            closeHost();
+            pumpMessages();
+            writeTranscript();
+            return 4;
+        }
+        openPage(1);
+        releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png", IDCANCEL);
+        releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png", IDCANCEL);
+        liveTourPages();
+        closeHost();
+        pumpMessages();
+        const bool written = writeTranscript();
+        for (const std::string& problem : problems) {
+            std::fprintf(stderr, "quorin_host: tour: %s\n", problem.c_str());
+        }
+        return !written ? 1 : !problems.empty() ? 2 : app.session->faults().empty() ? 0 : 3;
+    }
 
     // The dialogs first, so that their outcome stands in the release panel
     // of every page picture.

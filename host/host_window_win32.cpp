@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "host/host_app.h"
@@ -26,7 +28,15 @@ enum HostControlId {
     ID_UNNUKE,
     ID_RESULT,
     ID_TRANSCRIPT,
+    ID_CONNECTION_TEXT,
+    ID_CONNECT,
+    ID_DISCONNECT,
+    ID_RECONNECT,
+    ID_STATUS,
 };
+
+constexpr UINT_PTR idleTimer = 1;
+constexpr UINT idleTimerMs = 1000;
 
 const char* const pageNames[] = {
     "1  Add user", "2  Edit user", "3  Statistics", "4  User commands",
@@ -67,7 +77,28 @@ HWND addControl(const char* className, const char* text, DWORD style, int x, int
     return control;
 }
 
+// The operator's record of what was done to the site: every line with the
+// time it was written, appended, masked as the pane is.
+void appendTranscriptFile(const std::string& line) {
+    if (app.transcriptPath.empty()) {
+        return;
+    }
+    std::FILE* file = std::fopen(app.transcriptPath.c_str(), "ab");
+    if (file == nullptr) {
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    char stamp[32] = "";
+    const std::tm* local = std::localtime(&now);
+    if (local != nullptr) {
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+    }
+    std::fprintf(file, "%s %s\n", stamp, line.c_str());
+    std::fclose(file);
+}
+
 void appendTranscript(const std::string& line) {
+    appendTranscriptFile(line);
     if (app.transcript == nullptr) {
         return;
     }
@@ -123,9 +154,37 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             app.site.setSwhoAllowed(allowed);
         } else if (id == ID_CONNECTED_CHECK && code == BN_CLICKED) {
             app.session->connected = SendMessageA(app.connectedCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        } else if (id == ID_CONNECT && code == BN_CLICKED) {
+            if (askConnectOptions(window)) {
+                std::string failure;
+                if (!connectLive(true, failure)) {
+                    MessageBoxA(window, failure.c_str(), "Connect", MB_ICONERROR | MB_OK);
+                }
+            }
+        } else if (id == ID_RECONNECT && code == BN_CLICKED) {
+            std::string failure;
+            if (!connectLive(true, failure)) {
+                MessageBoxA(window, failure.c_str(), "Reconnect", MB_ICONERROR | MB_OK);
+            }
+        } else if (id == ID_DISCONNECT && code == BN_CLICKED) {
+            disconnectLive();
         }
         return 0;
     }
+    case WM_TIMER:
+        if (wParam == idleTimer && app.live && !app.busy && app.liveSite.isOpen()) {
+            std::string failure;
+            if (!app.liveSite.idle(app.keepAliveMs, failure)) {
+                showConnectionState("Disconnected: " + failure);
+            }
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (app.busy) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_FOCUS_PAGE:
         if (app.currentPage != nullptr && IsWindow(app.currentPage)) {
             SendMessageA(app.currentPage, WM_PAGE_FOCUS, 0, 0);
@@ -166,7 +225,46 @@ std::string exeDirectory() {
 }  // namespace
 
 std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
-    return app.session ? app.session->handle(request) : 0;
+    if (!app.session) {
+        return 0;
+    }
+    if (!app.live || request == nullptr || request->action != ACTION_SEND_COMMAND) {
+        return app.session->handle(request);
+    }
+    const bool wasOpen = app.liveSite.isOpen();
+    app.busy = true;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    const std::int32_t result = app.session->handle(request);
+    app.busy = false;
+    SetCursor(previous);
+    SetWindowTextA(app.statusLine, "Ready.");
+    if (wasOpen && !app.liveSite.isOpen()) {
+        showConnectionState("Disconnected: the connection was lost (see the transcript). Nothing is sent again "
+                            "on its own: Reconnect when ready.");
+    }
+    return result;
+}
+
+void showWaiting(const std::string& command, std::size_t linesSoFar) {
+    // Painting only: input arriving now is thrown away, so nothing reaches
+    // the plug-in (or the host's buttons) before its request is complete.
+    static DWORD lastShown = 0;
+    const DWORD now = GetTickCount();
+    if (now - lastShown >= 100) {
+        lastShown = now;
+        const std::string text = "Waiting for the reply to " + command + ": " + std::to_string(linesSoFar) +
+                                 " line(s) so far.";
+        SetWindowTextA(app.statusLine, text.c_str());
+    }
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) ||
+           PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
+           PeekMessageA(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
 }
 
 bool loadPlugin(std::string& error) {
@@ -199,6 +297,11 @@ bool createMainWindow(int showCommand) {
     app.session->onTranscriptLine = appendTranscript;
     app.session->onShowPage = [](std::int32_t pageId) { showPage(pageId); };
     app.session->onUserAdded = noteUserAdded;
+    app.liveSite.onNote = [](const std::string& line) { app.session->note(line); };
+    app.liveSite.onWaiting = showWaiting;
+    if (app.live) {
+        app.session->useSite(app.liveSite);
+    }
 
     WNDCLASSA mainClass{};
     mainClass.lpfnWndProc = mainWindowProc;
@@ -262,6 +365,20 @@ bool createMainWindow(int showCommand) {
     addControl("BUTTON", "Notes", BS_GROUPBOX, margin, noteTop, leftWidth, 96, -1);
     app.noteText = addControl("STATIC", "No user added yet.", SS_LEFT, margin + 8, noteTop + 18, leftWidth - 16, 70,
                               ID_NOTE);
+    const int connectionTop = noteTop + 96 + margin;
+    addControl("BUTTON", "Connection", BS_GROUPBOX, margin, connectionTop, leftWidth, 140, -1);
+    app.connectionText = addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, margin + 8, connectionTop + 18,
+                                    leftWidth - 16, 60, ID_CONNECTION_TEXT);
+    const int buttonWidth = (leftWidth - 16 - 6) / 2;
+    app.connectButton = addControl("BUTTON", "C&onnect...", BS_PUSHBUTTON | WS_TABSTOP, margin + 8,
+                                   connectionTop + 82, buttonWidth, 24, ID_CONNECT);
+    app.disconnectButton = addControl("BUTTON", "D&isconnect", BS_PUSHBUTTON | WS_TABSTOP,
+                                      margin + 8 + buttonWidth + 6, connectionTop + 82, buttonWidth, 24,
+                                      ID_DISCONNECT);
+    app.reconnectButton = addControl("BUTTON", "&Reconnect", BS_PUSHBUTTON | WS_TABSTOP, margin + 8,
+                                     connectionTop + 110, buttonWidth, 24, ID_RECONNECT);
+    app.statusLine = addControl("STATIC", "Ready.", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, margin,
+                                connectionTop + 140 + 6, leftWidth, 32, ID_STATUS);
 
     app.pageArea = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, "QuorinPageArea", "",
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, areaX, margin, pageAreaSize.cx + 4,
@@ -289,8 +406,12 @@ bool createMainWindow(int showCommand) {
     SendMessageA(app.transcript, EM_SETLIMITTEXT, 16 * 1024 * 1024, 0);
     layoutTranscript();
     appendTranscript("Quorin reference host: the plug-in's requests (>) and the site's replies (<).");
-    appendTranscript("Site: " + app.site.siteName() + " (simulated glftpd), operator " + app.site.operatorName() +
-                     ".");
+    if (!app.live) {
+        appendTranscript("Site: " + app.site.siteName() + " (simulated glftpd), operator " +
+                         app.site.operatorName() + ".");
+    }
+    showConnectionState("");
+    SetTimer(app.main, idleTimer, idleTimerMs, nullptr);
 
     ShowWindow(app.main, showCommand);
     UpdateWindow(app.main);

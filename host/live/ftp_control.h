@@ -55,7 +55,22 @@ public:
     std::function<void(std::size_t linesSoFar)> onWaiting;
 
 private:
-    // (the implementation's state)
+    using Clock = std::chrono::steady_clock;
+
+    bool awaitReply(simsite::Reply& reply, Clock::time_point deadline, std::string& failure);
+    bool takeAvailable(Clock::time_point deadline, std::string& failure);
+    bool writeLine(const std::string& bytes, std::string& failure);
+    void feed();
+    void handOut(const simsite::Reply& reply);
+    bool fail(const std::string& why, std::string& failure);
+
+    ByteStream* stream;
+    ControlLimits limits;
+    ReplyAssembler assembler;
+    std::string received;  // one read's bytes, reused
+    std::string fence;
+    bool fenceLearned = false;
+    bool isBroken = false;
 };
 
 }  // namespace live

@@ -38,7 +38,21 @@ public:
     std::deque<std::string> takeNoise();
 
 private:
-    // (the implementation's state)
+    void takeLine();
+    void addToOpen(std::string&& line);
+    void closeOpen();
+
+    ReplyLimits limits;
+    std::string partial;             // the line so far, at most maxLineBytes bytes
+    std::size_t partialLength = 0;   // its full length on the wire
+    bool partialEndsInCr = false;
+    bool inReply = false;
+    bool over = false;
+    char openCode[3] = {0, 0, 0};
+    simsite::Reply open;
+    std::size_t openBytes = 0;
+    std::deque<simsite::Reply> complete;
+    std::deque<std::string> noise;
 };
 
 }  // namespace live

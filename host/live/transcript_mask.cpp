@@ -1,6 +1,5 @@
 #include "host/live/transcript_mask.h"
 
-#include <cctype>
 #include <cstddef>
 #include <vector>
 
@@ -8,74 +7,83 @@ namespace live {
 
 namespace {
 
+const char mask[] = "****";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
 struct Word {
-    std::size_t start;
+    std::size_t begin;
     std::size_t end;
 };
 
-// Blank-separated words with where they stand, so that every other byte of
-// the line is kept as it was.
-std::vector<Word> wordsOf(const std::string& line) {
+// The first `count` words of the line, where they stand.
+std::vector<Word> wordsOf(const std::string& line, std::size_t count) {
     std::vector<Word> words;
     std::size_t at = 0;
-    while (at < line.size()) {
-        while (at < line.size() && line[at] == ' ') {
+    while (words.size() < count) {
+        while (at < line.size() && isBlank(line[at])) {
             ++at;
         }
         if (at == line.size()) {
             break;
         }
-        const std::size_t start = at;
-        while (at < line.size() && line[at] != ' ') {
+        const std::size_t begin = at;
+        while (at < line.size() && !isBlank(line[at])) {
             ++at;
         }
-        words.push_back(Word{start, at});
+        words.push_back({begin, at});
     }
     return words;
 }
 
-bool wordIs(const std::string& line, const Word& word, const char* name) {
+bool wordIs(const std::string& line, const Word& word, const char* upper) {
     std::size_t i = 0;
-    for (std::size_t at = word.start; at < word.end; ++at, ++i) {
-        if (name[i] == '\0' ||
-            std::toupper(static_cast<unsigned char>(line[at])) != static_cast<unsigned char>(name[i])) {
+    for (std::size_t at = word.begin; at < word.end; ++at, ++i) {
+        char c = line[at];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (upper[i] == '\0' || c != upper[i]) {
             return false;
         }
     }
-    return name[i] == '\0';
+    return upper[i] == '\0';
 }
 
-// Which word of "SITE <keyword> ..." is the password.
-struct SecretCommand {
-    const char* keyword;
-    std::size_t passwordWord;
-};
-const SecretCommand secretCommands[] = {
-    {"ADDUSER", 3},
-    {"GADDUSER", 4},
-    {"CHPASS", 3},
-};
+// Which word of "SITE <command> ..." holds the password (0 for none).
+std::size_t passwordWordOfSite(const std::string& line, const Word& command) {
+    if (wordIs(line, command, "ADDUSER") || wordIs(line, command, "CHPASS")) {
+        return 3;
+    }
+    if (wordIs(line, command, "GADDUSER")) {
+        return 4;
+    }
+    return 0;
+}
 
 }  // namespace
 
 std::string maskSecrets(const std::string& commandLine) {
-    const std::vector<Word> words = wordsOf(commandLine);
+    const std::vector<Word> words = wordsOf(commandLine, 5);
     if (words.empty()) {
         return commandLine;
     }
     if (wordIs(commandLine, words[0], "PASS")) {
-        return words.size() > 1 ? commandLine.substr(0, words[0].end) + " ****" : commandLine;
+        // The whole rest is the password, blanks included.
+        if (words[0].end == commandLine.size()) {
+            return commandLine;
+        }
+        return commandLine.substr(0, words[0].end) + " " + mask;
     }
     if (words.size() < 2 || !wordIs(commandLine, words[0], "SITE")) {
         return commandLine;
     }
-    for (const SecretCommand& secret : secretCommands) {
-        if (wordIs(commandLine, words[1], secret.keyword) && words.size() > secret.passwordWord) {
-            const Word& password = words[secret.passwordWord];
-            return commandLine.substr(0, password.start) + "****" + commandLine.substr(password.end);
-        }
+    const std::size_t secret = passwordWordOfSite(commandLine, words[1]);
+    if (secret == 0 || words.size() <= secret) {
+        return commandLine;
     }
-    return commandLine;
+    const Word& word = words[secret];
+    return commandLine.substr(0, word.begin) + mask + commandLine.substr(word.end);
 }
 
 }  // namespace live

@@ -7,7 +7,7 @@
 
 namespace simsite {
 
-HostSession::HostSession(SiteLink& served) : site(served) {}
+HostSession::HostSession(SiteLink& served) : site(&served) {}
 
 HostSession::~HostSession() {
     for (auto& entry : kept) {
@@ -76,8 +76,12 @@ std::int32_t HostSession::send(HostRequest* request) {
     }
     const bool keep = request->param == 1;
     const std::string shown = live::maskSecrets(command);
-    if (!connected || !site.isOpen()) {
+    if (!connected || !site->isOpen()) {
         log("> " + shown + "   (not connected: the host reports a failure)");
+        return 0;
+    }
+    if (allowCommand && !allowCommand(command)) {
+        log("> " + shown + "   (not sent: it could change the site)");
         return 0;
     }
     if (keep && kept.count(request) != 0) {
@@ -139,8 +143,12 @@ std::int32_t HostSession::release(HostRequest* request) {
 
 bool HostSession::sendOwnCommand(const std::string& line, Reply& reply) {
     const std::string shown = live::maskSecrets(line);
-    if (!connected || !site.isOpen()) {
+    if (!connected || !site->isOpen()) {
         log("> " + shown + "   (not connected: not sent)");
+        return false;
+    }
+    if (allowCommand && !allowCommand(line)) {
+        log("> " + shown + "   (not sent: it could change the site)");
         return false;
     }
     log("> " + shown + "   (sent by the host)");
@@ -149,7 +157,7 @@ bool HostSession::sendOwnCommand(const std::string& line, Reply& reply) {
 
 bool HostSession::exchange(const std::string& command, Reply& reply) {
     std::string failure;
-    if (!site.exchange(command, reply, failure)) {
+    if (!site->exchange(command, reply, failure)) {
         // Never sent again on the host's own account: the operator decides.
         log("!! no reply: " + failure);
         return false;

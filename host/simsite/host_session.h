@@ -17,6 +17,10 @@ namespace simsite {
 class HostSession {
 public:
     explicit HostSession(SiteLink& site);
+    // Serves the channel from another site from now on (connecting to a live
+    // site); only between requests.
+    void useSite(SiteLink& next) { site = &next; }
+    SiteLink& currentSite() const { return *site; }
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -31,6 +35,10 @@ public:
     // While false the host reports every send as failed (result 0), as a
     // client does when its connection is down.
     bool connected = true;
+
+    // When set, a command it rejects is not sent: the request fails (the live
+    // tour sends nothing that changes the site).
+    std::function<bool(const std::string& command)> allowCommand;
 
     // What the host does for ACTION_SHOW_PAGE and ACTION_USER_ADDED.
     std::function<void(std::int32_t pageId)> onShowPage;
@@ -59,7 +67,7 @@ private:
 
     bool exchange(const std::string& command, Reply& reply);
 
-    SiteLink& site;
+    SiteLink* site;
     std::map<HostRequest*, KeptReply> kept;
     std::vector<std::string> lines;
     std::vector<std::string> seenFaults;

@@ -1,0 +1,9 @@
+#pragma once
+// The reference host's own dialog: connecting to a live site.
+#define IDD_CONNECT                 200
+#define IDC_CONNECT_HOST            201
+#define IDC_CONNECT_PORT            202
+#define IDC_CONNECT_USER            203
+#define IDC_CONNECT_PASSWORD        204
+#define IDC_CONNECT_REQUIRE_TLS     205
+#define IDC_CONNECT_FINGERPRINT     206

@@ -1,0 +1,247 @@
+#include "host/live/live_site_win32.h"
+
+#include <chrono>
+
+#include "host/live/certificate_check_win32.h"
+#include "host/live/fingerprint.h"
+#include "host/live/socket_stream_win32.h"
+#include "host/live/tls_stream_win32.h"
+#include "host/live/transcript_mask.h"
+
+namespace live {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string lastLine(const simsite::Reply& reply) {
+    return reply.lines.empty() ? std::string("(an empty reply)") : reply.lines.back();
+}
+
+}  // namespace
+
+struct LiveSite::Connection {
+    SocketStream socket;
+    std::unique_ptr<TlsStream> tls;
+    std::unique_ptr<FtpControl> control;
+    std::string fingerprint;
+    double handshakeMs = 0;
+    Clock::time_point lastSent = Clock::now();
+    std::string waitingFor;
+};
+
+LiveSite::LiveSite() = default;
+
+LiveSite::~LiveSite() { close(); }
+
+const std::string& LiveSite::certificateFingerprint() const {
+    static const std::string none;
+    return connection ? connection->fingerprint : none;
+}
+
+bool LiveSite::secured() const { return connection && connection->tls; }
+
+double LiveSite::handshakeMs() const { return connection ? connection->handshakeMs : 0; }
+
+bool LiveSite::isOpen() const { return connection && !connection->control->broken(); }
+
+void LiveSite::close() {
+    if (!connection) {
+        return;
+    }
+    if (!connection->control->broken()) {
+        // A polite goodbye; its answer is not awaited.
+        ByteStream& stream = connection->tls ? static_cast<ByteStream&>(*connection->tls)
+                                             : static_cast<ByteStream&>(connection->socket);
+        stream.write("QUIT\r\n");
+        if (onNote) {
+            onNote("> QUIT   (disconnecting)");
+        }
+    }
+    connection.reset();
+}
+
+bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::string& failure) {
+    close();
+    auto note = [this](const std::string& line) {
+        if (onNote) {
+            onNote(line);
+        }
+    };
+    std::unique_ptr<Connection> opening(new Connection);
+    Connection& c = *opening;
+    note("   connecting to " + options.host + ":" + std::to_string(options.port));
+    if (!c.socket.connect(options.host, options.port, options.connectTimeoutMs, failure)) {
+        return false;
+    }
+    c.control.reset(new FtpControl(c.socket, options.limits));
+    c.control->onUnsolicited = [note](const simsite::Reply& reply) {
+        for (const std::string& line : reply.lines) {
+            note("<? " + line + "   (no command waiting)");
+        }
+    };
+    c.control->onWaiting = [this, &c](std::size_t lines) {
+        if (onWaiting) {
+            onWaiting(c.waitingFor, lines);
+        }
+    };
+    // One login step: a line written, its reply read and shown.
+    auto step = [&](const std::string& line, simsite::Reply& reply) {
+        const std::string shown = maskSecrets(line);
+        note("> " + shown);
+        c.waitingFor = shown;
+        if (!c.control->exchange(line, reply, failure)) {
+            failure = "No reply to " + shown + ": " + failure;
+            return false;
+        }
+        for (const std::string& text : reply.lines) {
+            note("< " + text);
+        }
+        return true;
+    };
+
+    simsite::Reply reply;
+    c.waitingFor = "the greeting";
+    if (!c.control->readReply(reply, failure)) {
+        failure = "No greeting from the server: " + failure;
+        return false;
+    }
+    for (const std::string& text : reply.lines) {
+        note("< " + text);
+    }
+    if (reply.code != 220) {
+        failure = "The server does not take the connection: " + lastLine(reply);
+        return false;
+    }
+
+    if (options.requireTls) {
+        if (!step("AUTH TLS", reply)) {
+            return false;
+        }
+        if (reply.code != 234) {
+            failure = "The server does not offer TLS (AUTH TLS answered \"" + lastLine(reply) +
+                      "\"). TLS is required, so nothing was sent for the login.";
+            return false;
+        }
+        c.tls.reset(new TlsStream(c.socket));
+        if (!c.control->switchStream(*c.tls, failure)) {
+            failure += ". Nothing was sent for the login.";
+            return false;
+        }
+        const Clock::time_point start = Clock::now();
+        if (!c.tls->handshake(options.host, options.limits.replyTimeoutMs, failure)) {
+            failure += ". Nothing was sent for the login.";
+            return false;
+        }
+        c.handshakeMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        Sha256Digest digest{};
+        if (!certificateDigest(c.tls->peerCertificate(), digest, failure)) {
+            return false;
+        }
+        c.fingerprint = fingerprintText(digest);
+        note("   " + c.tls->protocolName() + ", the server's certificate has SHA-256 " + c.fingerprint);
+        // The certificate is checked here, before the user name leaves:
+        // SChannel was told to check nothing.
+        if (!options.fingerprint.empty()) {
+            Sha256Digest pinned{};
+            if (!parseFingerprint(options.fingerprint, pinned)) {
+                failure = "The pinned fingerprint is not a SHA-256 fingerprint: " + options.fingerprint;
+                return false;
+            }
+            if (pinned != digest) {
+                failure = "The server's certificate does not match the pinned fingerprint.\r\nPinned: " +
+                          fingerprintText(pinned) + "\r\nServer: " + c.fingerprint +
+                          "\r\nNothing was sent for the login.";
+                return false;
+            }
+            note("   the certificate matches the pinned fingerprint");
+        } else {
+            std::string why;
+            PCCERT_CONTEXT certificate = c.tls->peerCertificateContext();
+            const bool trusted = certificateChainTrusted(certificate, options.host, why);
+            if (certificate != nullptr) {
+                CertFreeCertificateContext(certificate);
+            }
+            if (trusted) {
+                note("   the system trusts the certificate's chain for " + options.host);
+            } else if (prompt && prompt(c.fingerprint, why)) {
+                note("   the operator trusted the certificate (" + why + ")");
+            } else {
+                failure = "The server's certificate is not trusted: " + why + ".\r\nSHA-256: " + c.fingerprint +
+                          "\r\nNothing was sent for the login. Check the fingerprint with the site and pin it.";
+                return false;
+            }
+        }
+    } else {
+        note("   a plain connection: the password and every command travel unencrypted");
+    }
+
+    if (!step("USER " + options.user, reply)) {
+        return false;
+    }
+    if (reply.code == 331) {
+        if (!step("PASS " + options.password, reply)) {
+            return false;
+        }
+    }
+    if (reply.code != 230) {
+        failure = "The server refused the login: " + lastLine(reply);
+        return false;
+    }
+    c.waitingFor = "NOOP";
+    if (!c.control->learnFence(failure)) {
+        failure = "The server does not answer NOOP: " + failure;
+        return false;
+    }
+    c.lastSent = Clock::now();
+    connection = std::move(opening);
+    return true;
+}
+
+bool LiveSite::exchange(const std::string& command, simsite::Reply& reply, std::string& failure) {
+    if (!isOpen()) {
+        failure = "not connected to the site";
+        return false;
+    }
+    connection->waitingFor = maskSecrets(command);
+    const bool answered = connection->control->fencedExchange(command, reply, failure);
+    connection->lastSent = Clock::now();
+    if (!answered && connection->control->broken()) {
+        // A late reply must never reach another command: this connection is done.
+        if (onNote) {
+            onNote("!! the connection is closed: " + failure);
+        }
+        connection.reset();
+    }
+    return answered;
+}
+
+bool LiveSite::idle(int keepAliveMs, std::string& failure) {
+    if (!isOpen()) {
+        failure = "not connected to the site";
+        return false;
+    }
+    bool alive = connection->control->drainIdle(failure);
+    if (alive && keepAliveMs > 0 &&
+        Clock::now() - connection->lastSent >= std::chrono::milliseconds(keepAliveMs)) {
+        simsite::Reply reply;
+        if (onNote) {
+            onNote("> NOOP   (keep-alive)");
+        }
+        connection->waitingFor = "NOOP";
+        alive = connection->control->fencedExchange("NOOP", reply, failure);
+        connection->lastSent = Clock::now();
+        if (alive && onNote) {
+            onNote("< " + lastLine(reply));
+        }
+    }
+    if (!alive) {
+        if (onNote) {
+            onNote("!! the connection is closed: " + failure);
+        }
+        connection.reset();
+    }
+    return alive;
+}
+
+}  // namespace live

@@ -1,0 +1,379 @@
+// The live connection's portable parts against what glftpd really sends:
+// reply assembly, the fenced exchange over a scripted stream, fingerprints
+// and the transcript's masking.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/live/fingerprint.h"
+#include "host/live/ftp_control.h"
+#include "host/live/reply_assembler.h"
+#include "host/live/transcript_mask.h"
+
+namespace {
+
+using live::StreamStatus;
+using Lines = std::vector<std::string>;
+
+const std::string fenceReply = "200 NOOP command successful.\r\n";
+
+// "code|line|line": one reply in one comparable string.
+std::string flat(const simsite::Reply& reply) {
+    std::string text = std::to_string(reply.code);
+    for (const std::string& line : reply.lines) {
+        text += "|" + line;
+    }
+    return text;
+}
+
+// --- reply assembly ----------------------------------------------------------
+
+struct AssemblyCase {
+    const char* name;
+    std::string wire;
+    Lines replies;
+    Lines noise;
+    bool overLimit;
+    std::size_t pendingLines;
+    live::ReplyLimits limits;
+};
+
+live::ReplyLimits tight(std::size_t lineBytes, std::size_t lines, std::size_t bytes) {
+    live::ReplyLimits bounds;
+    bounds.maxLineBytes = lineBytes;
+    bounds.maxReplyLines = lines;
+    bounds.maxReplyBytes = bytes;
+    return bounds;
+}
+
+const AssemblyCase assemblyCases[] = {
+    {"KillWithStray",
+     "200- \r\n200 99999: Invalid PiD.\r\n200- \r\n200 NOOP command successful.\r\n",
+     {"200|200- |200 99999: Invalid PiD.", "200|200- |200 NOOP command successful."}, {}, false, 0, {}},
+    {"OtherCodesInsideAReply",
+     "211-Extensions supported:\r\n AUTH TLS\r\n550-not the end\r\n211-still open\r\n211 End.\r\n",
+     {"211|211-Extensions supported:| AUTH TLS|550-not the end|211-still open|211 End."}, {}, false, 0, {}},
+    {"BareCodesAndBareLf", "230-\n230\n", {"230|230-|230"}, {}, false, 0, {}},
+    {"OnlyTheCrBeforeLfGoes", "200 a\rb\r\r\n", {"200|200 a\rb\r"}, {}, false, 0, {}},
+    {"ColourKept",
+     "200- \x1b[1;37m| Username: alice |\x1b[0m\x1b[0;37m\r\n200 \x1b[1;37mCommand Successful.\x1b[0m\r\n",
+     {"200|200- \x1b[1;37m| Username: alice |\x1b[0m\x1b[0;37m|200 \x1b[1;37mCommand Successful.\x1b[0m"},
+     {}, false, 0, {}},
+    {"Noise", "\r\nhello\r\n20 x\r\n2000 x\r\n200x\r\n200 ok\r\n", {"200|200 ok"},
+     {"", "hello", "20 x", "2000 x", "200x"}, false, 0, {}},
+    {"LongLinesCut", "200-abcdefghij\r\n200 abcd\r\n", {"200|200-abcd|200 abcd"}, {}, false, 0,
+     tight(8, 10, 100)},
+    {"OpenReplyPending", "200- glftpd      bob\r\n200- \r\n200 8 total", {}, {}, false, 2, {}},
+    {"ExactlyAtTheBounds", "200-1\r\n200 2\r\n", {"200|200-1|200 2"}, {}, false, 0, tight(8, 2, 10)},
+    {"TooManyLines", "200 ok\r\n200-1\r\n200-2\r\n200 3\r\n200 ignored\r\n", {"200|200 ok"}, {}, true, 0,
+     tight(64, 2, 1000)},
+    {"TooManyBytes", "200 ok\r\n200-12345\r\n200 6\r\nnoise\r\n", {"200|200 ok"}, {}, true, 0,
+     tight(64, 50, 12)},
+};
+
+class ReplyAssembly : public testing::TestWithParam<AssemblyCase> {};
+
+TEST_P(ReplyAssembly, SameResultWhateverThePieces) {
+    const AssemblyCase& c = GetParam();
+    for (std::size_t piece : {c.wire.size(), std::size_t{1}, std::size_t{3}, std::size_t{7}}) {
+        live::ReplyAssembler assembler(c.limits);
+        for (std::size_t at = 0; at < c.wire.size(); at += piece) {
+            assembler.feed(c.wire.data() + at, std::min(piece, c.wire.size() - at));
+        }
+        Lines replies;
+        simsite::Reply reply;
+        while (assembler.next(reply)) {
+            replies.push_back(flat(reply));
+        }
+        const std::deque<std::string> noise = assembler.takeNoise();
+        EXPECT_EQ(replies, c.replies) << "pieces of " << piece;
+        EXPECT_EQ(Lines(noise.begin(), noise.end()), c.noise) << "pieces of " << piece;
+        EXPECT_EQ(assembler.overLimit(), c.overLimit);
+        EXPECT_EQ(assembler.pendingLines(), c.pendingLines);
+        EXPECT_EQ(assembler.holdsBytes(), c.overLimit || c.wire.back() != '\n');
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Live, ReplyAssembly, testing::ValuesIn(assemblyCases),
+                         [](const testing::TestParamInfo<AssemblyCase>& info) { return info.param.name; });
+
+// A SITE USER listing of a huge site: one reply, whether it comes at once,
+// byte by byte or as a million lines, in time linear in its size.
+TEST(LiveReplyAssembly, HugeRepliesInLinearTime) {
+    const std::string row = "200- glftpd      bob         carol       alice       dave        erin        \r\n";
+    struct Size {
+        std::size_t lines;
+        std::size_t piece;
+    };
+    for (const Size& size : {Size{20000, 0}, Size{20000, 1}, Size{1000000, 0}}) {
+        std::string wire;
+        wire.reserve(row.size() * size.lines + 32);
+        for (std::size_t i = 0; i < size.lines; ++i) {
+            wire += row;
+        }
+        wire += "200 8 total users on site.\r\n";
+        const auto start = std::chrono::steady_clock::now();
+        live::ReplyAssembler assembler(tight(1024, size.lines + 1, wire.size()));
+        const std::size_t piece = size.piece == 0 ? wire.size() : size.piece;
+        for (std::size_t at = 0; at < wire.size(); at += piece) {
+            assembler.feed(wire.data() + at, std::min(piece, wire.size() - at));
+        }
+        simsite::Reply reply;
+        ASSERT_TRUE(assembler.next(reply));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(reply.lines.size(), size.lines + 1);
+        EXPECT_EQ(reply.lines.back(), "200 8 total users on site.");
+        // Quadratic work on these sizes takes minutes even without sanitizers.
+        EXPECT_LT(seconds, 15.0) << size.lines << " lines in pieces of " << piece;
+    }
+}
+
+// --- exchanges over a scripted stream ------------------------------------------
+
+// A chunk arrives once `afterWrites` writes have been made; a gap is one read
+// that times out, so that what follows arrives in a later read.
+struct Chunk {
+    std::size_t afterWrites;
+    StreamStatus status;
+    std::string bytes;
+};
+Chunk data(std::size_t afterWrites, const std::string& bytes) { return {afterWrites, StreamStatus::Ok, bytes}; }
+Chunk gap(std::size_t afterWrites) { return {afterWrites, StreamStatus::TimedOut, ""}; }
+Chunk closing(std::size_t afterWrites) { return {afterWrites, StreamStatus::Closed, ""}; }
+
+class ScriptedStream : public live::ByteStream {
+public:
+    explicit ScriptedStream(std::vector<Chunk> chunks, std::size_t piece = 0) {
+        for (const Chunk& chunk : chunks) {
+            const std::size_t size = piece == 0 || chunk.bytes.empty() ? chunk.bytes.size() : piece;
+            std::size_t at = 0;
+            do {
+                script.push_back({chunk.afterWrites, chunk.status, chunk.bytes.substr(at, size)});
+                at += size;
+            } while (at < chunk.bytes.size());
+        }
+    }
+    StreamStatus write(const std::string& bytes) override {
+        writes.push_back(bytes);
+        return StreamStatus::Ok;
+    }
+    StreamStatus read(std::string& into, int waitMs) override {
+        if (script.empty() || script.front().afterWrites > writes.size()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+            return StreamStatus::TimedOut;
+        }
+        const Chunk chunk = script.front();
+        script.pop_front();
+        into += chunk.bytes;
+        return chunk.status;
+    }
+    std::string lastError() const override { return "connection reset by peer"; }
+
+    std::deque<Chunk> script;
+    Lines writes;
+};
+
+struct FencedCase {
+    const char* name;
+    std::vector<Chunk> script;  // write 1 is the fence's NOOP
+    Lines commands;
+    Lines results;  // per command: its reply, or "fail: why"
+    Lines unsolicited;
+    Lines writes;  // after the fence's
+    int replyTimeoutMs;
+};
+
+std::string userListing(int rows) {
+    std::string wire;
+    for (int i = 0; i < rows; ++i) {
+        wire += "200- glftpd      bob         carol       alice       dave        erin        \r\n";
+    }
+    return wire + "200 " + std::to_string(rows * 6) + " total users on site.\r\n";
+}
+
+const FencedCase fencedCases[] = {
+    {"KillAndTheLoneDashLine",
+     {data(2, "200- \r\n200 99999: Invalid PiD.\r\n"), gap(2), data(2, "200- \r\n"), data(2, fenceReply)},
+     {"SITE KILL 99999"}, {"200|200- |200 99999: Invalid PiD."}, {"200|200- "},
+     {"SITE KILL 99999\r\nNOOP\r\n"}, 2000},
+    {"Glftpd206GrpnfoAnswersTwice",
+     {data(2, "200 Group (friends) successfully changed.\r\n200 Failed to lock and load the groupfile.\r\n" +
+                  fenceReply),
+      data(3, "200 Group (couriers) successfully added.\r\n" + fenceReply)},
+     {"SITE GRPNFO friends Friends of the site", "SITE GRPADD couriers"},
+     {"200|200 Group (friends) successfully changed.", "200|200 Group (couriers) successfully added."},
+     {"200|200 Failed to lock and load the groupfile."},
+     {"SITE GRPNFO friends Friends of the site\r\nNOOP\r\n", "SITE GRPADD couriers\r\nNOOP\r\n"}, 2000},
+    {"StrayInALaterRead",
+     {data(2, "200 User (bob) deleted.\r\n"), gap(2), gap(2), data(2, "200 Stray.\r\n"), data(2, fenceReply)},
+     {"SITE DELUSER bob"}, {"200|200 User (bob) deleted."}, {"200|200 Stray."},
+     {"SITE DELUSER bob\r\nNOOP\r\n"}, 2000},
+    {"WhatCameBeforeTheCommandIsNotItsReply",
+     {data(1, "notice\r\n200 Early.\r\n"), data(2, "200 Password Changed...\r\n" + fenceReply)},
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {"0|notice", "200|200 Early."},
+     {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
+    {"ACommandAnsweredLikeTheFence", {data(2, fenceReply + fenceReply)}, {"NOOP"},
+     {"200|200 NOOP command successful."}, {}, {"NOOP\r\nNOOP\r\n"}, 2000},
+    {"ServerStopsAnswering", {}, {"SITE WHO", "SITE SWHO"},
+     {"fail: no complete reply within 0.04 s", "fail: the connection is closed"}, {}, {"SITE WHO\r\nNOOP\r\n"},
+     40},
+    {"ClosedInsideAMultiLineReply",
+     {data(2, "200- .------------------.\r\n200- | PiD     User"), closing(2)}, {"SITE SWHO", "SITE WHO"},
+     {"fail: the server closed the connection", "fail: the connection is closed"}, {},
+     {"SITE SWHO\r\nNOOP\r\n"}, 2000},
+    {"ReplyOverTheBound", {data(2, userListing(25))}, {"SITE USER"},
+     {"fail: the server's reply is larger than the host accepts"}, {}, {"SITE USER\r\nNOOP\r\n"}, 2000},
+    {"LineBreakNeverWritten", {data(2, "200 Group (x) successfully added.\r\n" + fenceReply)},
+     {"SITE GRPADD x\r\nSITE DELUSER bob", "SITE GRPADD x"},
+     {"fail: a command line cannot hold a line break; nothing was sent", "200|200 Group (x) successfully added."},
+     {}, {"SITE GRPADD x\r\nNOOP\r\n"}, 2000},
+};
+
+class LiveFencedExchange : public testing::TestWithParam<FencedCase> {};
+
+TEST_P(LiveFencedExchange, EachCommandGetsItsOwnReply) {
+    const FencedCase& c = GetParam();
+    std::vector<Chunk> script = {data(1, fenceReply)};
+    script.insert(script.end(), c.script.begin(), c.script.end());
+    for (std::size_t piece : {0, 1, 5}) {
+        ScriptedStream stream(script, piece);
+        live::ControlLimits bounds;
+        bounds.reply.maxReplyLines = 20;
+        bounds.replyTimeoutMs = c.replyTimeoutMs;
+        bounds.waitSliceMs = 10;
+        live::FtpControl control(stream, bounds);
+        Lines unsolicited;
+        control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited.push_back(flat(reply)); };
+        std::string failure;
+        ASSERT_TRUE(control.learnFence(failure)) << failure;
+        Lines results;
+        for (const std::string& command : c.commands) {
+            simsite::Reply reply;
+            results.push_back(control.fencedExchange(command, reply, failure) ? flat(reply) : "fail: " + failure);
+        }
+        Lines writes = {"NOOP\r\n"};
+        writes.insert(writes.end(), c.writes.begin(), c.writes.end());
+        EXPECT_EQ(results, c.results) << "pieces of " << piece;
+        EXPECT_EQ(unsolicited, c.unsolicited) << "pieces of " << piece;
+        EXPECT_EQ(stream.writes, writes) << "pieces of " << piece;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Live, LiveFencedExchange, testing::ValuesIn(fencedCases),
+                         [](const testing::TestParamInfo<FencedCase>& info) { return info.param.name; });
+
+// Greeting, AUTH TLS and the switch to the secured stream; the clear stream
+// must be silent at the switch.
+TEST(LiveControl, LoginStepsAndTheSwitchToTls) {
+    ScriptedStream clear({data(0, "220-Welcome\r\n"), data(0, "220-to the site\r\n"), data(0, "220 ready\r\n"),
+                          data(1, "234 AUTH TLS successful\r\n")});
+    ScriptedStream tls({data(1, "331 Password required for alice.\r\n")});
+    live::FtpControl control(clear);
+    std::vector<std::size_t> waited;
+    control.onWaiting = [&](std::size_t lines) { waited.push_back(lines); };
+    simsite::Reply reply;
+    std::string failure;
+    ASSERT_TRUE(control.readReply(reply, failure)) << failure;
+    EXPECT_EQ(flat(reply), "220|220-Welcome|220-to the site|220 ready");
+    EXPECT_EQ(waited, (std::vector<std::size_t>{1, 2}));
+    ASSERT_TRUE(control.exchange("AUTH TLS", reply, failure)) << failure;
+    ASSERT_TRUE(control.switchStream(tls, failure)) << failure;
+    ASSERT_TRUE(control.exchange("USER alice", reply, failure)) << failure;
+    EXPECT_EQ(reply.code, 331);
+    EXPECT_EQ(clear.writes, (Lines{"AUTH TLS\r\n"}));
+    EXPECT_EQ(tls.writes, (Lines{"USER alice\r\n"}));
+
+    // Bytes still in the clear stream, a whole reply or a partial line read
+    // together with the 234.
+    const std::vector<Chunk> talkativeServers[] = {
+        {data(1, "234 AUTH TLS successful\r\n"), data(1, "2")},
+        {data(1, "234 AUTH TLS successful\r\n220 x\r\n")},
+        {data(1, "234 AUTH TLS successful\r\n2")},
+    };
+    for (const std::vector<Chunk>& script : talkativeServers) {
+        ScriptedStream talkative(script);
+        live::FtpControl early(talkative);
+        ASSERT_TRUE(early.exchange("AUTH TLS", reply, failure)) << failure;
+        EXPECT_FALSE(early.switchStream(tls, failure));
+        EXPECT_EQ(failure, "the server sent data after its reply to AUTH TLS, before the TLS handshake");
+        EXPECT_TRUE(early.broken());
+    }
+}
+
+TEST(LiveControl, IdleDrainHandsOutTheTimeoutNoticeThenFails) {
+    ScriptedStream stream({data(0, "421 Timeout (900 seconds): closing control connection.\r\n"), closing(0)});
+    live::FtpControl control(stream);
+    Lines unsolicited;
+    control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited.push_back(flat(reply)); };
+    std::string failure;
+    EXPECT_FALSE(control.drainIdle(failure));
+    EXPECT_EQ(failure, "the server closed the connection");
+    EXPECT_EQ(unsolicited, (Lines{"421|421 Timeout (900 seconds): closing control connection."}));
+    EXPECT_TRUE(control.broken());
+
+    ScriptedStream quiet({});
+    live::FtpControl idle(quiet);
+    EXPECT_TRUE(idle.drainIdle(failure));
+    EXPECT_FALSE(idle.broken());
+}
+
+// --- fingerprints and masking ------------------------------------------------
+
+const char emptySha256[] =
+    "E3:B0:C4:42:98:FC:1C:14:9A:FB:F4:C8:99:6F:B9:24:27:AE:41:E4:64:9B:93:4C:A4:95:99:1B:78:52:B8:55";
+
+TEST(LiveFingerprint, ReadsWhatOperatorsPaste) {
+    const std::string bare = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    struct Case {
+        std::string text;
+        bool valid;
+    };
+    const Case cases[] = {
+        {emptySha256, true},
+        {std::string("sha256 Fingerprint=") + emptySha256, true},
+        {std::string("  SHA256 Fingerprint=") + emptySha256 + "\r\n", true},
+        {bare, true},
+        {" \t" + bare + " ", true},
+        {std::string(emptySha256).substr(3), false},
+        {bare + "00", false},
+        {"E:3B0" + std::string(emptySha256).substr(5), false},
+        {std::string(emptySha256).replace(2, 1, "-"), false},
+        {bare.substr(0, 63) + "g", false},
+        {"sha1 Fingerprint=" + std::string(emptySha256), false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        live::Sha256Digest digest{};
+        ASSERT_EQ(live::parseFingerprint(c.text, digest), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(live::fingerprintText(digest), emptySha256);
+        }
+    }
+}
+
+TEST(LiveMask, PasswordsNeverReachTheTranscript) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"PASS secret", "PASS ****"},
+        {"pass   my secret words", "pass ****"},
+        {"PASS", "PASS"},
+        {"SITE ADDUSER bob s3cret *@10.0.0.* bob@198.51.100.*", "SITE ADDUSER bob **** *@10.0.0.* bob@198.51.100.*"},
+        {"site  adduser   bob  s3cret", "site  adduser   bob  ****"},
+        {"SITE GADDUSER friends bob s3cret *@10.0.0.*", "SITE GADDUSER friends bob **** *@10.0.0.*"},
+        {"SITE CHPASS bob n3w", "SITE CHPASS bob ****"},
+        {"SITE CHPASS bob", "SITE CHPASS bob"},
+        {"SITE GADDUSER friends bob", "SITE GADDUSER friends bob"},
+        {"SITE CHANGE bob tagline PASS word", "SITE CHANGE bob tagline PASS word"},
+        {"USER alice", "USER alice"},
+        {"PASSWORD x", "PASSWORD x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(live::maskSecrets(c.first), c.second);
+    }
+}
+
+}  // namespace
