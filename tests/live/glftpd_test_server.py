@@ -9,7 +9,8 @@ server misbehaves:
 
   siteop       answers normally, multi-line replies in big writes
   linerecords  every reply line in a write (a TLS record) of its own
-  stall        answers the login, then nothing more
+  stall        answers the login and one NOOP (a client learns its fence
+               from it), then nothing more
   dropper      sends half of a SITE USER reply, then drops the connection
   stray        after SITE KILL's reply, a lone "200- " line 1 ms later
   bigreply     SITE USER without a name lists --listing-users names
@@ -141,6 +142,7 @@ class GlftpdHandler(TLS_FTPHandler):
         self.logged_in = False
         self.held = None       # lines read while a write is still due
         self.ignoring = False
+        self.noops = 0
 
     # Lines are ours to read: pyftpdlib's own command table is bypassed.
     def found_terminator(self):
@@ -160,10 +162,11 @@ class GlftpdHandler(TLS_FTPHandler):
 
     def command(self, line):
         self.record(line)
-        if self.ignoring or (self.logged_in and self.account == "stall"):
-            return
         word, _, arg = line.partition(" ")
         word = word.upper()
+        if self.ignoring or (self.account == "stall" and self.logged_in and
+                             (word != "NOOP" or self.noops > 0)):
+            return
         if word == "AUTH":
             if self.offers_tls:
                 self.ftp_AUTH(arg)
@@ -187,6 +190,7 @@ class GlftpdHandler(TLS_FTPHandler):
         elif not self.logged_in:
             self.respond("530 Please login with USER and PASS.")
         elif word == "NOOP":
+            self.noops += 1
             self.respond("200 NOOP command successful.")
         elif word == "SITE" and arg:
             self.site(arg)

@@ -192,7 +192,8 @@ TEST_P(BigReply, ArrivesWholeAndInOrderAndLeavesTheConnectionInStep) {
     EXPECT_EQ(ask("SITE USER alice").lines, livetest::fixtureLines("site_user_alice.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Live, BigReply, testing::Values("bigreply", "linerecords"));
+INSTANTIATE_TEST_SUITE_P(Live, BigReply, testing::Values("bigreply", "linerecords"),
+                         [](const testing::TestParamInfo<const char*>& info) { return info.param; });
 
 TEST_F(LiveConnection, AStrayLineAfterAKillGoesToTheNotesAndTheNextCommandGetsItsOwnReply) {
     openAs("stray");
