@@ -270,50 +270,9 @@ bool writeTranscript() {
 
 }  // namespace
 
-int runTour(const std::string& outDir) {
-    outDirectory = outDir;
-    CreateDirectoryA(outDirectory.c_str(), nullptr);
-    SetForegroundWindow(app.main);
-    pumpMessages();
-
-    if (app.live) {
-        app.session->allowCommand = live::changesNothing;
-        std::string failure;
-        if (!connectLive(false, failure)) {
-            problems.push_back("not connected: " + failure);
-            std::fprintf(stderr, "quorin_host: %s\n", failure.c_str());
-            closeHost();
-            pumpMessages();
-            writeTranscript();
-            return 4;
-        }
-        openPage(1);
-        releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png", IDCANCEL);
-        releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png", IDCANCEL);
-        liveTourPages();
-        closeHost();
-        pumpMessages();
-        const bool written = writeTranscript();
-        for (const std::string& problem : problems) {
-            std::fprintf(stderr, "quorin_host: tour: %s\n", problem.c_str());
-        }
-        return !written ? 1 : !problems.empty() ? 2 : app.session->faults().empty() ? 0 : 3;
-    }
-
-    // The dialogs first, so that their outcome stands in the release panel
-    // of every page picture.
-    openPage(1);
-    releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png");
-    releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png");
-
-    addUserPage();
-    editUserPage();
-    statisticsPage();
-    userCommandsPage();
-    siteCommandsPage();
-    groupsPage();
-    onlineUsersPage();
-
+// Closes the host, leaves the transcript and gives the tour's exit code:
+// 1 no transcript, 2 problems on the way, 3 channel faults, else 0.
+int finishTour() {
     closeHost();
     pumpMessages();
     const bool transcriptWritten = writeTranscript();
@@ -327,4 +286,42 @@ int runTour(const std::string& outDir) {
         return 2;
     }
     return app.session->faults().empty() ? 0 : 3;
+}
+
+int runTour(const std::string& outDir) {
+    outDirectory = outDir;
+    CreateDirectoryA(outDirectory.c_str(), nullptr);
+    SetForegroundWindow(app.main);
+    pumpMessages();
+
+    // The dialogs first, so that their outcome stands in the release panel
+    // of every page picture.
+    if (app.live) {
+        // Nothing that could change the site leaves the host, and the
+        // dialogs are cancelled.
+        app.session->allowCommand = live::changesNothing;
+        std::string failure;
+        if (!connectLive(false, failure)) {
+            problems.push_back("not connected: " + failure);
+            finishTour();
+            return 4;
+        }
+        openPage(1);
+        releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png", IDCANCEL);
+        releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png", IDCANCEL);
+        liveTourPages();
+        return finishTour();
+    }
+    openPage(1);
+    releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png");
+    releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png");
+
+    addUserPage();
+    editUserPage();
+    statisticsPage();
+    userCommandsPage();
+    siteCommandsPage();
+    groupsPage();
+    onlineUsersPage();
+    return finishTour();
 }

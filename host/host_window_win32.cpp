@@ -261,7 +261,8 @@ void showWaiting(const std::string& command, std::size_t linesSoFar) {
            PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
            PeekMessageA(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
     }
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    for (int painted = 0; painted < 64 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
+         ++painted) {
         DispatchMessageA(&message);
     }
     SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -5,7 +5,10 @@
 #   Without one: runs the host's tour under Xvfb, which leaves a screenshot
 #   of each page and of both dialogs, and the transcript, in out/screens/.
 # Arguments go to the host: --glftpd2 (the site answers as glftpd 2.x),
-# --colours (every reply line in ANSI colour, as for an operator with flag 5).
+# --colours (every reply line in ANSI colour, as for an operator with flag 5),
+# or a live site: --site HOST[:PORT] --user NAME --password-file FILE
+# --fingerprint SHA256 [--plain] [--timeout S] [--keepalive S] [--transcript F]
+# (without a display: the live tour, which only reads the site).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"

@@ -4,6 +4,30 @@
 
 namespace live {
 
+namespace {
+
+// The policy's verdicts an operator meets, in words; others by their code.
+std::string chainErrorText(DWORD code) {
+    switch (code) {
+    case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
+        return "its chain ends in a root this system does not trust (a self-signed certificate?)";
+    case static_cast<DWORD>(CERT_E_CHAINING):
+        return "its issuer is unknown to this system";
+    case static_cast<DWORD>(CERT_E_EXPIRED):
+        return "it has expired or is not valid yet";
+    case static_cast<DWORD>(CERT_E_CN_NO_MATCH):
+        return "it is made out to another host name";
+    case static_cast<DWORD>(CERT_E_WRONG_USAGE):
+        return "it is not meant for servers";
+    case static_cast<DWORD>(CRYPT_E_REVOKED):
+        return "it has been revoked";
+    default:
+        return systemErrorText("the system does not trust it", static_cast<long>(code));
+    }
+}
+
+}  // namespace
+
 bool certificateDigest(const std::vector<unsigned char>& der, Sha256Digest& digest, std::string& failure) {
     if (der.empty()) {
         failure = "The server sent no certificate";
@@ -54,7 +78,7 @@ bool certificateChainTrusted(PCCERT_CONTEXT certificate, const std::string& host
         return false;
     }
     if (status.dwError != 0) {
-        why = systemErrorText("the system does not trust it", static_cast<long>(status.dwError));
+        why = chainErrorText(status.dwError);
         return false;
     }
     return true;

@@ -53,6 +53,10 @@ void FtpControl::handOut(const simsite::Reply& reply) {
 }
 
 void FtpControl::feed() {
+    // A stream may hand over its last bytes together with its end.
+    if (received.empty()) {
+        return;
+    }
     assembler.feed(received.data(), received.size());
     for (std::string& line : assembler.takeNoise()) {
         simsite::Reply noise;
@@ -96,12 +100,13 @@ bool FtpControl::awaitReply(simsite::Reply& reply, Clock::time_point deadline, s
                 onWaiting(assembler.pendingLines());
             }
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-        const int wait = static_cast<int>(std::max<decltype(left)>(0, std::min<decltype(left)>(limits.waitSliceMs, left)));
+        const long long left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        const int wait = static_cast<int>(std::max(0LL, std::min<long long>(limits.waitSliceMs, left)));
         received.clear();
-        switch (stream->read(received, wait)) {
+        const StreamStatus status = stream->read(received, wait);
+        feed();
+        switch (status) {
         case StreamStatus::Ok:
-            feed();
             progressed = true;
             continue;
         case StreamStatus::Closed:
@@ -136,9 +141,14 @@ bool FtpControl::takeAvailable(Clock::time_point deadline, std::string& failure)
             return true;
         }
         received.clear();
-        switch (stream->read(received, 0)) {
+        const StreamStatus status = stream->read(received, 0);
+        feed();
+        // What came before the end is handed out first (glftpd's 421 notice).
+        while (assembler.next(reply)) {
+            handOut(reply);
+        }
+        switch (status) {
         case StreamStatus::Ok:
-            feed();
             continue;
         case StreamStatus::TimedOut:
             return true;

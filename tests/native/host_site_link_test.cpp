@@ -1,0 +1,108 @@
+// The host's session over a site link that can fail, its masking of
+// passwords, and what the live tour lets through.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/live/read_only_commands.h"
+#include "host/simsite/host_session.h"
+
+namespace {
+
+// A site whose exchanges succeed or fail as the test says, counting sends.
+class ScriptedLink : public simsite::SiteLink {
+public:
+    bool exchange(const std::string& command, simsite::Reply& reply, std::string& failure) override {
+        sent.push_back(command);
+        if (!answers) {
+            failure = "the server closed the connection";
+            open = false;
+            return false;
+        }
+        reply.code = 200;
+        reply.lines = {"200- line one", "200 Command Successful."};
+        return true;
+    }
+    bool isOpen() const override { return open; }
+
+    bool answers = true;
+    bool open = true;
+    std::vector<std::string> sent;
+};
+
+}  // namespace
+
+TEST(HostSessionOverALink, AFailedExchangeFailsTheRequestOnceAndLaterOnesAtOnce) {
+    ScriptedLink link;
+    simsite::HostSession session(link);
+    link.answers = false;
+    char give[] = "SITE GIVE bob 1024";
+    HostRequest request{ACTION_SEND_COMMAND, give, 1, 0, nullptr};
+    EXPECT_EQ(session.handle(&request), 0);
+    EXPECT_EQ(request.replyLines, nullptr);
+    EXPECT_EQ(session.keptReplies(), 0);
+    // The link is closed now: the next request never reaches the server,
+    // and the first is not sent again.
+    EXPECT_EQ(session.handle(&request), 0);
+    EXPECT_EQ(link.sent, std::vector<std::string>{"SITE GIVE bob 1024"});
+    EXPECT_TRUE(session.faults().empty());
+}
+
+TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
+    ScriptedLink link;
+    simsite::HostSession session(link);
+    const struct {
+        const char* command;
+        const char* shown;
+    } cases[] = {
+        {"SITE ADDUSER newbie s3cret *@10.1.2.3", "> SITE ADDUSER newbie **** *@10.1.2.3   (reply not kept)"},
+        {"SITE CHPASS alice n3w", "> SITE CHPASS alice ****   (reply not kept)"},
+        {"SITE CHANGE alice ratio 3", "> SITE CHANGE alice ratio 3   (reply not kept)"},
+    };
+    for (const auto& c : cases) {
+        std::string command = c.command;
+        HostRequest request{ACTION_SEND_COMMAND, &command[0], 0, 0, nullptr};
+        EXPECT_EQ(session.handle(&request), 1);
+        EXPECT_EQ(link.sent.back(), c.command);  // the server gets the real line
+        bool found = false;
+        for (const std::string& line : session.transcript()) {
+            found = found || line == c.shown;
+        }
+        EXPECT_TRUE(found) << c.shown;
+    }
+    simsite::Reply reply;
+    EXPECT_TRUE(session.sendOwnCommand("SITE CHPASS bob hunter2", reply));
+    for (const std::string& line : session.transcript()) {
+        EXPECT_EQ(line.find("s3cret"), std::string::npos);
+        EXPECT_EQ(line.find("n3w"), std::string::npos);
+        EXPECT_EQ(line.find("hunter2"), std::string::npos);
+    }
+}
+
+TEST(HostSessionOverALink, TheLiveTourSendsOnlyWhatChangesNothing) {
+    const struct {
+        const char* command;
+        bool reads;
+    } cases[] = {
+        {"SITE GROUPS", true},          {"SITE USER", true},          {"SITE USER alice", true},
+        {"site swho", true},            {"SITE WHO", true},           {"SITE STATS carol", true},
+        {"SITE WKUP 5", true},          {"SITE MONTHDN 10", true},    {"NOOP", true},
+        {"SITE USER alice x", false},   {"SITE GIVE bob 1", false},   {"SITE KICK zoe", false},
+        {"SITE CHANGE a ratio 3", false}, {"SITE MSG READ", false},   {"SITE NUKE x 3 bad", false},
+        {"SITE GRPNFO g text", false},  {"SITE", false},              {"SITE WHO\r\nSITE KICK x", false},
+        {"DELE file", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(live::changesNothing(c.command), c.reads) << c.command;
+    }
+    ScriptedLink link;
+    simsite::HostSession session(link);
+    session.allowCommand = live::changesNothing;
+    char kick[] = "SITE KICK zoe";
+    HostRequest request{ACTION_SEND_COMMAND, kick, 0, 0, nullptr};
+    EXPECT_EQ(session.handle(&request), 0);
+    simsite::Reply reply;
+    EXPECT_FALSE(session.sendOwnCommand("SITE NUKE Some.Release 3 bad", reply));
+    EXPECT_TRUE(link.sent.empty());
+}
