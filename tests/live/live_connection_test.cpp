@@ -103,8 +103,10 @@ const OpenCase openCases[] = {
     {"WrongPinIsRefused", true, true, Pin::Other, Prompt::None, "secret", false, false, {"server", "other"}},
     {"UnpinnedAndDeclined", true, true, Pin::None, Prompt::Declines, "secret", false, false, {}},
     {"UnpinnedAndTrusted", true, true, Pin::None, Prompt::Trusts, "secret", true, true, {}},
-    {"NoTlsOnTheServer", false, true, Pin::Server, Prompt::None, "secret", false, false, {}},
+    {"NoTlsOnTheServer", false, true, Pin::Server, Prompt::None, "secret", false, false,
+     {"500 'AUTH TLS': command not understood."}},
     {"PlainWhenTlsIsNotRequired", false, false, Pin::None, Prompt::None, "secret", true, true, {}},
+    {"PlainOnAServerOfferingTls", true, false, Pin::None, Prompt::None, "secret", true, true, {}},
     {"WrongPassword", true, true, Pin::Server, Prompt::None, "guess", false, true, {"530 Login incorrect."}},
 };
 
