@@ -195,3 +195,45 @@ endif()
 add_test(NAME release_reproducible
     COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_SOURCE_DIR})
 set_tests_properties(release_reproducible PROPERTIES TIMEOUT 1800)
+# Live connection tests: the host's connection code under Wine against a
+# loopback FTP server that answers like glftpd (tests/live/glftpd_test_server.py,
+# run by tests/live/run_live_tests.sh with Debian's python3-pyftpdlib).
+if(TARGET quorin_live_win32)
+    set(QUORIN_LIVE_RUN sh ${CMAKE_SOURCE_DIR}/tests/live/run_live_tests.sh ${CMAKE_BINARY_DIR}/wine-run.sh)
+    add_library(quorin_live_testserver STATIC ${CMAKE_SOURCE_DIR}/tests/live/live_server.cpp)
+    target_include_directories(quorin_live_testserver PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_live_testserver PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_live_testserver PRIVATE QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+    target_link_libraries(quorin_live_testserver PUBLIC quorin_live_win32)
+
+    add_executable(live_connection_test ${CMAKE_SOURCE_DIR}/tests/live/live_connection_test.cpp)
+    target_compile_options(live_connection_test PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(live_connection_test PRIVATE quorin_live_testserver gtest gtest_main)
+    target_link_options(live_connection_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME live_connection COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_connection_test>)
+    # 120,000 names make SITE USER's listing 20,006 lines.
+    set_tests_properties(live_connection PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 120000")
+
+    # The plug-in's pages served over the connection (shows windows).
+    add_executable(live_pages_test ${CMAKE_SOURCE_DIR}/tests/live/live_pages_test.cpp)
+    target_compile_options(live_pages_test PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(live_pages_test PRIVATE quorin_live_testserver quorin_ui_harness)
+    target_link_options(live_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(live_pages_test quorin_glftpd_1_24_probe)
+    add_test(NAME live_pages COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_pages_test>)
+    set_tests_properties(live_pages PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        RESOURCE_LOCK wine_desktop)
+
+    # Timings over the connection (tools/live-bench.sh); ctest runs it once
+    # at a tiny size to see it work.
+    add_executable(live_bench ${CMAKE_SOURCE_DIR}/tests/live/live_bench.cpp)
+    target_compile_options(live_bench PRIVATE ${QUORIN_WARNINGS} -O2)
+    target_compile_definitions(live_bench PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(live_bench PRIVATE quorin_live_testserver comctl32 user32 gdi32)
+    target_link_options(live_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(live_bench quorin_glftpd_1_24)
+    add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
+    set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")
+endif()

@@ -5,7 +5,7 @@ set -eu
 
 packages="cmake make python3 clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
 mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-wine wine32:i386 fonts-wine xvfb xauth"
+wine wine32:i386 fonts-wine xvfb xauth python3-pyftpdlib python3-openssl"
 
 missing=""
 for package in $packages; do
