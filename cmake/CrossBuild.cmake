@@ -233,6 +233,14 @@ if(TARGET quorin_live_win32)
     target_link_libraries(live_bench PRIVATE quorin_live_testserver comctl32 user32 gdi32)
     target_link_options(live_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_dependencies(live_bench quorin_glftpd_1_24)
+    # The reference host's live tour (it only reads) against the same server.
+    if(TARGET quorin_host)
+        add_test(NAME live_tour COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_live_tests.sh
+            sh ${CMAKE_SOURCE_DIR}/tests/live/live_tour_check.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+            $<TARGET_FILE:quorin_host>)
+        set_tests_properties(live_tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+            RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")
+    endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
         RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")
