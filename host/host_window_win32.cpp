@@ -79,13 +79,23 @@ HWND addControl(const char* className, const char* text, DWORD style, int x, int
 
 // The operator's record of what was done to the site: every line with the
 // time it was written, appended, masked as the pane is.
+std::FILE* transcriptFile = nullptr;
+// Lines not yet in the pane: a request's reply goes in at once when it is
+// complete (a listing of thousands of lines, line by line, would take
+// minutes in an edit control), and while it arrives at most ten times a
+// second.
+std::string pendingTranscript;
+bool holdingTranscript = false;
+
 void appendTranscriptFile(const std::string& line) {
     if (app.transcriptPath.empty()) {
         return;
     }
-    std::FILE* file = std::fopen(app.transcriptPath.c_str(), "ab");
-    if (file == nullptr) {
-        return;
+    if (transcriptFile == nullptr) {
+        transcriptFile = std::fopen(app.transcriptPath.c_str(), "ab");
+        if (transcriptFile == nullptr) {
+            return;
+        }
     }
     const std::time_t now = std::time(nullptr);
     char stamp[32] = "";
@@ -93,19 +103,29 @@ void appendTranscriptFile(const std::string& line) {
     if (local != nullptr) {
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
     }
-    std::fprintf(file, "%s %s\n", stamp, line.c_str());
-    std::fclose(file);
+    std::fprintf(transcriptFile, "%s %s\n", stamp, line.c_str());
+}
+
+void flushTranscript() {
+    if (transcriptFile != nullptr) {
+        std::fflush(transcriptFile);
+    }
+    if (pendingTranscript.empty() || app.transcript == nullptr) {
+        return;
+    }
+    const int end = GetWindowTextLengthA(app.transcript);
+    SendMessageA(app.transcript, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+    SendMessageA(app.transcript, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pendingTranscript.c_str()));
+    pendingTranscript.clear();
 }
 
 void appendTranscript(const std::string& line) {
     appendTranscriptFile(line);
-    if (app.transcript == nullptr) {
-        return;
+    pendingTranscript += line;
+    pendingTranscript += "\r\n";
+    if (!holdingTranscript) {
+        flushTranscript();
     }
-    const std::string text = line + "\r\n";
-    const int end = GetWindowTextLengthA(app.transcript);
-    SendMessageA(app.transcript, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
-    SendMessageA(app.transcript, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void noteUserAdded() {
@@ -228,14 +248,23 @@ std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
     if (!app.session) {
         return 0;
     }
-    if (!app.live || request == nullptr || request->action != ACTION_SEND_COMMAND) {
+    if (request == nullptr || request->action != ACTION_SEND_COMMAND) {
         return app.session->handle(request);
+    }
+    holdingTranscript = true;
+    if (!app.live) {
+        const std::int32_t result = app.session->handle(request);
+        holdingTranscript = false;
+        flushTranscript();
+        return result;
     }
     const bool wasOpen = app.liveSite.isOpen();
     app.busy = true;
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     const std::int32_t result = app.session->handle(request);
     app.busy = false;
+    holdingTranscript = false;
+    flushTranscript();
     SetCursor(previous);
     SetWindowTextA(app.statusLine, "Ready.");
     if (wasOpen && !app.liveSite.isOpen()) {
@@ -255,6 +284,7 @@ void showWaiting(const std::string& command, std::size_t linesSoFar) {
         const std::string text = "Waiting for the reply to " + command + ": " + std::to_string(linesSoFar) +
                                  " line(s) so far.";
         SetWindowTextA(app.statusLine, text.c_str());
+        flushTranscript();
     }
     MSG message;
     while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) ||
