@@ -50,7 +50,9 @@ bool wordIs(const std::string& line, const Word& word, const char* upper) {
     return upper[i] == '\0';
 }
 
-// Which word of "SITE <command> ..." holds the password (0 for none).
+// Which word of "SITE <command> ..." starts the password (0 for none): it
+// and everything after it are masked, so that a password of several words,
+// or one that glftpd would read as password and masks, never shows.
 std::size_t passwordWordOfSite(const std::string& line, const Word& command) {
     if (wordIs(line, command, "ADDUSER") || wordIs(line, command, "CHPASS")) {
         return 3;
@@ -82,8 +84,7 @@ std::string maskSecrets(const std::string& commandLine) {
     if (secret == 0 || words.size() <= secret) {
         return commandLine;
     }
-    const Word& word = words[secret];
-    return commandLine.substr(0, word.begin) + mask + commandLine.substr(word.end);
+    return commandLine.substr(0, words[secret].begin) + mask;
 }
 
 }  // namespace live

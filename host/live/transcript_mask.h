@@ -4,10 +4,10 @@
 
 namespace live {
 
-// "PASS x" -> "PASS ****"; "SITE ADDUSER u p ..." -> "SITE ADDUSER u **** ...";
-// "SITE GADDUSER g u p ..." -> "SITE GADDUSER g u **** ..."; "SITE CHPASS u p"
-// -> "SITE CHPASS u ****". Command words in any case; every other line as
-// it stands.
+// "PASS x" -> "PASS ****"; "SITE ADDUSER u p ..." -> "SITE ADDUSER u ****";
+// "SITE GADDUSER g u p ..." -> "SITE GADDUSER g u ****"; "SITE CHPASS u p ..."
+// -> "SITE CHPASS u ****": everything after the account name, whatever it
+// holds. Command words in any case; every other line as it stands.
 std::string maskSecrets(const std::string& commandLine);
 
 }  // namespace live

@@ -25,9 +25,22 @@ std::vector<std::string> HostSession::faults() const {
 
 void HostSession::log(const std::string& line) {
     lines.push_back(line);
+    lineBytes += line.size();
+    while (lineBytes > transcriptLimitBytes && lines.size() > 1) {
+        lineBytes -= lines.front().size();
+        lines.pop_front();
+        ++dropped;
+    }
     if (onTranscriptLine) {
         onTranscriptLine(line);
     }
+}
+
+void HostSession::note(const std::string& line) {
+    if (firstFailureText.empty() && line.compare(0, 3, "!! ") == 0) {
+        firstFailureText = line.substr(3);
+    }
+    log(line);
 }
 
 void HostSession::fault(const std::string& text) {
@@ -159,11 +172,11 @@ bool HostSession::exchange(const std::string& command, Reply& reply) {
     std::string failure;
     if (!site->exchange(command, reply, failure)) {
         // Never sent again on the host's own account: the operator decides.
-        log("!! no reply: " + failure);
+        note("!! no reply: " + failure);
         return false;
     }
     if (reply.lines.empty()) {
-        log("!! an empty reply");
+        note("!! an empty reply");
         return false;
     }
     for (const std::string& line : reply.lines) {

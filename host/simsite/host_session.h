@@ -3,7 +3,9 @@
 // one or a live connection): it answers each request record, keeps the reply
 // lines of a kept reply until their release, and logs every exchange as an
 // FTP client's log window does, passwords masked.
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -46,9 +48,18 @@ public:
     // Called with each line as it is added to the transcript.
     std::function<void(const std::string& line)> onTranscriptLine;
 
-    const std::vector<std::string>& transcript() const { return lines; }
-    // Adds a line of the host's own (connection steps, notes of the site).
-    void note(const std::string& line) { log(line); }
+    // The newest lines of the transcript, at most transcriptLimitBytes of
+    // text: a site that talks without end costs the host no more memory
+    // than that. droppedLines() tells how many older lines went.
+    const std::deque<std::string>& transcript() const { return lines; }
+    std::size_t droppedLines() const { return dropped; }
+    std::size_t transcriptLimitBytes = 16 * 1024 * 1024;
+    // Adds a line of the host's own (connection steps, notes of the site);
+    // one starting "!! " is a failure (see firstFailure).
+    void note(const std::string& line);
+    // The first failure logged ("!! ..." without its mark): a refused or
+    // unanswered command, a closed connection, a breach of the rules.
+    const std::string& firstFailure() const { return firstFailureText; }
     // Breaches of the channel's rules seen so far, plus replies still kept.
     std::vector<std::string> faults() const;
     int keptReplies() const { return static_cast<int>(kept.size()); }
@@ -69,7 +80,10 @@ private:
 
     SiteLink* site;
     std::map<HostRequest*, KeptReply> kept;
-    std::vector<std::string> lines;
+    std::deque<std::string> lines;
+    std::size_t lineBytes = 0;
+    std::size_t dropped = 0;
+    std::string firstFailureText;
     std::vector<std::string> seenFaults;
 };
 

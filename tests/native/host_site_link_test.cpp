@@ -56,7 +56,7 @@ TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
         const char* command;
         const char* shown;
     } cases[] = {
-        {"SITE ADDUSER newbie s3cret *@10.1.2.3", "> SITE ADDUSER newbie **** *@10.1.2.3   (reply not kept)"},
+        {"SITE ADDUSER newbie s3cret *@10.1.2.3", "> SITE ADDUSER newbie ****   (reply not kept)"},
         {"SITE CHPASS alice n3w", "> SITE CHPASS alice ****   (reply not kept)"},
         {"SITE CHANGE alice ratio 3", "> SITE CHANGE alice ratio 3   (reply not kept)"},
     };
@@ -105,4 +105,33 @@ TEST(HostSessionOverALink, TheLiveTourSendsOnlyWhatChangesNothing) {
     simsite::Reply reply;
     EXPECT_FALSE(session.sendOwnCommand("SITE NUKE Some.Release 3 bad", reply));
     EXPECT_TRUE(link.sent.empty());
+}
+
+TEST(HostSessionOverALink, ATalkativeSiteCostsNoMoreThanTheTranscriptBound) {
+    ScriptedLink link;
+    simsite::HostSession session(link);
+    session.transcriptLimitBytes = 4096;
+    simsite::Reply reply;
+    for (int i = 0; i < 2000; ++i) {
+        session.note("<? 200- noise line " + std::to_string(i) + "   (no command waiting)");
+    }
+    std::size_t bytes = 0;
+    for (const std::string& line : session.transcript()) {
+        bytes += line.size();
+    }
+    EXPECT_LE(bytes, 4096u);
+    EXPECT_EQ(session.droppedLines() + session.transcript().size(), 2000u);
+    EXPECT_EQ(session.transcript().back(), "<? 200- noise line 1999   (no command waiting)");
+}
+
+TEST(HostSessionOverALink, TheFirstFailureIsKeptForTheOperator) {
+    ScriptedLink link;
+    simsite::HostSession session(link);
+    simsite::Reply reply;
+    EXPECT_TRUE(session.sendOwnCommand("SITE WHO", reply));
+    EXPECT_EQ(session.firstFailure(), "");
+    link.answers = false;
+    EXPECT_FALSE(session.sendOwnCommand("SITE USER alice", reply));
+    session.note("!! not connected: later");
+    EXPECT_EQ(session.firstFailure(), "no reply: the server closed the connection");
 }

@@ -572,7 +572,7 @@ TEST(HostSessionChannel, KeptRepliesAreWritableOwnedAndReleasedOnce) {
     EXPECT_EQ(request.replyLines, nullptr);
     EXPECT_TRUE(session.faults().empty());
 
-    const std::vector<std::string>& log = session.transcript();
+    const auto& log = session.transcript();
     EXPECT_EQ(log.front(), "> SITE USER alice");
     EXPECT_EQ(log.back(), "   (reply released)");
 }
