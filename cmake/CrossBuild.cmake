@@ -120,6 +120,26 @@ target_link_options(core_tests_win32 PRIVATE ${QUORIN_STATIC_RUNTIME})
 add_test(NAME core_tests_win32 COMMAND core_tests_win32)
 set_tests_properties(core_tests_win32 PROPERTIES FIXTURES_REQUIRED wine)
 
+# The host's saved sites: the collection and its INI text, the file (written
+# whole or not at all) and the passwords (DPAPI). Their tests run under Wine,
+# the portable ones again as 32-bit code.
+file(GLOB QUORIN_SITES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/sites/*.cpp)
+if(QUORIN_SITES_SOURCES AND TARGET quorin_live_core)
+    add_library(quorin_sites_win32 STATIC ${QUORIN_SITES_SOURCES})
+    target_include_directories(quorin_sites_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_sites_win32 PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_sites_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_sites_win32 PUBLIC quorin_live_core crypt32 shell32 ole32 uuid)
+    add_executable(sites_tests_win32 ${CMAKE_SOURCE_DIR}/tests/sites/saved_sites_test.cpp
+        ${CMAKE_SOURCE_DIR}/tests/sites/site_store_win32_test.cpp)
+    target_compile_options(sites_tests_win32 PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(sites_tests_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(sites_tests_win32 PRIVATE quorin_sites_win32 gtest gtest_main)
+    target_link_options(sites_tests_win32 PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME sites_win32 COMMAND sites_tests_win32)
+    set_tests_properties(sites_win32 PROPERTIES FIXTURES_REQUIRED wine)
+endif()
+
 # UI tests: tests/ui/<name>_test.cpp, each its own program over the harness,
 # loading the real DLL from beside it.
 file(GLOB QUORIN_UI_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/harness/*.cpp)

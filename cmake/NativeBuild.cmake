@@ -50,6 +50,21 @@ endif()
 include(GoogleTest)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 
+# The host's saved sites: the portable part (the collection and its INI text)
+# and its tests. The file and password parts (_win32) are cross-built only.
+file(GLOB QUORIN_SITES_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/sites/*.cpp)
+list(FILTER QUORIN_SITES_CORE_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+if(QUORIN_SITES_CORE_SOURCES AND TARGET quorin_live_core)
+    add_library(quorin_sites_core STATIC ${QUORIN_SITES_CORE_SOURCES})
+    target_include_directories(quorin_sites_core PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_sites_core PRIVATE ${QUORIN_WARNINGS} ${QUORIN_SANITIZER_FLAGS})
+    target_link_libraries(quorin_sites_core PUBLIC quorin_live_core)
+    add_executable(sites_tests ${CMAKE_SOURCE_DIR}/tests/sites/saved_sites_test.cpp)
+    target_compile_options(sites_tests PRIVATE ${QUORIN_WARNINGS} ${QUORIN_SANITIZER_FLAGS})
+    target_link_libraries(sites_tests PRIVATE quorin_sites_core GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(sites_tests DISCOVERY_TIMEOUT 60)
+endif()
+
 # Fuzz targets: tests/fuzz/<name>_fuzz.cpp with a seed corpus in
 # tests/fuzz/corpus/<name>/. ctest runs each briefly; tools/fuzz-long.sh longer.
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -1,0 +1,78 @@
+#pragma once
+// The sites the operator saved, and their file: INI text a person can read
+// and mend in Notepad.
+//
+//   ; Quorin reference host: saved sites.
+//   [Main site]
+//   host=ftp.example.net
+//   port=2121
+//   user=siteop
+//   tls=yes
+//   fingerprint=0E:CF:16:...:3A:43
+//   password=01000000d08c9ddf0115d1118c7a00c04fc297eb...
+//
+// A section per site, in the order the sites were added. port is 1-65535
+// (21 when absent), tls is yes or no (yes when absent), fingerprint is a
+// pinned SHA-256 (empty or absent: none), password the hex of its
+// CryptProtectData blob (empty or absent: none). Blanks around keys and
+// values and lines starting with ';' are ignored; a ';' anywhere else is
+// text. Keys are known or the file is damaged: a misspelt "fingerprnt"
+// would otherwise drop a pin without a word.
+#include <string>
+#include <vector>
+
+namespace sites {
+
+struct SavedSite {
+    std::string name;
+    std::string host;
+    int port = 21;
+    std::string user;
+    bool requireTls = true;
+    std::string fingerprint;        // "0E:CF:...", as fingerprintText writes it; empty: none
+    std::string protectedPassword;  // hex of the CryptProtectData blob; empty: none
+};
+
+// Empty when the site can be saved and read back exactly; otherwise why not.
+// Texts may hold no control characters (line breaks, tabs, NUL) and may not
+// start or end with a blank; a name is not empty and holds no ']'.
+std::string siteProblem(const SavedSite& site);
+
+// The operator's sites. Names are told apart without regard to ASCII case,
+// as Windows users expect ("Main" and "MAIN" are one site); other bytes are
+// compared as they are.
+class SavedSites {
+public:
+    const SavedSite* find(const std::string& name) const;
+    // Adds the site, or replaces the one of that name in its place (the
+    // name takes the new spelling). A fingerprint is kept in fingerprintText
+    // form. False with the reason when siteProblem refuses it.
+    bool put(const SavedSite& site, std::string& why);
+    bool remove(const std::string& name);
+    std::vector<std::string> names() const;  // in the order added
+    const std::vector<SavedSite>& all() const { return list; }
+
+private:
+    std::vector<SavedSite> list;
+};
+
+struct SitesDamage {
+    int line = 0;  // 1-based
+    std::string what;
+};
+
+std::string formatSites(const SavedSites& sites);  // CRLF line ends
+
+// Reads the text into `sites` (replacing what it held) and returns what is
+// wrong, line by line; empty when the file was read whole. Sites with damage
+// are left out, the others are read. A UTF-8 byte order mark is skipped;
+// LF or CRLF line ends.
+std::vector<SitesDamage> parseSites(const std::string& text, SavedSites& sites);
+
+// "line 7: port must be a number from 1 to 65535, not '99999'", a line each.
+std::string damageText(const std::vector<SitesDamage>& damage);
+
+bool hexToBytes(const std::string& hex, std::string& bytes);
+std::string bytesToHex(const std::string& bytes);  // lower case
+
+}  // namespace sites

@@ -1,0 +1,205 @@
+// The saved sites' collection and its INI text: what round-trips, what a
+// person may write by hand, and how a damaged file is reported.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/sites/saved_sites.h"
+
+namespace {
+
+using sites::SavedSite;
+using sites::SavedSites;
+using sites::SitesDamage;
+
+const std::string pin = "0E:CF:16:A1:22:9B:00:FF:10:20:30:40:50:60:70:80:90:A0:B0:C0:D0:E0:F0:01:02:03:04:05:06:07:3A:43";
+
+std::string describe(const SavedSite& site) {
+    return site.name + "|" + site.host + "|" + std::to_string(site.port) + "|" + site.user + "|" +
+           (site.requireTls ? "tls" : "plain") + "|" + site.fingerprint + "|" + site.protectedPassword;
+}
+
+std::vector<std::string> describe(const SavedSites& sites) {
+    std::vector<std::string> all;
+    for (const SavedSite& site : sites.all()) {
+        all.push_back(describe(site));
+    }
+    return all;
+}
+
+SavedSite site(const std::string& name, const std::string& host = "ftp.example.net") {
+    SavedSite made;
+    made.name = name;
+    made.host = host;
+    return made;
+}
+
+TEST(SavedSitesFile, RoundTripsEverySiteExactly) {
+    std::vector<SavedSite> table = {
+        {"Main site", "ftp.example.net", 2121, "siteop", true, pin, "01000000d08c9ddf0115d111"},
+        {"a;b=c [x", "10.0.0.1", 1, "site op", false, "", ""},
+        {"; not a comment", "h", 65535, "", true, "", "ABCDEF"},
+        {"[bracketed", "h", 21, "=user;", false, pin, ""},
+        {"Caf\xC3\xA9 \xE9t\xE9 \xF0\x9F\x9A\x80", "ftp.\xC3\xA9xample.net", 990, "\xC3\xBC" "ser", true, "", ""},
+    };
+    SavedSites sites;
+    for (const SavedSite& one : table) {
+        std::string why;
+        ASSERT_TRUE(sites.put(one, why)) << one.name << ": " << why;
+    }
+
+    SavedSites read;
+    const std::vector<SitesDamage> damage = sites::parseSites(sites::formatSites(sites), read);
+    EXPECT_EQ(sites::damageText(damage), "");
+    std::vector<std::string> expected;
+    for (const SavedSite& one : table) {
+        expected.push_back(describe(one));
+    }
+    EXPECT_EQ(describe(read), expected);
+}
+
+TEST(SavedSitesFile, WritesWhatAPersonCanRead) {
+    SavedSites sites;
+    std::string why;
+    ASSERT_TRUE(sites.put({"Main site", "ftp.example.net", 2121, "siteop", true, pin, "0100ab"}, why));
+    ASSERT_TRUE(sites.put({"Test box", "10.0.0.1", 21, "", false, "", ""}, why));
+    EXPECT_EQ(sites::formatSites(sites),
+              "; Quorin reference host: saved sites. Passwords are kept only in\r\n"
+              "; protected form, readable by this Windows user on this machine.\r\n"
+              "\r\n[Main site]\r\nhost=ftp.example.net\r\nport=2121\r\nuser=siteop\r\ntls=yes\r\nfingerprint=" +
+                  pin + "\r\npassword=0100ab\r\n"
+                        "\r\n[Test box]\r\nhost=10.0.0.1\r\nport=21\r\nuser=\r\ntls=no\r\nfingerprint=\r\npassword=\r\n");
+}
+
+TEST(SavedSitesFile, ReadsWhatAPersonWrites) {
+    SavedSites read;
+    const std::string text =
+        "\xEF\xBB\xBF; my sites\n"
+        "  [ Main ]  \n"
+        "  Host = ftp.example.net \n"
+        "TLS=No\n"
+        "port = 0990\n"
+        "fingerprint = sha256 Fingerprint=0ecf16a1229b00ff102030405060708090a0b0c0d0e0f00102030405060" "73a43\n"
+        "\n"
+        "[Other]\r\n"
+        "host=h;x\r\n";
+    EXPECT_EQ(sites::damageText(sites::parseSites(text, read)), "");
+    EXPECT_EQ(describe(read),
+              (std::vector<std::string>{"Main|ftp.example.net|990||plain|" + pin + "|", "Other|h;x|21||tls||"}));
+}
+
+struct DamageCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> damage;  // "line: what"
+    std::vector<std::string> kept;
+};
+
+TEST(SavedSitesFile, ReportsDamageByLine) {
+    const std::string badPin = "0E:CF:16";
+    const std::vector<DamageCase> table = {
+        {"stray line", "[A]\nhost=h\njunk\n",
+         {"3: neither a [site] line, key=value, a blank line nor a ';' comment"}, {}},
+        {"unknown key", "[A]\nhost=h\nfingerprnt=" + pin + "\n", {"3: unknown key 'fingerprnt'"}, {}},
+        {"port too large", "[A]\nhost=h\nport=99999\n", {"3: port must be a number from 1 to 65535, not '99999'"}, {}},
+        {"port zero", "[A]\nhost=h\nport=0\n", {"3: port must be a number from 1 to 65535, not '0'"}, {}},
+        {"port signed", "[A]\nhost=h\nport=-21\n", {"3: port must be a number from 1 to 65535, not '-21'"}, {}},
+        {"port not a number", "[A]\nport=21x\nhost=h\n", {"2: port must be a number from 1 to 65535, not '21x'"}, {}},
+        {"short fingerprint", "[A]\nhost=h\nfingerprint=" + badPin + "\n",
+         {"3: fingerprint is not a SHA-256 fingerprint (32 hex pairs)"}, {}},
+        {"password not hex", "[A]\nhost=h\npassword=01zz\n", {"3: password is not the hex of a protected password"}, {}},
+        {"password odd", "[A]\nhost=h\npassword=010\n", {"3: password is not the hex of a protected password"}, {}},
+        {"tls maybe", "[A]\nhost=h\ntls=maybe\n", {"3: tls must be yes or no, not 'maybe'"}, {}},
+        {"no host", "[A]\nport=21\n[B]\nhost=\n", {"1: site 'A' has no host", "4: host is empty"}, {}},
+        {"key twice", "[A]\nhost=a\nHOST=b\n", {"3: host is given twice for site 'A'"}, {}},
+        {"site twice", "[Main]\nhost=a\n\n[MAIN]\nhost=b\n", {"4: site 'MAIN' appears twice (first on line 1)"},
+         {"Main"}},
+        {"key before any site", "host=h\n[A]\nhost=h\n", {"1: 'host' comes before any [site] line"}, {"A"}},
+        {"unclosed name", "[A\nhost=h\n[B]\nhost=h\n", {"1: a site's name has no closing ']'"}, {"B"}},
+        {"text after name", "[A] ; old\nhost=h\n", {"1: text after the site's ']'"}, {}},
+        {"empty name", "[  ]\nhost=h\n", {"1: a site has no name"}, {}},
+        {"control character", "[A]\nhost=h\nuser=a\x01" "b\n",
+         {"3: user holds a line break or another control character"}, {}},
+        {"old Mac line ends", "[A]\rhost=h\r", {"1: text after the site's ']'"}, {}},
+        {"several", "[A]\nhost=h\n[B]\nport=x\nnoise\n[C]\nhost=c\n",
+         {"4: port must be a number from 1 to 65535, not 'x'",
+          "5: neither a [site] line, key=value, a blank line nor a ';' comment"},
+         {"A", "C"}},
+    };
+    for (const DamageCase& row : table) {
+        SavedSites read;
+        std::vector<std::string> damage;
+        for (const SitesDamage& one : sites::parseSites(row.text, read)) {
+            damage.push_back(std::to_string(one.line) + ": " + one.what);
+        }
+        EXPECT_EQ(damage, row.damage) << row.name;
+        EXPECT_EQ(read.names(), row.kept) << row.name;
+    }
+}
+
+TEST(SavedSites, FindsPutsAndRemovesWithoutRegardToCase) {
+    SavedSites sites;
+    std::string why;
+    ASSERT_TRUE(sites.put(site("Main", "a"), why));
+    SavedSite pinned = site("Test", "b");
+    pinned.fingerprint = " 0ecf16a1229b00ff102030405060708090a0b0c0d0e0f0010203040506073a43 ";
+    ASSERT_TRUE(sites.put(pinned, why));
+    EXPECT_EQ(sites.find("test")->fingerprint, pin) << "kept as openssl prints it";
+    ASSERT_TRUE(sites.put(site("\xC3\xA9t\xC3\xA9", "c"), why));
+
+    ASSERT_NE(sites.find("mAIN"), nullptr);
+    EXPECT_EQ(sites.find("mAIN")->host, "a");
+    EXPECT_EQ(sites.find("\xC3\x89T\xC3\x89"), nullptr) << "only ASCII letters fold";
+    EXPECT_EQ(sites.find("Mai"), nullptr);
+
+    ASSERT_TRUE(sites.put(site("MAIN", "z"), why));
+    EXPECT_EQ(sites.names(), (std::vector<std::string>{"MAIN", "Test", "\xC3\xA9t\xC3\xA9"}));
+    EXPECT_EQ(sites.find("main")->host, "z");
+
+    EXPECT_TRUE(sites.remove("test"));
+    EXPECT_FALSE(sites.remove("test"));
+    EXPECT_EQ(sites.names(), (std::vector<std::string>{"MAIN", "\xC3\xA9t\xC3\xA9"}));
+}
+
+TEST(SavedSites, RefusesWhatTheFileCannotHoldExactly) {
+    struct Row {
+        SavedSite site;
+        const char* why;
+    };
+    SavedSite portless = site("A");
+    portless.port = 65536;
+    SavedSite pinned = site("A");
+    pinned.fingerprint = "0E:CF";
+    SavedSite locked = site("A");
+    locked.protectedPassword = "not hex";
+    SavedSite tabbed = site("A");
+    tabbed.user = "site\top";
+    SavedSite spaced = site("A");
+    spaced.user = "siteop ";
+    const std::vector<Row> table = {
+        {site(""), "a site needs a name"},
+        {site("a]b"), "the name holds ']'"},
+        {site("two\nlines"), "the name holds a line break or another control character"},
+        {site("cr\r"), "the name holds a line break or another control character"},
+        {site(std::string("nul\0x", 5)), "the name holds a line break or another control character"},
+        {site(" lead"), "the name starts or ends with a blank"},
+        {site("trail "), "the name starts or ends with a blank"},
+        {site("A", ""), "host is empty"},
+        {site("A", "h\n"), "host holds a line break or another control character"},
+        {portless, "port must be a number from 1 to 65535, not 65536"},
+        {pinned, "fingerprint is not a SHA-256 fingerprint (32 hex pairs)"},
+        {locked, "password is not the hex of a protected password"},
+        {tabbed, "user holds a line break or another control character"},
+        {spaced, "user starts or ends with a blank"},
+    };
+    for (const Row& row : table) {
+        SavedSites sites;
+        std::string why;
+        EXPECT_FALSE(sites.put(row.site, why)) << row.why;
+        EXPECT_EQ(why, row.why);
+        EXPECT_TRUE(sites.names().empty());
+    }
+}
+
+}  // namespace
