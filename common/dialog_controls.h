@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "common/word_field.h"
+
 // Owned heap copy of a control's whole text (empty, never null).
 char* dupControlText(HWND page, int controlId);
 // Sets a control's text; a null text empties it.
@@ -18,3 +20,8 @@ char* dupComboSelectionText(HWND page, int comboId);
 
 // The operator-error box: the page's text, "Parameter error", error icon, OK.
 void showParameterError(HWND page, const char* text);
+
+// Refuses a text that cannot go out as one word (wordFieldError): the
+// operator-error box naming the field, then the focus on its control. True
+// when refused; the caller then sends nothing.
+bool refuseBlankField(HWND page, int controlId, WordField field, const char* text);

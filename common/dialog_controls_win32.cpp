@@ -52,3 +52,13 @@ char* dupComboSelectionText(HWND page, int comboId) {
 void showParameterError(HWND page, const char* text) {
     MessageBoxA(page, text, "Parameter error", MB_OK | MB_ICONERROR);
 }
+
+bool refuseBlankField(HWND page, int controlId, WordField field, const char* text) {
+    const char* error = wordFieldError(field, text);
+    if (error == nullptr) {
+        return false;
+    }
+    showParameterError(page, error);
+    SetFocus(GetDlgItem(page, controlId));
+    return true;
+}

@@ -79,11 +79,16 @@ void addGroup(HWND page) {
         showParameterError(page, groupNameMissingText);
         return;
     }
-    if (controlTextIsEmpty(page, IDC_GROUPS_ADD_INFO)) {
-        showParameterError(page, groupInfoMissingText);
+    char* name = dupControlText(page, IDC_GROUPS_ADD_NAME);
+    if (refuseBlankField(page, IDC_GROUPS_ADD_NAME, WORD_GROUP_NAME, name)) {
+        freeText(name);
         return;
     }
-    char* name = dupControlText(page, IDC_GROUPS_ADD_NAME);
+    if (controlTextIsEmpty(page, IDC_GROUPS_ADD_INFO)) {
+        showParameterError(page, groupInfoMissingText);
+        freeText(name);
+        return;
+    }
     char* info = dupControlText(page, IDC_GROUPS_ADD_INFO);
     CommandText command;
     buildGroupAddCommand(command, name, info);
@@ -119,6 +124,10 @@ void changeGroup(HWND page, GroupChange kind) {
             return;
         }
         value = dupControlText(page, IDC_GROUPS_NEW_NAME);
+        if (refuseBlankField(page, IDC_GROUPS_NEW_NAME, WORD_NEW_GROUP_NAME, value)) {
+            freeText(value);
+            return;
+        }
     }
     CommandText command;
     buildGroupChangeCommand(command, kind, selectedGroup, value);

@@ -174,9 +174,15 @@ void addUser(HWND page, bool thenEdit) {
         focusControl(page, IDC_ADDUSER_USERNAME);
         return;
     }
+    if (refuseBlankField(page, IDC_ADDUSER_USERNAME, WORD_USER_NAME, state.userNameText)) {
+        return;
+    }
     if (state.passwordText[0] == '\0') {
         showParameterError(page, "You need to specify a users password");
         focusControl(page, IDC_ADDUSER_PASSWORD);
+        return;
+    }
+    if (refuseBlankField(page, IDC_ADDUSER_PASSWORD, WORD_PASSWORD, state.passwordText)) {
         return;
     }
 

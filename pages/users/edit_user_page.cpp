@@ -322,6 +322,12 @@ void writeUserChanges(HWND page) {
     }
     FormCopy copy;
     copyForm(page, userName, copy);
+    // "?" (keep the password) holds no blank and passes.
+    if (refuseBlankField(page, IDC_EDITUSER_PASSWORD, WORD_PASSWORD, copy.form.password)) {
+        releaseForm(copy);
+        freeText(userName);
+        return;
+    }
     const UserChangeResult result =
         writeUserChangePlan(copy.form, userRecord, sendChangeCommand, nullptr);
     releaseForm(copy);

@@ -164,6 +164,9 @@ void readdUser(HWND page) {
         showParameterError(page, "You need to specify an username");
         return;
     }
+    if (refuseBlankField(page, IDC_USERCMD_READD_NAME, WORD_USER_NAME, name)) {
+        return;
+    }
     CommandText command("SITE READD ");
     command.append(name);
     HostRequest request{};

@@ -264,12 +264,12 @@ TEST_F(AddUserPage, AnEmptyUsernameOrPasswordIsAParameterErrorAndSendsNothing) {
     EXPECT_EQ(focusedControl(), GetDlgItem(page, IDC_ADDUSER_PASSWORD));
     EXPECT_TRUE(exchange(site, from).empty());
 
-    // Only emptiness is tested: blanks go out as typed.
+    // Blanks alone are no empty password but one holding a blank.
     setText(page, IDC_ADDUSER_PASSWORD, "  ");
     clickButton(page, IDC_ADDUSER_ADD);
-    EXPECT_EQ(messageBoxes.size(), 2u);
-    ASSERT_FALSE(site.commands().empty());
-    EXPECT_EQ(site.commands().back(), "SITE ADDUSER newbie   ");
+    ASSERT_EQ(messageBoxes.size(), 3u);
+    EXPECT_EQ(messageBoxes[2].text, "The password cannot contain a blank or a tab");
+    EXPECT_TRUE(exchange(site, from).empty());
 }
 
 TEST_F(AddUserPage, TheIpListFillsMasksFromIp0AndEmptiesItself) {

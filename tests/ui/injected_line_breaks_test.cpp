@@ -66,7 +66,7 @@ TEST_F(InjectedLineBreaks, ATypedReaddNameWithABreakIsAFailedReadd) {
     site.answer("SITE USER", fixtureReply("usercmd_users.txt"));
     HWND page = showPage(4);
     const Lines users = comboItems(page, IDC_USERCMD_USERNAME);
-    setText(page, IDC_USERCMD_READD_NAME, "zed\r\nSITE DELUSER alice");
+    setText(page, IDC_USERCMD_READD_NAME, "zed\r\nQUIT");
     site.clearRecord();
     clickButton(page, IDC_USERCMD_READD_USER);
     // Refused like a send the host failed: nothing sent, nothing to release,
@@ -167,11 +167,12 @@ TEST_F(InjectedLineBreaks, TheAddChainStopsAtATypedMaskWithABreak) {
 
     // A name holding a break never even reaches ADDUSER.
     setText(page, IDC_ADDUSER_IP3, "");
-    setText(page, IDC_ADDUSER_USERNAME, "zed\rSITE DELUSER alice");
+    setText(page, IDC_ADDUSER_USERNAME, "zed\rQUIT");
     EXPECT_TRUE(commandsOf(page, IDC_ADDUSER_ADD).empty());
     setText(page, IDC_ADDUSER_USERNAME, "zed");
-    setText(page, IDC_ADDUSER_PASSWORD, "pw\nSITE DELUSER alice");
+    setText(page, IDC_ADDUSER_PASSWORD, "pw\nQUIT");
     EXPECT_TRUE(commandsOf(page, IDC_ADDUSER_ADD).empty());
+    EXPECT_TRUE(messageBoxes.empty());
 }
 
 TEST_F(InjectedLineBreaks, TheChangeWriterStopsAtATaglineWithABreakAndReloads) {

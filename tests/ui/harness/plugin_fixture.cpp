@@ -25,6 +25,38 @@ void HOST_CDECL recordUnload(std::int32_t liveBlocks) {
     lastUnloadReport = liveBlocks;
 }
 
+BOOL CALLBACK findIconStatic(HWND child, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 &&
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The MB_ICON* style whose system icon the box shows.
+UINT messageBoxIcon(HWND box) {
+    HWND iconStatic = nullptr;
+    EnumChildWindows(box, findIconStatic, reinterpret_cast<LPARAM>(&iconStatic));
+    if (iconStatic == nullptr) {
+        return 0;
+    }
+    const HICON shown = reinterpret_cast<HICON>(SendMessageA(iconStatic, STM_GETICON, 0, 0));
+    const struct {
+        LPCSTR icon;
+        UINT style;
+    } icons[] = {{IDI_ERROR, MB_ICONERROR}, {IDI_WARNING, MB_ICONWARNING},
+                 {IDI_INFORMATION, MB_ICONINFORMATION}, {IDI_QUESTION, MB_ICONQUESTION}};
+    for (const auto& candidate : icons) {
+        if (shown != nullptr && shown == LoadIconA(nullptr, candidate.icon)) {
+            return candidate.style;
+        }
+    }
+    return 0;
+}
+
 bool isMessageBox(HWND window) {
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
@@ -48,7 +80,8 @@ LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam) {
         HWND window = reinterpret_cast<HWND>(wParam);
         if (isMessageBox(window)) {
             if (activeMessageBoxes != nullptr) {
-                activeMessageBoxes->push_back({windowText(window), getText(window, messageBoxTextId)});
+                activeMessageBoxes->push_back({windowText(window), getText(window, messageBoxTextId),
+                                               messageBoxIcon(window), GetWindow(window, GW_OWNER)});
             }
             PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         } else if (modalScript) {

@@ -20,6 +20,8 @@ typedef std::int32_t(HOST_CDECL* DialogNukeFunction)(HWND, std::int32_t, char*, 
 struct CaughtMessageBox {
     std::string title;
     std::string text;
+    UINT icon = 0;         // MB_ICONERROR, MB_ICONWARNING, ... from the icon shown; 0 for none
+    HWND owner = nullptr;  // the box's owner: the top-level window of the window it was given
 };
 
 class PluginTest : public testing::Test {
