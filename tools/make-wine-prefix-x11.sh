@@ -2,29 +2,49 @@
 # Makes a private 32-bit Wine prefix that draws through X (the default x11
 # graphics driver), for showing the reference host on a display or under
 # Xvfb. The tests' prefix uses the null driver and cannot be seen or
-# captured. Needs $DISPLAY. Quick when the prefix exists.
+# captured. Needs $DISPLAY to make the prefix; quick when it exists.
+#   make-wine-prefix-x11.sh [--no-window-manager] DIR
+# --no-window-manager (Xvfb): Wine keeps its windows to itself instead of
+# handing them to a window manager. Wine waits up to 2 s for a managed window
+# to be withdrawn each time one is hidden or destroyed, and without a window
+# manager nothing ever withdraws it: the tour would stall at every dialog it
+# closes. Without the option the window manager manages them as usual. The
+# setting is changed whenever a start asks for the other one.
 set -eu
+managed=Y
+if [ "${1:-}" = --no-window-manager ]; then
+    managed=N
+    shift
+fi
 mkdir -p "$1"
 prefix=$(cd "$1" && pwd)
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -f "$prefix/.quorin-x11" ]; then
-    exit 0
+if [ ! -f "$prefix/.quorin-x11" ]; then
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "make-wine-prefix-x11.sh: needs a display (run it under xvfb-run)" >&2
+        exit 1
+    fi
+    wineboot -i >/dev/null 2>&1 || true
+    # No "Graphics" driver entry: Wine picks x11. Wine draws the window frames
+    # itself, so that captions show without a window manager (Xvfb has none)
+    # and in screenshots of a window.
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    # Wine's own fonts ("MS Sans Serif", Marlett for the caption buttons), which
+    # this Wine does not look for outside the prefix: without them the dialogs
+    # get a wider stand-in font.
+    if [ -d /usr/share/wine/fonts ]; then
+        cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
+    wineserver -w || true
+    touch "$prefix/.quorin-x11"
 fi
-if [ -z "${DISPLAY:-}" ]; then
-    echo "make-wine-prefix-x11.sh: needs a display (run it under xvfb-run)" >&2
-    exit 1
+# A prefix made before this setting existed has it at Wine's default, Y.
+if [ "$(cat "$prefix/.quorin-x11-managed" 2>/dev/null || echo Y)" != "$managed" ]; then
+    if [ "$managed" = N ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+    fi
+    echo "$managed" >"$prefix/.quorin-x11-managed"
 fi
-wineboot -i >/dev/null 2>&1 || true
-# No "Graphics" driver entry: Wine picks x11. Wine draws the window frames
-# itself, so that captions show without a window manager (Xvfb has none)
-# and in screenshots of a window.
-wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
-# Wine's own fonts ("MS Sans Serif", Marlett for the caption buttons), which
-# this Wine does not look for outside the prefix: without them the dialogs
-# get a wider stand-in font.
-if [ -d /usr/share/wine/fonts ]; then
-    cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-fi
-wineserver -w || true
-touch "$prefix/.quorin-x11"

@@ -31,7 +31,7 @@ status=0
 # One X server for the prefix's first start and the tour; the screen is
 # large enough for the host window and the dialog centred on it.
 xvfb-run -a -s "-screen 0 1600x1000x24" sh -c '
-    "$1/tools/make-wine-prefix-x11.sh" "$2" || exit 1
+    "$1/tools/make-wine-prefix-x11.sh" --no-window-manager "$2" || exit 1
     root=$1 prefix=$2 host=$3 screens=$4
     shift 4
     wine "$host" --tour "Z:$screens" "$@"
