@@ -175,7 +175,9 @@ if(QUORIN_HOST_SOURCES)
     target_include_directories(quorin_host PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-    target_link_libraries(quorin_host PRIVATE quorin_simsite comctl32 user32 gdi32)
+    # Its screenshots are PNG files from the system's encoder (WIC, through COM).
+    target_link_libraries(quorin_host PRIVATE quorin_simsite comctl32 user32 gdi32 ole32 windowscodecs
+        uuid)
     if(TARGET quorin_live_win32)
         target_link_libraries(quorin_host PRIVATE quorin_live_win32)
     endif()

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "host/live/live_site_win32.h"
-#include "host/simsite/png_writer.h"
 #include "host/simsite/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "plugin/host_channel.h"
@@ -94,8 +93,9 @@ bool askConnectOptions(HWND owner);
 // Shows the connection's state in the window.
 void showConnectionState(const std::string& detail);
 
-// Pictures of a window as it is on the screen now.
-bool captureWindow(HWND window, RgbImage& image);
+// A PNG picture of a window as it is on the screen now, frame included;
+// false with the reason in `error`.
+bool saveWindowPicture(HWND window, const std::string& path, std::string& error);
 
 // Walks through every page and both dialogs, writes a PNG of each and the
 // transcript into `outDir`; returns the process exit code.

@@ -70,12 +70,10 @@ void scrollTranscriptToEnd() {
 
 void screenshot(HWND window, const std::string& name) {
     scrollTranscriptToEnd();
-    RgbImage image;
     const std::string path = outDirectory + "/" + name;
-    if (!captureWindow(window, image)) {
-        problems.push_back("cannot capture " + name);
-    } else if (!writePng(path, image)) {
-        problems.push_back("cannot write " + path);
+    std::string error;
+    if (!saveWindowPicture(window, path, error)) {
+        problems.push_back("cannot save " + path + ": " + error);
     } else {
         std::printf("%s\n", path.c_str());
     }

@@ -12,7 +12,6 @@
 
 #include "common/site_directory.h"
 #include "host/simsite/host_session.h"
-#include "host/simsite/png_writer.h"
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/site_text.h"
 #include "pages/users/user_record.h"
@@ -819,57 +818,4 @@ TEST_F(SimulatedSiteWithThePlugin, EveryGenerationAndColourGiveTheSameDirectoryA
         }
     }
     EXPECT_EQ(session.keptReplies(), 0);
-}
-
-namespace {
-
-std::uint32_t bigEndian(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
-           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
-}
-
-}  // namespace
-
-// The host's screenshots: a PNG that any reader takes, with stored deflate
-// blocks of at most 65535 bytes each.
-TEST(PngWriter, ChunksCarryTheirLengthsAndTheBlocksHoldTheScanlines) {
-    RgbImage image;
-    image.width = 200;
-    image.height = 120;  // 120 rows of 601 bytes: two stored blocks
-    image.pixels.resize(200 * 120 * 3);
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        image.pixels[i] = static_cast<std::uint8_t>(i * 7);
-    }
-    const std::vector<std::uint8_t> png = encodePng(image);
-    ASSERT_GT(png.size(), 8u);
-    EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 8),
-              (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
-    // IHDR: 200 x 120, 8-bit RGB.
-    EXPECT_EQ(bigEndian(png, 8), 13u);
-    EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
-    EXPECT_EQ(bigEndian(png, 16), 200u);
-    EXPECT_EQ(bigEndian(png, 20), 120u);
-    EXPECT_EQ(png[24], 8);
-    EXPECT_EQ(png[25], 2);
-    // IEND closes the file with its well-known CRC.
-    EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
-    EXPECT_EQ(bigEndian(png, png.size() - 4), 0xAE426082u);
-
-    // IDAT: zlib header, a full stored block, the final one, Adler-32.
-    const std::size_t idat = 8 + 12 + 13;
-    EXPECT_EQ(std::string(png.begin() + idat + 4, png.begin() + idat + 8), "IDAT");
-    const std::size_t raw = 120 * 601;
-    EXPECT_EQ(bigEndian(png, idat), 2 + 5 + 65535 + 5 + (raw - 65535) + 4);
-    const std::size_t block = idat + 8 + 2;
-    EXPECT_EQ(png[block], 0);  // not the last block
-    EXPECT_EQ(png[block + 1] | (png[block + 2] << 8), 65535);
-    EXPECT_EQ(png[block + 3] | (png[block + 4] << 8), 0);
-    const std::size_t last = block + 5 + 65535;
-    EXPECT_EQ(png[last], 1);
-    EXPECT_EQ(static_cast<std::size_t>(png[last + 1] | (png[last + 2] << 8)), raw - 65535);
-    EXPECT_EQ(png[block + 5], 0);       // the first scanline's filter byte
-    EXPECT_EQ(png[block + 6], 0);       // then the first pixel
-    EXPECT_EQ(png[block + 7], 7);
-
-    EXPECT_FALSE(writePng("unused.png", RgbImage{}));
 }
