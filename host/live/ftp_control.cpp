@@ -19,7 +19,7 @@ bool holdsLineBreak(const std::string& line) {
     return line.find_first_of("\r\n") != std::string::npos;
 }
 
-// "30 s", "0.04 s": the time-out as the operator set it.
+// "30 s", "0.04 s": a time-out as the operator set it.
 std::string secondsText(int ms) {
     std::string text = std::to_string(ms / 1000);
     int fraction = ms % 1000;
@@ -33,10 +33,41 @@ std::string secondsText(int ms) {
     return text + " s";
 }
 
+// "64 MB", "12 bytes": a bound in words.
+std::string sizeText(std::size_t bytes) {
+    const std::size_t mb = 1024 * 1024;
+    if (bytes >= mb && bytes % mb == 0) {
+        return std::to_string(bytes / mb) + " MB";
+    }
+    if (bytes >= 1024 && bytes % 1024 == 0) {
+        return std::to_string(bytes / 1024) + " KB";
+    }
+    return std::to_string(bytes) + " bytes";
+}
+
+bool isNoop(const std::string& command) {
+    if (command.size() != 4) {
+        return false;
+    }
+    std::string upper = command;
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper == "NOOP";
+}
+
+int waitFor(std::chrono::steady_clock::time_point until, int slice) {
+    const long long left =
+        std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::max(0LL, std::min<long long>(slice, left)));
+}
+
 }  // namespace
 
 FtpControl::FtpControl(ByteStream& stream, const ControlLimits& limits)
-    : stream(&stream), limits(limits), assembler(limits.reply) {}
+    : stream(&stream), limits(limits), assembler(limits.reply), lastByte(Clock::now()) {}
 
 bool FtpControl::broken() const { return isBroken; }
 
@@ -52,22 +83,42 @@ void FtpControl::handOut(const simsite::Reply& reply) {
     }
 }
 
-void FtpControl::feed() {
+void FtpControl::fenceReached() {
+    linesAtFence = assembler.linesTaken();
+    bytesAtFence = assembler.lineBytesTaken();
+}
+
+bool FtpControl::feed(std::string& failure) {
     // A stream may hand over its last bytes together with its end.
     if (received.empty()) {
-        return;
+        return true;
     }
     assembler.feed(received.data(), received.size());
+    if (assembler.overLimit()) {
+        return fail("the server's reply is larger than the host accepts", failure);
+    }
+    if (assembler.linesTaken() - linesAtFence > limits.reply.maxReplyLines ||
+        assembler.lineBytesTaken() - bytesAtFence > limits.reply.maxReplyBytes) {
+        return fail("the server sent more than " + std::to_string(limits.reply.maxReplyLines) + " lines or " +
+                        sizeText(limits.reply.maxReplyBytes) +
+                        (commandWaiting ? " for one command" : " while no command was waiting"),
+                    failure);
+    }
     for (std::string& line : assembler.takeNoise()) {
         simsite::Reply noise;
         noise.code = 0;
         noise.lines.push_back(std::move(line));
         handOut(noise);
     }
+    return true;
 }
 
 bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
-    switch (stream->write(bytes)) {
+    StreamStatus status = stream->write(bytes);
+    // Silence is counted from the write.
+    lastByte = Clock::now();
+    heardSinceWrite = false;
+    switch (status) {
     case StreamStatus::Ok:
         return true;
     case StreamStatus::Closed:
@@ -80,69 +131,66 @@ bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
     return fail(errorOf(*stream), failure);
 }
 
-bool FtpControl::awaitReply(simsite::Reply& reply, Clock::time_point deadline, std::string& failure) {
-    bool progressed = false;
-    for (;;) {
-        if (assembler.next(reply)) {
+bool FtpControl::awaitReply(simsite::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
+                            std::string& failure) {
+    for (bool first = true;; first = false) {
+        if (assembler.next(reply, &startedAt)) {
             return true;
         }
-        if (assembler.overLimit()) {
-            return fail("the server's reply is larger than the host accepts", failure);
+        if (!first && onWaiting) {
+            onWaiting(assembler.pendingLines());
         }
-        Clock::time_point now = Clock::now();
-        if (progressed) {
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point silentUntil = lastByte + std::chrono::milliseconds(limits.replyTimeoutMs);
+        if (now >= deadline) {
             // A server that keeps trickling bytes must not hold the host
-            // past the time-out either.
-            if (now >= deadline) {
-                break;
-            }
-            if (onWaiting) {
-                onWaiting(assembler.pendingLines());
-            }
+            // for ever either.
+            return fail("the reply took longer than " + secondsText(limits.wholeReplyMs), failure);
         }
-        const long long left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-        const int wait = static_cast<int>(std::max(0LL, std::min<long long>(limits.waitSliceMs, left)));
+        if (now >= silentUntil) {
+            return fail(heardSinceWrite ? "the reply stopped: nothing more for " + secondsText(limits.replyTimeoutMs)
+                                        : "no reply for " + secondsText(limits.replyTimeoutMs),
+                        failure);
+        }
         received.clear();
+        const int wait = waitFor(std::min(deadline, silentUntil), limits.waitSliceMs);
         const StreamStatus status = stream->read(received, wait);
-        feed();
+        if (!received.empty()) {
+            lastByte = Clock::now();
+            heardSinceWrite = true;
+        }
+        if (!feed(failure)) {
+            return false;
+        }
         switch (status) {
         case StreamStatus::Ok:
-            progressed = true;
+        case StreamStatus::TimedOut:
             continue;
         case StreamStatus::Closed:
             return fail(closedByServer, failure);
         case StreamStatus::Failed:
-            return fail(errorOf(*stream), failure);
-        case StreamStatus::TimedOut:
             break;
         }
-        if (Clock::now() >= deadline) {
-            break;
-        }
-        progressed = false;
-        if (onWaiting) {
-            onWaiting(assembler.pendingLines());
-        }
+        return fail(errorOf(*stream), failure);
     }
-    return fail("no complete reply within " + secondsText(limits.replyTimeoutMs), failure);
 }
 
-bool FtpControl::takeAvailable(Clock::time_point deadline, std::string& failure) {
+bool FtpControl::takeAvailable(std::string& failure) {
+    // A server that never stops talking is read again on the next call.
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(limits.waitSliceMs);
     for (;;) {
         simsite::Reply reply;
         while (assembler.next(reply)) {
             handOut(reply);
         }
-        if (assembler.overLimit()) {
-            return fail("the server's reply is larger than the host accepts", failure);
-        }
-        // A server that never stops talking is read again on the next call.
-        if (Clock::now() >= deadline) {
+        if (Clock::now() >= until) {
             return true;
         }
         received.clear();
         const StreamStatus status = stream->read(received, 0);
-        feed();
+        if (!feed(failure)) {
+            return false;
+        }
         // What came before the end is handed out first (glftpd's 421 notice).
         while (assembler.next(reply)) {
             handOut(reply);
@@ -166,7 +214,10 @@ bool FtpControl::readReply(simsite::Reply& reply, std::string& failure) {
         failure = alreadyClosed;
         return false;
     }
-    return awaitReply(reply, Clock::now() + std::chrono::milliseconds(limits.replyTimeoutMs), failure);
+    lastByte = Clock::now();
+    heardSinceWrite = false;
+    std::uint64_t startedAt = 0;
+    return awaitReply(reply, startedAt, Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs), failure);
 }
 
 bool FtpControl::exchange(const std::string& line, simsite::Reply& reply, std::string& failure) {
@@ -178,10 +229,26 @@ bool FtpControl::exchange(const std::string& line, simsite::Reply& reply, std::s
         failure = alreadyClosed;
         return false;
     }
-    if (!writeLine(line + "\r\n", failure)) {
-        return false;
-    }
-    return awaitReply(reply, Clock::now() + std::chrono::milliseconds(limits.replyTimeoutMs), failure);
+    commandWaiting = true;
+    const bool answered = [&] {
+        const std::uint64_t written = assembler.bytesFed();
+        if (!writeLine(line + "\r\n", failure)) {
+            return false;
+        }
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
+        // As in the fenced exchange, a reply begun before the write is not this one's.
+        for (std::uint64_t startedAt = 0;;) {
+            if (!awaitReply(reply, startedAt, deadline, failure)) {
+                return false;
+            }
+            if (startedAt >= written) {
+                return true;
+            }
+            handOut(reply);
+        }
+    }();
+    commandWaiting = false;
+    return answered;
 }
 
 bool FtpControl::learnFence(std::string& failure) {
@@ -195,6 +262,7 @@ bool FtpControl::learnFence(std::string& failure) {
     }
     fence = reply.lines.back();
     fenceLearned = true;
+    fenceReached();
     return true;
 }
 
@@ -211,33 +279,57 @@ bool FtpControl::fencedExchange(const std::string& command, simsite::Reply& repl
         failure = "the connection has not learned its NOOP reply yet; nothing was sent";
         return false;
     }
-    // Whatever came before the command is nobody's reply to it.
-    if (!takeAvailable(Clock::now() + std::chrono::milliseconds(limits.replyTimeoutMs), failure)) {
-        return false;
-    }
-    if (!writeLine(command + "\r\nNOOP\r\n", failure)) {
-        return false;
-    }
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.replyTimeoutMs);
-    if (!awaitReply(reply, deadline, failure)) {
-        return false;
-    }
-    for (;;) {
-        simsite::Reply other;
-        if (!awaitReply(other, deadline, failure)) {
+    commandWaiting = true;
+    const bool answered = [&] {
+        // Whatever came before the command is nobody's reply to it: what is
+        // complete goes out now, and a reply begun before the write is told
+        // apart by where it began.
+        if (!takeAvailable(failure)) {
             return false;
         }
-        if (other.lines.back() == fence) {
-            // Lines that opened a reply of their own just before the fence
-            // (glftpd's stray "200- " after SITE KILL) merged into it.
-            if (other.lines.size() > 1) {
-                other.lines.pop_back();
-                handOut(other);
-            }
-            return true;
+        const std::uint64_t written = assembler.bytesFed();
+        if (!writeLine(command + "\r\nNOOP\r\n", failure)) {
+            return false;
         }
-        handOut(other);
-    }
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
+        std::uint64_t startedAt = 0;
+        // Whether a reply begun before the write ended after it.
+        bool straddled = false;
+        for (;;) {
+            if (!awaitReply(reply, startedAt, deadline, failure)) {
+                return false;
+            }
+            if (startedAt >= written) {
+                break;
+            }
+            straddled = true;
+            handOut(reply);
+        }
+        if (straddled && reply.lines.back() == fence && !isNoop(command)) {
+            // The command's own reply most likely closed the one begun before
+            // it (and went out with it): what the command did is unknown.
+            return fail("the server's reply to the command ran into one it had begun before the command", failure);
+        }
+        for (;;) {
+            simsite::Reply other;
+            if (!awaitReply(other, startedAt, deadline, failure)) {
+                return false;
+            }
+            if (other.lines.back() == fence) {
+                // Lines that opened a reply of their own just before the fence
+                // (glftpd's stray "200- " after SITE KILL) merged into it.
+                if (other.lines.size() > 1) {
+                    other.lines.pop_back();
+                    handOut(other);
+                }
+                fenceReached();
+                return true;
+            }
+            handOut(other);
+        }
+    }();
+    commandWaiting = false;
+    return answered;
 }
 
 bool FtpControl::drainIdle(std::string& failure) {
@@ -245,7 +337,7 @@ bool FtpControl::drainIdle(std::string& failure) {
         failure = alreadyClosed;
         return false;
     }
-    return takeAvailable(Clock::now() + std::chrono::milliseconds(limits.replyTimeoutMs), failure);
+    return takeAvailable(failure);
 }
 
 bool FtpControl::switchStream(ByteStream& next, std::string& failure) {

@@ -2,11 +2,23 @@
 // The FTP control connection's exchanges over any byte stream: one reply at
 // a time for the login steps, and the fenced exchange for the plug-in's
 // commands, which writes "COMMAND\r\nNOOP\r\n" at once and reads up to the
-// NOOP's reply: the first complete reply is the command's, whatever else
-// arrives before the fence is a reply nobody asked for. So a late or doubled
-// reply is never taken for the next command's.
+// NOOP's reply: the first complete reply that began after the write is the
+// command's; one whose first bytes had arrived before the write (even if it
+// ends after it), and whatever else arrives before the fence, is a reply
+// nobody asked for. So a late, doubled or split reply is never taken for a
+// command's. (A reply the server began just before it read the command,
+// still on its way at the write, cannot be told apart from the command's.)
+//
+// Memory: between two fences (and from the last fence through any idle
+// drains up to the next command's fence) the connection takes at most
+// reply.maxReplyLines lines and reply.maxReplyBytes bytes of line text in
+// all: the command's reply, its fence, replies nobody asked for and noise
+// together (1,000,000 lines, 64 MB by default). Past that the exchange or
+// the drain fails and the connection is done. Beyond those lines it holds
+// one partial line (at most maxLineBytes) and one read's bytes.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,9 +29,17 @@
 namespace live {
 
 struct ControlLimits {
+    // Per reply, and for all lines between two fences together (see above).
     ReplyLimits reply;
-    int replyTimeoutMs = 30000;  // from the write to the complete reply (and fence)
-    int waitSliceMs = 100;       // reads wait this long at most, then onWaiting runs
+    // Silence: an awaited reply fails when nothing has arrived for this
+    // long, counted from the write and then from the last byte received.
+    int replyTimeoutMs = 30000;
+    // The whole exchange, from the write to the complete reply and its
+    // fence, however steadily the bytes come.
+    int wholeReplyMs = 600000;
+    // Reads wait this long at most, then onWaiting runs; an idle drain reads
+    // for at most this long.
+    int waitSliceMs = 100;
 };
 
 class FtpControl {
@@ -30,7 +50,7 @@ public:
     // fails at once without writing: the caller closes the connection.
     bool broken() const;
 
-    // Reads the next complete reply (the greeting) within the time-out.
+    // Reads the next complete reply (the greeting) within the time-outs.
     bool readReply(simsite::Reply& reply, std::string& failure);
     // Writes one line and reads the one reply that follows it (login steps).
     bool exchange(const std::string& line, simsite::Reply& reply, std::string& failure);
@@ -39,8 +59,9 @@ public:
     bool learnFence(std::string& failure);
     // The plug-in's commands (see above).
     bool fencedExchange(const std::string& command, simsite::Reply& reply, std::string& failure);
-    // Takes what arrived while no command was waiting (no wait) and hands it
-    // to onUnsolicited; false when the stream has ended or failed.
+    // Takes what arrived while no command was waiting (no wait, reading for
+    // one wait slice at most) and hands it to onUnsolicited; false when the
+    // stream has ended or failed or the bound between fences is passed.
     bool drainIdle(std::string& failure);
 
     // A later stream for the same connection (TLS after AUTH TLS). Fails
@@ -57,12 +78,15 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    bool awaitReply(simsite::Reply& reply, Clock::time_point deadline, std::string& failure);
-    bool takeAvailable(Clock::time_point deadline, std::string& failure);
+    bool awaitReply(simsite::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
+                    std::string& failure);
+    bool takeAvailable(std::string& failure);
     bool writeLine(const std::string& bytes, std::string& failure);
-    void feed();
+    bool feed(std::string& failure);
     void handOut(const simsite::Reply& reply);
     bool fail(const std::string& why, std::string& failure);
+    // From here on the lines between fences are counted afresh.
+    void fenceReached();
 
     ByteStream* stream;
     ControlLimits limits;
@@ -71,6 +95,11 @@ private:
     std::string fence;
     bool fenceLearned = false;
     bool isBroken = false;
+    bool commandWaiting = false;    // for the failure's words
+    Clock::time_point lastByte;     // of the silence time-out
+    bool heardSinceWrite = false;
+    std::uint64_t linesAtFence = 0;  // the assembler's counts at the last fence
+    std::uint64_t bytesAtFence = 0;
 };
 
 }  // namespace live

@@ -25,6 +25,7 @@ int codeOf(const char* digits) {
 ReplyAssembler::ReplyAssembler(const ReplyLimits& limits) : limits(limits) {}
 
 void ReplyAssembler::feed(const char* data, std::size_t size) {
+    const char* const begin = data;
     const char* const end = data + size;
     while (data < end && !over) {
         const void* found = std::memchr(data, '\n', static_cast<std::size_t>(end - data));
@@ -45,7 +46,9 @@ void ReplyAssembler::feed(const char* data, std::size_t size) {
         }
         takeLine();
         data = stop + 1;
+        lineStart = fed + static_cast<std::uint64_t>(data - begin);
     }
+    fed += size;
 }
 
 void ReplyAssembler::takeLine() {
@@ -60,6 +63,8 @@ void ReplyAssembler::takeLine() {
     partial.clear();
     partialLength = 0;
     partialEndsInCr = false;
+    ++lines;
+    lineBytes += line.size();
 
     if (inReply) {
         const bool closes = startsWithCode(line) && std::memcmp(line.data(), openCode, 3) == 0 &&
@@ -77,6 +82,7 @@ void ReplyAssembler::takeLine() {
     const bool whole = endsReply(line);
     std::memcpy(openCode, line.data(), 3);
     inReply = true;
+    openStart = lineStart;
     open.code = codeOf(openCode);
     open.lines.clear();
     openBytes = 0;
@@ -104,20 +110,29 @@ void ReplyAssembler::addToOpen(std::string&& line) {
 }
 
 void ReplyAssembler::closeOpen() {
-    complete.push_back(std::move(open));
+    complete.push_back(Complete{std::move(open), openStart});
     open = simsite::Reply();
     openBytes = 0;
     inReply = false;
 }
 
-bool ReplyAssembler::next(simsite::Reply& reply) {
+bool ReplyAssembler::next(simsite::Reply& reply, std::uint64_t* startedAt) {
     if (complete.empty()) {
         return false;
     }
-    reply = std::move(complete.front());
+    reply = std::move(complete.front().reply);
+    if (startedAt != nullptr) {
+        *startedAt = complete.front().startedAt;
+    }
     complete.pop_front();
     return true;
 }
+
+std::uint64_t ReplyAssembler::bytesFed() const { return fed; }
+
+std::uint64_t ReplyAssembler::linesTaken() const { return lines; }
+
+std::uint64_t ReplyAssembler::lineBytesTaken() const { return lineBytes; }
 
 bool ReplyAssembler::overLimit() const { return over; }
 

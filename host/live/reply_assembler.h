@@ -3,6 +3,7 @@
 // replies (RFC 959): a line "ddd-" opens a reply that runs up to the line
 // starting "ddd " with the same code; a line "ddd " alone is a whole reply.
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -22,8 +23,16 @@ public:
 
     // Takes received bytes; completed replies queue up for next().
     void feed(const char* data, std::size_t size);
-    // Takes the oldest complete reply, if any.
-    bool next(simsite::Reply& reply);
+    // Takes the oldest complete reply, if any; `startedAt` (when given) is
+    // where its first byte lies in the stream, counted as bytesFed() counts.
+    bool next(simsite::Reply& reply, std::uint64_t* startedAt = nullptr);
+
+    // Bytes taken by feed() so far.
+    std::uint64_t bytesFed() const;
+    // Lines taken so far, noise included, and their bytes as kept (a cut
+    // line counts its first maxLineBytes): what holding them costs.
+    std::uint64_t linesTaken() const;
+    std::uint64_t lineBytesTaken() const;
 
     // A reply went past the line or byte bound: the stream can no longer be
     // read in step, nothing more comes out.
@@ -38,6 +47,11 @@ public:
     std::deque<std::string> takeNoise();
 
 private:
+    struct Complete {
+        simsite::Reply reply;
+        std::uint64_t startedAt;
+    };
+
     void takeLine();
     void addToOpen(std::string&& line);
     void closeOpen();
@@ -46,12 +60,17 @@ private:
     std::string partial;             // the line so far, at most maxLineBytes bytes
     std::size_t partialLength = 0;   // its full length on the wire
     bool partialEndsInCr = false;
+    std::uint64_t fed = 0;           // bytes fed so far
+    std::uint64_t lineStart = 0;     // where the line so far began
+    std::uint64_t lines = 0;
+    std::uint64_t lineBytes = 0;
     bool inReply = false;
     bool over = false;
     char openCode[3] = {0, 0, 0};
     simsite::Reply open;
     std::size_t openBytes = 0;
-    std::deque<simsite::Reply> complete;
+    std::uint64_t openStart = 0;
+    std::deque<Complete> complete;
     std::deque<std::string> noise;
 };
 

@@ -1,5 +1,6 @@
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,13 @@ namespace {
 
 struct Outcome {
     std::vector<simsite::Reply> replies;
+    std::vector<std::uint64_t> starts;
     std::vector<std::string> noise;
     bool overLimit = false;
     std::size_t pendingLines = 0;
     bool holdsBytes = false;
+    std::uint64_t lines = 0;
+    std::uint64_t lineBytes = 0;
 };
 
 live::ReplyLimits smallLimits() {
@@ -30,8 +34,10 @@ live::ReplyLimits smallLimits() {
 
 void collect(live::ReplyAssembler& assembler, Outcome& outcome) {
     simsite::Reply reply;
-    while (assembler.next(reply)) {
+    std::uint64_t start = 0;
+    while (assembler.next(reply, &start)) {
         outcome.replies.push_back(reply);
+        outcome.starts.push_back(start);
     }
     for (std::string& line : assembler.takeNoise()) {
         outcome.noise.push_back(line);
@@ -42,6 +48,8 @@ void finish(const live::ReplyAssembler& assembler, Outcome& outcome) {
     outcome.overLimit = assembler.overLimit();
     outcome.pendingLines = assembler.pendingLines();
     outcome.holdsBytes = assembler.holdsBytes();
+    outcome.lines = assembler.linesTaken();
+    outcome.lineBytes = assembler.lineBytesTaken();
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -79,6 +87,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(whole.pendingLines == pieced.pendingLines);
     FUZZ_CHECK(whole.holdsBytes == pieced.holdsBytes);
     FUZZ_CHECK(whole.noise == pieced.noise);
+    FUZZ_CHECK(whole.starts == pieced.starts);
+    FUZZ_CHECK(whole.lines == pieced.lines && whole.lineBytes == pieced.lineBytes);
+    FUZZ_CHECK(once.bytesFed() == size && inPieces.bytesFed() == size);
+    // Each reply begins at the start of its first line, after the one before.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < whole.replies.size(); ++i) {
+        const std::uint64_t start = whole.starts[i];
+        FUZZ_CHECK(start < size && (i == 0 || start > whole.starts[i - 1]));
+        FUZZ_CHECK(start == 0 || bytes[start - 1] == '\n');
+        FUZZ_CHECK(std::memcmp(bytes + start, whole.replies[i].lines.front().data(), 3) == 0);
+        for (const std::string& line : whole.replies[i].lines) {
+            kept += line.size();
+        }
+    }
+    for (const std::string& line : whole.noise) {
+        kept += line.size();
+    }
+    // Lines of a reply still open or cut off at the bound are counted but
+    // not handed out.
+    FUZZ_CHECK(whole.lineBytes >= kept);
+    FUZZ_CHECK(whole.overLimit || whole.pendingLines > 0 || whole.lineBytes == kept);
     FUZZ_CHECK(whole.replies.size() == pieced.replies.size());
     for (std::size_t i = 0; i < whole.replies.size(); ++i) {
         const simsite::Reply& reply = whole.replies[i];

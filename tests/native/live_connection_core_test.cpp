@@ -135,16 +135,31 @@ TEST(LiveReplyAssembly, HugeRepliesInLinearTime) {
 
 // --- exchanges over a scripted stream ------------------------------------------
 
-// A chunk arrives once `afterWrites` writes have been made; a gap is one read
-// that times out, so that what follows arrives in a later read.
+// A chunk arrives once `afterWrites` writes have been made (and, when it has
+// a delay, that much waiting later); a gap is one read that times out, so
+// that what follows arrives in a later read.
 struct Chunk {
     std::size_t afterWrites;
     StreamStatus status;
     std::string bytes;
+    int delayMs = 0;
 };
 Chunk data(std::size_t afterWrites, const std::string& bytes) { return {afterWrites, StreamStatus::Ok, bytes}; }
 Chunk gap(std::size_t afterWrites) { return {afterWrites, StreamStatus::TimedOut, ""}; }
 Chunk closing(std::size_t afterWrites) { return {afterWrites, StreamStatus::Closed, ""}; }
+
+// `bytes` one at a time, `delayMs` apart, then `rest` at once.
+std::vector<Chunk> trickled(std::size_t afterWrites, const std::string& bytes, int delayMs,
+                            const std::string& rest = "") {
+    std::vector<Chunk> chunks;
+    for (char c : bytes) {
+        chunks.push_back({afterWrites, StreamStatus::Ok, std::string(1, c), delayMs});
+    }
+    if (!rest.empty()) {
+        chunks.push_back(data(afterWrites, rest));
+    }
+    return chunks;
+}
 
 class ScriptedStream : public live::ByteStream {
 public:
@@ -153,7 +168,7 @@ public:
             const std::size_t size = piece == 0 || chunk.bytes.empty() ? chunk.bytes.size() : piece;
             std::size_t at = 0;
             do {
-                script.push_back({chunk.afterWrites, chunk.status, chunk.bytes.substr(at, size)});
+                script.push_back({chunk.afterWrites, chunk.status, chunk.bytes.substr(at, size), chunk.delayMs});
                 at += size;
             } while (at < chunk.bytes.size());
         }
@@ -166,6 +181,14 @@ public:
         if (script.empty() || script.front().afterWrites > writes.size()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
             return StreamStatus::TimedOut;
+        }
+        if (script.front().delayMs > 0) {
+            const int slept = std::min(script.front().delayMs, waitMs);
+            std::this_thread::sleep_for(std::chrono::milliseconds(slept));
+            script.front().delayMs -= slept;
+            if (script.front().delayMs > 0) {
+                return StreamStatus::TimedOut;
+            }
         }
         const Chunk chunk = script.front();
         script.pop_front();
@@ -186,7 +209,9 @@ struct FencedCase {
     Lines unsolicited;
     Lines writes;  // after the fence's
     int replyTimeoutMs;
+    int wholeReplyMs = 600000;
 };
+
 
 std::string userListing(int rows) {
     std::string wire;
@@ -220,8 +245,28 @@ const FencedCase fencedCases[] = {
     {"ACommandAnsweredLikeTheFence", {data(2, fenceReply + fenceReply)}, {"NOOP"},
      {"200|200 NOOP command successful."}, {}, {"NOOP\r\nNOOP\r\n"}, 2000},
     {"ServerStopsAnswering", {}, {"SITE WHO", "SITE SWHO"},
-     {"fail: no complete reply within 0.04 s", "fail: the connection is closed"}, {}, {"SITE WHO\r\nNOOP\r\n"},
-     40},
+     {"fail: no reply for 0.04 s", "fail: the connection is closed"}, {}, {"SITE WHO\r\nNOOP\r\n"}, 40},
+    {"ServerStopsInTheMiddle", {data(2, "200- .------------------.\r\n")}, {"SITE SWHO"},
+     {"fail: the reply stopped: nothing more for 0.04 s"}, {}, {"SITE SWHO\r\nNOOP\r\n"}, 40},
+    // Silence is what times out: a slow reply that keeps coming completes
+    // (2.5 times the silence time-out here), an endless one ends at the
+    // bound of the whole exchange.
+    {"SlowButSteadyReplyCompletes", trickled(2, "200 Password Changed...\r\n", 10, fenceReply),
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {}, {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 100},
+    {"TricklingReplyEndsAtTheWholeBound", trickled(2, "200-" + std::string(36, 'x') + "\r\n", 10),
+     {"SITE USER"}, {"fail: the reply took longer than 0.15 s"}, {}, {"SITE USER\r\nNOOP\r\n"}, 100, 150},
+    // A reply the server had begun before the command (received in part)
+    // is not the command's, though it ends after the write.
+    {"AReplyBegunBeforeTheCommandIsNotItsReply",
+     {data(1, "200-Unsolicited notice\r\n"),
+      data(2, "200 end of notice\r\n200 Password Changed...\r\n" + fenceReply)},
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {"200|200-Unsolicited notice|200 end of notice"},
+     {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
+    {"AReplyBegunBeforeTheCommandThatTheCommandsReplyEnds",
+     {data(1, "200-Unsolicited notice\r\n"), data(2, "200 Password Changed...\r\n" + fenceReply)},
+     {"SITE CHPASS bob secret"},
+     {"fail: the server's reply to the command ran into one it had begun before the command"},
+     {"200|200-Unsolicited notice|200 Password Changed..."}, {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
     {"ClosedInsideAMultiLineReply",
      {data(2, "200- .------------------.\r\n200- | PiD     User"), closing(2)}, {"SITE SWHO", "SITE WHO"},
      {"fail: the server closed the connection", "fail: the connection is closed"}, {},
@@ -245,6 +290,7 @@ TEST_P(LiveFencedExchange, EachCommandGetsItsOwnReply) {
         live::ControlLimits bounds;
         bounds.reply.maxReplyLines = 20;
         bounds.replyTimeoutMs = c.replyTimeoutMs;
+        bounds.wholeReplyMs = c.wholeReplyMs;
         bounds.waitSliceMs = 10;
         live::FtpControl control(stream, bounds);
         Lines unsolicited;
@@ -266,6 +312,64 @@ TEST_P(LiveFencedExchange, EachCommandGetsItsOwnReply) {
 
 INSTANTIATE_TEST_SUITE_P(Live, LiveFencedExchange, testing::ValuesIn(fencedCases),
                          [](const testing::TestParamInfo<FencedCase>& info) { return info.param.name; });
+
+// Everything between two fences counts against one bound: the command's
+// reply, replies nobody asked for and noise lines, also while idle.
+TEST(LiveControl, AServerThatNeverStopsTalkingIsCutOffAtTheBound) {
+    struct Case {
+        const char* name;
+        std::vector<Chunk> script;  // write 1 is the fence's NOOP
+        int exchanges;              // 0: an idle drain
+        std::string failure;        // empty: all goes through
+    };
+    const auto repeated = [](const std::string& line, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i) {
+            text += line;
+        }
+        return text;
+    };
+    const std::string bigLine = "200-" + std::string(196, 'x') + "\r\n";
+    const Case cases[] = {
+        {"Noise", {data(2, repeated("no code here\r\n", 50))}, 1,
+         "the server sent more than 20 lines or 64 MB for one command"},
+        {"RepliesBeforeTheFence", {data(2, "200 ok\r\n" + repeated("200 Unsolicited.\r\n", 50))}, 1,
+         "the server sent more than 20 lines or 64 MB for one command"},
+        {"NoiseWhileIdle", {data(1, repeated("\r\n", 50))}, 0,
+         "the server sent more than 20 lines or 64 MB while no command was waiting"},
+        {"BytesInSmallReplies", {data(2, repeated(bigLine + "200 x\r\n", 8) + fenceReply)}, 1,
+         "the server sent more than 20 lines or 1 KB for one command"},
+        {"EachFenceStartsAfresh",
+         {data(2, repeated("200 x\r\n", 15) + fenceReply), data(3, repeated("200 x\r\n", 15) + fenceReply)}, 2,
+         ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<Chunk> script = {data(1, fenceReply)};
+        script.insert(script.end(), c.script.begin(), c.script.end());
+        ScriptedStream stream(script);
+        live::ControlLimits bounds;
+        bounds.reply.maxReplyLines = 20;
+        bounds.reply.maxReplyBytes = std::string(c.name) == "BytesInSmallReplies" ? 1024 : bounds.reply.maxReplyBytes;
+        bounds.replyTimeoutMs = 2000;
+        bounds.waitSliceMs = 10;
+        live::FtpControl control(stream, bounds);
+        std::size_t unsolicited = 0;
+        control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited += reply.lines.size(); };
+        std::string failure;
+        ASSERT_TRUE(control.learnFence(failure)) << failure;
+        bool ok = true;
+        for (int i = 0; i < c.exchanges && ok; ++i) {
+            simsite::Reply reply;
+            ok = control.fencedExchange("SITE USER", reply, failure);
+        }
+        if (c.exchanges == 0) {
+            ok = control.drainIdle(failure);
+        }
+        EXPECT_EQ(ok ? std::string() : failure, c.failure) << c.name;
+        EXPECT_EQ(control.broken(), !c.failure.empty()) << c.name;
+        EXPECT_LE(unsolicited, 20u * static_cast<unsigned>(std::max(1, c.exchanges))) << c.name;
+    }
+}
 
 // Greeting, AUTH TLS and the switch to the secured stream; the clear stream
 // must be silent at the switch.
