@@ -18,6 +18,40 @@ int millisecondsLeft(Clock::time_point deadline) {
     return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, 0x7fffffff));
 }
 
+// More than this many bytes of handshake from the server, or of one
+// record, is no TLS: records are at most 16 KB and some bytes.
+constexpr std::size_t maxPendingBytes = 256 * 1024;
+
+const char* const certificateWanted = "The server asks for a client certificate, which the host does not offer";
+
+// Whether the server's handshake bytes so far (the clear part, up to its
+// ChangeCipherSpec) hold a CertificateRequest. TLS 1.2 sends it in clear;
+// under TLS 1.3 SChannel says so itself (SEC_I_INCOMPLETE_CREDENTIALS).
+bool asksForClientCertificate(const std::string& flight) {
+    std::string messages;
+    for (std::size_t at = 0; at + 5 <= flight.size();) {
+        const unsigned char type = static_cast<unsigned char>(flight[at]);
+        const std::size_t length = static_cast<std::size_t>(static_cast<unsigned char>(flight[at + 3])) << 8 |
+                                   static_cast<unsigned char>(flight[at + 4]);
+        if (type == 20 || at + 5 + length > flight.size()) {
+            break;
+        }
+        if (type == 22) {
+            messages.append(flight, at + 5, length);
+        }
+        at += 5 + length;
+    }
+    for (std::size_t at = 0; at + 4 <= messages.size();) {
+        if (messages[at] == 13) {
+            return true;
+        }
+        at += 4 + (static_cast<std::size_t>(static_cast<unsigned char>(messages[at + 1])) << 16 |
+                   static_cast<std::size_t>(static_cast<unsigned char>(messages[at + 2])) << 8 |
+                   static_cast<unsigned char>(messages[at + 3]));
+    }
+    return false;
+}
+
 std::wstring widen(const std::string& text) {
     std::wstring wide;
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -111,21 +145,36 @@ bool TlsStream::handshake(const std::string& serverName, int timeoutMs, std::str
     }
     received.clear();
     receivedStart = 0;
+    // The server's bytes as they came, for what its handshake asked for.
+    std::string flight;
+    auto failWith = [&](const std::string& why) {
+        failure = asksForClientCertificate(flight) ? std::string(certificateWanted) : why;
+        return false;
+    };
     bool needBytes = true;
     for (;;) {
+        // Every turn, also one that reads nothing: a server must not keep
+        // the host here by handing SChannel bytes it never finishes with.
+        if (Clock::now() >= deadline) {
+            return failWith("The server did not complete the TLS handshake in time");
+        }
         if (needBytes) {
+            if (received.size() > maxPendingBytes) {
+                return failWith("The server's TLS handshake is larger than TLS allows");
+            }
+            const std::size_t had = received.size();
             const StreamStatus got = socket.read(received, millisecondsLeft(deadline));
+            if (flight.size() < maxPendingBytes) {
+                flight.append(received, had, std::string::npos);
+            }
             if (got == StreamStatus::TimedOut) {
-                failure = "The server did not complete the TLS handshake in time";
-                return false;
+                return failWith("The server did not complete the TLS handshake in time");
             }
             if (got == StreamStatus::Closed) {
-                failure = "The server closed the connection during the TLS handshake";
-                return false;
+                return failWith("The server closed the connection during the TLS handshake");
             }
             if (got != StreamStatus::Ok) {
-                failure = "The TLS handshake failed: " + socket.lastError();
-                return false;
+                return failWith("The TLS handshake failed: " + socket.lastError());
             }
         }
         SecBuffer in[2] = {{static_cast<ULONG>(received.size()), SECBUFFER_TOKEN, &received[0]},
@@ -138,27 +187,34 @@ bool TlsStream::handshake(const std::string& serverName, int timeoutMs, std::str
             needBytes = true;
             continue;
         }
+        if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
+            // The host has no certificate to offer; asking SChannel again
+            // would only get the same answer.
+            if (out.pvBuffer != nullptr) {
+                FreeContextBuffer(out.pvBuffer);
+            }
+            failure = certificateWanted;
+            return false;
+        }
         // Also on a failure: the token may be the alert that tells the server why.
         const bool sent = sendToken(out);
-        if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED || status == SEC_I_INCOMPLETE_CREDENTIALS) {
+        if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) {
             if (!sent) {
-                failure = "Sending the TLS handshake failed: " + socket.lastError();
-                return false;
+                return failWith("Sending the TLS handshake failed: " + socket.lastError());
             }
             if (in[1].BufferType == SECBUFFER_EXTRA && in[1].cbBuffer > 0) {
                 received.erase(0, received.size() - in[1].cbBuffer);
                 needBytes = false;
             } else {
                 received.clear();
-                needBytes = status != SEC_I_INCOMPLETE_CREDENTIALS;
+                needBytes = true;
             }
             if (status == SEC_E_OK) {
                 break;
             }
             continue;
         }
-        failure = systemErrorText("The TLS handshake failed", status);
-        return false;
+        return failWith(systemErrorText("The TLS handshake failed", status));
     }
     status = QueryContextAttributesW(&context, SECPKG_ATTR_STREAM_SIZES, &sizes);
     if (status != SEC_E_OK) {
@@ -241,6 +297,7 @@ StreamStatus TlsStream::write(const std::string& bytes) {
 SECURITY_STATUS TlsStream::decryptReceived(std::string& into, bool& gotData) {
     SECURITY_STATUS status = SEC_E_INCOMPLETE_MESSAGE;
     while (receivedStart < received.size()) {
+        const std::size_t before = receivedStart;
         SecBuffer parts[4] = {
             {static_cast<ULONG>(received.size() - receivedStart), SECBUFFER_DATA, &received[receivedStart]},
             {0, SECBUFFER_EMPTY, nullptr},
@@ -290,6 +347,10 @@ SECURITY_STATUS TlsStream::decryptReceived(std::string& into, bool& gotData) {
             receivedStart = in[1].BufferType == SECBUFFER_EXTRA ? received.size() - in[1].cbBuffer
                                                                : received.size();
         }
+        if (receivedStart <= before) {
+            // SChannel took nothing: asking again would go round for ever.
+            return SEC_E_INTERNAL_ERROR;
+        }
         status = SEC_E_OK;
     }
     if (receivedStart == received.size()) {
@@ -308,7 +369,7 @@ StreamStatus TlsStream::read(std::string& into, int waitMs) {
         return StreamStatus::Failed;
     }
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs < 0 ? 0 : waitMs);
-    for (;;) {
+    for (bool first = true;; first = false) {
         bool gotData = false;
         const SECURITY_STATUS status = decryptReceived(into, gotData);
         if (gotData) {
@@ -320,8 +381,16 @@ StreamStatus TlsStream::read(std::string& into, int waitMs) {
         if (peerClosed) {
             return StreamStatus::Closed;
         }
-        // An empty record or the server's close_notify decrypts to nothing:
-        // wait for bytes rather than decrypting again.
+        // Records that decrypt to nothing (empty ones, handshake messages,
+        // the server's close_notify) use up the wait like silence does: what
+        // came is consumed, and the wait ends on time.
+        if (!first && Clock::now() >= deadline) {
+            return StreamStatus::TimedOut;
+        }
+        if (received.size() - receivedStart > maxPendingBytes) {
+            error = "the server sent a TLS record larger than TLS allows";
+            return StreamStatus::Failed;
+        }
         const StreamStatus got = socket.read(received, millisecondsLeft(deadline));
         if (got != StreamStatus::Ok) {
             if (got == StreamStatus::Failed) {
