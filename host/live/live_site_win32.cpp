@@ -1,6 +1,7 @@
 #include "host/live/live_site_win32.h"
 
 #include <chrono>
+#include <climits>
 
 #include "host/live/certificate_check_win32.h"
 #include "host/live/fingerprint.h"
@@ -13,6 +14,10 @@ namespace live {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Window timers fire on the system tick (15.6 ms), which may fall a little
+// before the steady clock's due time: that much early counts as due.
+constexpr int keepAliveSlackMs = 16;
 
 std::string lastLine(const simsite::Reply& reply) {
     return reply.lines.empty() ? std::string("(an empty reply)") : reply.lines.back();
@@ -222,8 +227,7 @@ bool LiveSite::idle(int keepAliveMs, std::string& failure) {
         return false;
     }
     bool alive = connection->control->drainIdle(failure);
-    if (alive && keepAliveMs > 0 &&
-        Clock::now() - connection->lastSent >= std::chrono::milliseconds(keepAliveMs)) {
+    if (alive && msUntilKeepAlive(keepAliveMs) == 0) {
         simsite::Reply reply;
         if (onNote) {
             onNote("> NOOP   (keep-alive)");
@@ -242,6 +246,16 @@ bool LiveSite::idle(int keepAliveMs, std::string& failure) {
         connection.reset();
     }
     return alive;
+}
+
+int LiveSite::msUntilKeepAlive(int keepAliveMs) const {
+    if (!isOpen() || keepAliveMs <= 0) {
+        return INT_MAX;
+    }
+    const long long idleMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - connection->lastSent).count();
+    const long long left = keepAliveMs - idleMs;
+    return left <= keepAliveSlackMs ? 0 : static_cast<int>(left);
 }
 
 }  // namespace live

@@ -44,9 +44,13 @@ public:
     bool isOpen() const override;
 
     // Idle work: reads what the server sent on its own (a 421 before it
-    // closes), and sends NOOP when nothing was sent for the interval. False
+    // closes), and sends NOOP when the keep-alive is due (see below). False
     // when the connection is found gone (it is closed then).
     bool idle(int keepAliveMs, std::string& failure);
+    // Milliseconds until the keep-alive NOOP is due: 0 when it is (idle()
+    // sends it then), a large value when the connection is not open or
+    // keepAliveMs is not positive. A timer set for this long finds it due.
+    int msUntilKeepAlive(int keepAliveMs) const;
 
     // The certificate's fingerprint (empty on a plain connection) and
     // whether the connection is TLS.
