@@ -2,10 +2,12 @@
 """A small FTP server on loopback that answers like glftpd, for the live
 connection's tests under Wine.
 
-Two listeners: "tls" (AUTH TLS with a fresh self-signed certificate, plain
-login allowed too) and "notls" (refuses AUTH as a server without TLS). The
-password is "secret" for every account; the account name picks how the
-server misbehaves:
+Listeners: "tls" (AUTH TLS with a fresh self-signed certificate, plain
+login allowed too), "notls" (refuses AUTH as a server without TLS),
+"clientcert" (as "tls", but its TLS handshake requires a client
+certificate) and "emptyrecords" (see below). The password is "secret" for
+every account; on "tls" and "notls" the account name picks how the server
+misbehaves:
 
   siteop       answers normally, multi-line replies in big writes
   linerecords  every reply line in a write (a TLS record) of its own
@@ -15,6 +17,21 @@ server misbehaves:
   stray        after SITE KILL's reply, a lone "200- " line 1 ms later
   bigreply     SITE USER without a name lists --listing-users names
                (so does linerecords, one record per line)
+  noisy        answers a SITE command with a stream that never ends:
+               lines without a reply code and one-line replies, mixed
+  splitter     right after each NOOP reply (in the same write) opens an
+               unsolicited reply, "200-Unsolicited notice", and ends it,
+               "200 end of notice", only when the next command arrives,
+               just before that command's reply
+  trickle      sends SITE USER's listing (the fixture's) one byte every
+               5 ms, each byte a write (a TLS record) of its own
+
+"emptyrecords" is TLS done by hand over memory buffers, so that the records
+the server sends can be counted and records OpenSSL never writes can be
+added: any account logs in, and the first SITE command is answered with
+zero-length application-data records, as fast as the client takes them,
+until it goes (the cipher is fixed to ECDHE-RSA-AES128-GCM-SHA256 under
+TLS 1.2 to make them).
 
 Writes DIR/server.json once listening, appends every command line it gets
 to DIR/received.log ("<listener> <user or -> <line>", passwords masked) and
@@ -23,12 +40,18 @@ the big listing it sends to DIR/big_listing.txt. Runs under Debian's
 """
 
 import argparse
+import hashlib
+import hmac
 import json
 import logging
 import os
 import signal
+import socket
 import sys
+import threading
 
+from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
+from cryptography.hazmat.primitives.ciphers.aead import AESGCM
 from OpenSSL import SSL, crypto
 from pyftpdlib.handlers import TLS_FTPHandler
 from pyftpdlib.ioloop import IOLoop
@@ -37,6 +60,8 @@ from pyftpdlib.servers import FTPServer
 FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures")
 PASSWORD = "secret"
 BIG_LISTING_USERS = ("bigreply", "linerecords")
+NOOP_REPLY = "200 NOOP command successful."
+TRICKLE_SECONDS = 0.005
 
 # SITE commands answered with a fixture, and the account screens there are.
 SITE_FIXTURES = {"GROUPS": "site_groups.txt", "SWHO": "site_swho.txt", "WHO": "site_who.txt"}
@@ -101,11 +126,15 @@ def make_certificate(state_dir):
         out.write(crypto.dump_certificate(crypto.FILETYPE_PEM, cert))
     with open(os.path.join(state_dir, "key.pem"), "wb") as out:
         out.write(crypto.dump_privatekey(crypto.FILETYPE_PEM, key))
+    return cert, key
+
+
+def tls_context(cert, key):
     context = SSL.Context(SSL.TLS_METHOD)
     context.set_options(SSL.OP_NO_SSLv2 | SSL.OP_NO_SSLv3 | SSL.OP_NO_COMPRESSION)
     context.use_certificate(cert)
     context.use_privatekey(key)
-    return context, cert.digest("sha256").decode("ascii")
+    return context
 
 
 class LineProducer:
@@ -116,6 +145,21 @@ class LineProducer:
 
     def more(self):
         return next(self.lines, b"")
+
+
+class NoiseProducer:
+    """An endless stream: lines without a reply code and one-line replies."""
+
+    def __init__(self):
+        self.count = 0
+
+    def more(self):
+        lines = []
+        for _ in range(50):
+            self.count += 1
+            lines.append("noise line %d without a reply code" % self.count)
+            lines.append("200 Unsolicited reply %d." % self.count)
+        return "".join(line + "\r\n" for line in lines).encode("latin-1")
 
 
 class Then:
@@ -143,6 +187,7 @@ class GlftpdHandler(TLS_FTPHandler):
         self.held = None       # lines read while a write is still due
         self.ignoring = False
         self.noops = 0
+        self.notice_open = False
 
     # Lines are ours to read: pyftpdlib's own command table is bypassed.
     def found_terminator(self):
@@ -167,6 +212,9 @@ class GlftpdHandler(TLS_FTPHandler):
         if self.ignoring or (self.account == "stall" and self.logged_in and
                              (word != "NOOP" or self.noops > 0)):
             return
+        if self.notice_open:
+            self.push("200 end of notice\r\n")
+            self.notice_open = False
         if word == "AUTH":
             if self.offers_tls:
                 self.ftp_AUTH(arg)
@@ -191,7 +239,11 @@ class GlftpdHandler(TLS_FTPHandler):
             self.respond("530 Please login with USER and PASS.")
         elif word == "NOOP":
             self.noops += 1
-            self.respond("200 NOOP command successful.")
+            if self.account == "splitter":
+                self.push(NOOP_REPLY + "\r\n200-Unsolicited notice\r\n")
+                self.notice_open = True
+            else:
+                self.respond(NOOP_REPLY)
         elif word == "SITE" and arg:
             self.site(arg)
         else:
@@ -201,7 +253,10 @@ class GlftpdHandler(TLS_FTPHandler):
         words = arg.split(" ")
         keyword = words[0].upper()
         args = words[1:]
-        if keyword == "USER":
+        if self.account == "noisy":
+            self.ignoring = True
+            self.push_with_producer(NoiseProducer())
+        elif keyword == "USER":
             self.site_user(args[0] if args else "")
         elif keyword == "KILL" and args:
             self.send_lines(["200- ", "200 %s: Invalid PiD." % args[0]])
@@ -232,8 +287,20 @@ class GlftpdHandler(TLS_FTPHandler):
             self.ignoring = True
             self.send_lines(lines[:max(1, len(lines) // 2)])
             self.push_with_producer(Then(self.drop))
+        elif self.account == "trickle":
+            self.held = []
+            self.trickle("".join(line + "\r\n" for line in lines))
         else:
             self.send_lines(lines)
+
+    def trickle(self, rest):
+        if self._closed:
+            return
+        if not rest:
+            self.release_held()
+            return
+        self.push(rest[:1])
+        self.ioloop.call_later(TRICKLE_SECONDS, self.trickle, rest[1:])
 
     def send_lines(self, lines):
         if self.account == "linerecords":
@@ -245,6 +312,9 @@ class GlftpdHandler(TLS_FTPHandler):
         if self._closed:
             return
         self.push("200- \r\n")
+        self.release_held()
+
+    def release_held(self):
         held, self.held = self.held, None
         for line in held:
             if self.held is not None:
@@ -264,6 +334,210 @@ class PlainHandler(GlftpdHandler):
     banner = "localhost (glFTPd 2.13a_x64) ready."
 
 
+class ClientCertHandler(GlftpdHandler):
+    listener = "clientcert"
+
+
+def p_sha256(secret, seed, size):
+    """TLS 1.2's PRF with SHA-256."""
+    out, a = b"", seed
+    while len(out) < size:
+        a = hmac.new(secret, a, hashlib.sha256).digest()
+        out += hmac.new(secret, a + seed, hashlib.sha256).digest()
+    return out[:size]
+
+
+def gcm_multiply(x, y):
+    """x times y in GCM's field, blocks as big-endian integers."""
+    product = 0
+    for bit in range(127, -1, -1):
+        if (x >> bit) & 1:
+            product ^= y
+        y = (y >> 1) ^ (0xE1 << 120) if y & 1 else y >> 1
+    return product
+
+
+class EmptyRecordSealer:
+    """Zero-length TLS 1.2 AES-GCM application-data records, many times faster
+    than AESGCM one at a time (which Wine's SChannel outpaces): with nothing
+    to encrypt a record's tag is E(K, J0) xor GHASH(H, additional data), the
+    E(K, J0) of a batch come from one ECB call, and GHASH is linear in the
+    sequence number's bits."""
+
+    def __init__(self, key, salt):
+        self.salt = salt
+        self.ecb = Cipher(algorithms.AES(key), modes.ECB())
+        encryptor = self.ecb.encryptor()
+        h = int.from_bytes(encryptor.update(bytes(16)), "big")
+        h2 = gcm_multiply(h, h)
+        # The additional data: sequence(8) 17 03 03 00 00, padded to a block,
+        # then the block of lengths (13 bytes of it, nothing encrypted).
+        self.constant = (gcm_multiply(int.from_bytes(bytes(8) + b"\x17\x03\x03" + bytes(5), "big"), h2) ^
+                         gcm_multiply(104 << 64, h))
+        self.bits = [gcm_multiply(1 << (64 + k), h2) for k in range(64)]
+        self.low = [0] * 256
+        for value in range(256):
+            for k in range(8):
+                if (value >> k) & 1:
+                    self.low[value] ^= self.bits[k]
+
+    def batch(self, first):
+        """256 records from sequence number `first` on (a multiple of 256)."""
+        high = self.constant
+        for k in range(8, 64):
+            if (first >> k) & 1:
+                high ^= self.bits[k]
+        sequences = [(first + i).to_bytes(8, "big") for i in range(256)]
+        counters = self.ecb.encryptor().update(b"".join(self.salt + s + b"\x00\x00\x00\x01" for s in sequences))
+        return b"".join(
+            b"\x17\x03\x03\x00\x18" + sequences[i] +
+            (int.from_bytes(counters[16 * i:16 * i + 16], "big") ^ high ^ self.low[i]).to_bytes(16, "big")
+            for i in range(256))
+
+
+class EmptyRecordsSession:
+    """One connection of the "emptyrecords" listener."""
+
+    def __init__(self, conn, context, log):
+        self.conn = conn
+        self.tls = SSL.Connection(context, None)
+        self.log = log
+        self.account = None
+        self.clear = b""     # received, not yet a line
+        self.sent = b""      # sent records not yet counted whole
+        self.sequence = None  # of the next record, once the server's ChangeCipherSpec is out
+
+    def serve(self):
+        self.conn.settimeout(30)
+        self.conn.sendall(b"220 localhost (glFTPd 2.13a_OpenSSL_x64+TLS) ready.\r\n")
+        while True:
+            line = self.plain_line()
+            self.log(self.account, line)
+            if line.upper().startswith("AUTH TLS"):
+                self.conn.sendall(b"234 AUTH TLS successful\r\n")
+                break
+            self.conn.sendall(b"530 Please login with USER and PASS.\r\n")
+        self.tls.set_accept_state()
+        while True:
+            try:
+                self.tls.do_handshake()
+                break
+            except SSL.WantReadError:
+                self.flush()
+                self.tls.bio_write(self.receive())
+        self.flush()
+        while True:
+            line = self.tls_line()
+            word, _, arg = line.partition(" ")
+            word = word.upper()
+            self.log(self.account, "PASS ****" if word == "PASS" else line)
+            if word == "USER":
+                self.account = arg
+                self.answer("331 Password required for %s." % arg)
+            elif word == "PASS":
+                self.answer("230 User %s logged in." % self.account)
+            elif word == "NOOP":
+                self.answer(NOOP_REPLY)
+            elif word == "SITE":
+                self.stream_empty_records()
+                return
+            else:
+                self.answer("500 '%s': command not understood." % line)
+
+    def receive(self):
+        data = self.conn.recv(65536)
+        if not data:
+            raise EOFError
+        return data
+
+    def plain_line(self):
+        while b"\n" not in self.clear:
+            self.clear += self.receive()
+        line, _, self.clear = self.clear.partition(b"\n")
+        return line.rstrip(b"\r").decode("latin-1")
+
+    def tls_line(self):
+        while b"\n" not in self.clear:
+            try:
+                self.clear += self.tls.recv(65536)
+            except SSL.WantReadError:
+                self.tls.bio_write(self.receive())
+        line, _, self.clear = self.clear.partition(b"\n")
+        return line.rstrip(b"\r").decode("latin-1")
+
+    def answer(self, text):
+        self.tls.send((text + "\r\n").encode("latin-1"))
+        self.flush()
+
+    def flush(self):
+        out = b""
+        while True:
+            try:
+                out += self.tls.bio_read(65536)
+            except SSL.WantReadError:
+                break
+        self.count(out)
+        self.conn.sendall(out)
+
+    def count(self, out):
+        self.sent += out
+        while len(self.sent) >= 5:
+            size = 5 + int.from_bytes(self.sent[3:5], "big")
+            if len(self.sent) < size:
+                break
+            if self.sent[0] == 20:
+                self.sequence = 0
+            elif self.sequence is not None:
+                self.sequence += 1
+            self.sent = self.sent[size:]
+
+    def stream_empty_records(self):
+        block = p_sha256(self.tls.master_key(), b"key expansion" + self.tls.server_random() +
+                         self.tls.client_random(), 40)
+        key, salt = block[16:32], block[36:40]
+        aead = AESGCM(key)
+
+        def one_record():
+            sequence = self.sequence.to_bytes(8, "big")
+            self.sequence += 1
+            sealed = aead.encrypt(salt + sequence, b"", sequence + b"\x17\x03\x03\x00\x00")
+            return b"\x17\x03\x03" + (8 + len(sealed)).to_bytes(2, "big") + sequence + sealed
+
+        # One at a time up to a batch boundary, then in batches, so that the
+        # client always finds more waiting.
+        while self.sequence % 256:
+            self.conn.sendall(one_record())
+        sealer = EmptyRecordSealer(key, salt)
+        first = self.sequence
+        record = one_record()
+        if sealer.batch(first)[:len(record)] != record:
+            raise AssertionError("the batch sealer does not seal as AES-GCM does")
+        self.conn.sendall(record)
+        while self.sequence % 256:
+            self.conn.sendall(one_record())
+        while True:
+            self.conn.sendall(b"".join(sealer.batch(self.sequence + 256 * i) for i in range(16)))
+            self.sequence += 16 * 256
+
+
+def serve_empty_records(listener, cert, key, log):
+    context = tls_context(cert, key)
+    context.set_max_proto_version(SSL.TLS1_2_VERSION)
+    context.set_cipher_list(b"ECDHE-RSA-AES128-GCM-SHA256")
+
+    def session(conn):
+        try:
+            EmptyRecordsSession(conn, context, log).serve()
+        except (OSError, EOFError, SSL.Error):
+            pass
+        finally:
+            conn.close()
+
+    while True:
+        conn, _ = listener.accept()
+        threading.Thread(target=session, args=(conn,), daemon=True).start()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--state-dir", required=True)
@@ -272,23 +546,54 @@ def main():
     state_dir = os.path.abspath(options.state_dir)
     os.makedirs(state_dir, exist_ok=True)
 
-    context, fingerprint = make_certificate(state_dir)
+    cert, key = make_certificate(state_dir)
+    fingerprint = cert.digest("sha256").decode("ascii")
     listing = big_listing(options.listing_users)
     with open(os.path.join(state_dir, "big_listing.txt"), "w", encoding="latin-1") as out:
         out.write("".join(line + "\n" for line in listing))
     logging.basicConfig(filename=os.path.join(state_dir, "server.log"), level=logging.INFO)
     log = open(os.path.join(state_dir, "received.log"), "a", encoding="utf-8")
-    for handler in (GlftpdHandler, PlainHandler):
+    log_lock = threading.Lock()
+
+    class Received:
+        """received.log, written from the ioloop and the emptyrecords threads."""
+
+        def write(self, text):
+            with log_lock:
+                log.write(text)
+
+        def flush(self):
+            with log_lock:
+                log.flush()
+
+    context = tls_context(cert, key)
+    for handler in (GlftpdHandler, PlainHandler, ClientCertHandler):
         handler.ssl_context = context
-        handler.received = log
+        handler.received = Received()
         handler.listing = listing
+    demanding = tls_context(cert, key)
+    demanding.set_verify(SSL.VERIFY_PEER | SSL.VERIFY_FAIL_IF_NO_PEER_CERT, lambda *_: True)
+    ClientCertHandler.ssl_context = demanding
+
+    def log_empty_records(account, line):
+        Received().write("emptyrecords %s %s\n" % (account or "-", line))
+        Received().flush()
+
+    empty_listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    empty_listener.bind(("127.0.0.1", 0))
+    empty_listener.listen(8)
+    threading.Thread(target=serve_empty_records, args=(empty_listener, cert, key, log_empty_records),
+                     daemon=True).start()
 
     ioloop = IOLoop()
     servers = {name: FTPServer(("127.0.0.1", 0), handler, ioloop=ioloop)
-               for name, handler in (("tls", GlftpdHandler), ("notls", PlainHandler))}
+               for name, handler in (("tls", GlftpdHandler), ("notls", PlainHandler),
+                                     ("clientcert", ClientCertHandler))}
     info = {
         "tls_port": servers["tls"].address[1],
         "notls_port": servers["notls"].address[1],
+        "clientcert_port": servers["clientcert"].address[1],
+        "emptyrecords_port": empty_listener.getsockname()[1],
         "fingerprint": fingerprint,
         "pid": os.getpid(),
     }

@@ -1,7 +1,8 @@
 // The live connection (Winsock, SChannel, the fenced exchange) against
 // glftpd_test_server.py on loopback: what opens and what is refused before
 // any password is sent, and replies that are big, come one TLS record a
-// line, are followed by a stray line, never end or are cut off.
+// line or one byte at a time, are followed by a stray line, began before
+// the command, never end, never stop or are cut off; the keep-alive.
 #include <windows.h>
 
 #include <string>
@@ -32,6 +33,10 @@ protected:
     void openAs(const std::string& account, int replyTimeoutMs = 30000) {
         live::SiteOptions options = livetest::pinnedLogin(server, account);
         options.limits.replyTimeoutMs = replyTimeoutMs;
+        openWith(options);
+    }
+
+    void openWith(const live::SiteOptions& options) {
         std::string failure;
         ASSERT_TRUE(site.open(options, nullptr, failure)) << failure;
     }
@@ -81,14 +86,19 @@ int countOf(const Lines& lines, const std::string& line) {
     return count;
 }
 
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 // --- opening -----------------------------------------------------------------
 
 enum class Pin { Server, Other, None };
 enum class Prompt { None, Declines, Trusts };
+// The test server's listeners: TLS offered, refused, or requiring a client
+// certificate.
+enum class Listener { Tls, NoTls, ClientCert };
 
 struct OpenCase {
     const char* name;
-    bool tlsListener;
+    Listener listener;
     bool requireTls;
     Pin pin;
     Prompt prompt;
@@ -99,15 +109,19 @@ struct OpenCase {
 };
 
 const OpenCase openCases[] = {
-    {"PinnedTls", true, true, Pin::Server, Prompt::None, "secret", true, true, {}},
-    {"WrongPinIsRefused", true, true, Pin::Other, Prompt::None, "secret", false, false, {"server", "other"}},
-    {"UnpinnedAndDeclined", true, true, Pin::None, Prompt::Declines, "secret", false, false, {}},
-    {"UnpinnedAndTrusted", true, true, Pin::None, Prompt::Trusts, "secret", true, true, {}},
-    {"NoTlsOnTheServer", false, true, Pin::Server, Prompt::None, "secret", false, false,
+    {"PinnedTls", Listener::Tls, true, Pin::Server, Prompt::None, "secret", true, true, {}},
+    {"WrongPinIsRefused", Listener::Tls, true, Pin::Other, Prompt::None, "secret", false, false,
+     {"server", "other"}},
+    {"UnpinnedAndDeclined", Listener::Tls, true, Pin::None, Prompt::Declines, "secret", false, false, {}},
+    {"UnpinnedAndTrusted", Listener::Tls, true, Pin::None, Prompt::Trusts, "secret", true, true, {}},
+    {"NoTlsOnTheServer", Listener::NoTls, true, Pin::Server, Prompt::None, "secret", false, false,
      {"500 'AUTH TLS': command not understood."}},
-    {"PlainWhenTlsIsNotRequired", false, false, Pin::None, Prompt::None, "secret", true, true, {}},
-    {"PlainOnAServerOfferingTls", true, false, Pin::None, Prompt::None, "secret", true, true, {}},
-    {"WrongPassword", true, true, Pin::Server, Prompt::None, "guess", false, true, {"530 Login incorrect."}},
+    {"PlainWhenTlsIsNotRequired", Listener::NoTls, false, Pin::None, Prompt::None, "secret", true, true, {}},
+    {"PlainOnAServerOfferingTls", Listener::Tls, false, Pin::None, Prompt::None, "secret", true, true, {}},
+    {"WrongPassword", Listener::Tls, true, Pin::Server, Prompt::None, "guess", false, true,
+     {"530 Login incorrect."}},
+    {"ClientCertificateRequired", Listener::ClientCert, true, Pin::Server, Prompt::None, "secret", false, false,
+     {"asks for a client certificate, which the host does not offer"}},
 };
 
 class Opening : public LiveConnection, public testing::WithParamInterface<OpenCase> {};
@@ -115,7 +129,9 @@ class Opening : public LiveConnection, public testing::WithParamInterface<OpenCa
 TEST_P(Opening, OpensOrFailsBeforeTheLogin) {
     const OpenCase& c = GetParam();
     live::SiteOptions options = livetest::pinnedLogin(server, "siteop");
-    options.port = c.tlsListener ? server.tlsPort : server.plainPort;
+    options.port = c.listener == Listener::Tls     ? server.tlsPort
+                   : c.listener == Listener::NoTls ? server.plainPort
+                                                   : server.clientCertPort;
     options.requireTls = c.requireTls;
     options.password = c.password;
     options.fingerprint = c.pin == Pin::Server ? server.fingerprint
@@ -131,8 +147,10 @@ TEST_P(Opening, OpensOrFailsBeforeTheLogin) {
     }
 
     std::string failure;
+    const DWORD start = GetTickCount();
     const bool opened = site.open(options, prompt, failure);
 
+    EXPECT_LT(GetTickCount() - start, 10000u);
     ASSERT_EQ(opened, c.opens) << failure;
     EXPECT_EQ(site.isOpen(), c.opens);
     EXPECT_EQ(prompted, c.prompt == Prompt::None ? Lines{} : Lines{server.fingerprint});
@@ -211,34 +229,95 @@ TEST_F(LiveConnection, AStrayLineAfterAKillGoesToTheNotesAndTheNextCommandGetsIt
     EXPECT_TRUE(site.isOpen());
 }
 
+// The server opens a reply right after each NOOP reply and ends it only when
+// the next command arrives, just before that command's reply.
+TEST_F(LiveConnection, AReplyBegunBeforeTheCommandIsNeverTakenForItsReply) {
+    openAs("splitter");
+    EXPECT_EQ(ask("SITE USER alice").lines, livetest::fixtureLines("site_user_alice.txt"));
+    EXPECT_EQ(ask("SITE GROUPS").lines, livetest::fixtureLines("site_groups.txt"));
+    EXPECT_EQ(countOf(notes, "<? 200-Unsolicited notice   (no command waiting)"), 2) << testing::PrintToString(notes);
+    EXPECT_EQ(countOf(notes, "<? 200 end of notice   (no command waiting)"), 2);
+    EXPECT_TRUE(site.isOpen());
+}
+
+// 583 bytes, one every 5 ms or so: several times the silence time-out.
+TEST_F(LiveConnection, ASlowListingCompletesWhileBytesKeepComing) {
+    openAs("trickle", 1000);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ask("SITE USER").lines, livetest::fixtureLines("site_user_listing.txt"));
+    EXPECT_GT(GetTickCount() - start, 2000u);
+    EXPECT_EQ(ask("SITE GROUPS").lines, livetest::fixtureLines("site_groups.txt"));
+}
+
+TEST_F(LiveConnection, TheKeepAliveIsDueAfterItsIntervalAndIdleSendsItThen) {
+    const int interval = 800;
+    EXPECT_GT(site.msUntilKeepAlive(interval), 1000000) << "not open";
+    openAs("siteop");
+    EXPECT_GT(site.msUntilKeepAlive(0), 1000000) << "no keep-alive";
+    const int due = site.msUntilKeepAlive(interval);
+    EXPECT_GT(due, interval / 2);
+    EXPECT_LE(due, interval);
+    std::string failure;
+    ASSERT_TRUE(site.idle(interval, failure)) << failure;
+    EXPECT_EQ(countOf(notes, "> NOOP   (keep-alive)"), 0);
+
+    Sleep(static_cast<DWORD>(site.msUntilKeepAlive(interval)));
+    EXPECT_EQ(site.msUntilKeepAlive(interval), 0);
+    ASSERT_TRUE(site.idle(interval, failure)) << failure;
+    EXPECT_EQ(countOf(notes, "> NOOP   (keep-alive)"), 1);
+    EXPECT_GT(site.msUntilKeepAlive(interval), interval / 2);
+}
+
 // --- a connection that breaks ---------------------------------------------------
 
 struct BreakCase {
     const char* account;
+    bool emptyRecordsListener;
     int replyTimeoutMs;
+    int wholeReplyMs;
+    std::size_t maxLines;  // between two fences
     DWORD atLeastMs;  // how long the failure may take, at least and at most
     DWORD atMostMs;
+    const char* failure;  // a part of it
 };
 
 const BreakCase breakCases[] = {
-    {"stall", 1500, 1400, 8000},     // no reply: the time-out ends the wait
-    {"dropper", 20000, 0, 8000},     // half a reply, then end of stream
+    // No reply: the silence time-out ends the wait.
+    {"stall", false, 1500, 600000, 1000000, 1400, 8000, "no reply for 1.5 s"},
+    // Half a reply, then end of stream.
+    {"dropper", false, 20000, 600000, 1000000, 0, 8000, "the server closed the connection"},
+    // Bytes keep coming, too slowly: the bound of the whole exchange.
+    {"trickle", false, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
+    // Noise and replies that never end: the bound of lines between fences.
+    {"noisy", false, 30000, 600000, 5000, 0, 20000, "the server sent more than 5000 lines or 64 MB"},
+    // TLS records that carry nothing, without end: silence all the same.
+    {"emptyrecords", true, 1000, 600000, 1000000, 900, 8000, "no reply for 1 s"},
 };
 
 class Breaking : public LiveConnection, public testing::WithParamInterface<BreakCase> {};
 
 TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
     const BreakCase& c = GetParam();
-    openAs(c.account, c.replyTimeoutMs);
+    live::SiteOptions options = livetest::pinnedLogin(server, c.account);
+    if (c.emptyRecordsListener) {
+        options.port = server.emptyRecordsPort;
+    }
+    options.limits.replyTimeoutMs = c.replyTimeoutMs;
+    options.limits.wholeReplyMs = c.wholeReplyMs;
+    options.limits.reply.maxReplyLines = c.maxLines;
+    openWith(options);
+    const std::size_t notesAtOpen = notes.size();
     simsite::Reply reply;
     std::string failure;
     const DWORD start = GetTickCount();
     EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
     const DWORD took = GetTickCount() - start;
-    EXPECT_FALSE(failure.empty());
+    EXPECT_TRUE(contains(failure, c.failure)) << failure;
     EXPECT_GE(took, c.atLeastMs);
     EXPECT_LE(took, c.atMostMs);
     EXPECT_FALSE(site.isOpen());
+    // What the server sent nobody asked for reached the transcript up to the bound.
+    EXPECT_LE(notes.size() - notesAtOpen, c.maxLines + 1);
 
     failure.clear();
     EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));

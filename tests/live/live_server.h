@@ -13,6 +13,8 @@ struct ServerInfo {
     std::string stateDir;  // in Wine's Z: form
     int tlsPort = 0;
     int plainPort = 0;     // the listener that refuses AUTH TLS
+    int clientCertPort = 0;     // TLS that requires a client certificate
+    int emptyRecordsPort = 0;   // answers SITE with empty TLS records
     std::string fingerprint;
 };
 
