@@ -92,6 +92,8 @@ void disconnectLive();
 bool askConnectOptions(HWND owner);
 // Shows the connection's state in the window.
 void showConnectionState(const std::string& detail);
+// After an exchange: shows a live connection that was open and is gone.
+void noteIfConnectionLost(bool wasOpen);
 
 // A PNG picture of a window as it is on the screen now, frame included;
 // false with the reason in `error`.

@@ -54,6 +54,12 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
                 problem = "The port is a number from 1 to 65535.";
             } else if (user.empty()) {
                 problem = "Type the user name to log in with.";
+            } else if (IsDlgButtonChecked(dialog, IDC_CONNECT_REQUIRE_TLS) != BST_CHECKED &&
+                       GetWindowTextLengthA(GetDlgItem(dialog, IDC_CONNECT_FINGERPRINT)) > 0) {
+                // A pin is only checked on a TLS connection: never let one
+                // look as if it protected a plain login.
+                problem = "A certificate fingerprint is pinned, so the connection needs TLS: tick \"Require TLS\" "
+                          "or clear the fingerprint.";
             }
             if (problem != nullptr) {
                 MessageBoxA(dialog, problem, "Connect", MB_ICONERROR | MB_OK);
@@ -123,7 +129,10 @@ void showConnectionState(const std::string& detail) {
     SetWindowTextA(app.main, title.c_str());
     EnableWindow(app.disconnectButton, open);
     EnableWindow(app.reconnectButton, app.live && !open && !app.liveOptions.host.empty());
-    // The simulated site's switches mean nothing for a live one.
+    // The simulated site's switches mean nothing for a live one: greyed,
+    // "Connected" shows the live connection's state.
+    SendMessageA(app.connectedCheck, BM_SETCHECK, (app.live ? open : app.session->connected) ? BST_CHECKED : BST_UNCHECKED,
+                 0);
     EnableWindow(app.connectedCheck, !app.live);
     EnableWindow(app.swhoCheck, !app.live);
 }

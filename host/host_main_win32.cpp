@@ -3,8 +3,9 @@
 // --glftpd2 makes the simulated site answer as a glftpd 2.x server, --colours
 // turns on the operator's colours (flag 5): every reply line in ANSI colour.
 // A live site instead: --site HOST[:PORT] --user NAME [--password-file FILE]
-// [--fingerprint SHA256] [--plain] [--timeout SECONDS] [--keepalive SECONDS]
-// [--transcript FILE]. The password is never taken from the command line.
+// [--fingerprint SHA256 | --plain] [--timeout SECONDS] [--reply-limit SECONDS]
+// [--keepalive SECONDS] [--transcript FILE]. The password is never taken
+// from the command line; any other option is refused.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,6 +16,23 @@
 #include "host/host_app.h"
 
 namespace {
+
+const char usageText[] =
+    "usage: quorin_host [--tour DIR] [--glftpd2] [--colours]\n"
+    "       quorin_host [--tour DIR] --site HOST[:PORT] --user NAME [--password-file FILE]\n"
+    "                   [--fingerprint SHA256 | --plain] [--timeout S] [--reply-limit S]\n"
+    "                   [--keepalive S] [--transcript FILE]";
+
+bool optionTakesValue(const char* option) {
+    static const char* const withValue[] = {"--site", "--user", "--password-file", "--fingerprint", "--timeout",
+                                            "--reply-limit", "--keepalive", "--transcript", "--tour"};
+    for (const char* name : withValue) {
+        if (std::strcmp(option, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // The page's own dialog navigation (Tab, Enter, mnemonics) when the focus is
 // inside it, the host window's otherwise.
@@ -107,47 +125,63 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     bool touring = false;
     std::string passwordFile;
     std::string usage;
-    for (int i = 1; i < __argc; ++i) {
-        const bool hasValue = i + 1 < __argc;
-        if (std::strcmp(__argv[i], "--site") == 0 && hasValue) {
+    for (int i = 1; i < __argc && usage.empty(); ++i) {
+        const char* option = __argv[i];
+        const bool takesValue = optionTakesValue(option);
+        if (takesValue && i + 1 >= __argc) {
+            usage = std::string(option) + " needs a value";
+            break;
+        }
+        const char* value = takesValue ? __argv[++i] : nullptr;
+        if (std::strcmp(option, "--site") == 0) {
             app.live = true;
-            if (!readSiteAddress(__argv[++i], app.liveOptions)) {
-                usage = std::string("--site takes HOST or HOST:PORT, not ") + __argv[i];
+            if (!readSiteAddress(value, app.liveOptions)) {
+                usage = std::string("--site takes HOST or HOST:PORT, not ") + value;
             }
-        } else if (std::strcmp(__argv[i], "--user") == 0 && hasValue) {
-            app.liveOptions.user = __argv[++i];
-        } else if (std::strcmp(__argv[i], "--password-file") == 0 && hasValue) {
-            passwordFile = __argv[++i];
-        } else if (std::strcmp(__argv[i], "--fingerprint") == 0 && hasValue) {
-            app.liveOptions.fingerprint = __argv[++i];
-        } else if (std::strcmp(__argv[i], "--plain") == 0) {
+        } else if (std::strcmp(option, "--user") == 0) {
+            app.liveOptions.user = value;
+        } else if (std::strcmp(option, "--password-file") == 0) {
+            passwordFile = value;
+        } else if (std::strcmp(option, "--fingerprint") == 0) {
+            app.liveOptions.fingerprint = value;
+        } else if (std::strcmp(option, "--plain") == 0) {
             app.liveOptions.requireTls = false;
-        } else if (std::strcmp(__argv[i], "--timeout") == 0 && hasValue) {
-            app.liveOptions.limits.replyTimeoutMs = secondsOption(__argv[++i]);
+        } else if (std::strcmp(option, "--timeout") == 0) {
+            app.liveOptions.limits.replyTimeoutMs = secondsOption(value);
             if (app.liveOptions.limits.replyTimeoutMs == 0) {
                 usage = "--timeout takes whole seconds from 1 to 86400";
             }
-        } else if (std::strcmp(__argv[i], "--keepalive") == 0 && hasValue) {
-            app.keepAliveMs = secondsOption(__argv[++i]);
+        } else if (std::strcmp(option, "--reply-limit") == 0) {
+            app.liveOptions.limits.wholeReplyMs = secondsOption(value);
+            if (app.liveOptions.limits.wholeReplyMs == 0) {
+                usage = "--reply-limit takes whole seconds from 1 to 86400";
+            }
+        } else if (std::strcmp(option, "--keepalive") == 0) {
+            app.keepAliveMs = secondsOption(value);
             if (app.keepAliveMs == 0) {
                 usage = "--keepalive takes whole seconds from 1 to 86400";
             }
-        } else if (std::strcmp(__argv[i], "--transcript") == 0 && hasValue) {
-            app.transcriptPath = __argv[++i];
-        } else if (std::strncmp(__argv[i], "--pass", 6) == 0) {
+        } else if (std::strcmp(option, "--transcript") == 0) {
+            app.transcriptPath = value;
+        } else if (std::strncmp(option, "--pass", 6) == 0) {
             // Never from the command line, where every process can read it.
             usage = "the password is read from a file (--password-file FILE), never from the command line";
-            if (hasValue && __argv[i + 1][0] != '-') {
-                ++i;
-            }
-        } else if (std::strcmp(__argv[i], "--tour") == 0 && i + 1 < __argc) {
+        } else if (std::strcmp(option, "--tour") == 0) {
             touring = true;
-            tourDirectory = __argv[++i];
-        } else if (std::strcmp(__argv[i], "--glftpd2") == 0) {
+            tourDirectory = value;
+        } else if (std::strcmp(option, "--glftpd2") == 0) {
             app.site.setGeneration(simsite::SimulatedSite::Generation::Glftpd2);
-        } else if (std::strcmp(__argv[i], "--colours") == 0) {
+        } else if (std::strcmp(option, "--colours") == 0) {
             app.site.setOperatorColours(true);
+        } else {
+            usage = std::string("unknown option ") + option;
         }
+    }
+    for (int i = 1; i < __argc; ++i) {
+        touring = touring || std::strcmp(__argv[i], "--tour") == 0;
+    }
+    if (usage.empty() && !app.liveOptions.fingerprint.empty() && !app.liveOptions.requireTls) {
+        usage = "--fingerprint pins the certificate of a TLS connection: it cannot go with --plain";
     }
 
     if (app.live && usage.empty()) {
@@ -160,7 +194,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         }
     }
     if (!usage.empty()) {
-        report(usage, touring);
+        report(usage + "\n" + usageText, touring);
         return 1;
     }
 

@@ -250,6 +250,9 @@ bool writeTranscript() {
     if (file == nullptr) {
         return false;
     }
+    if (app.session->droppedLines() > 0) {
+        std::fprintf(file, "(%zu earlier lines are not kept)\n", app.session->droppedLines());
+    }
     for (const std::string& line : app.session->transcript()) {
         std::fprintf(file, "%s\n", line.c_str());
     }
@@ -269,16 +272,25 @@ bool writeTranscript() {
 }  // namespace
 
 // Closes the host, leaves the transcript and gives the tour's exit code:
-// 1 no transcript, 2 problems on the way, 3 channel faults, else 0.
+// 1 no transcript, 2 problems on the way, 3 channel faults, 5 a command
+// failed or the connection closed, else 0. The first failure comes first on
+// stderr: the problems after it are mostly its consequences.
 int finishTour() {
     closeHost();
     pumpMessages();
+    const std::string& failure = app.session->firstFailure();
+    if (!failure.empty()) {
+        problems.insert(problems.begin(), "failed: " + failure);
+    }
     const bool transcriptWritten = writeTranscript();
     for (const std::string& problem : problems) {
         std::fprintf(stderr, "quorin_host: tour: %s\n", problem.c_str());
     }
     if (!transcriptWritten) {
         return 1;
+    }
+    if (!failure.empty()) {
+        return 5;
     }
     if (!problems.empty()) {
         return 2;
@@ -300,7 +312,6 @@ int runTour(const std::string& outDir) {
         app.session->allowCommand = live::changesNothing;
         std::string failure;
         if (!connectLive(false, failure)) {
-            problems.push_back("not connected: " + failure);
             finishTour();
             return 4;
         }

@@ -106,12 +106,37 @@ void appendTranscriptFile(const std::string& line) {
     std::fprintf(transcriptFile, "%s %s\n", stamp, line.c_str());
 }
 
+// The pane shows the newest text, at most this much: past it the oldest
+// lines go, so that a site that talks without end neither freezes the pane
+// at the edit control's limit nor grows the host's memory.
+constexpr int paneLimitChars = 4 * 1024 * 1024;
+
+// Cuts `text` to at most `limit` characters from its end, at a line start.
+void keepNewest(std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return;
+    }
+    std::size_t cut = text.find('\n', text.size() - limit);
+    text.erase(0, cut == std::string::npos ? text.size() - limit : cut + 1);
+}
+
 void flushTranscript() {
     if (transcriptFile != nullptr) {
         std::fflush(transcriptFile);
     }
     if (pendingTranscript.empty() || app.transcript == nullptr) {
         return;
+    }
+    keepNewest(pendingTranscript, paneLimitChars / 2);
+    const int shown = GetWindowTextLengthA(app.transcript);
+    if (shown + static_cast<int>(pendingTranscript.size()) > paneLimitChars) {
+        // Drop the oldest half of the pane, up to a line end.
+        std::vector<char> text(static_cast<std::size_t>(shown) + 1, '\0');
+        GetWindowTextA(app.transcript, text.data(), shown + 1);
+        const char* half = std::strchr(text.data() + shown / 2, '\n');
+        const int drop = half == nullptr ? shown : static_cast<int>(half - text.data()) + 1;
+        SendMessageA(app.transcript, EM_SETSEL, 0, static_cast<LPARAM>(drop));
+        SendMessageA(app.transcript, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
     }
     const int end = GetWindowTextLengthA(app.transcript);
     SendMessageA(app.transcript, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
@@ -155,6 +180,16 @@ void layoutTranscript() {
     }
 }
 
+// The idle drain once a second, and the keep-alive exactly when it is due.
+void scheduleIdleWork() {
+    UINT wait = idleTimerMs;
+    if (app.live && app.liveSite.isOpen()) {
+        const int due = app.liveSite.msUntilKeepAlive(app.keepAliveMs);
+        wait = static_cast<UINT>(due < 1 ? 1 : due < static_cast<int>(idleTimerMs) ? due : idleTimerMs);
+    }
+    SetTimer(app.main, idleTimer, wait, nullptr);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
@@ -192,11 +227,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_TIMER:
-        if (wParam == idleTimer && app.live && !app.busy && app.liveSite.isOpen()) {
-            std::string failure;
-            if (!app.liveSite.idle(app.keepAliveMs, failure)) {
-                showConnectionState("Disconnected: " + failure);
+        if (wParam == idleTimer) {
+            if (app.live && !app.busy && app.liveSite.isOpen()) {
+                std::string failure;
+                if (!app.liveSite.idle(app.keepAliveMs, failure)) {
+                    showConnectionState("Disconnected: " + failure);
+                }
             }
+            scheduleIdleWork();
         }
         return 0;
     case WM_SETCURSOR:
@@ -267,11 +305,15 @@ std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
     flushTranscript();
     SetCursor(previous);
     SetWindowTextA(app.statusLine, "Ready.");
-    if (wasOpen && !app.liveSite.isOpen()) {
+    noteIfConnectionLost(wasOpen);
+    return result;
+}
+
+void noteIfConnectionLost(bool wasOpen) {
+    if (app.live && wasOpen && !app.liveSite.isOpen()) {
         showConnectionState("Disconnected: the connection was lost (see the transcript). Nothing is sent again "
                             "on its own: Reconnect when ready.");
     }
-    return result;
 }
 
 void showWaiting(const std::string& command, std::size_t linesSoFar) {
@@ -281,8 +323,9 @@ void showWaiting(const std::string& command, std::size_t linesSoFar) {
     const DWORD now = GetTickCount();
     if (now - lastShown >= 100) {
         lastShown = now;
-        const std::string text = "Waiting for the reply to " + command + ": " + std::to_string(linesSoFar) +
-                                 " line(s) so far.";
+        // The count first: a long command is cut at the line's end.
+        const std::string text = std::to_string(linesSoFar) + " line(s) received, waiting for the reply to " +
+                                 command;
         SetWindowTextA(app.statusLine, text.c_str());
         flushTranscript();
     }
@@ -442,7 +485,7 @@ bool createMainWindow(int showCommand) {
                          app.site.operatorName() + ".");
     }
     showConnectionState("");
-    SetTimer(app.main, idleTimer, idleTimerMs, nullptr);
+    scheduleIdleWork();
 
     ShowWindow(app.main, showCommand);
     UpdateWindow(app.main);
@@ -504,7 +547,10 @@ void runReleaseDialog(bool isNuke) {
     }
     text += "\r\nThe host sends: " + command;
     simsite::Reply reply;
-    if (app.session->sendOwnCommand(command, reply)) {
+    const bool wasOpen = app.liveSite.isOpen();
+    const bool answered = app.session->sendOwnCommand(command, reply);
+    noteIfConnectionLost(wasOpen);
+    if (answered) {
         text += "\r\nSite: " + reply.lines.back();
     } else {
         text += "\r\nNot sent or no reply: see the transcript.";

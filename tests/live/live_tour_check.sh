@@ -43,4 +43,24 @@ status=0
 ! tail -n "+$((lines + 1))" "$state/received.log" | grep -q ' USER ' || fail "USER was sent despite a wrong pin"
 grep -q "does not match the pinned fingerprint" "$state/refused/transcript.txt" ||
     fail "the refusal does not say why"
-echo "live tour: nine pictures, nothing changed, the password nowhere; a wrong pin refused before USER"
+
+# Tours that must fail, and say why first, with nothing sent for the login
+# where the line says "nologin": name | options | the first line of stderr holds
+refusals="stall|--user stall --timeout 1|tour: failed: 
+dropper|--user dropper|tour: failed: 
+plainpin|--user siteop --plain --fingerprint $fingerprint|cannot go with --plain|nologin
+unknown|--user siteop --load x|unknown option --load|nologin"
+printf '%s\n' "$refusals" | while IFS='|' read -r name options first nologin; do
+    lines=$(wc -l <"$state/received.log")
+    status=0
+    # shellcheck disable=SC2086 # the options are words on purpose
+    "$wine_run" "$host" --tour "Z:$state/$name" --site "127.0.0.1:$port" --password-file "$state/password" \
+        $options 2>"$state/$name.err" || status=$?
+    [ "$status" -ne 0 ] || fail "$name: the tour exited 0"
+    head -n 1 "$state/$name.err" | grep -qF "$first" || fail "$name: stderr begins: $(head -n 2 "$state/$name.err")"
+    if [ -n "$nologin" ]; then
+        ! tail -n "+$((lines + 1))" "$state/received.log" | grep -q ' USER ' || fail "$name: USER was sent"
+    fi
+done
+echo "live tour: nine pictures, nothing changed, the password nowhere; a wrong pin refused before USER;" \
+    "a stalled or dropped tour fails with its cause; a pin with --plain and an unknown option refused"
