@@ -10,7 +10,7 @@
 #include <string>
 
 #include "host/live/live_site_win32.h"
-#include "host/simsite/host_session.h"
+#include "host/session/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "plugin/host_channel.h"
 #include "quorin_version.h"
@@ -49,7 +49,7 @@ struct HostApp {
     int usersAdded = 0;
 
     simsite::SimulatedSite site;
-    std::unique_ptr<simsite::HostSession> session;
+    std::unique_ptr<session::HostSession> session;
 
     // A live site instead of the simulated one (--site or Connect).
     bool live = false;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/host_app.h"
-#include "host/live/read_only_commands.h"
+#include "host/session/read_only_commands.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -309,7 +309,7 @@ int runTour(const std::string& outDir) {
     if (app.live) {
         // Nothing that could change the site leaves the host, and the
         // dialogs are cancelled.
-        app.session->allowCommand = live::changesNothing;
+        app.session->allowCommand = session::changesNothing;
         std::string failure;
         if (!connectLive(false, failure)) {
             finishTour();

@@ -367,7 +367,7 @@ bool createMainWindow(int showCommand) {
                                  ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
 
-    app.session.reset(new simsite::HostSession(app.site));
+    app.session.reset(new session::HostSession(app.site));
     app.session->onTranscriptLine = appendTranscript;
     app.session->onShowPage = [](std::int32_t pageId) { showPage(pageId); };
     app.session->onUserAdded = noteUserAdded;
@@ -546,7 +546,7 @@ void runReleaseDialog(bool isNuke) {
         text += " rewritten to \"" + rewritten + "\"";
     }
     text += "\r\nThe host sends: " + command;
-    simsite::Reply reply;
+    session::Reply reply;
     const bool wasOpen = app.liveSite.isOpen();
     const bool answered = app.session->sendOwnCommand(command, reply);
     noteIfConnectionLost(wasOpen);

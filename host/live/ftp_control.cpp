@@ -77,7 +77,7 @@ bool FtpControl::fail(const std::string& why, std::string& failure) {
     return false;
 }
 
-void FtpControl::handOut(const simsite::Reply& reply) {
+void FtpControl::handOut(const session::Reply& reply) {
     if (onUnsolicited) {
         onUnsolicited(reply);
     }
@@ -105,7 +105,7 @@ bool FtpControl::feed(std::string& failure) {
                     failure);
     }
     for (std::string& line : assembler.takeNoise()) {
-        simsite::Reply noise;
+        session::Reply noise;
         noise.code = 0;
         noise.lines.push_back(std::move(line));
         handOut(noise);
@@ -131,7 +131,7 @@ bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
     return fail(errorOf(*stream), failure);
 }
 
-bool FtpControl::awaitReply(simsite::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
+bool FtpControl::awaitReply(session::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
                             std::string& failure) {
     for (bool first = true;; first = false) {
         if (assembler.next(reply, &startedAt)) {
@@ -179,7 +179,7 @@ bool FtpControl::takeAvailable(std::string& failure) {
     // A server that never stops talking is read again on the next call.
     const Clock::time_point until = Clock::now() + std::chrono::milliseconds(limits.waitSliceMs);
     for (;;) {
-        simsite::Reply reply;
+        session::Reply reply;
         while (assembler.next(reply)) {
             handOut(reply);
         }
@@ -209,7 +209,7 @@ bool FtpControl::takeAvailable(std::string& failure) {
     }
 }
 
-bool FtpControl::readReply(simsite::Reply& reply, std::string& failure) {
+bool FtpControl::readReply(session::Reply& reply, std::string& failure) {
     if (isBroken) {
         failure = alreadyClosed;
         return false;
@@ -220,7 +220,7 @@ bool FtpControl::readReply(simsite::Reply& reply, std::string& failure) {
     return awaitReply(reply, startedAt, Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs), failure);
 }
 
-bool FtpControl::exchange(const std::string& line, simsite::Reply& reply, std::string& failure) {
+bool FtpControl::exchange(const std::string& line, session::Reply& reply, std::string& failure) {
     if (holdsLineBreak(line)) {
         failure = "a command line cannot hold a line break; nothing was sent";
         return false;
@@ -252,7 +252,7 @@ bool FtpControl::exchange(const std::string& line, simsite::Reply& reply, std::s
 }
 
 bool FtpControl::learnFence(std::string& failure) {
-    simsite::Reply reply;
+    session::Reply reply;
     if (!exchange("NOOP", reply, failure)) {
         return false;
     }
@@ -266,7 +266,7 @@ bool FtpControl::learnFence(std::string& failure) {
     return true;
 }
 
-bool FtpControl::fencedExchange(const std::string& command, simsite::Reply& reply, std::string& failure) {
+bool FtpControl::fencedExchange(const std::string& command, session::Reply& reply, std::string& failure) {
     if (holdsLineBreak(command)) {
         failure = "a command line cannot hold a line break; nothing was sent";
         return false;
@@ -311,7 +311,7 @@ bool FtpControl::fencedExchange(const std::string& command, simsite::Reply& repl
             return fail("the server's reply to the command ran into one it had begun before the command", failure);
         }
         for (;;) {
-            simsite::Reply other;
+            session::Reply other;
             if (!awaitReply(other, startedAt, deadline, failure)) {
                 return false;
             }

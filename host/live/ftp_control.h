@@ -24,7 +24,7 @@
 
 #include "host/live/byte_stream.h"
 #include "host/live/reply_assembler.h"
-#include "host/simsite/site_link.h"
+#include "host/session/site_link.h"
 
 namespace live {
 
@@ -51,14 +51,14 @@ public:
     bool broken() const;
 
     // Reads the next complete reply (the greeting) within the time-outs.
-    bool readReply(simsite::Reply& reply, std::string& failure);
+    bool readReply(session::Reply& reply, std::string& failure);
     // Writes one line and reads the one reply that follows it (login steps).
-    bool exchange(const std::string& line, simsite::Reply& reply, std::string& failure);
+    bool exchange(const std::string& line, session::Reply& reply, std::string& failure);
     // Sends NOOP alone and keeps its reply's last line as the fence to
     // recognise. Call once after login, before fencedExchange.
     bool learnFence(std::string& failure);
     // The plug-in's commands (see above).
-    bool fencedExchange(const std::string& command, simsite::Reply& reply, std::string& failure);
+    bool fencedExchange(const std::string& command, session::Reply& reply, std::string& failure);
     // Takes what arrived while no command was waiting (no wait, reading for
     // one wait slice at most) and hands it to onUnsolicited; false when the
     // stream has ended or failed or the bound between fences is passed.
@@ -70,7 +70,7 @@ public:
 
     // Replies (and noise lines, as one-line replies with code 0) that no
     // command asked for.
-    std::function<void(const simsite::Reply& reply)> onUnsolicited;
+    std::function<void(const session::Reply& reply)> onUnsolicited;
     // Called between reads while a reply is awaited, with the lines of it
     // received so far (the host keeps its window painting there).
     std::function<void(std::size_t linesSoFar)> onWaiting;
@@ -78,12 +78,12 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    bool awaitReply(simsite::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
+    bool awaitReply(session::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
                     std::string& failure);
     bool takeAvailable(std::string& failure);
     bool writeLine(const std::string& bytes, std::string& failure);
     bool feed(std::string& failure);
-    void handOut(const simsite::Reply& reply);
+    void handOut(const session::Reply& reply);
     bool fail(const std::string& why, std::string& failure);
     // From here on the lines between fences are counted afresh.
     void fenceReached();

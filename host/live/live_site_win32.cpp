@@ -7,7 +7,7 @@
 #include "host/live/fingerprint.h"
 #include "host/live/socket_stream_win32.h"
 #include "host/live/tls_stream_win32.h"
-#include "host/live/transcript_mask.h"
+#include "host/session/transcript_mask.h"
 
 namespace live {
 
@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 // before the steady clock's due time: that much early counts as due.
 constexpr int keepAliveSlackMs = 16;
 
-std::string lastLine(const simsite::Reply& reply) {
+std::string lastLine(const session::Reply& reply) {
     return reply.lines.empty() ? std::string("(an empty reply)") : reply.lines.back();
 }
 
@@ -80,7 +80,7 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
         return false;
     }
     c.control.reset(new FtpControl(c.socket, options.limits));
-    c.control->onUnsolicited = [note](const simsite::Reply& reply) {
+    c.control->onUnsolicited = [note](const session::Reply& reply) {
         for (const std::string& line : reply.lines) {
             note("<? " + line + "   (no command waiting)");
         }
@@ -91,8 +91,8 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
         }
     };
     // One login step: a line written, its reply read and shown.
-    auto step = [&](const std::string& line, simsite::Reply& reply) {
-        const std::string shown = maskSecrets(line);
+    auto step = [&](const std::string& line, session::Reply& reply) {
+        const std::string shown = session::maskSecrets(line);
         note("> " + shown);
         c.waitingFor = shown;
         if (!c.control->exchange(line, reply, failure)) {
@@ -105,7 +105,7 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
         return true;
     };
 
-    simsite::Reply reply;
+    session::Reply reply;
     c.waitingFor = "the greeting";
     if (!c.control->readReply(reply, failure)) {
         failure = "No greeting from the server: " + failure;
@@ -144,6 +144,9 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
             return false;
         }
         c.fingerprint = fingerprintText(digest);
+        if (onCertificate) {
+            onCertificate(c.fingerprint);
+        }
         note("   " + c.tls->protocolName() + ", the server's certificate has SHA-256 " + c.fingerprint);
         // The certificate is checked here, before the user name leaves:
         // SChannel was told to check nothing.
@@ -203,12 +206,12 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
     return true;
 }
 
-bool LiveSite::exchange(const std::string& command, simsite::Reply& reply, std::string& failure) {
+bool LiveSite::exchange(const std::string& command, session::Reply& reply, std::string& failure) {
     if (!isOpen()) {
         failure = "not connected to the site";
         return false;
     }
-    connection->waitingFor = maskSecrets(command);
+    connection->waitingFor = session::maskSecrets(command);
     const bool answered = connection->control->fencedExchange(command, reply, failure);
     connection->lastSent = Clock::now();
     if (!answered && connection->control->broken()) {
@@ -228,7 +231,7 @@ bool LiveSite::idle(int keepAliveMs, std::string& failure) {
     }
     bool alive = connection->control->drainIdle(failure);
     if (alive && msUntilKeepAlive(keepAliveMs) == 0) {
-        simsite::Reply reply;
+        session::Reply reply;
         if (onNote) {
             onNote("> NOOP   (keep-alive)");
         }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/live/ftp_control.h"
-#include "host/simsite/site_link.h"
+#include "host/session/site_link.h"
 
 namespace live {
 
@@ -26,7 +26,7 @@ struct SiteOptions {
 // trusted through the system's chain: true to trust it for this connection.
 using TrustPrompt = std::function<bool(const std::string& fingerprint, const std::string& why)>;
 
-class LiveSite : public simsite::SiteLink {
+class LiveSite : public session::SiteLink {
 public:
     LiveSite();
     ~LiveSite() override;
@@ -40,7 +40,7 @@ public:
     bool open(const SiteOptions& options, const TrustPrompt& prompt, std::string& failure);
     void close();
 
-    bool exchange(const std::string& command, simsite::Reply& reply, std::string& failure) override;
+    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override;
     bool isOpen() const override;
 
     // Idle work: reads what the server sent on its own (a 421 before it
@@ -61,6 +61,9 @@ public:
 
     // Called while a reply is awaited (see FtpControl::onWaiting).
     std::function<void(const std::string& command, std::size_t linesSoFar)> onWaiting;
+    // Called with the server's certificate's fingerprint as soon as it is
+    // known, before any check (so that a refused one can be shown).
+    std::function<void(const std::string& fingerprint)> onCertificate;
 
 private:
     struct Connection;

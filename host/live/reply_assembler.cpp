@@ -97,7 +97,7 @@ void ReplyAssembler::addToOpen(std::string&& line) {
     if (open.lines.size() >= limits.maxReplyLines || line.size() > limits.maxReplyBytes - openBytes) {
         over = true;
         inReply = false;
-        open = simsite::Reply();
+        open = session::Reply();
         openBytes = 0;
         partial.clear();
         partial.shrink_to_fit();
@@ -111,12 +111,12 @@ void ReplyAssembler::addToOpen(std::string&& line) {
 
 void ReplyAssembler::closeOpen() {
     complete.push_back(Complete{std::move(open), openStart});
-    open = simsite::Reply();
+    open = session::Reply();
     openBytes = 0;
     inReply = false;
 }
 
-bool ReplyAssembler::next(simsite::Reply& reply, std::uint64_t* startedAt) {
+bool ReplyAssembler::next(session::Reply& reply, std::uint64_t* startedAt) {
     if (complete.empty()) {
         return false;
     }

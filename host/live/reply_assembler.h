@@ -7,7 +7,7 @@
 #include <deque>
 #include <string>
 
-#include "host/simsite/site_link.h"
+#include "host/session/site_link.h"
 
 namespace live {
 
@@ -25,7 +25,7 @@ public:
     void feed(const char* data, std::size_t size);
     // Takes the oldest complete reply, if any; `startedAt` (when given) is
     // where its first byte lies in the stream, counted as bytesFed() counts.
-    bool next(simsite::Reply& reply, std::uint64_t* startedAt = nullptr);
+    bool next(session::Reply& reply, std::uint64_t* startedAt = nullptr);
 
     // Bytes taken by feed() so far.
     std::uint64_t bytesFed() const;
@@ -48,7 +48,7 @@ public:
 
 private:
     struct Complete {
-        simsite::Reply reply;
+        session::Reply reply;
         std::uint64_t startedAt;
     };
 
@@ -67,7 +67,7 @@ private:
     bool inReply = false;
     bool over = false;
     char openCode[3] = {0, 0, 0};
-    simsite::Reply open;
+    session::Reply open;
     std::size_t openBytes = 0;
     std::uint64_t openStart = 0;
     std::deque<Complete> complete;

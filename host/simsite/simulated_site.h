@@ -9,9 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "host/simsite/site_link.h"
+#include "host/session/site_link.h"
 
 namespace simsite {
+
+// The simulation answers as any site does.
+using session::Reply;
+using session::SiteLink;
 
 class CommandWords;
 

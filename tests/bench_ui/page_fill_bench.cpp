@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_library_win32.h"
 #include "plugin/host_channel.h"
 #include "plugin/page_host.h"
 #include "resources/resource_ids.h"
@@ -29,7 +30,6 @@
 
 namespace {
 
-typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t, HWND, HostCallback);
 
 // The templates' styles (resources/plugin.rc), as the page's controls have them.
 constexpr DWORD sortedComboStyle =
@@ -224,7 +224,7 @@ void pumpMessages() {
 
 HWND hostWindow = nullptr;
 HFONT dialogFont = nullptr;
-std::string dllPath;
+std::string dllName;
 
 // Paints whatever is waiting, the host window and every child.
 void paintNow() {
@@ -258,17 +258,16 @@ int itemCount(HWND control) {
 // One fresh load of the plug-in, one page shown; the time from the call to
 // InitDialog until the page is filled and painted. Negative on a failure.
 double timePage(const PageCase& page) {
-    HMODULE library = LoadLibraryA(dllPath.c_str());
-    if (library == nullptr) {
-        std::fprintf(stderr, "cannot load %s\n", dllPath.c_str());
+    PluginLibrary plugin;
+    std::string error;
+    if (!plugin.load(dllName, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return -1;
     }
-    auto initDialog = reinterpret_cast<InitDialogFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "InitDialog")));
     double elapsed = -1;
-    if (initDialog != nullptr) {
+    {
         const double start = nowMicroseconds();
-        HWND shown = initDialog(page.pageId, hostWindow, hostCallback);
+        HWND shown = plugin.initDialog(page.pageId, hostWindow, hostCallback);
         if (shown != nullptr) {
             paintNow();
             elapsed = nowMicroseconds() - start;
@@ -282,7 +281,7 @@ double timePage(const PageCase& page) {
             }
         }
     }
-    FreeLibrary(library);
+    plugin.unload();
     pumpMessages();
     if (keptReplies != 0 || channelFaults != 0) {
         std::fprintf(stderr, "%s: replies not released as kept\n", page.name);
@@ -489,16 +488,6 @@ bool runListPages(int rows, int repetitions) {
     return ok;
 }
 
-std::string besideThisProgram(const char* name) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    if (slash != nullptr) {
-        slash[1] = '\0';
-    }
-    return std::string(path) + name;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -514,7 +503,7 @@ int main(int argc, char** argv) {
             dll = argv[++i];
         }
     }
-    dllPath = besideThisProgram(dll);
+    dllName = dll;
 
     INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);

@@ -14,7 +14,7 @@
 namespace {
 
 struct Outcome {
-    std::vector<simsite::Reply> replies;
+    std::vector<session::Reply> replies;
     std::vector<std::uint64_t> starts;
     std::vector<std::string> noise;
     bool overLimit = false;
@@ -33,7 +33,7 @@ live::ReplyLimits smallLimits() {
 }
 
 void collect(live::ReplyAssembler& assembler, Outcome& outcome) {
-    simsite::Reply reply;
+    session::Reply reply;
     std::uint64_t start = 0;
     while (assembler.next(reply, &start)) {
         outcome.replies.push_back(reply);
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(whole.overLimit || whole.pendingLines > 0 || whole.lineBytes == kept);
     FUZZ_CHECK(whole.replies.size() == pieced.replies.size());
     for (std::size_t i = 0; i < whole.replies.size(); ++i) {
-        const simsite::Reply& reply = whole.replies[i];
+        const session::Reply& reply = whole.replies[i];
         FUZZ_CHECK(reply.code == pieced.replies[i].code);
         FUZZ_CHECK(reply.lines == pieced.replies[i].lines);
 

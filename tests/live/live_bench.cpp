@@ -17,11 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_library_win32.h"
 #include "host/live/ftp_control.h"
 #include "host/live/live_site_win32.h"
 #include "host/live/socket_stream_win32.h"
 #include "host/live/tls_stream_win32.h"
-#include "host/simsite/host_session.h"
+#include "host/session/host_session.h"
 #include "plugin/host_channel.h"
 #include "resources/resource_ids.h"
 #include "tests/live/live_server.h"
@@ -29,7 +30,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t, HWND, HostCallback);
 
 livetest::ServerInfo server;
 bool smoke = false;
@@ -82,11 +82,11 @@ void openSite(live::LiveSite& site, const std::string& account, bool tls) {
 constexpr std::size_t aliceLines = 23;  // SITE USER alice: site_user_alice.txt
 
 // Round trips of one command; the first few are left out (warm-up).
-std::vector<double> roundTrips(const std::function<bool(simsite::Reply&, std::string&)>& exchange, int count,
+std::vector<double> roundTrips(const std::function<bool(session::Reply&, std::string&)>& exchange, int count,
                                std::size_t lines = aliceLines) {
     std::vector<double> samples;
     for (int i = -5; i < count; ++i) {
-        simsite::Reply reply;
+        session::Reply reply;
         std::string failure;
         const Clock::time_point start = Clock::now();
         if (!exchange(reply, failure) || reply.lines.size() != lines) {
@@ -117,7 +117,7 @@ void liveRoundTrips(int count) {
         live::LiveSite site;
         openSite(site, "siteop", tls);
         const std::vector<double> samples = roundTrips(
-            [&](simsite::Reply& reply, std::string& failure) { return site.exchange("SITE USER alice", reply, failure); },
+            [&](session::Reply& reply, std::string& failure) { return site.exchange("SITE USER alice", reply, failure); },
             count);
         row(tls ? "SITE USER alice over TLS (LiveSite)" : "SITE USER alice, plain (LiveSite)", statsOf(samples),
             samples.size());
@@ -135,7 +135,7 @@ void fenceCost(int count) {
             fail("connect: " + failure);
         }
         live::FtpControl control(socket);
-        simsite::Reply reply;
+        session::Reply reply;
         bool ok = control.readReply(reply, failure);
         if (ok && tls) {
             ok = control.exchange("AUTH TLS", reply, failure) && reply.code == 234;
@@ -150,9 +150,9 @@ void fenceCost(int count) {
         std::vector<double> bare, fenced;
         for (int run = 0; run < (count + 9) / 10; ++run) {
             const std::vector<double> b = roundTrips(
-                [&](simsite::Reply& r, std::string& f) { return control.exchange("SITE USER alice", r, f); }, 10);
+                [&](session::Reply& r, std::string& f) { return control.exchange("SITE USER alice", r, f); }, 10);
             const std::vector<double> g = roundTrips(
-                [&](simsite::Reply& r, std::string& f) { return control.fencedExchange("SITE USER alice", r, f); }, 10);
+                [&](session::Reply& r, std::string& f) { return control.fencedExchange("SITE USER alice", r, f); }, 10);
             bare.insert(bare.end(), b.begin(), b.end());
             fenced.insert(fenced.end(), g.begin(), g.end());
         }
@@ -169,20 +169,10 @@ void fenceCost(int count) {
     }
 }
 
-simsite::HostSession* session = nullptr;
+session::HostSession* session = nullptr;
 
 std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
     return session != nullptr ? session->handle(request) : 0;
-}
-
-std::string exeDirectory() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    if (slash != nullptr) {
-        slash[1] = '\0';
-    }
-    return path;
 }
 
 // InitDialog of the Edit user page until it is filled and painted, each time
@@ -202,23 +192,22 @@ void editUserPage(const char* account, int count) {
 
     live::LiveSite site;
     openSite(site, account, true);
-    simsite::HostSession served(site);
+    session::HostSession served(site);
     session = &served;
     std::vector<double> samples;
     LRESULT names = 0;
     for (int i = 0; i < count; ++i) {
-        HMODULE library = LoadLibraryA((exeDirectory() + "quorin_glftpd_1_24.dll").c_str());
-        if (library == nullptr) {
-            fail("cannot load quorin_glftpd_1_24.dll");
+        PluginLibrary plugin;
+        std::string error;
+        if (!plugin.load("quorin_glftpd_1_24.dll", error)) {
+            fail(error);
         }
-        auto initDialog = reinterpret_cast<InitDialogFunction>(
-            reinterpret_cast<void*>(GetProcAddress(library, "InitDialog")));
         const Clock::time_point start = Clock::now();
-        HWND page = initDialog != nullptr ? initDialog(2, host, hostCallback) : nullptr;
+        HWND page = plugin.initDialog(2, host, hostCallback);
         RedrawWindow(host, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         samples.push_back(msSince(start));
         names = page != nullptr ? SendDlgItemMessageA(page, IDC_EDITUSER_USERNAME, CB_GETCOUNT, 0, 0) : -1;
-        FreeLibrary(library);
+        plugin.unload();
         if (names <= 0 || !served.faults().empty()) {
             fail("the Edit user page was not filled over the connection");
         }
@@ -231,7 +220,7 @@ void editUserPage(const char* account, int count) {
 
     // The listing alone over the same connection, for comparison.
     const std::vector<double> listing = roundTrips(
-        [&](simsite::Reply& reply, std::string& failure) { return site.exchange("SITE USER", reply, failure); },
+        [&](session::Reply& reply, std::string& failure) { return site.exchange("SITE USER", reply, failure); },
         count, livetest::stateFile(server, "big_listing.txt").size());
     std::snprintf(what, sizeof what, "  of it: SITE USER listing alone (%s)", account);
     row(what, statsOf(listing), listing.size());

@@ -41,8 +41,8 @@ protected:
         ASSERT_TRUE(site.open(options, nullptr, failure)) << failure;
     }
 
-    simsite::Reply ask(const std::string& command) {
-        simsite::Reply reply;
+    session::Reply ask(const std::string& command) {
+        session::Reply reply;
         std::string failure;
         EXPECT_TRUE(site.exchange(command, reply, failure)) << command << ": " << failure;
         return reply;
@@ -158,7 +158,7 @@ TEST_P(Opening, OpensOrFailsBeforeTheLogin) {
         const bool tls = c.requireTls;
         EXPECT_EQ(site.secured(), tls);
         EXPECT_EQ(site.certificateFingerprint(), tls ? server.fingerprint : std::string());
-        const simsite::Reply reply = ask("SITE USER alice");
+        const session::Reply reply = ask("SITE USER alice");
         EXPECT_EQ(reply.code, 200);
         EXPECT_EQ(reply.lines, livetest::fixtureLines("site_user_alice.txt"));
         site.close();
@@ -205,7 +205,7 @@ TEST_P(BigReply, ArrivesWholeAndInOrderAndLeavesTheConnectionInStep) {
     openAs(GetParam());
     const Lines sent = livetest::stateFile(server, "big_listing.txt");
     ASSERT_GT(sent.size(), 1000u);
-    const simsite::Reply reply = ask("SITE USER");
+    const session::Reply reply = ask("SITE USER");
     EXPECT_EQ(reply.code, 200);
     EXPECT_EQ(reply.lines.size(), sent.size());
     EXPECT_TRUE(reply.lines == sent) << "the reply differs from what the server sent";
@@ -307,7 +307,7 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
     options.limits.reply.maxReplyLines = c.maxLines;
     openWith(options);
     const std::size_t notesAtOpen = notes.size();
-    simsite::Reply reply;
+    session::Reply reply;
     std::string failure;
     const DWORD start = GetTickCount();
     EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));

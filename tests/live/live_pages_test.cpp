@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/live/live_site_win32.h"
-#include "host/simsite/host_session.h"
+#include "host/session/host_session.h"
 #include "resources/resource_ids.h"
 #include "tests/live/live_server.h"
 #include "tests/ui/harness/plugin_fixture.h"
@@ -24,10 +24,10 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Keeps every command's reply, for the scripted run to give the same.
-class RecordingLink : public simsite::SiteLink {
+class RecordingLink : public session::SiteLink {
 public:
-    explicit RecordingLink(simsite::SiteLink& link) : inner(link) {}
-    bool exchange(const std::string& command, simsite::Reply& reply, std::string& failure) override {
+    explicit RecordingLink(session::SiteLink& link) : inner(link) {}
+    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
         const bool answered = inner.exchange(command, reply, failure);
         if (answered) {
             replies[command] = reply;
@@ -36,13 +36,13 @@ public:
     }
     bool isOpen() const override { return inner.isOpen(); }
 
-    std::map<std::string, simsite::Reply> replies;
+    std::map<std::string, session::Reply> replies;
 
 private:
-    simsite::SiteLink& inner;
+    session::SiteLink& inner;
 };
 
-simsite::HostSession* liveSession = nullptr;
+session::HostSession* liveSession = nullptr;
 
 std::int32_t HOST_CDECL liveCallback(HostRequest* request) {
     return liveSession != nullptr ? liveSession->handle(request) : 0;
@@ -106,7 +106,7 @@ protected:
         std::string failure;
         ASSERT_TRUE(livetest::loadServer(server, failure)) << failure;
         ASSERT_TRUE(connection.open(livetest::pinnedLogin(server, "siteop"), nullptr, failure)) << failure;
-        session = std::make_unique<simsite::HostSession>(recorder);
+        session = std::make_unique<session::HostSession>(recorder);
         session->onShowPage = [this](std::int32_t pageId) { showPage(pageId, liveCallback); };
         liveSession = session.get();
     }
@@ -137,7 +137,7 @@ protected:
         reloadLibrary();
         site.clearRecord();
         messageBoxes.clear();
-        const std::map<std::string, simsite::Reply> replies = recorder.replies;
+        const std::map<std::string, session::Reply> replies = recorder.replies;
         site.fallback = [replies](const std::string& command) {
             const auto found = replies.find(command);
             ScriptedReply reply = oneLineReply("500 '" + command + "': not answered over the connection.", 500);
@@ -156,16 +156,7 @@ protected:
 
     void reloadLibrary() {
         EXPECT_EQ(unloadLibrary(), 0) << "blocks the plug-in still held after its unload";
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        char* slash = std::strrchr(path, '\\');
-        ASSERT_NE(slash, nullptr);
-        slash[1] = '\0';
-        library = LoadLibraryA((std::string(path) + libraryName()).c_str());
-        ASSERT_NE(library, nullptr);
-        initDialog = reinterpret_cast<InitDialogFunction>(
-            reinterpret_cast<void*>(GetProcAddress(library, "InitDialog")));
-        ASSERT_NE(initDialog, nullptr);
+        ASSERT_NO_FATAL_FAILURE(loadLibrary());
     }
 
     Lines shownMessages() const {
@@ -210,7 +201,7 @@ protected:
     livetest::ServerInfo server;
     live::LiveSite connection;
     RecordingLink recorder{connection};
-    std::unique_ptr<simsite::HostSession> session;
+    std::unique_ptr<session::HostSession> session;
 };
 
 const PageCase pageCases[] = {

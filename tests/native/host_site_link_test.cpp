@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "host/live/read_only_commands.h"
-#include "host/simsite/host_session.h"
+#include "host/session/read_only_commands.h"
+#include "host/session/host_session.h"
 
 namespace {
 
 // A site whose exchanges succeed or fail as the test says, counting sends.
-class ScriptedLink : public simsite::SiteLink {
+class ScriptedLink : public session::SiteLink {
 public:
-    bool exchange(const std::string& command, simsite::Reply& reply, std::string& failure) override {
+    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
         sent.push_back(command);
         if (!answers) {
             failure = "the server closed the connection";
@@ -35,7 +35,7 @@ public:
 
 TEST(HostSessionOverALink, AFailedExchangeFailsTheRequestOnceAndLaterOnesAtOnce) {
     ScriptedLink link;
-    simsite::HostSession session(link);
+    session::HostSession session(link);
     link.answers = false;
     char give[] = "SITE GIVE bob 1024";
     HostRequest request{ACTION_SEND_COMMAND, give, 1, 0, nullptr};
@@ -51,7 +51,7 @@ TEST(HostSessionOverALink, AFailedExchangeFailsTheRequestOnceAndLaterOnesAtOnce)
 
 TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
     ScriptedLink link;
-    simsite::HostSession session(link);
+    session::HostSession session(link);
     const struct {
         const char* command;
         const char* shown;
@@ -71,7 +71,7 @@ TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
         }
         EXPECT_TRUE(found) << c.shown;
     }
-    simsite::Reply reply;
+    session::Reply reply;
     EXPECT_TRUE(session.sendOwnCommand("SITE CHPASS bob hunter2", reply));
     for (const std::string& line : session.transcript()) {
         EXPECT_EQ(line.find("s3cret"), std::string::npos);
@@ -94,24 +94,24 @@ TEST(HostSessionOverALink, TheLiveTourSendsOnlyWhatChangesNothing) {
         {"DELE file", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(live::changesNothing(c.command), c.reads) << c.command;
+        EXPECT_EQ(session::changesNothing(c.command), c.reads) << c.command;
     }
     ScriptedLink link;
-    simsite::HostSession session(link);
-    session.allowCommand = live::changesNothing;
+    session::HostSession session(link);
+    session.allowCommand = session::changesNothing;
     char kick[] = "SITE KICK zoe";
     HostRequest request{ACTION_SEND_COMMAND, kick, 0, 0, nullptr};
     EXPECT_EQ(session.handle(&request), 0);
-    simsite::Reply reply;
+    session::Reply reply;
     EXPECT_FALSE(session.sendOwnCommand("SITE NUKE Some.Release 3 bad", reply));
     EXPECT_TRUE(link.sent.empty());
 }
 
 TEST(HostSessionOverALink, ATalkativeSiteCostsNoMoreThanTheTranscriptBound) {
     ScriptedLink link;
-    simsite::HostSession session(link);
+    session::HostSession session(link);
     session.transcriptLimitBytes = 4096;
-    simsite::Reply reply;
+    session::Reply reply;
     for (int i = 0; i < 2000; ++i) {
         session.note("<? 200- noise line " + std::to_string(i) + "   (no command waiting)");
     }
@@ -126,8 +126,8 @@ TEST(HostSessionOverALink, ATalkativeSiteCostsNoMoreThanTheTranscriptBound) {
 
 TEST(HostSessionOverALink, TheFirstFailureIsKeptForTheOperator) {
     ScriptedLink link;
-    simsite::HostSession session(link);
-    simsite::Reply reply;
+    session::HostSession session(link);
+    session::Reply reply;
     EXPECT_TRUE(session.sendOwnCommand("SITE WHO", reply));
     EXPECT_EQ(session.firstFailure(), "");
     link.answers = false;

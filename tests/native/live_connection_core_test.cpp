@@ -13,7 +13,7 @@
 #include "host/live/fingerprint.h"
 #include "host/live/ftp_control.h"
 #include "host/live/reply_assembler.h"
-#include "host/live/transcript_mask.h"
+#include "host/session/transcript_mask.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ using Lines = std::vector<std::string>;
 const std::string fenceReply = "200 NOOP command successful.\r\n";
 
 // "code|line|line": one reply in one comparable string.
-std::string flat(const simsite::Reply& reply) {
+std::string flat(const session::Reply& reply) {
     std::string text = std::to_string(reply.code);
     for (const std::string& line : reply.lines) {
         text += "|" + line;
@@ -86,7 +86,7 @@ TEST_P(ReplyAssembly, SameResultWhateverThePieces) {
             assembler.feed(c.wire.data() + at, std::min(piece, c.wire.size() - at));
         }
         Lines replies;
-        simsite::Reply reply;
+        session::Reply reply;
         while (assembler.next(reply)) {
             replies.push_back(flat(reply));
         }
@@ -123,7 +123,7 @@ TEST(LiveReplyAssembly, HugeRepliesInLinearTime) {
         for (std::size_t at = 0; at < wire.size(); at += piece) {
             assembler.feed(wire.data() + at, std::min(piece, wire.size() - at));
         }
-        simsite::Reply reply;
+        session::Reply reply;
         ASSERT_TRUE(assembler.next(reply));
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_EQ(reply.lines.size(), size.lines + 1);
@@ -294,12 +294,12 @@ TEST_P(LiveFencedExchange, EachCommandGetsItsOwnReply) {
         bounds.waitSliceMs = 10;
         live::FtpControl control(stream, bounds);
         Lines unsolicited;
-        control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited.push_back(flat(reply)); };
+        control.onUnsolicited = [&](const session::Reply& reply) { unsolicited.push_back(flat(reply)); };
         std::string failure;
         ASSERT_TRUE(control.learnFence(failure)) << failure;
         Lines results;
         for (const std::string& command : c.commands) {
-            simsite::Reply reply;
+            session::Reply reply;
             results.push_back(control.fencedExchange(command, reply, failure) ? flat(reply) : "fail: " + failure);
         }
         Lines writes = {"NOOP\r\n"};
@@ -354,12 +354,12 @@ TEST(LiveControl, AServerThatNeverStopsTalkingIsCutOffAtTheBound) {
         bounds.waitSliceMs = 10;
         live::FtpControl control(stream, bounds);
         std::size_t unsolicited = 0;
-        control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited += reply.lines.size(); };
+        control.onUnsolicited = [&](const session::Reply& reply) { unsolicited += reply.lines.size(); };
         std::string failure;
         ASSERT_TRUE(control.learnFence(failure)) << failure;
         bool ok = true;
         for (int i = 0; i < c.exchanges && ok; ++i) {
-            simsite::Reply reply;
+            session::Reply reply;
             ok = control.fencedExchange("SITE USER", reply, failure);
         }
         if (c.exchanges == 0) {
@@ -380,7 +380,7 @@ TEST(LiveControl, LoginStepsAndTheSwitchToTls) {
     live::FtpControl control(clear);
     std::vector<std::size_t> waited;
     control.onWaiting = [&](std::size_t lines) { waited.push_back(lines); };
-    simsite::Reply reply;
+    session::Reply reply;
     std::string failure;
     ASSERT_TRUE(control.readReply(reply, failure)) << failure;
     EXPECT_EQ(flat(reply), "220|220-Welcome|220-to the site|220 ready");
@@ -413,7 +413,7 @@ TEST(LiveControl, IdleDrainHandsOutTheTimeoutNoticeThenFails) {
     ScriptedStream stream({data(0, "421 Timeout (900 seconds): closing control connection.\r\n"), closing(0)});
     live::FtpControl control(stream);
     Lines unsolicited;
-    control.onUnsolicited = [&](const simsite::Reply& reply) { unsolicited.push_back(flat(reply)); };
+    control.onUnsolicited = [&](const session::Reply& reply) { unsolicited.push_back(flat(reply)); };
     std::string failure;
     EXPECT_FALSE(control.drainIdle(failure));
     EXPECT_EQ(failure, "the server closed the connection");
@@ -478,7 +478,7 @@ TEST(LiveMask, PasswordsNeverReachTheTranscript) {
         {"PASSWORD x", "PASSWORD x"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(live::maskSecrets(c.first), c.second);
+        EXPECT_EQ(session::maskSecrets(c.first), c.second);
     }
 }
 

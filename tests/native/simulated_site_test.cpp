@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "common/site_directory.h"
-#include "host/simsite/host_session.h"
+#include "host/session/host_session.h"
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/site_text.h"
 #include "pages/users/user_record.h"
 
-using simsite::HostSession;
-using simsite::Reply;
+using session::HostSession;
+using session::Reply;
 using simsite::SimulatedSite;
 
 namespace {

@@ -112,16 +112,6 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-std::string exeDirectory() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    if (slash != nullptr) {
-        slash[1] = '\0';
-    }
-    return path;
-}
-
 }  // namespace
 
 void PluginTest::SetUp() {
@@ -151,21 +141,7 @@ void PluginTest::SetUp() {
     cbtHook = SetWindowsHookExA(WH_CBT, cbtProc, nullptr, GetCurrentThreadId());
     ASSERT_NE(cbtHook, nullptr);
 
-    library = LoadLibraryA((exeDirectory() + libraryName()).c_str());
-    ASSERT_NE(library, nullptr) << "cannot load " << libraryName();
-    initDialog = reinterpret_cast<InitDialogFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "InitDialog")));
-    dialogNuke = reinterpret_cast<DialogNukeFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "DialogNuke")));
-    ASSERT_NE(initDialog, nullptr);
-    ASSERT_NE(dialogNuke, nullptr);
-    probeLiveBlocks = reinterpret_cast<std::int32_t (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(library, "ProbeLiveHeapBlocks")));
-    auto setReport = reinterpret_cast<void(HOST_CDECL*)(void(HOST_CDECL*)(std::int32_t))>(
-        reinterpret_cast<void*>(GetProcAddress(library, "ProbeSetUnloadReport")));
-    if (setReport != nullptr) {
-        setReport(recordUnload);
-    }
+    ASSERT_NO_FATAL_FAILURE(loadLibrary());
 
     site.onShowPage = [this](std::int32_t pageId) { showPage(pageId); };
 #ifdef QUORIN_HAVE_SIMSITE
@@ -233,11 +209,25 @@ std::vector<std::string> PluginTest::commandsOf(HWND page, int buttonId) {
     return site.commands();
 }
 
+void PluginTest::loadLibrary() {
+    std::string error;
+    ASSERT_TRUE(plugin.load(libraryName(), error)) << error;
+    library = plugin.module;
+    initDialog = plugin.initDialog;
+    dialogNuke = plugin.dialogNuke;
+    probeLiveBlocks = reinterpret_cast<std::int32_t (*)()>(plugin.find("ProbeLiveHeapBlocks"));
+    auto setReport = reinterpret_cast<void(HOST_CDECL*)(void(HOST_CDECL*)(std::int32_t))>(
+        plugin.find("ProbeSetUnloadReport"));
+    if (setReport != nullptr) {
+        setReport(recordUnload);
+    }
+}
+
 std::int32_t PluginTest::unloadLibrary() {
     if (library == nullptr) {
         return lastUnloadReport;
     }
-    FreeLibrary(library);
+    plugin.unload();
     library = nullptr;
     initDialog = nullptr;
     dialogNuke = nullptr;

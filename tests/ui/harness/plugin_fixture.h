@@ -11,11 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "host/plugin_library_win32.h"
 #include "plugin/host_channel.h"
 #include "tests/ui/harness/scripted_site.h"
 
-typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t, HWND, HostCallback);
-typedef std::int32_t(HOST_CDECL* DialogNukeFunction)(HWND, std::int32_t, char*, char*);
 
 struct CaughtMessageBox {
     std::string title;
@@ -44,6 +43,8 @@ protected:
     HWND openEditUserAccount(const std::string& name);
     // The command lines that one click on the button sends.
     std::vector<std::string> commandsOf(HWND page, int buttonId);
+    // Loads libraryName() from beside the test program, with its probes.
+    void loadLibrary();
     // Unloads the library now; returns the blocks it still held afterwards.
     std::int32_t unloadLibrary();
     std::int32_t liveBlocks() const;  // blocks the plug-in holds right now
@@ -61,6 +62,7 @@ protected:
     InitDialogFunction initDialog = nullptr;
     DialogNukeFunction dialogNuke = nullptr;
     HMODULE library = nullptr;
+    PluginLibrary plugin;
 
 private:
     HWND host = nullptr;

@@ -22,9 +22,6 @@ ScriptedSite::ScriptedSite() {
 }
 
 ScriptedSite::~ScriptedSite() {
-    for (auto& entry : kept) {
-        freeKept(entry.second);
-    }
     if (activeSite == this) {
         activeSite = nullptr;
     }
@@ -53,7 +50,7 @@ simsite::SimulatedSite& ScriptedSite::useSimulatedSite() {
     }
     std::shared_ptr<simsite::SimulatedSite> site = simulated;
     fallback = [site](const std::string& command) {
-        const simsite::Reply answer = site->handle(command);
+        const session::Reply answer = site->handle(command);
         ScriptedReply reply;
         reply.replyCode = answer.code;
         reply.lines = answer.lines;
@@ -114,7 +111,7 @@ void ScriptedSite::clearRecord() {
 
 std::vector<std::string> ScriptedSite::faults() const {
     std::vector<std::string> all = seenFaults;
-    if (!kept.empty()) {
+    if (kept.count() > 0) {
         all.push_back("a kept reply was never released");
     }
     return all;
@@ -183,7 +180,7 @@ std::int32_t ScriptedSite::handleSend(HostRequest* request) {
     if (command.find_first_of("\r\n") != std::string::npos) {
         seenFaults.push_back("a command holding a line break: " + command);
     }
-    if (kept.count(request) != 0) {
+    if (kept.holds(request)) {
         seenFaults.push_back("a second kept reply on one record before its release: " + command);
     }
     ScriptedReply reply = replyFor(command);
@@ -201,59 +198,21 @@ std::int32_t ScriptedSite::handleSend(HostRequest* request) {
     }
     request->replyCode = reply.replyCode;
     if (request->param == 1) {
-        keep(request, reply.lines);
+        kept.keep(request, reply.lines);
     }
     return reply.hostResult;
 }
 
 std::int32_t ScriptedSite::handleRelease(HostRequest* request) {
-    auto found = kept.find(request);
-    if (found == kept.end()) {
+    // A release poisons the record, so that a read after it shows up.
+    if (!kept.release(request)) {
         const bool afterZero = lastResultZero.count(request) != 0 && lastResultZero[request];
         if (!(afterZero && allowReleaseAfterZeroResult)) {
             seenFaults.push_back("a release with nothing kept");
         }
         return 1;
     }
-    freeKept(found->second);
-    kept.erase(found);
-    // Poison the record so that a read after the release shows up.
-    request->replyLines = nullptr;
     return 1;
-}
-
-void ScriptedSite::keep(HostRequest* request, const std::vector<std::string>& lines) {
-    KeptReply reply;
-    ReplyLine* previous = nullptr;
-    request->replyLines = nullptr;
-    for (const std::string& line : lines) {
-        // Each text in storage of its own, writable, as a host must give it.
-        char* text = static_cast<char*>(std::malloc(line.size() + 1));
-        std::memcpy(text, line.c_str(), line.size() + 1);
-        ReplyLine* node = static_cast<ReplyLine*>(std::malloc(sizeof(ReplyLine)));
-        node->text = text;
-        node->next = nullptr;
-        if (previous == nullptr) {
-            request->replyLines = node;
-        } else {
-            previous->next = node;
-        }
-        previous = node;
-        reply.texts.push_back(text);
-        reply.nodes.push_back(node);
-    }
-    kept[request] = std::move(reply);
-}
-
-void ScriptedSite::freeKept(KeptReply& reply) {
-    for (char* text : reply.texts) {
-        std::free(text);
-    }
-    for (ReplyLine* node : reply.nodes) {
-        std::free(node);
-    }
-    reply.texts.clear();
-    reply.nodes.clear();
 }
 
 std::vector<std::string> loadFixture(const std::string& name) {

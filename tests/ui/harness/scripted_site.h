@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/session/kept_replies.h"
 #include "plugin/host_channel.h"
 
 namespace simsite {
@@ -65,7 +66,7 @@ public:
     const std::vector<RecordedRequest>& requests() const { return recorded; }
     std::vector<std::string> commands() const;  // sent command lines, in order
     void clearRecord();
-    int keptReplies() const { return static_cast<int>(kept.size()); }
+    int keptReplies() const { return kept.count(); }
     // Faults seen so far, plus a kept reply never released.
     std::vector<std::string> faults() const;
 
@@ -80,20 +81,14 @@ private:
         bool once;
         ScriptedReply reply;
     };
-    struct KeptReply {
-        std::vector<char*> texts;
-        std::vector<ReplyLine*> nodes;
-    };
 
     std::int32_t handle(HostRequest* request);
     std::int32_t handleSend(HostRequest* request);
     std::int32_t handleRelease(HostRequest* request);
     ScriptedReply replyFor(const std::string& command);
-    void keep(HostRequest* request, const std::vector<std::string>& lines);
-    static void freeKept(KeptReply& reply);
 
     std::vector<Rule> rules;
-    std::map<HostRequest*, KeptReply> kept;
+    session::KeptReplies kept;
     std::map<HostRequest*, bool> lastResultZero;
     std::vector<RecordedRequest> recorded;
     std::vector<std::string> seenFaults;

@@ -1,9 +1,9 @@
-#include "host/live/transcript_mask.h"
+#include "host/session/transcript_mask.h"
 
 #include <cstddef>
 #include <vector>
 
-namespace live {
+namespace session {
 
 namespace {
 
@@ -87,4 +87,4 @@ std::string maskSecrets(const std::string& commandLine) {
     return commandLine.substr(0, words[secret].begin) + mask;
 }
 
-}  // namespace live
+}  // namespace session

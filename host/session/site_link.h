@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace simsite {
+namespace session {
 
 struct Reply {
     int code = 200;
@@ -26,4 +26,4 @@ public:
     std::function<void(const std::string& line)> onNote;
 };
 
-}  // namespace simsite
+}  // namespace session

@@ -1,11 +1,11 @@
-#include "host/live/read_only_commands.h"
+#include "host/session/read_only_commands.h"
 
 #include <cctype>
 #include <cstring>
 #include <sstream>
 #include <vector>
 
-namespace live {
+namespace session {
 
 namespace {
 
@@ -54,4 +54,4 @@ bool changesNothing(const std::string& commandLine) {
     return false;
 }
 
-}  // namespace live
+}  // namespace session

@@ -1,24 +1,17 @@
-#include "host/simsite/host_session.h"
+#include "host/session/host_session.h"
 
-#include <cstdlib>
-#include <cstring>
+#include "host/session/transcript_mask.h"
 
-#include "host/live/transcript_mask.h"
-
-namespace simsite {
+namespace session {
 
 HostSession::HostSession(SiteLink& served) : site(&served) {}
 
-HostSession::~HostSession() {
-    for (auto& entry : kept) {
-        freeKept(entry.second);
-    }
-}
+HostSession::~HostSession() = default;
 
 std::vector<std::string> HostSession::faults() const {
     std::vector<std::string> all = seenFaults;
-    if (!kept.empty()) {
-        all.push_back(std::to_string(kept.size()) + " kept reply(ies) never released");
+    if (kept.count() > 0) {
+        all.push_back(std::to_string(kept.count()) + " kept reply(ies) never released");
     }
     return all;
 }
@@ -88,7 +81,7 @@ std::int32_t HostSession::send(HostRequest* request) {
         return 0;
     }
     const bool keep = request->param == 1;
-    const std::string shown = live::maskSecrets(command);
+    const std::string shown = maskSecrets(command);
     if (!connected || !site->isOpen()) {
         log("> " + shown + "   (not connected: the host reports a failure)");
         return 0;
@@ -97,10 +90,9 @@ std::int32_t HostSession::send(HostRequest* request) {
         log("> " + shown + "   (not sent: it could change the site)");
         return 0;
     }
-    if (keep && kept.count(request) != 0) {
+    if (keep && kept.holds(request)) {
         fault("a second kept reply on one record before its release");
-        freeKept(kept[request]);
-        kept.erase(request);
+        kept.release(request);
     }
     log("> " + shown + (keep ? "" : "   (reply not kept)"));
     Reply reply;
@@ -111,51 +103,28 @@ std::int32_t HostSession::send(HostRequest* request) {
     if (!keep) {
         return 1;
     }
-    KeptReply held;
-    ReplyLine* previous = nullptr;
-    request->replyLines = nullptr;
-    for (const std::string& line : reply.lines) {
-        // Each text writable and in storage of its own: the plug-in cuts
-        // fields out of the lines in place.
-        char* text = static_cast<char*>(std::malloc(line.size() + 1));
-        ReplyLine* node = static_cast<ReplyLine*>(std::malloc(sizeof(ReplyLine)));
-        if (text == nullptr || node == nullptr) {
-            std::free(text);
-            std::free(node);
-            freeKept(held);
-            request->replyLines = nullptr;
-            fault("out of memory keeping a reply");
-            return 0;
-        }
-        std::memcpy(text, line.c_str(), line.size() + 1);
-        node->text = text;
-        node->next = nullptr;
-        (previous == nullptr ? request->replyLines : previous->next) = node;
-        previous = node;
-        held.texts.push_back(text);
-        held.nodes.push_back(node);
+    // Each text writable and in storage of its own: the plug-in cuts fields
+    // out of the lines in place.
+    if (!kept.keep(request, reply.lines)) {
+        fault("out of memory keeping a reply");
+        return 0;
     }
-    kept[request] = held;
     return 1;
 }
 
 std::int32_t HostSession::release(HostRequest* request) {
-    const auto found = kept.find(request);
-    if (found == kept.end()) {
+    if (!kept.release(request)) {
         // Allowed (a no-op) after a failed send; logged so that a stray
         // release shows up in the transcript.
         log("   (release: nothing kept)");
         return 1;
     }
-    freeKept(found->second);
-    kept.erase(found);
-    request->replyLines = nullptr;
     log("   (reply released)");
     return 1;
 }
 
 bool HostSession::sendOwnCommand(const std::string& line, Reply& reply) {
-    const std::string shown = live::maskSecrets(line);
+    const std::string shown = maskSecrets(line);
     if (!connected || !site->isOpen()) {
         log("> " + shown + "   (not connected: not sent)");
         return false;
@@ -185,15 +154,4 @@ bool HostSession::exchange(const std::string& command, Reply& reply) {
     return true;
 }
 
-void HostSession::freeKept(KeptReply& reply) {
-    for (char* text : reply.texts) {
-        std::free(text);
-    }
-    for (ReplyLine* node : reply.nodes) {
-        std::free(node);
-    }
-    reply.texts.clear();
-    reply.nodes.clear();
-}
-
-}  // namespace simsite
+}  // namespace session

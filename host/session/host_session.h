@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "host/simsite/site_link.h"
+#include "host/session/kept_replies.h"
+#include "host/session/site_link.h"
 #include "plugin/host_channel.h"
 
-namespace simsite {
+namespace session {
 
 class HostSession {
 public:
@@ -62,24 +62,18 @@ public:
     const std::string& firstFailure() const { return firstFailureText; }
     // Breaches of the channel's rules seen so far, plus replies still kept.
     std::vector<std::string> faults() const;
-    int keptReplies() const { return static_cast<int>(kept.size()); }
+    int keptReplies() const { return kept.count(); }
 
 private:
-    struct KeptReply {
-        std::vector<char*> texts;
-        std::vector<ReplyLine*> nodes;
-    };
-
     std::int32_t send(HostRequest* request);
     std::int32_t release(HostRequest* request);
     void log(const std::string& line);
     void fault(const std::string& text);
-    static void freeKept(KeptReply& reply);
 
     bool exchange(const std::string& command, Reply& reply);
 
     SiteLink* site;
-    std::map<HostRequest*, KeptReply> kept;
+    KeptReplies kept;
     std::deque<std::string> lines;
     std::size_t lineBytes = 0;
     std::size_t dropped = 0;
@@ -87,4 +81,4 @@ private:
     std::vector<std::string> seenFaults;
 };
 
-}  // namespace simsite
+}  // namespace session

@@ -2,7 +2,7 @@
 // Command lines as the transcript shows them: passwords replaced by "****".
 #include <string>
 
-namespace live {
+namespace session {
 
 // "PASS x" -> "PASS ****"; "SITE ADDUSER u p ..." -> "SITE ADDUSER u ****";
 // "SITE GADDUSER g u p ..." -> "SITE GADDUSER g u ****"; "SITE CHPASS u p ..."
@@ -10,4 +10,4 @@ namespace live {
 // holds. Command words in any case; every other line as it stands.
 std::string maskSecrets(const std::string& commandLine);
 
-}  // namespace live
+}  // namespace session

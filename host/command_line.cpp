@@ -1,0 +1,164 @@
+#include "host/command_line.h"
+
+#include <cstdlib>
+#include <cstring>
+
+const char commandLineUsage[] =
+    "usage: quorin_host [--tour DIR] [--glftpd2] [--colours]\n"
+    "       quorin_host [--tour DIR] --site HOST[:PORT] --user NAME [--password-file FILE]\n"
+    "                   [--fingerprint SHA256 | --plain] [--timeout S] [--reply-limit S]\n"
+    "                   [--keepalive S] [--transcript FILE] [--sites-file FILE]\n"
+    "       quorin_host [--tour DIR] --load NAME [--password-file FILE] [--fingerprint SHA256] [...]\n"
+    "       quorin_host --save NAME --site HOST[:PORT] --user NAME [--fingerprint SHA256 | --plain]\n"
+    "                   [--remember-password --password-file FILE] [--sites-file FILE]";
+
+namespace {
+
+const char* const optionsWithValue[] = {"--site", "--user", "--password-file", "--fingerprint", "--timeout",
+                                        "--reply-limit", "--keepalive", "--transcript", "--tour", "--load",
+                                        "--save", "--sites-file"};
+const char* const flags[] = {"--plain", "--glftpd2", "--colours", "--remember-password"};
+
+bool isOneOf(const std::string& word, const char* const* names, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (word == names[i]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whole seconds from 1 to a day, as milliseconds; 0 for anything else.
+int secondsOption(const std::string& text) {
+    char* end = nullptr;
+    const long seconds = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || seconds < 1 || seconds > 86400) {
+        return 0;
+    }
+    return static_cast<int>(seconds) * 1000;
+}
+
+// HOST, HOST:PORT or [IPv6]:PORT.
+bool readSiteAddress(const std::string& text, CommandLine& line) {
+    std::string host = text;
+    std::string port;
+    if (!host.empty() && host[0] == '[') {
+        const std::size_t close = host.find(']');
+        if (close == std::string::npos) {
+            return false;
+        }
+        if (close + 1 < host.size()) {
+            if (host[close + 1] != ':') {
+                return false;
+            }
+            port = host.substr(close + 2);
+        }
+        host = host.substr(1, close - 1);
+    } else if (host.find(':') != std::string::npos && host.find(':') == host.rfind(':')) {
+        port = host.substr(host.find(':') + 1);
+        host.resize(host.find(':'));
+    }
+    if (host.empty()) {
+        return false;
+    }
+    line.host = host;
+    if (!port.empty()) {
+        char* end = nullptr;
+        const long number = std::strtol(port.c_str(), &end, 10);
+        if (*end != '\0' || number < 1 || number > 65535) {
+            return false;
+        }
+        line.port = static_cast<int>(number);
+    }
+    return true;
+}
+
+// One option and its value; empty, or what is wrong.
+std::string takeOption(const std::string& option, const std::string& value, CommandLine& line) {
+    if (option == "--site") {
+        return readSiteAddress(value, line) ? "" : "--site takes HOST or HOST:PORT, not " + value;
+    }
+    std::string* text = option == "--user"            ? &line.user
+                        : option == "--password-file" ? &line.passwordFile
+                        : option == "--fingerprint"   ? &line.fingerprint
+                        : option == "--transcript"    ? &line.transcriptFile
+                        : option == "--tour"          ? &line.tourDirectory
+                        : option == "--load"          ? &line.loadName
+                        : option == "--save"          ? &line.saveName
+                        : option == "--sites-file"    ? &line.sitesFile
+                                                      : nullptr;
+    if (text != nullptr) {
+        *text = value;
+        return value.empty() ? option + " needs a value" : "";
+    }
+    int* seconds = option == "--timeout" ? &line.timeoutMs : option == "--reply-limit" ? &line.replyLimitMs
+                                                                                     : &line.keepAliveMs;
+    *seconds = secondsOption(value);
+    return *seconds == 0 ? option + " takes whole seconds from 1 to 86400" : "";
+}
+
+// What the options say together; empty, or what does not fit.
+std::string checkTogether(const CommandLine& line) {
+    if (!line.fingerprint.empty() && line.plain) {
+        return "--fingerprint pins the certificate of a TLS connection: it cannot go with --plain";
+    }
+    if (!line.saveName.empty()) {
+        if (line.touring() || !line.loadName.empty()) {
+            return "--save saves a site and exits: it cannot go with --tour or --load";
+        }
+        if (line.host.empty() || line.user.empty()) {
+            return "--save needs --site HOST[:PORT] and --user NAME";
+        }
+        if (line.rememberPassword && line.passwordFile.empty()) {
+            return "--remember-password needs --password-file FILE";
+        }
+        return "";
+    }
+    if (line.rememberPassword) {
+        return "--remember-password goes with --save";
+    }
+    if (!line.loadName.empty()) {
+        if (!line.host.empty() || !line.user.empty() || line.plain) {
+            return "--load takes the site, user and TLS from the saved site: it cannot go with --site, --user or "
+                   "--plain";
+        }
+        return "";
+    }
+    if (!line.host.empty() && line.user.empty()) {
+        return "--site needs --user NAME";
+    }
+    if ((!line.user.empty() || !line.fingerprint.empty() || line.plain) && line.host.empty()) {
+        return "--user, --fingerprint and --plain go with --site HOST[:PORT] or --load NAME";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string parseCommandLine(const std::vector<std::string>& words, CommandLine& line) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& option = words[i];
+        if (option.compare(0, 6, "--pass") == 0 && option != "--password-file") {
+            // Never from the command line, where every process can read it.
+            return "the password is read from a file (--password-file FILE), never from the command line";
+        }
+        if (isOneOf(option, flags, sizeof flags / sizeof flags[0])) {
+            line.plain = line.plain || option == "--plain";
+            line.glftpd2 = line.glftpd2 || option == "--glftpd2";
+            line.colours = line.colours || option == "--colours";
+            line.rememberPassword = line.rememberPassword || option == "--remember-password";
+            continue;
+        }
+        if (!isOneOf(option, optionsWithValue, sizeof optionsWithValue / sizeof optionsWithValue[0])) {
+            return "unknown option " + option;
+        }
+        if (i + 1 >= words.size()) {
+            return option + " needs a value";
+        }
+        const std::string problem = takeOption(option, words[++i], line);
+        if (!problem.empty()) {
+            return problem;
+        }
+    }
+    return checkTogether(line);
+}

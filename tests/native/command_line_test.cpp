@@ -1,0 +1,71 @@
+// The reference host's command line: what makes sense together and what is
+// refused before anything is connected, read or saved.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/command_line.h"
+
+namespace {
+
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+TEST(HostCommandLine, RefusesWhatMakesNoSenseBeforeAnythingIsSent) {
+    const struct {
+        const char* words;
+        const char* refusal;  // empty: accepted
+    } cases[] = {
+        {"--tour out --glftpd2 --colours", ""},
+        {"--site ftp.example.net:2121 --user siteop --password-file pw --fingerprint AB:CD", ""},
+        {"--site [::1]:21 --user u --plain --timeout 5 --reply-limit 900 --keepalive 3", ""},
+        {"--tour out --load Main --password-file pw --fingerprint AB:CD", ""},
+        {"--save Main --site h --user u --remember-password --password-file pw", ""},
+        {"--tour out --load x --bogus", "unknown option --bogus"},
+        {"--site h --user u --plain --fingerprint AB:CD", "cannot go with --plain"},
+        {"--site h --user u --password secret", "never from the command line"},
+        {"--site h:99999 --user u", "--site takes HOST or HOST:PORT"},
+        {"--site h", "--site needs --user"},
+        {"--user u", "go with --site HOST[:PORT] or --load NAME"},
+        {"--site h --user u --timeout 0", "--timeout takes whole seconds"},
+        {"--site h --user u --reply-limit 86401", "--reply-limit takes whole seconds"},
+        {"--tour", "--tour needs a value"},
+        {"--load Main --site h", "cannot go with --site"},
+        {"--save Main --load Main", "cannot go with --tour or --load"},
+        {"--save Main --site h", "--save needs --site HOST[:PORT] and --user NAME"},
+        {"--save Main --site h --user u --remember-password", "--remember-password needs --password-file"},
+        {"--site h --user u --remember-password --password-file pw", "--remember-password goes with --save"},
+    };
+    for (const auto& c : cases) {
+        CommandLine line;
+        const std::string refusal = parseCommandLine(wordsOf(c.words), line);
+        if (*c.refusal == '\0') {
+            EXPECT_EQ(refusal, "") << c.words;
+        } else {
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.words << " -> " << refusal;
+        }
+    }
+}
+
+TEST(HostCommandLine, ReadsTheSiteAndItsLimits) {
+    CommandLine line;
+    ASSERT_EQ(parseCommandLine(wordsOf("--site [2001:db8::1]:2121 --user siteop --timeout 5 --keepalive 3"), line),
+              "");
+    EXPECT_EQ(line.host, "2001:db8::1");
+    EXPECT_EQ(line.port, 2121);
+    EXPECT_EQ(line.timeoutMs, 5000);
+    EXPECT_EQ(line.keepAliveMs, 3000);
+    EXPECT_EQ(line.replyLimitMs, 0);
+    EXPECT_TRUE(line.live());
+    EXPECT_FALSE(line.touring());
+}
+
+}  // namespace
