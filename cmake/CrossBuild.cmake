@@ -250,6 +250,16 @@ if(TARGET quorin_live_win32)
         ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 120000")
 
     # The plug-in's pages served over the connection (shows windows).
+    # Saved sites end to end: the host program itself, saving, loading,
+    # pinning on first use, refusing a changed certificate.
+    add_executable(saved_sites_test ${CMAKE_SOURCE_DIR}/tests/live/saved_sites_test.cpp)
+    target_compile_options(saved_sites_test PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(saved_sites_test PRIVATE quorin_live_testserver quorin_plugin_library gtest gtest_main)
+    target_link_options(saved_sites_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(saved_sites_test quorin_host)
+    add_test(NAME saved_sites COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:saved_sites_test>)
+    set_tests_properties(saved_sites PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK wine_desktop)
+
     add_executable(live_pages_test ${CMAKE_SOURCE_DIR}/tests/live/live_pages_test.cpp)
     target_compile_options(live_pages_test PRIVATE ${QUORIN_WARNINGS})
     target_link_libraries(live_pages_test PRIVATE quorin_live_testserver quorin_ui_harness)

@@ -1,7 +1,8 @@
 #pragma once
 // The reference host: loads the plug-in, shows its pages in a page area,
-// runs its nuke and unnuke dialogs, and serves its callback from a simulated
-// glftpd site, logging every exchange in a transcript pane.
+// runs its nuke and unnuke dialogs, and serves its callback from one site
+// at a time (the simulated glftpd site or a live connection), logging every
+// exchange in a transcript pane.
 #include <windows.h>
 
 #include <cstdint>
@@ -9,36 +10,26 @@
 #include <memory>
 #include <string>
 
-#include "host/live/live_site_win32.h"
+#include "host/connection_panel_win32.h"
+#include "host/served_site.h"
 #include "host/session/host_session.h"
-#include "host/simsite/simulated_site.h"
-#include "plugin/host_channel.h"
-#include "quorin_version.h"
-
-#define QUORIN_HOST_TITLE "Quorin reference host " QUORIN_VERSION_TEXT " - glftpd site administration"
-
-typedef HWND(HOST_CDECL* InitDialogFunction)(std::int32_t pageId, HWND parent, HostCallback callback);
-typedef std::int32_t(HOST_CDECL* DialogNukeFunction)(HWND parent, std::int32_t isNuke, char* directory,
-                                                    char* reasonOut);
+#include "host/plugin_library_win32.h"
 
 // Sent by the host to a page so that it focuses its main control.
 constexpr UINT WM_PAGE_FOCUS = WM_USER + 200;
 
 struct HostApp {
     HINSTANCE instance = nullptr;
-    HMODULE plugin = nullptr;
-    InitDialogFunction initDialog = nullptr;
-    DialogNukeFunction dialogNuke = nullptr;
+    PluginLibrary plugin;
 
     HWND main = nullptr;
     HWND pageList = nullptr;
     HWND pageArea = nullptr;
+    HWND switchesGroup = nullptr;
     HWND swhoCheck = nullptr;
     HWND connectedCheck = nullptr;
     HWND noteText = nullptr;
     HWND directoryEdit = nullptr;
-    HWND nukeButton = nullptr;
-    HWND unnukeButton = nullptr;
     HWND releaseResult = nullptr;
     HWND transcript = nullptr;
     HFONT dialogFont = nullptr;
@@ -48,22 +39,15 @@ struct HostApp {
     std::int32_t currentPageId = 0;
     int usersAdded = 0;
 
-    simsite::SimulatedSite site;
+    // The site served now, and the host's end of the plug-in's channel.
+    std::unique_ptr<ServedSite> served;
     std::unique_ptr<session::HostSession> session;
-
-    // A live site instead of the simulated one (--site or Connect).
-    bool live = false;
+    SimulatedSiteSettings simulatedSettings;
+    // The live site last asked for (--site, --load or Connect), for
+    // Reconnect, and the saved site it is, if any.
     live::SiteOptions liveOptions;
-    live::LiveSite liveSite;
+    connection_panel::SavedChoice savedSite;
     int keepAliveMs = 60000;
-    std::string transcriptPath;  // --transcript: appended, time-stamped
-    // A request is in flight: input is held back, the window only paints.
-    bool busy = false;
-    HWND connectionText = nullptr;
-    HWND statusLine = nullptr;
-    HWND connectButton = nullptr;
-    HWND disconnectButton = nullptr;
-    HWND reconnectButton = nullptr;
 
     // Run once from the nuke dialog's modal loop (the tour fills the dialog
     // and takes its picture there).
@@ -82,24 +66,19 @@ void showPage(std::int32_t pageId);
 // DialogNuke with the directory field; shows and sends the command a host builds.
 void runReleaseDialog(bool isNuke);
 void closeHost();
+void pumpMessages();
 
+// Serves `site` from now on: the plug-in is loaded afresh, so that no name
+// of the site shown before stays in its lists.
+void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail = "");
 // Opens app.liveOptions (asking about an untrusted certificate when
-// `interactive`), reloads the plug-in so that it reads the new site afresh,
-// and shows the outcome; false with the reason in `failure`.
+// `interactive`) and serves it; false with the reason in `failure`.
 bool connectLive(bool interactive, std::string& failure);
-void disconnectLive();
-// The Connect dialog; true when the operator pressed Connect.
-bool askConnectOptions(HWND owner);
-// Shows the connection's state in the window.
-void showConnectionState(const std::string& detail);
-// After an exchange: shows a live connection that was open and is gone.
-void noteIfConnectionLost(bool wasOpen);
 
-// A PNG picture of a window as it is on the screen now, frame included;
-// false with the reason in `error`.
+// A PNG picture of a window as it is on the screen now.
 bool saveWindowPicture(HWND window, const std::string& path, std::string& error);
 
 // Walks through every page and both dialogs, writes a PNG of each and the
-// transcript into `outDir`; returns the process exit code.
-int runTour(const std::string& outDir);
-void pumpMessages();
+// transcript into `outDir`; returns the process exit code. `live`: connects
+// to app.liveOptions first, and only reads.
+int runTour(const std::string& outDir, bool live);

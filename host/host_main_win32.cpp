@@ -2,37 +2,22 @@
 // every page and both dialogs and leaves screenshots and the transcript.
 // --glftpd2 makes the simulated site answer as a glftpd 2.x server, --colours
 // turns on the operator's colours (flag 5): every reply line in ANSI colour.
-// A live site instead: --site HOST[:PORT] --user NAME [--password-file FILE]
-// [--fingerprint SHA256 | --plain] [--timeout SECONDS] [--reply-limit SECONDS]
-// [--keepalive SECONDS] [--transcript FILE]. The password is never taken
-// from the command line; any other option is refused.
+// A live site instead: --site and its options, or a saved site (--load);
+// --save saves one and exits. See command_line.h.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "host/command_line.h"
+#include "host/connection_panel_win32.h"
 #include "host/host_app.h"
+#include "host/live/fingerprint.h"
+#include "host/site_manager_win32.h"
+#include "host/transcript_pane_win32.h"
 
 namespace {
-
-const char usageText[] =
-    "usage: quorin_host [--tour DIR] [--glftpd2] [--colours]\n"
-    "       quorin_host [--tour DIR] --site HOST[:PORT] --user NAME [--password-file FILE]\n"
-    "                   [--fingerprint SHA256 | --plain] [--timeout S] [--reply-limit S]\n"
-    "                   [--keepalive S] [--transcript FILE]";
-
-bool optionTakesValue(const char* option) {
-    static const char* const withValue[] = {"--site", "--user", "--password-file", "--fingerprint", "--timeout",
-                                            "--reply-limit", "--keepalive", "--transcript", "--tour"};
-    for (const char* name : withValue) {
-        if (std::strcmp(option, name) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The page's own dialog navigation (Tab, Enter, mnemonics) when the focus is
 // inside it, the host window's otherwise.
@@ -72,130 +57,110 @@ bool readPasswordFile(const std::string& path, std::string& password) {
     return true;
 }
 
-// Whole seconds from 1 to a day, as milliseconds; 0 for anything else.
-int secondsOption(const char* text) {
-    char* end = nullptr;
-    const long seconds = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || seconds < 1 || seconds > 86400) {
-        return 0;
-    }
-    return static_cast<int>(seconds) * 1000;
+bool sameFingerprint(const std::string& a, const std::string& b) {
+    live::Sha256Digest first{};
+    live::Sha256Digest second{};
+    return live::parseFingerprint(a, first) && live::parseFingerprint(b, second) && first == second;
 }
 
-// HOST, HOST:PORT or [IPv6]:PORT.
-bool readSiteAddress(const std::string& text, live::SiteOptions& options) {
-    std::string host = text;
-    std::string port;
-    if (!host.empty() && host[0] == '[') {
-        const std::size_t close = host.find(']');
-        if (close == std::string::npos) {
-            return false;
-        }
-        if (close + 1 < host.size()) {
-            if (host[close + 1] != ':') {
-                return false;
-            }
-            port = host.substr(close + 2);
-        }
-        host = host.substr(1, close - 1);
-    } else if (host.find(':') != std::string::npos && host.find(':') == host.rfind(':')) {
-        port = host.substr(host.find(':') + 1);
-        host.resize(host.find(':'));
+// The live site's options from the command line or the saved site; empty,
+// or why nothing can be sent.
+std::string takeLiveSite(const CommandLine& line) {
+    live::SiteOptions& options = app.liveOptions;
+    if (line.timeoutMs > 0) {
+        options.limits.replyTimeoutMs = line.timeoutMs;
     }
-    if (host.empty()) {
-        return false;
+    if (line.replyLimitMs > 0) {
+        options.limits.wholeReplyMs = line.replyLimitMs;
     }
-    options.host = host;
-    if (!port.empty()) {
-        char* end = nullptr;
-        const long number = std::strtol(port.c_str(), &end, 10);
-        if (*end != '\0' || number < 1 || number > 65535) {
-            return false;
+    bool passwordKnown = false;
+    if (!line.loadName.empty()) {
+        if (!site_manager::optionsFor(line.loadName, options, passwordKnown)) {
+            return "there is no saved site \"" + line.loadName + "\" in " + site_manager::filePath();
         }
-        options.port = static_cast<int>(number);
+        if (!line.fingerprint.empty() && !sameFingerprint(line.fingerprint, options.fingerprint)) {
+            return "--fingerprint does not match the pin saved for \"" + line.loadName + "\" (" +
+                   (options.fingerprint.empty() ? std::string("none") : options.fingerprint) +
+                   "): nothing was sent";
+        }
+        app.savedSite.name = line.loadName;
+        app.savedSite.rememberPassword = passwordKnown;
+    } else {
+        options.host = line.host;
+        options.port = line.port;
+        options.user = line.user;
+        options.fingerprint = line.fingerprint;
+        options.requireTls = !line.plain;
     }
-    return true;
+    if (!line.passwordFile.empty()) {
+        if (!readPasswordFile(line.passwordFile, options.password)) {
+            return "cannot read the password file " + line.passwordFile;
+        }
+    } else if (!passwordKnown && line.touring()) {
+        return "a tour of a live site needs --password-file FILE or a saved site with a remembered password";
+    }
+    return "";
 }
+
+// --save: the site goes into the saved sites' file, nothing is connected.
+int saveSite(const CommandLine& line) {
+    std::string failure;
+    if (!site_manager::open(line.sitesFile, failure)) {
+        report(failure + "\nNothing was saved.", true);
+        return 1;
+    }
+    const std::string problem = takeLiveSite(line);
+    if (!problem.empty()) {
+        report(problem, true);
+        return 1;
+    }
+    if (!site_manager::save(line.saveName, app.liveOptions, line.rememberPassword, false, failure)) {
+        report(failure, true);
+        return 1;
+    }
+    std::printf("saved the site \"%s\" in %s\n", line.saveName.c_str(), site_manager::filePath().c_str());
+    return 0;
+}
+
+void wipeSecrets() { SecureZeroMemory(&app.liveOptions.password[0], app.liveOptions.password.size()); }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     app.instance = instance;
-    std::string tourDirectory;
-    bool touring = false;
-    std::string passwordFile;
-    std::string usage;
-    for (int i = 1; i < __argc && usage.empty(); ++i) {
-        const char* option = __argv[i];
-        const bool takesValue = optionTakesValue(option);
-        if (takesValue && i + 1 >= __argc) {
-            usage = std::string(option) + " needs a value";
-            break;
-        }
-        const char* value = takesValue ? __argv[++i] : nullptr;
-        if (std::strcmp(option, "--site") == 0) {
-            app.live = true;
-            if (!readSiteAddress(value, app.liveOptions)) {
-                usage = std::string("--site takes HOST or HOST:PORT, not ") + value;
-            }
-        } else if (std::strcmp(option, "--user") == 0) {
-            app.liveOptions.user = value;
-        } else if (std::strcmp(option, "--password-file") == 0) {
-            passwordFile = value;
-        } else if (std::strcmp(option, "--fingerprint") == 0) {
-            app.liveOptions.fingerprint = value;
-        } else if (std::strcmp(option, "--plain") == 0) {
-            app.liveOptions.requireTls = false;
-        } else if (std::strcmp(option, "--timeout") == 0) {
-            app.liveOptions.limits.replyTimeoutMs = secondsOption(value);
-            if (app.liveOptions.limits.replyTimeoutMs == 0) {
-                usage = "--timeout takes whole seconds from 1 to 86400";
-            }
-        } else if (std::strcmp(option, "--reply-limit") == 0) {
-            app.liveOptions.limits.wholeReplyMs = secondsOption(value);
-            if (app.liveOptions.limits.wholeReplyMs == 0) {
-                usage = "--reply-limit takes whole seconds from 1 to 86400";
-            }
-        } else if (std::strcmp(option, "--keepalive") == 0) {
-            app.keepAliveMs = secondsOption(value);
-            if (app.keepAliveMs == 0) {
-                usage = "--keepalive takes whole seconds from 1 to 86400";
-            }
-        } else if (std::strcmp(option, "--transcript") == 0) {
-            app.transcriptPath = value;
-        } else if (std::strncmp(option, "--pass", 6) == 0) {
-            // Never from the command line, where every process can read it.
-            usage = "the password is read from a file (--password-file FILE), never from the command line";
-        } else if (std::strcmp(option, "--tour") == 0) {
-            touring = true;
-            tourDirectory = value;
-        } else if (std::strcmp(option, "--glftpd2") == 0) {
-            app.site.setGeneration(simsite::SimulatedSite::Generation::Glftpd2);
-        } else if (std::strcmp(option, "--colours") == 0) {
-            app.site.setOperatorColours(true);
-        } else {
-            usage = std::string("unknown option ") + option;
-        }
-    }
-    for (int i = 1; i < __argc; ++i) {
-        touring = touring || std::strcmp(__argv[i], "--tour") == 0;
-    }
-    if (usage.empty() && !app.liveOptions.fingerprint.empty() && !app.liveOptions.requireTls) {
-        usage = "--fingerprint pins the certificate of a TLS connection: it cannot go with --plain";
-    }
-
-    if (app.live && usage.empty()) {
-        if (app.liveOptions.user.empty()) {
-            usage = "--site needs --user NAME";
-        } else if (!passwordFile.empty() && !readPasswordFile(passwordFile, app.liveOptions.password)) {
-            usage = "cannot read the password file " + passwordFile;
-        } else if (passwordFile.empty() && touring) {
-            usage = "a tour of a live site needs --password-file FILE";
-        }
-    }
+    CommandLine line;
+    const std::string usage = parseCommandLine(std::vector<std::string>(__argv + 1, __argv + __argc), line);
+    const bool touring = line.touring();
     if (!usage.empty()) {
-        report(usage + "\n" + usageText, touring);
+        report(usage + "\n" + commandLineUsage, touring || !line.saveName.empty());
         return 1;
+    }
+    if (!line.saveName.empty()) {
+        const int saved = saveSite(line);
+        wipeSecrets();
+        return saved;
+    }
+    app.simulatedSettings.generation =
+        line.glftpd2 ? simsite::SimulatedSite::Generation::Glftpd2 : simsite::SimulatedSite::Generation::Glftpd1;
+    app.simulatedSettings.operatorColours = line.colours;
+    app.keepAliveMs = line.keepAliveMs;
+    transcript_pane::setFile(line.transcriptFile);
+
+    // The saved sites: the Connect dialog offers them, --load takes one. A
+    // damaged file is reported and only replaced when the operator agrees.
+    std::string sitesFailure;
+    const bool sitesRead = site_manager::open(line.sitesFile, sitesFailure);
+    if (!sitesRead && !line.loadName.empty() && !site_manager::exists(line.loadName)) {
+        report(sitesFailure, touring);
+        return 1;
+    }
+    if (line.live()) {
+        const std::string problem = takeLiveSite(line);
+        if (!problem.empty()) {
+            report(problem, touring);
+            wipeSecrets();
+            return 1;
+        }
     }
 
     std::string error;
@@ -207,21 +172,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         report("cannot create the host window", touring);
         return 1;
     }
+    if (!sitesRead) {
+        report(sitesFailure, touring);
+    }
 
-    if (app.live && !touring) {
-        // Without a password file the Connect dialog asks for it.
+    if (line.live() && !touring) {
+        // Without a password the Connect dialog asks for it.
         std::string failure;
-        if (passwordFile.empty() ? askConnectOptions(app.main) && !connectLive(true, failure)
-                                 : !connectLive(true, failure)) {
+        const bool ready = !app.liveOptions.password.empty() ||
+                           connection_panel::askConnectOptions(app.instance, app.main, app.liveOptions, app.savedSite);
+        if (ready && !connectLive(true, failure)) {
             MessageBoxA(app.main, failure.c_str(), "Connect", MB_ICONERROR | MB_OK);
-        } else if (!app.liveSite.isOpen()) {
-            showConnectionState("Not connected: use Connect.");
         }
     }
 
     int exitCode = 0;
     if (touring) {
-        exitCode = runTour(tourDirectory);
+        exitCode = runTour(line.tourDirectory, line.live());
         closeHost();
         pumpMessages();
     } else {
@@ -235,13 +202,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         }
     }
 
-    const std::vector<std::string> faults = app.session->faults();
-    for (const std::string& fault : faults) {
+    for (const std::string& fault : app.session->faults()) {
         std::fprintf(stderr, "quorin_host: channel fault: %s\n", fault.c_str());
     }
-    FreeLibrary(app.plugin);
-    app.liveSite.close();
-    SecureZeroMemory(&app.liveOptions.password[0], app.liveOptions.password.size());
+    app.plugin.unload();
+    app.served.reset();
+    wipeSecrets();
     app.session.reset();
+    transcript_pane::closeFile();
     return exitCode;
 }

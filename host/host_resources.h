@@ -7,3 +7,7 @@
 #define IDC_CONNECT_PASSWORD        204
 #define IDC_CONNECT_REQUIRE_TLS     205
 #define IDC_CONNECT_FINGERPRINT     206
+#define IDC_CONNECT_SITE            207
+#define IDC_CONNECT_SAVE            208
+#define IDC_CONNECT_DELETE          209
+#define IDC_CONNECT_REMEMBER        210

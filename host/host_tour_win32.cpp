@@ -1,5 +1,5 @@
 // The tour: both release dialogs, then each page with something real done
-// on it against the simulated site, a screenshot of each and the transcript.
+// on it against the simulated site, a picture of each and the transcript.
 // Against a live site the tour only reads: the dialogs are cancelled, and the
 // host refuses to send any command that could change the site.
 #include <windows.h>
@@ -12,6 +12,7 @@
 
 #include "host/host_app.h"
 #include "host/session/read_only_commands.h"
+#include "host/transcript_pane_win32.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -25,17 +26,19 @@ void click(HWND page, int id) {
     pumpMessages();
 }
 
-void type(HWND page, int id, const char* text) {
-    SetDlgItemTextA(page, id, text);
-}
+void type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id, text); }
 
-// Picks the named entry as the operator would from the open list: the
-// selection, its change notification and the close-up.
+// Picks an entry as the operator would from the open list: the selection,
+// its change notification and the close-up. Null text: the first entry.
 void pickCombo(HWND page, int id, const char* text) {
     HWND combo = GetDlgItem(page, id);
-    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    const LRESULT index =
+        text == nullptr ? (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0 ? 0 : -1)
+                        : SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text));
     if (index < 0) {
-        problems.push_back(std::string("no entry ") + text + " in combo box " + std::to_string(id));
+        problems.push_back(std::string("no entry ") + (text != nullptr ? text : "at all") + " in combo box " +
+                           std::to_string(id));
         return;
     }
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -62,39 +65,25 @@ void selectListRow(HWND page, int id, const char* text) {
     pumpMessages();
 }
 
-void scrollTranscriptToEnd() {
-    const int end = GetWindowTextLengthA(app.transcript);
-    SendMessageA(app.transcript, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
-    SendMessageA(app.transcript, EM_SCROLLCARET, 0, 0);
-}
-
 void screenshot(HWND window, const std::string& name) {
-    scrollTranscriptToEnd();
+    transcript_pane::scrollToEnd();
     const std::string path = outDirectory + "/" + name;
     std::string error;
     if (!saveWindowPicture(window, path, error)) {
-        problems.push_back("cannot save " + path + ": " + error);
+        problems.push_back("cannot write " + path + ": " + error);
     } else {
         std::printf("%s\n", path.c_str());
     }
 }
 
-HWND openPage(std::int32_t pageId) {
-    showPage(pageId);
-    pumpMessages();
-    if (app.currentPage == nullptr) {
-        problems.push_back("InitDialog returned no window for page " + std::to_string(pageId));
-    }
-    return app.currentPage;
-}
-
-void releaseDialog(bool isNuke, const char* multiplier, const char* reason, const std::string& picture,
-                   int closeWith = IDOK) {
+// A release dialog, filled and pictured from inside its modal loop, then
+// closed with OK or Cancel.
+void releaseDialog(bool isNuke, const char* reason, const char* picture, int closeWith) {
     bool ran = false;
     app.modalScript = [&](HWND dialog) {
         ran = true;
-        if (multiplier != nullptr) {
-            SetDlgItemTextA(dialog, IDC_RELEASE_MULTIPLIER, multiplier);
+        if (isNuke) {
+            SetDlgItemTextA(dialog, IDC_RELEASE_MULTIPLIER, "3");
         }
         SetDlgItemTextA(dialog, IDC_RELEASE_REASON, reason);
         SetFocus(GetDlgItem(dialog, IDC_RELEASE_REASON));
@@ -110,137 +99,128 @@ void releaseDialog(bool isNuke, const char* multiplier, const char* reason, cons
     pumpMessages();
 }
 
-void addUserPage() {
-    HWND page = openPage(1);
-    if (page == nullptr) {
-        return;
-    }
-    type(page, IDC_ADDUSER_FULL_ADD, "newbie02 s3cret 10.1.2.3 192.168.7.*");
-    click(page, IDC_ADDUSER_PARSE_FULL_ADD);
-    pickCombo(page, IDC_ADDUSER_GROUP, "friends");
-    click(page, IDC_ADDUSER_ADD);
-    screenshot(app.main, "01-add-user.png");
-}
+// One step: the page shown, what is done on it, and its picture (of the
+// host window, or of the dialog the action opens).
+struct TourStep {
+    std::int32_t pageId;
+    void (*action)(HWND page, const char* picture);
+    const char* picture;
+    bool pictureOfDialog;
+};
 
-void editUserPage() {
-    HWND page = openPage(2);
-    if (page == nullptr) {
-        return;
-    }
-    pickCombo(page, IDC_EDITUSER_USERNAME, "alice");
-    click(page, IDC_EDITUSER_GET_INFO);
-    page = app.currentPage;
-    type(page, IDC_EDITUSER_RATIO, "5");
-    type(page, IDC_EDITUSER_TAGLINE, "changed from the reference host");
-    click(page, IDC_EDITUSER_CHANGE);
-    screenshot(app.main, "02-edit-user.png");
-}
+const TourStep simulatedTour[] = {
+    // The dialogs first, so that their outcome stands in the release panel
+    // of every page picture.
+    {1, [](HWND, const char* picture) { releaseDialog(true, "bad.release incomplete", picture, IDOK); },
+     "08-nuke-dialog.png", true},
+    {1, [](HWND, const char* picture) { releaseDialog(false, "fixed with a proper", picture, IDOK); },
+     "09-unnuke-dialog.png", true},
+    {1,
+     [](HWND page, const char*) {
+         type(page, IDC_ADDUSER_FULL_ADD, "newbie02 s3cret 10.1.2.3 192.168.7.*");
+         click(page, IDC_ADDUSER_PARSE_FULL_ADD);
+         pickCombo(page, IDC_ADDUSER_GROUP, "friends");
+         click(page, IDC_ADDUSER_ADD);
+     },
+     "01-add-user.png", false},
+    {2,
+     [](HWND page, const char*) {
+         pickCombo(page, IDC_EDITUSER_USERNAME, "alice");
+         click(page, IDC_EDITUSER_GET_INFO);
+         type(app.currentPage, IDC_EDITUSER_RATIO, "5");
+         type(app.currentPage, IDC_EDITUSER_TAGLINE, "changed from the reference host");
+         click(app.currentPage, IDC_EDITUSER_CHANGE);
+     },
+     "02-edit-user.png", false},
+    {3,
+     [](HWND page, const char*) {
+         type(page, IDC_STATS_ENTRIES, "5");
+         click(page, IDC_STATS_WEEK_GROUP_UL);
+         click(page, IDC_STATS_WEEK_UL);
+     },
+     "03-statistics.png", false},
+    {4,
+     [](HWND page, const char*) {
+         pickCombo(page, IDC_USERCMD_USERNAME, "bob");
+         type(page, IDC_USERCMD_AMOUNT, "100");
+         type(page, IDC_USERCMD_MESSAGE, "thanks for the uploads");
+         click(page, IDC_USERCMD_GIVE_CREDITS);
+         click(page, IDC_USERCMD_USER_STATS);
+     },
+     "04-user-commands.png", false},
+    {5,
+     [](HWND page, const char*) {
+         click(page, IDC_SITECMD_VIEW_MSGS);
+         type(page, IDC_SITECMD_RELEASE, "*Distro*");
+         click(page, IDC_SITECMD_SEARCH_DIR);
+         type(page, IDC_SITECMD_MESSAGE, "the site is back up");
+         click(page, IDC_SITECMD_SEND_MESSAGE);
+     },
+     "05-site-commands.png", false},
+    {6,
+     [](HWND page, const char*) {
+         type(page, IDC_GROUPS_ADD_NAME, "movies");
+         type(page, IDC_GROUPS_ADD_INFO, "Movie couriers");
+         click(page, IDC_GROUPS_ADD);
+         selectListRow(page, IDC_GROUPS_LIST, "movies");
+     },
+     "06-groups.png", false},
+    {7,
+     [](HWND page, const char*) {
+         selectListRow(page, IDC_ONLINE_LIST, "zoe");
+         click(page, IDC_ONLINE_KICK);
+         selectListRow(page, IDC_ONLINE_LIST, "carol");
+         click(page, IDC_ONLINE_USER_STATS);
+     },
+     "07-online-users.png", false},
+};
 
-void statisticsPage() {
-    HWND page = openPage(3);
-    if (page == nullptr) {
-        return;
-    }
-    type(page, IDC_STATS_ENTRIES, "5");
-    click(page, IDC_STATS_WEEK_GROUP_UL);
-    click(page, IDC_STATS_WEEK_UL);
-    screenshot(app.main, "03-statistics.png");
-}
+// What each page shows of a live site, with reading commands only.
+const TourStep liveTour[] = {
+    {1, [](HWND, const char* picture) { releaseDialog(true, "bad.release incomplete", picture, IDCANCEL); },
+     "08-nuke-dialog.png", true},
+    {1, [](HWND, const char* picture) { releaseDialog(false, "fixed with a proper", picture, IDCANCEL); },
+     "09-unnuke-dialog.png", true},
+    {1, nullptr, "01-add-user.png", false},
+    {2,
+     [](HWND page, const char*) {
+         pickCombo(page, IDC_EDITUSER_USERNAME, nullptr);
+         click(app.currentPage, IDC_EDITUSER_GET_INFO);
+     },
+     "02-edit-user.png", false},
+    {3,
+     [](HWND page, const char*) {
+         type(page, IDC_STATS_ENTRIES, "5");
+         click(page, IDC_STATS_WEEK_UL);
+     },
+     "03-statistics.png", false},
+    {4, [](HWND page, const char*) { pickCombo(page, IDC_USERCMD_USERNAME, nullptr); }, "04-user-commands.png",
+     false},
+    {5, nullptr, "05-site-commands.png", false},
+    {6, nullptr, "06-groups.png", false},
+    {7, [](HWND page, const char*) { click(page, IDC_ONLINE_UPDATE); }, "07-online-users.png", false},
+};
 
-void userCommandsPage() {
-    HWND page = openPage(4);
-    if (page == nullptr) {
-        return;
-    }
-    pickCombo(page, IDC_USERCMD_USERNAME, "bob");
-    type(page, IDC_USERCMD_AMOUNT, "100");
-    type(page, IDC_USERCMD_MESSAGE, "thanks for the uploads");
-    click(page, IDC_USERCMD_GIVE_CREDITS);
-    click(page, IDC_USERCMD_USER_STATS);
-    screenshot(app.main, "04-user-commands.png");
-}
-
-void siteCommandsPage() {
-    HWND page = openPage(5);
-    if (page == nullptr) {
-        return;
-    }
-    click(page, IDC_SITECMD_VIEW_MSGS);
-    type(page, IDC_SITECMD_RELEASE, "*Distro*");
-    click(page, IDC_SITECMD_SEARCH_DIR);
-    type(page, IDC_SITECMD_MESSAGE, "the site is back up");
-    click(page, IDC_SITECMD_SEND_MESSAGE);
-    screenshot(app.main, "05-site-commands.png");
-}
-
-void groupsPage() {
-    HWND page = openPage(6);
-    if (page == nullptr) {
-        return;
-    }
-    type(page, IDC_GROUPS_ADD_NAME, "movies");
-    type(page, IDC_GROUPS_ADD_INFO, "Movie couriers");
-    click(page, IDC_GROUPS_ADD);
-    selectListRow(page, IDC_GROUPS_LIST, "movies");
-    screenshot(app.main, "06-groups.png");
-}
-
-void onlineUsersPage() {
-    HWND page = openPage(7);
-    if (page == nullptr) {
-        return;
-    }
-    selectListRow(page, IDC_ONLINE_LIST, "zoe");
-    click(page, IDC_ONLINE_KICK);
-    selectListRow(page, IDC_ONLINE_LIST, "carol");
-    click(page, IDC_ONLINE_USER_STATS);
-    screenshot(app.main, "07-online-users.png");
-}
-
-// The live tour's read-only steps: what each page shows of the site.
-void pickFirstEntry(HWND page, int comboId) {
-    HWND combo = GetDlgItem(page, comboId);
-    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) <= 0) {
-        problems.push_back("the site lists no accounts in combo box " + std::to_string(comboId));
-        return;
-    }
-    SendMessageA(combo, CB_SETCURSEL, 0, 0);
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo));
-    pumpMessages();
-}
-
-void liveTourPages() {
-    if (openPage(1) != nullptr) {
-        screenshot(app.main, "01-add-user.png");
-    }
-    HWND page = openPage(2);
-    if (page != nullptr) {
-        pickFirstEntry(page, IDC_EDITUSER_USERNAME);
-        click(app.currentPage, IDC_EDITUSER_GET_INFO);
-        screenshot(app.main, "02-edit-user.png");
-    }
-    page = openPage(3);
-    if (page != nullptr) {
-        type(page, IDC_STATS_ENTRIES, "5");
-        click(page, IDC_STATS_WEEK_UL);
-        screenshot(app.main, "03-statistics.png");
-    }
-    page = openPage(4);
-    if (page != nullptr) {
-        pickFirstEntry(page, IDC_USERCMD_USERNAME);
-        screenshot(app.main, "04-user-commands.png");
-    }
-    if (openPage(5) != nullptr) {
-        screenshot(app.main, "05-site-commands.png");
-    }
-    if (openPage(6) != nullptr) {
-        screenshot(app.main, "06-groups.png");
-    }
-    page = openPage(7);
-    if (page != nullptr) {
-        click(page, IDC_ONLINE_UPDATE);
-        screenshot(app.main, "07-online-users.png");
+template <std::size_t count>
+void walk(const TourStep (&steps)[count]) {
+    for (const TourStep& step : steps) {
+        if (!app.session->firstFailure().empty()) {
+            // A command failed or the connection closed: what follows would
+            // only show its consequences.
+            return;
+        }
+        showPage(step.pageId);
+        pumpMessages();
+        if (app.currentPage == nullptr) {
+            problems.push_back("InitDialog returned no window for page " + std::to_string(step.pageId));
+            continue;
+        }
+        if (step.action != nullptr) {
+            step.action(app.currentPage, step.picture);
+        }
+        if (!step.pictureOfDialog) {
+            screenshot(app.main, step.picture);
+        }
     }
 }
 
@@ -269,8 +249,6 @@ bool writeTranscript() {
     return closed;
 }
 
-}  // namespace
-
 // Closes the host, leaves the transcript and gives the tour's exit code:
 // 1 no transcript, 2 problems on the way, 3 channel faults, 5 a command
 // failed or the connection closed, else 0. The first failure comes first on
@@ -298,39 +276,25 @@ int finishTour() {
     return app.session->faults().empty() ? 0 : 3;
 }
 
-int runTour(const std::string& outDir) {
+}  // namespace
+
+int runTour(const std::string& outDir, bool live) {
     outDirectory = outDir;
     CreateDirectoryA(outDirectory.c_str(), nullptr);
     SetForegroundWindow(app.main);
     pumpMessages();
-
-    // The dialogs first, so that their outcome stands in the release panel
-    // of every page picture.
-    if (app.live) {
-        // Nothing that could change the site leaves the host, and the
-        // dialogs are cancelled.
-        app.session->allowCommand = session::changesNothing;
-        std::string failure;
-        if (!connectLive(false, failure)) {
-            finishTour();
-            return 4;
-        }
-        openPage(1);
-        releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png", IDCANCEL);
-        releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png", IDCANCEL);
-        liveTourPages();
+    if (!live) {
+        walk(simulatedTour);
         return finishTour();
     }
-    openPage(1);
-    releaseDialog(true, "3", "bad.release incomplete", "08-nuke-dialog.png");
-    releaseDialog(false, nullptr, "fixed with a proper", "09-unnuke-dialog.png");
-
-    addUserPage();
-    editUserPage();
-    statisticsPage();
-    userCommandsPage();
-    siteCommandsPage();
-    groupsPage();
-    onlineUsersPage();
+    // Nothing that could change the site leaves the host, and the dialogs
+    // are cancelled.
+    app.session->allowCommand = session::changesNothing;
+    std::string failure;
+    if (!connectLive(false, failure)) {
+        finishTour();
+        return 4;
+    }
+    walk(liveTour);
     return finishTour();
 }

@@ -7,8 +7,11 @@
 # Arguments go to the host: --glftpd2 (the site answers as glftpd 2.x),
 # --colours (every reply line in ANSI colour, as for an operator with flag 5),
 # or a live site: --site HOST[:PORT] --user NAME --password-file FILE
-# --fingerprint SHA256 [--plain] [--timeout S] [--keepalive S] [--transcript F]
+# --fingerprint SHA256 [--plain] [--timeout S] [--reply-limit S]
+# [--keepalive S] [--transcript F], or a saved site: --load NAME
 # (without a display: the live tour, which only reads the site).
+# --save NAME with the site's options saves it (in the Wine prefix's AppData)
+# and exits, display or not.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
@@ -19,8 +22,16 @@ prefix="$root/build/win32/wineprefix-x11"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-if [ -n "${DISPLAY:-}" ]; then
-    "$root/tools/make-wine-prefix-x11.sh" "$prefix"
+saving=""
+for word in "$@"; do
+    [ "$word" = "--save" ] && saving=yes
+done
+if [ -n "${DISPLAY:-}" ] || [ -n "$saving" ]; then
+    # Saving needs no window; the prefix is the tour's, so that --load finds it.
+    if [ -n "$saving" ] && [ -z "${DISPLAY:-}" ]; then
+        unset DISPLAY
+    fi
+    "$root/tools/make-wine-prefix-x11.sh" ${saving:+--no-window-manager} "$prefix"
     exec wine "$host" "$@"
 fi
 

@@ -49,7 +49,7 @@ grep -q "does not match the pinned fingerprint" "$state/refused/transcript.txt" 
 refusals="stall|--user stall --timeout 1|tour: failed: 
 dropper|--user dropper|tour: failed: 
 plainpin|--user siteop --plain --fingerprint $fingerprint|cannot go with --plain|nologin
-unknown|--user siteop --load x|unknown option --load|nologin"
+unknown|--user siteop --frobnicate x|unknown option --frobnicate|nologin"
 printf '%s\n' "$refusals" | while IFS='|' read -r name options first nologin; do
     lines=$(wc -l <"$state/received.log")
     status=0
