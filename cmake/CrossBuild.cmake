@@ -198,6 +198,17 @@ if(QUORIN_HOST_SOURCES)
     add_dependencies(quorin_host quorin_glftpd_1_24)
 endif()
 
+# Parts of the host window that stand alone, under Wine.
+add_executable(host_parts_test ${CMAKE_SOURCE_DIR}/tests/host/transcript_pane_test.cpp
+    ${CMAKE_SOURCE_DIR}/host/transcript_pane_win32.cpp)
+target_include_directories(host_parts_test PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(host_parts_test PRIVATE ${QUORIN_WARNINGS})
+target_compile_definitions(host_parts_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(host_parts_test PRIVATE gtest gtest_main user32)
+target_link_options(host_parts_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+add_test(NAME host_parts COMMAND host_parts_test)
+set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
+
 # Page fill benchmarks (tools/bench.sh runs them at full size): each
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
 # DLL. ctest only runs each once at a tiny size to see it work.

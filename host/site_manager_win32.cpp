@@ -17,6 +17,22 @@ void wipe(std::string& secret) {
     secret.clear();
 }
 
+// Edits the sites and saves the file, or leaves both as they were.
+template <typename Edit>
+bool saveEdited(Edit edit, bool overwriteDamaged, std::string& failure) {
+    const sites::SavedSites before = store.sites();
+    if (!edit(store.sites(), failure) || !store.save(overwriteDamaged, failure)) {
+        store.sites() = before;
+        return false;
+    }
+    return true;
+}
+
+bool noSuchSite(const std::string& name, std::string& failure) {
+    failure = "There is no saved site \"" + name + "\".";
+    return false;
+}
+
 }  // namespace
 
 bool open(const std::string& path, std::string& failure) {
@@ -78,25 +94,17 @@ bool save(const std::string& name, const live::SiteOptions& options, bool rememb
             return false;
         }
     }
-    const sites::SavedSites before = store.sites();
-    if (!store.sites().put(site, failure) || !store.save(overwriteDamaged, failure)) {
-        store.sites() = before;
-        return false;
-    }
-    return true;
+    return saveEdited([&](sites::SavedSites& all, std::string& why) { return all.put(site, why); },
+                      overwriteDamaged, failure);
 }
 
 bool remove(const std::string& name, bool overwriteDamaged, std::string& failure) {
-    const sites::SavedSites before = store.sites();
-    if (!opened || !store.sites().remove(name)) {
-        failure = "There is no saved site \"" + name + "\".";
-        return false;
+    if (!opened) {
+        return noSuchSite(name, failure);
     }
-    if (!store.save(overwriteDamaged, failure)) {
-        store.sites() = before;
-        return false;
-    }
-    return true;
+    return saveEdited(
+        [&](sites::SavedSites& all, std::string& why) { return all.remove(name) || noSuchSite(name, why); },
+        overwriteDamaged, failure);
 }
 
 // Changes one saved site and saves the file, or leaves both as they were.
@@ -104,19 +112,13 @@ template <typename Change>
 bool changeSite(const std::string& name, Change change, std::string& failure) {
     const sites::SavedSite* found = opened ? store.sites().find(name) : nullptr;
     if (found == nullptr) {
-        failure = "There is no saved site \"" + name + "\".";
-        return false;
+        return noSuchSite(name, failure);
     }
     sites::SavedSite site = *found;
     if (!change(site, failure)) {
         return false;
     }
-    const sites::SavedSites before = store.sites();
-    if (!store.sites().put(site, failure) || !store.save(false, failure)) {
-        store.sites() = before;
-        return false;
-    }
-    return true;
+    return saveEdited([&](sites::SavedSites& all, std::string& why) { return all.put(site, why); }, false, failure);
 }
 
 bool pin(const std::string& name, const std::string& fingerprint, std::string& failure) {
