@@ -161,3 +161,17 @@ TEST_F(SavedSites, ACertificateTrustedOnFirstUseIsRememberedAsThePin) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SavedSites, ADamagedFileIsReportedAndNeverOverwrittenWithoutAsking) {
+    const std::string damaged = "[Main]\r\nhost=127.0.0.1\r\nfingerprnt=00:11\r\n";
+    std::ofstream(sitesFile, std::ios::binary) << damaged;
+    const std::size_t mark = livetest::received(server).size();
+    EXPECT_NE(run("--save Other --site " + address() + " --user siteop"), 0);
+    EXPECT_NE(run(tour("damaged") + " --load Main --password-file \"" + passwordFile + "\""), 0);
+    EXPECT_EQ(readWhole(sitesFile), damaged);
+    EXPECT_EQ(loginsSince(mark), 0);
+}
+
+}  // namespace
