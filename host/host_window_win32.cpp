@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "host/connection_panel_win32.h"
@@ -457,7 +457,10 @@ void runReleaseDialog(bool isNuke) {
     text += "\r\nThe host sends: " + command;
     simsite::Reply reply;
     const bool wasOpen = app.served->isOpen();
-    if (app.session->sendOwnCommand(command, reply)) {
+    waiting_mode::begin();
+    const bool answered = app.session->sendOwnCommand(command, reply);
+    waiting_mode::end();
+    if (answered) {
         text += "\r\nSite: " + reply.lines.back();
     } else {
         text += "\r\nNot sent or no reply: see the transcript.";
