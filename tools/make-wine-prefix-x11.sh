@@ -36,7 +36,8 @@ if [ ! -f "$prefix/.quorin-x11" ]; then
     if [ -d /usr/share/wine/fonts ]; then
         cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
-    wineserver -w || true
+    # Saves the registry and ends the server at once, without its linger.
+    wineserver -k || true
     touch "$prefix/.quorin-x11"
 fi
 # A prefix made before this setting existed has it at Wine's default, Y.

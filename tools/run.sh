@@ -1,5 +1,6 @@
 #!/bin/sh
-# The main job: installs what is missing, builds everything and starts the
+# The main job: installs what is missing, builds the DLL and the host (only
+# them: ./tools/test.sh builds the rest in the same tree) and starts the
 # reference host with the plug-in against its simulated glftpd site.
 #   With a display ($DISPLAY): opens the host window.
 #   Without one: runs the host's tour under Xvfb, which leaves a screenshot
@@ -14,11 +15,12 @@
 # and exits, display or not.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/install-deps.sh"
-"$root/tools/build.sh"
+"$root/tools/install-deps.sh" main
+"$root/tools/build.sh" --main
 
-host="$root/build/win32/bin/quorin_host.exe"
-prefix="$root/build/win32/wineprefix-x11"
+build="${QUORIN_BUILD_DIR:-$root/build}/win32"
+host="$build/bin/quorin_host.exe"
+prefix="$build/wineprefix-x11"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
@@ -47,7 +49,9 @@ xvfb-run -a -s "-screen 0 1600x1000x24" sh -c '
     shift 4
     wine "$host" --tour "Z:$screens" "$@"
     status=$?
-    wineserver -w
+    # The tour is over when the host exits: the server would linger for
+    # seconds waiting for another program. -k saves the registry first.
+    wineserver -k
     exit $status' run-tour "$root" "$prefix" "$host" "$screens" "$@" || status=$?
 
 pictures=$(find "$screens" -name '*.png' | wc -l)
