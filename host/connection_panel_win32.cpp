@@ -3,6 +3,7 @@
 #include "host/host_resources.h"
 #include "host/served_site.h"
 #include "host/site_manager_win32.h"
+#include "host/sites/wide_text_win32.h"
 
 namespace connection_panel {
 
@@ -10,18 +11,67 @@ namespace {
 
 Controls panel;
 
-std::string controlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    const int length = GetWindowTextLengthA(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(control, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
+const char connectTitle[] = "Connect to a glftpd site";
 
 void wipe(std::string& secret) {
     SecureZeroMemory(&secret[0], secret.size());
     secret.clear();
+}
+
+void message(HWND dialog, const std::string& text, const char* title, UINT type = MB_ICONERROR | MB_OK) {
+    wide_text::messageBox(dialog, text, title, type);
+}
+
+// The Connect dialog's state beside its controls.
+struct DialogState {
+    live::SiteOptions* options = nullptr;
+    SavedChoice* saved = nullptr;
+    // The saved site the fields stand for now (empty: an unsaved connection).
+    std::string boundName;
+    // The password field holds what the host filled in (remembered or typed
+    // before), not what the operator typed here.
+    bool passwordPrefilled = false;
+    // Fields being filled by the host, not edited by the operator.
+    bool filling = false;
+};
+
+DialogState* stateOf(HWND dialog) { return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+
+// A field as UTF-8; false when it holds a lone surrogate, which no site name
+// can be.
+bool fieldText(HWND dialog, int id, std::string& text) { return wide_text::windowText(GetDlgItem(dialog, id), text); }
+
+void setField(HWND dialog, int id, const std::string& text) {
+    wide_text::setWindowText(GetDlgItem(dialog, id), text);
+}
+
+void showBinding(HWND dialog, DialogState& state) {
+    wide_text::setWindowText(dialog, state.boundName.empty() ? connectTitle
+                                                             : std::string(connectTitle) + " - " + state.boundName);
+}
+
+void fillFields(HWND dialog, DialogState& state, const live::SiteOptions& options, bool passwordKnown) {
+    state.filling = true;
+    setField(dialog, IDC_CONNECT_HOST, options.host);
+    SetDlgItemInt(dialog, IDC_CONNECT_PORT, static_cast<UINT>(options.port), FALSE);
+    setField(dialog, IDC_CONNECT_USER, options.user);
+    setField(dialog, IDC_CONNECT_PASSWORD, options.password);
+    CheckDlgButton(dialog, IDC_CONNECT_REQUIRE_TLS, options.requireTls ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, passwordKnown ? BST_CHECKED : BST_UNCHECKED);
+    setField(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint);
+    state.passwordPrefilled = !options.password.empty();
+    state.filling = false;
+}
+
+void fillSiteList(HWND dialog, DialogState& state, const std::string& selected) {
+    HWND list = GetDlgItem(dialog, IDC_CONNECT_SITE);
+    state.filling = true;
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const std::string& name : site_manager::names()) {
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(name).c_str()));
+    }
+    wide_text::setWindowText(list, selected);
+    state.filling = false;
 }
 
 // What is wrong with the dialog's fields, or null.
@@ -36,7 +86,7 @@ const char* problemOf(HWND dialog, const std::string& host, const std::string& u
         return "Type the user name to log in with.";
     }
     if (IsDlgButtonChecked(dialog, IDC_CONNECT_REQUIRE_TLS) != BST_CHECKED &&
-        GetWindowTextLengthA(GetDlgItem(dialog, IDC_CONNECT_FINGERPRINT)) > 0) {
+        GetWindowTextLengthW(GetDlgItem(dialog, IDC_CONNECT_FINGERPRINT)) > 0) {
         // A pin is only checked on a TLS connection: never let one look as
         // if it protected a plain login.
         return "A certificate fingerprint is pinned, so the connection needs TLS: tick \"Require TLS\" or clear "
@@ -45,48 +95,61 @@ const char* problemOf(HWND dialog, const std::string& host, const std::string& u
     return nullptr;
 }
 
-struct DialogState {
-    live::SiteOptions* options;
-    SavedChoice* saved;
-};
-
-void fillFields(HWND dialog, const live::SiteOptions& options, bool passwordKnown) {
-    SetDlgItemTextA(dialog, IDC_CONNECT_HOST, options.host.c_str());
-    SetDlgItemInt(dialog, IDC_CONNECT_PORT, static_cast<UINT>(options.port), FALSE);
-    SetDlgItemTextA(dialog, IDC_CONNECT_USER, options.user.c_str());
-    SetDlgItemTextA(dialog, IDC_CONNECT_PASSWORD, options.password.c_str());
-    CheckDlgButton(dialog, IDC_CONNECT_REQUIRE_TLS, options.requireTls ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, passwordKnown ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextA(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint.c_str());
-}
-
-void fillSiteList(HWND dialog, const std::string& selected) {
-    HWND list = GetDlgItem(dialog, IDC_CONNECT_SITE);
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
-    for (const std::string& name : site_manager::names()) {
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    }
-    SetWindowTextA(list, selected.c_str());
+// The fields as they stand, password aside; false when one holds text that
+// is not Unicode.
+bool readConnection(HWND dialog, live::SiteOptions& options, BOOL& portRead) {
+    const UINT port = GetDlgItemInt(dialog, IDC_CONNECT_PORT, &portRead, FALSE);
+    options.port = portRead && port <= 65535 ? static_cast<int>(port) : 0;
+    options.requireTls = IsDlgButtonChecked(dialog, IDC_CONNECT_REQUIRE_TLS) == BST_CHECKED;
+    return fieldText(dialog, IDC_CONNECT_HOST, options.host) && fieldText(dialog, IDC_CONNECT_USER, options.user) &&
+           fieldText(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint);
 }
 
 // The fields as options; false (with a message) when one is wrong.
 bool readFields(HWND dialog, live::SiteOptions& options) {
+    live::SiteOptions read = options;
     BOOL portRead = FALSE;
-    const UINT port = GetDlgItemInt(dialog, IDC_CONNECT_PORT, &portRead, FALSE);
-    const std::string host = controlText(dialog, IDC_CONNECT_HOST);
-    const std::string user = controlText(dialog, IDC_CONNECT_USER);
-    if (const char* problem = problemOf(dialog, host, user, portRead, port)) {
-        MessageBoxA(dialog, problem, "Connect", MB_ICONERROR | MB_OK);
+    std::string password;
+    if (!readConnection(dialog, read, portRead) || !fieldText(dialog, IDC_CONNECT_PASSWORD, password)) {
+        message(dialog, "A field holds a character that is not Unicode text.", "Connect");
         return false;
     }
-    options.host = host;
-    options.port = static_cast<int>(port);
-    options.user = user;
+    if (const char* problem = problemOf(dialog, read.host, read.user, portRead, static_cast<UINT>(read.port))) {
+        message(dialog, problem, "Connect");
+        wipe(password);
+        return false;
+    }
+    wipe(read.password);
+    read.password.swap(password);
     wipe(options.password);
-    options.password = controlText(dialog, IDC_CONNECT_PASSWORD);
-    options.requireTls = IsDlgButtonChecked(dialog, IDC_CONNECT_REQUIRE_TLS) == BST_CHECKED;
-    options.fingerprint = controlText(dialog, IDC_CONNECT_FINGERPRINT);
+    options = read;
+    wipe(read.password);
     return true;
+}
+
+// After an edit of host, port, user, TLS or pin: a connection that no longer
+// is the saved site's is an unsaved one, and a password the host filled in
+// is not sent to wherever the fields point now.
+void connectionEdited(HWND dialog, DialogState& state) {
+    if (state.filling) {
+        return;
+    }
+    live::SiteOptions now;
+    BOOL portRead = FALSE;
+    const bool stillBound = !state.boundName.empty() && readConnection(dialog, now, portRead) &&
+                            site_manager::bound(state.boundName, now);
+    if (!state.boundName.empty() && !stillBound) {
+        state.boundName.clear();
+        fillSiteList(dialog, state, "");
+        showBinding(dialog, state);
+    }
+    if (state.passwordPrefilled && !stillBound) {
+        state.filling = true;
+        SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
+        CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, BST_UNCHECKED);
+        state.passwordPrefilled = false;
+        state.filling = false;
+    }
 }
 
 // A damaged file is only replaced when the operator agrees to lose what
@@ -98,110 +161,185 @@ bool mayReplaceDamaged(HWND dialog) {
     const std::string text = "The saved sites' file " + site_manager::filePath() +
                              " is damaged: the sites that could not be read are not in the list.\r\n\r\nReplace "
                              "the file with the sites in the list?";
-    return MessageBoxA(dialog, text.c_str(), "Saved sites", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    return wide_text::messageBox(dialog, text, "Saved sites", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-void saveSite(HWND dialog) {
-    const std::string name = controlText(dialog, IDC_CONNECT_SITE);
+void saveSite(HWND dialog, DialogState& state) {
+    std::string name;
     live::SiteOptions options;
+    if (!fieldText(dialog, IDC_CONNECT_SITE, name)) {
+        message(dialog, "The site's name holds a character that is not Unicode text.", "Saved sites");
+        return;
+    }
     if (name.empty()) {
-        MessageBoxA(dialog, "Type a name for the site in \"Saved site\".", "Saved sites", MB_ICONERROR | MB_OK);
+        message(dialog, "Type a name for the site in \"Saved site\".", "Saved sites");
         return;
     }
     if (!readFields(dialog, options)) {
         return;
     }
+    site_manager::SaveMode mode = site_manager::SaveMode::NewOnly;
+    if (site_manager::exists(name)) {
+        const std::string question = "Replace the saved site \"" + site_manager::savedName(name) + "\"?";
+        if (wide_text::messageBox(dialog, question, "Saved sites", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) !=
+            IDYES) {
+            wipe(options.password);
+            return;
+        }
+        mode = site_manager::SaveMode::Replace;
+    }
     const bool remember = IsDlgButtonChecked(dialog, IDC_CONNECT_REMEMBER) == BST_CHECKED;
     std::string failure;
-    if (!site_manager::save(name, options, remember, mayReplaceDamaged(dialog), failure)) {
-        MessageBoxA(dialog, failure.c_str(), "Saved sites", MB_ICONERROR | MB_OK);
-    }
+    const bool saved = site_manager::save(name, options, remember, mode, mayReplaceDamaged(dialog), failure);
     wipe(options.password);
-    fillSiteList(dialog, name);
-}
-
-void deleteSite(HWND dialog) {
-    const std::string name = controlText(dialog, IDC_CONNECT_SITE);
-    if (!site_manager::exists(name)) {
+    if (!saved) {
+        message(dialog, failure, "Saved sites");
+        fillSiteList(dialog, state, name);
         return;
     }
-    const std::string question = "Delete the saved site \"" + name + "\"?";
-    if (MessageBoxA(dialog, question.c_str(), "Saved sites", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+    state.boundName = site_manager::savedName(name);
+    fillSiteList(dialog, state, state.boundName);
+    showBinding(dialog, state);
+}
+
+void deleteSite(HWND dialog, DialogState& state) {
+    std::string name;
+    if (!fieldText(dialog, IDC_CONNECT_SITE, name) || !site_manager::exists(name)) {
+        return;
+    }
+    const std::string question = "Delete the saved site \"" + site_manager::savedName(name) + "\"?";
+    if (wide_text::messageBox(dialog, question, "Saved sites", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
         return;
     }
     std::string failure;
     if (!site_manager::remove(name, mayReplaceDamaged(dialog), failure)) {
-        MessageBoxA(dialog, failure.c_str(), "Saved sites", MB_ICONERROR | MB_OK);
+        message(dialog, failure, "Saved sites");
     }
-    fillSiteList(dialog, "");
+    if (!site_manager::exists(state.boundName)) {
+        state.boundName.clear();
+        showBinding(dialog, state);
+    }
+    fillSiteList(dialog, state, state.boundName);
 }
 
-void pickSite(HWND dialog) {
+void pickSite(HWND dialog, DialogState& state) {
     HWND list = GetDlgItem(dialog, IDC_CONNECT_SITE);
-    const LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     if (index < 0) {
         return;
     }
-    std::string name(static_cast<std::size_t>(SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0)) + 1,
-                     '\0');
-    SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&name[0]));
-    name.resize(name.size() - 1);
-    live::SiteOptions options;
-    bool passwordKnown = false;
-    if (site_manager::optionsFor(name, options, passwordKnown)) {
-        fillFields(dialog, options, passwordKnown);
-        wipe(options.password);
+    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) {
+        return;
     }
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&wide[0]));
+    wide.resize(static_cast<std::size_t>(length));
+    std::string name;
+    live::SiteOptions options;
+    site_manager::RememberedPassword password = site_manager::RememberedPassword::None;
+    if (!wide_text::toUtf8(wide, name) || !site_manager::optionsFor(name, options, password)) {
+        return;
+    }
+    fillFields(dialog, state, options, password == site_manager::RememberedPassword::Known);
+    wipe(options.password);
+    state.boundName = site_manager::savedName(name);
+    showBinding(dialog, state);
+    // A remembered password that does not open here is asked for again.
+    SetFocus(GetDlgItem(dialog, password == site_manager::RememberedPassword::Known ? IDOK : IDC_CONNECT_PASSWORD));
+}
+
+// The site box's own text no longer names the saved site picked.
+void siteNameEdited(HWND dialog, DialogState& state) {
+    std::string name;
+    if (state.filling || state.boundName.empty() || (fieldText(dialog, IDC_CONNECT_SITE, name) &&
+                                                     site_manager::savedName(name) == state.boundName)) {
+        return;
+    }
+    state.boundName.clear();
+    showBinding(dialog, state);
+}
+
+void initialise(HWND dialog, DialogState& state) {
+    std::string failure;
+    site_manager::reload(failure);  // what other host processes saved meanwhile
+    const live::SiteOptions& options = *state.options;
+    state.boundName =
+        site_manager::bound(state.saved->name, options) ? site_manager::savedName(state.saved->name) : "";
+    fillSiteList(dialog, state, state.boundName);
+    fillFields(dialog, state, options, !state.boundName.empty() && state.saved->rememberPassword);
+    showBinding(dialog, state);
+    SendDlgItemMessageW(dialog, IDC_CONNECT_PORT, EM_LIMITTEXT, 5, 0);
+    const int first = options.host.empty() ? IDC_CONNECT_HOST
+                      : options.user.empty() ? IDC_CONNECT_USER
+                                             : IDC_CONNECT_PASSWORD;
+    SetFocus(GetDlgItem(dialog, first));
+}
+
+void finish(HWND dialog, DialogState& state) {
+    if (!readFields(dialog, *state.options)) {
+        return;
+    }
+    std::string name;
+    fieldText(dialog, IDC_CONNECT_SITE, name);
+    // The store decides which saved site, if any, this connection is.
+    state.saved->name = site_manager::bound(name, *state.options) ? site_manager::savedName(name) : "";
+    state.saved->rememberPassword = IsDlgButtonChecked(dialog, IDC_CONNECT_REMEMBER) == BST_CHECKED;
+    // The edit's copy of the password goes with the dialog.
+    SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
+    EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    DialogState* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG: {
-        state = reinterpret_cast<DialogState*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        const live::SiteOptions& options = *state->options;
-        fillSiteList(dialog, state->saved->name);
-        fillFields(dialog, options, state->saved->rememberPassword);
-        SendDlgItemMessageA(dialog, IDC_CONNECT_PORT, EM_LIMITTEXT, 5, 0);
-        const int first = options.host.empty() ? IDC_CONNECT_HOST
-                          : options.user.empty() ? IDC_CONNECT_USER
-                                                 : IDC_CONNECT_PASSWORD;
-        SetFocus(GetDlgItem(dialog, first));
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        initialise(dialog, *reinterpret_cast<DialogState*>(lParam));
         return FALSE;
     }
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_CONNECT_SITE:
-            if (HIWORD(wParam) == CBN_SELCHANGE) {
-                pickSite(dialog);
-            }
-            return TRUE;
-        case IDC_CONNECT_SAVE:
-            saveSite(dialog);
-            return TRUE;
-        case IDC_CONNECT_DELETE:
-            deleteSite(dialog);
-            return TRUE;
-        case IDOK: {
-            if (!readFields(dialog, *state->options)) {
-                return TRUE;
-            }
-            const std::string name = controlText(dialog, IDC_CONNECT_SITE);
-            state->saved->name = site_manager::exists(name) ? name : std::string();
-            state->saved->rememberPassword = IsDlgButtonChecked(dialog, IDC_CONNECT_REMEMBER) == BST_CHECKED;
-            // The edit's copy of the password goes with the dialog.
-            SetDlgItemTextA(dialog, IDC_CONNECT_PASSWORD, "");
-            EndDialog(dialog, IDOK);
-            return TRUE;
+    DialogState* state = stateOf(dialog);
+    if (message != WM_COMMAND || state == nullptr) {
+        return FALSE;
+    }
+    const int code = HIWORD(wParam);
+    switch (LOWORD(wParam)) {
+    case IDC_CONNECT_SITE:
+        if (code == CBN_SELCHANGE) {
+            pickSite(dialog, *state);
+        } else if (code == CBN_EDITCHANGE) {
+            siteNameEdited(dialog, *state);
         }
-        case IDCANCEL:
-            SetDlgItemTextA(dialog, IDC_CONNECT_PASSWORD, "");
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        default:
-            return FALSE;
+        return TRUE;
+    case IDC_CONNECT_HOST:
+    case IDC_CONNECT_PORT:
+    case IDC_CONNECT_USER:
+    case IDC_CONNECT_FINGERPRINT:
+        if (code == EN_CHANGE) {
+            connectionEdited(dialog, *state);
         }
+        return TRUE;
+    case IDC_CONNECT_REQUIRE_TLS:
+        if (code == BN_CLICKED) {
+            connectionEdited(dialog, *state);
+        }
+        return TRUE;
+    case IDC_CONNECT_PASSWORD:
+        if (code == EN_CHANGE && !state->filling) {
+            state->passwordPrefilled = false;
+        }
+        return TRUE;
+    case IDC_CONNECT_SAVE:
+        saveSite(dialog, *state);
+        return TRUE;
+    case IDC_CONNECT_DELETE:
+        deleteSite(dialog, *state);
+        return TRUE;
+    case IDOK:
+        finish(dialog, *state);
+        return TRUE;
+    case IDCANCEL:
+        SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -212,8 +350,11 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 void attach(const Controls& controls) { panel = controls; }
 
 bool askConnectOptions(HINSTANCE instance, HWND owner, live::SiteOptions& options, SavedChoice& saved) {
-    DialogState state{&options, &saved};
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONNECT), owner, connectDialogProc,
+    DialogState state;
+    state.options = &options;
+    state.saved = &saved;
+    // A Unicode dialog: names, hosts and users are read as typed.
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONNECT), owner, connectDialogProc,
                            reinterpret_cast<LPARAM>(&state)) == IDOK;
 }
 
@@ -227,8 +368,8 @@ CertificateAnswer askAboutCertificate(HWND owner, const std::string& host, const
                              "\r\n\r\nYes: trust it and remember it " + where +
                              ": from now on any other certificate is refused.\r\nNo: trust it for this connection "
                              "only.\r\nCancel: do not connect.\r\n(Nothing has been sent for the login yet.)";
-    switch (MessageBoxA(owner, text.c_str(), "Trust this certificate?",
-                        MB_ICONWARNING | MB_YESNOCANCEL | MB_DEFBUTTON3)) {
+    switch (wide_text::messageBox(owner, text, "Trust this certificate?",
+                                  MB_ICONWARNING | MB_YESNOCANCEL | MB_DEFBUTTON3)) {
     case IDYES:
         return CertificateAnswer::Remember;
     case IDNO:
@@ -241,16 +382,16 @@ CertificateAnswer askAboutCertificate(HWND owner, const std::string& host, const
 bool askToReplacePin(HWND owner, const std::string& name, const std::string& saved, const std::string& presented) {
     const std::string text = site_manager::changedCertificateText(name, saved, presented) +
                              "\r\n\r\nReplace the saved fingerprint with the new one?";
-    return MessageBoxA(owner, text.c_str(), "The site's certificate has changed",
-                       MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    return wide_text::messageBox(owner, text, "The site's certificate has changed",
+                                 MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 void showState(ServedSite& served, const std::string& detail, bool canReconnect) {
     const bool open = served.simulation() == nullptr && served.isOpen();
     const std::string text = detail.empty() ? served.stateText() : detail;
     const std::string title = QUORIN_HOST_TITLE + served.titleSuffix();
-    SetWindowTextA(panel.stateText, text.c_str());
-    SetWindowTextA(panel.main, title.c_str());
+    wide_text::setWindowText(panel.stateText, text);
+    wide_text::setWindowText(panel.main, title);
     EnableWindow(panel.disconnectButton, open);
     EnableWindow(panel.reconnectButton, !open && canReconnect);
     EnableWindow(panel.simulatedButton, served.simulation() == nullptr);

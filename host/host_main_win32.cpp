@@ -5,6 +5,7 @@
 // A live site instead: --site and its options, or a saved site (--load);
 // --save saves one and exits. See command_line.h.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -15,6 +16,7 @@
 #include "host/host_app.h"
 #include "host/live/fingerprint.h"
 #include "host/site_manager_win32.h"
+#include "host/sites/wide_text_win32.h"
 #include "host/transcript_pane_win32.h"
 
 namespace {
@@ -35,13 +37,52 @@ bool routeDialogMessage(MSG& message) {
 void report(const std::string& text, bool quiet) {
     std::fprintf(stderr, "quorin_host: %s\n", text.c_str());
     if (!quiet) {
-        MessageBoxA(nullptr, text.c_str(), "Quorin reference host", MB_ICONERROR | MB_OK);
+        wide_text::messageBox(nullptr, text, "Quorin reference host", MB_ICONERROR | MB_OK);
     }
+}
+
+// The words after the program's name as Windows has them (UTF-16), in
+// UTF-8: a name or path outside the ANSI code page stays what was typed.
+bool commandLineWords(std::vector<std::string>& words) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return false;
+    }
+    bool converted = true;
+    for (int i = 1; i < count && converted; ++i) {
+        std::string word;
+        converted = wide_text::toUtf8(wide[i], word);
+        words.push_back(word);
+    }
+    LocalFree(wide);
+    return converted;
+}
+
+// A path for the parts of the host that open files in the ANSI code page,
+// converted in place; refused rather than turned into another path.
+bool toAnsiPath(std::string& path, std::string& problem) {
+    if (path.empty()) {
+        return true;
+    }
+    const std::wstring wide = wide_text::toWide(path);
+    BOOL lossy = FALSE;
+    const int length =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (length <= 0 || lossy) {
+        problem = "the path " + path + " cannot be written in this system's code page; use another folder";
+        return false;
+    }
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &ansi[0], length, nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    path.swap(ansi);
+    return true;
 }
 
 // The first line of the file, without its line end.
 bool readPasswordFile(const std::string& path, std::string& password) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = _wfopen(wide_text::toWide(path).c_str(), L"rb");
     if (file == nullptr) {
         return false;
     }
@@ -73,9 +114,9 @@ std::string takeLiveSite(const CommandLine& line) {
     if (line.replyLimitMs > 0) {
         options.limits.wholeReplyMs = line.replyLimitMs;
     }
-    bool passwordKnown = false;
+    site_manager::RememberedPassword remembered = site_manager::RememberedPassword::None;
     if (!line.loadName.empty()) {
-        if (!site_manager::optionsFor(line.loadName, options, passwordKnown)) {
+        if (!site_manager::optionsFor(line.loadName, options, remembered)) {
             return "there is no saved site \"" + line.loadName + "\" in " + site_manager::filePath();
         }
         if (!line.fingerprint.empty() && !sameFingerprint(line.fingerprint, options.fingerprint)) {
@@ -83,8 +124,8 @@ std::string takeLiveSite(const CommandLine& line) {
                    (options.fingerprint.empty() ? std::string("none") : options.fingerprint) +
                    "): nothing was sent";
         }
-        app.savedSite.name = line.loadName;
-        app.savedSite.rememberPassword = passwordKnown;
+        app.savedSite.name = site_manager::savedName(line.loadName);
+        app.savedSite.rememberPassword = remembered == site_manager::RememberedPassword::Known;
     } else {
         options.host = line.host;
         options.port = line.port;
@@ -96,7 +137,12 @@ std::string takeLiveSite(const CommandLine& line) {
         if (!readPasswordFile(line.passwordFile, options.password)) {
             return "cannot read the password file " + line.passwordFile;
         }
-    } else if (!passwordKnown && line.touring()) {
+    } else if (remembered == site_manager::RememberedPassword::Unusable && line.touring()) {
+        return "the remembered password of the saved site \"" + app.savedSite.name +
+               "\" is not for its host, port and user as they are now (or was saved by another Windows user, on "
+               "another machine or by an older host), so it is not sent: give --password-file FILE, or connect "
+               "from the window and type it; nothing was sent";
+    } else if (remembered != site_manager::RememberedPassword::Known && line.touring()) {
         return "a tour of a live site needs --password-file FILE or a saved site with a remembered password";
     }
     return "";
@@ -114,11 +160,14 @@ int saveSite(const CommandLine& line) {
         report(problem, true);
         return 1;
     }
-    if (!site_manager::save(line.saveName, app.liveOptions, line.rememberPassword, false, failure)) {
-        report(failure, true);
+    const bool replacing = site_manager::exists(line.saveName);
+    if (!site_manager::save(line.saveName, app.liveOptions, line.rememberPassword, site_manager::SaveMode::Replace,
+                            false, failure)) {
+        report(failure + "\nNothing was saved.", true);
         return 1;
     }
-    std::printf("saved the site \"%s\" in %s\n", line.saveName.c_str(), site_manager::filePath().c_str());
+    std::printf("%s the site \"%s\" in %s\n", replacing ? "replaced" : "saved", line.saveName.c_str(),
+                site_manager::filePath().c_str());
     return 0;
 }
 
@@ -129,8 +178,15 @@ void wipeSecrets() { SecureZeroMemory(&app.liveOptions.password[0], app.liveOpti
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     app.instance = instance;
     CommandLine line;
-    const std::string usage = parseCommandLine(std::vector<std::string>(__argv + 1, __argv + __argc), line);
+    std::vector<std::string> words;
+    std::string usage = commandLineWords(words) ? parseCommandLine(words, line)
+                                                : "the command line holds a character that is not Unicode text";
     const bool touring = line.touring();
+    if (usage.empty() && (!toAnsiPath(line.tourDirectory, usage) ||
+                                           !toAnsiPath(line.transcriptFile, usage))) {
+        report(usage, touring || !line.saveName.empty());
+        return 1;
+    }
     if (!usage.empty()) {
         report(usage + "\n" + commandLineUsage, touring || !line.saveName.empty());
         return 1;

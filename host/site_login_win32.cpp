@@ -6,6 +6,7 @@
 #include "host/host_app.h"
 #include "host/live/fingerprint.h"
 #include "host/site_manager_win32.h"
+#include "host/sites/wide_text_win32.h"
 #include "host/waiting_mode_win32.h"
 
 namespace {
@@ -41,36 +42,40 @@ std::string canonicalFingerprint(const std::string& text) {
 }
 
 // After a connection that opened: a certificate the operator trusted and
-// asked to remember becomes the saved site's pin (a new entry when the site
-// was not saved), and the saved site's password is remembered or forgotten
-// as the Connect dialog asked. A run without a window changes nothing.
+// asked to remember becomes the saved site's pin (a new entry when the
+// connection is no saved site's), and the saved site's password is
+// remembered or forgotten as the Connect dialog asked. The store writes
+// either only into the saved site this connection still is. A run without a
+// window changes nothing.
 void rememberAfterLogin(const CertificateOutcome& outcome, bool interactive) {
     std::string failure;
     const bool wasSaved = !app.savedSite.name.empty();
     if (outcome.remember) {
+        live::SiteOptions pinned = app.liveOptions;
+        pinned.fingerprint = outcome.presented;
+        bool done = false;
         if (wasSaved) {
-            site_manager::pin(app.savedSite.name, outcome.presented, failure);
+            done = site_manager::pin(app.savedSite.name, app.liveOptions, outcome.presented, failure);
         } else {
-            live::SiteOptions pinned = app.liveOptions;
-            pinned.fingerprint = outcome.presented;
             const std::string entry = site_manager::newEntryName(app.liveOptions);
-            if (site_manager::save(entry, pinned, app.savedSite.rememberPassword, false, failure)) {
+            done = site_manager::save(entry, pinned, app.savedSite.rememberPassword, site_manager::SaveMode::NewOnly,
+                                      false, failure);
+            if (done) {
                 app.savedSite.name = entry;
             }
         }
-        if (failure.empty()) {
+        if (done) {
             app.liveOptions.fingerprint = outcome.presented;
             app.session->note("   the certificate is pinned for the saved site \"" + app.savedSite.name + "\"");
         }
     }
     if (interactive && wasSaved && failure.empty()) {
-        site_manager::rememberPassword(app.savedSite.name, app.liveOptions.password, app.savedSite.rememberPassword,
-                                       failure);
+        site_manager::rememberPassword(app.savedSite.name, app.liveOptions, app.savedSite.rememberPassword, failure);
     }
     if (!failure.empty()) {
         app.session->note("   not saved: " + failure);
         if (interactive) {
-            MessageBoxA(app.main, failure.c_str(), "Saved sites", MB_ICONERROR | MB_OK);
+            wide_text::messageBox(app.main, failure, "Saved sites", MB_ICONERROR | MB_OK);
         }
     }
 }
@@ -86,7 +91,7 @@ void warnOfChangedCertificate(bool interactive, const CertificateOutcome& outcom
     failure = site_manager::changedCertificateText(name, saved, outcome.presented);
     if (interactive && connection_panel::askToReplacePin(app.main, name, saved, outcome.presented)) {
         std::string why;
-        if (site_manager::pin(name, outcome.presented, why)) {
+        if (site_manager::pin(name, app.liveOptions, outcome.presented, why)) {
             app.liveOptions.fingerprint = outcome.presented;
             app.session->note("   the operator replaced the pinned certificate of \"" + name + "\"");
             failure += "\r\n\r\nThe new fingerprint is saved: connect again to use it.";

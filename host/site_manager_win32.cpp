@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "host/live/fingerprint.h"
 #include "host/sites/site_store_win32.h"
 
 namespace site_manager {
@@ -17,20 +16,33 @@ void wipe(std::string& secret) {
     secret.clear();
 }
 
-// Edits the sites and saves the file, or leaves both as they were.
-template <typename Edit>
-bool saveEdited(Edit edit, bool overwriteDamaged, std::string& failure) {
-    const sites::SavedSites before = store.sites();
-    if (!edit(store.sites(), failure) || !store.save(overwriteDamaged, failure)) {
-        store.sites() = before;
-        return false;
-    }
-    return true;
+sites::SiteKey keyOf(const live::SiteOptions& options) {
+    return {options.host, options.port, options.user, options.requireTls, options.fingerprint};
 }
 
 bool noSuchSite(const std::string& name, std::string& failure) {
     failure = "There is no saved site \"" + name + "\".";
     return false;
+}
+
+bool notOpened(std::string& failure) {
+    failure = "The saved sites are not read yet.";
+    return false;
+}
+
+// The protected form of the connection's password, bound to its site.
+bool protectFor(const live::SiteOptions& options, std::string& protectedHex, std::string& failure) {
+    if (options.password.size() > sites::maxRememberedPasswordBytes) {
+        failure = "The password is longer than " + std::to_string(sites::maxRememberedPasswordBytes) +
+                  " bytes, so it was not remembered.";
+        return false;
+    }
+    protectedHex = sites::protectPassword(options.password, keyOf(options));
+    if (protectedHex.empty()) {
+        failure = "Windows could not protect the password, so it was not saved.";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -49,6 +61,8 @@ bool open(const std::string& path, std::string& failure) {
     return store.load(failure);
 }
 
+bool reload(std::string& failure) { return opened ? store.load(failure) : notOpened(failure); }
+
 const std::string& filePath() { return store.path(); }
 
 bool damaged() { return store.damaged(); }
@@ -57,9 +71,18 @@ std::vector<std::string> names() { return opened ? store.sites().names() : std::
 
 bool exists(const std::string& name) { return opened && store.sites().find(name) != nullptr; }
 
-bool optionsFor(const std::string& name, live::SiteOptions& options, bool& passwordKnown) {
+std::string savedName(const std::string& name) {
     const sites::SavedSite* site = opened ? store.sites().find(name) : nullptr;
-    passwordKnown = false;
+    return site == nullptr ? "" : site->name;
+}
+
+bool bound(const std::string& name, const live::SiteOptions& options) {
+    return opened && store.sites().bind(name, keyOf(options)) != nullptr;
+}
+
+bool optionsFor(const std::string& name, live::SiteOptions& options, RememberedPassword& password) {
+    const sites::SavedSite* site = opened ? store.sites().find(name) : nullptr;
+    password = RememberedPassword::None;
     if (site == nullptr) {
         return false;
     }
@@ -69,16 +92,18 @@ bool optionsFor(const std::string& name, live::SiteOptions& options, bool& passw
     options.requireTls = site->requireTls;
     options.fingerprint = site->fingerprint;
     wipe(options.password);
-    passwordKnown = !site->protectedPassword.empty() && sites::unprotectPassword(site->protectedPassword,
-                                                                                 options.password);
+    if (!site->protectedPassword.empty()) {
+        password = sites::unprotectPassword(site->protectedPassword, site->key(), options.password)
+                       ? RememberedPassword::Known
+                       : RememberedPassword::Unusable;
+    }
     return true;
 }
 
-bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, bool overwriteDamaged,
-          std::string& failure) {
+bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, SaveMode mode,
+          bool overwriteDamaged, std::string& failure) {
     if (!opened) {
-        failure = "The saved sites are not read yet.";
-        return false;
+        return notOpened(failure);
     }
     sites::SavedSite site;
     site.name = name;
@@ -87,62 +112,54 @@ bool save(const std::string& name, const live::SiteOptions& options, bool rememb
     site.user = options.user;
     site.requireTls = options.requireTls;
     site.fingerprint = options.fingerprint;
-    if (rememberPassword && !options.password.empty()) {
-        site.protectedPassword = sites::protectPassword(options.password);
-        if (site.protectedPassword.empty()) {
-            failure = "Windows could not protect the password, so it was not saved.";
-            return false;
-        }
+    if (rememberPassword && !options.password.empty() && !protectFor(options, site.protectedPassword, failure)) {
+        return false;
     }
-    return saveEdited([&](sites::SavedSites& all, std::string& why) { return all.put(site, why); },
-                      overwriteDamaged, failure);
+    return store.update(
+        [&](sites::SavedSites& all, std::string& why) {
+            if (mode == SaveMode::NewOnly && all.find(name) != nullptr) {
+                why = "Another host saved a site called \"" + all.find(name)->name +
+                      "\" meanwhile; nothing was changed.";
+                return false;
+            }
+            return all.put(site, why);
+        },
+        overwriteDamaged, failure);
 }
 
 bool remove(const std::string& name, bool overwriteDamaged, std::string& failure) {
     if (!opened) {
         return noSuchSite(name, failure);
     }
-    return saveEdited(
+    return store.update(
         [&](sites::SavedSites& all, std::string& why) { return all.remove(name) || noSuchSite(name, why); },
         overwriteDamaged, failure);
 }
 
-// Changes one saved site and saves the file, or leaves both as they were.
-template <typename Change>
-bool changeSite(const std::string& name, Change change, std::string& failure) {
-    const sites::SavedSite* found = opened ? store.sites().find(name) : nullptr;
-    if (found == nullptr) {
+bool pin(const std::string& name, const live::SiteOptions& options, const std::string& fingerprint,
+         std::string& failure) {
+    if (!opened) {
         return noSuchSite(name, failure);
     }
-    sites::SavedSite site = *found;
-    if (!change(site, failure)) {
+    return store.update(
+        [&](sites::SavedSites& all, std::string& why) { return all.pin(name, keyOf(options), fingerprint, why); },
+        false, failure);
+}
+
+bool rememberPassword(const std::string& name, const live::SiteOptions& options, bool remember,
+                      std::string& failure) {
+    if (!opened) {
+        return noSuchSite(name, failure);
+    }
+    std::string protectedHex;
+    if (remember && !options.password.empty() && !protectFor(options, protectedHex, failure)) {
         return false;
     }
-    return saveEdited([&](sites::SavedSites& all, std::string& why) { return all.put(site, why); }, false, failure);
-}
-
-bool pin(const std::string& name, const std::string& fingerprint, std::string& failure) {
-    return changeSite(
-        name,
-        [&](sites::SavedSite& site, std::string&) {
-            site.fingerprint = fingerprint;
-            return true;
+    return store.update(
+        [&](sites::SavedSites& all, std::string& why) {
+            return all.setProtectedPassword(name, keyOf(options), protectedHex, why);
         },
-        failure);
-}
-
-bool rememberPassword(const std::string& name, const std::string& password, bool remember, std::string& failure) {
-    return changeSite(
-        name,
-        [&](sites::SavedSite& site, std::string& why) {
-            site.protectedPassword = remember && !password.empty() ? sites::protectPassword(password) : "";
-            if (remember && !password.empty() && site.protectedPassword.empty()) {
-                why = "Windows could not protect the password, so it was not saved.";
-                return false;
-            }
-            return true;
-        },
-        failure);
+        false, failure);
 }
 
 std::string newEntryName(const live::SiteOptions& options) {

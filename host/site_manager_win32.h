@@ -1,7 +1,9 @@
 #pragma once
 // The operator's saved sites as the host uses them: the options a saved site
 // connects with, saving the Connect dialog's fields under a name, and the
-// certificate a site is pinned to, first trusted on first use.
+// certificate a site is pinned to, first trusted on first use. Which saved
+// site a connection belongs to is the store's decision (bound); every change
+// is checked against it again when it is written.
 #include <string>
 #include <vector>
 
@@ -9,31 +11,50 @@
 
 namespace site_manager {
 
-// Uses the file at `path` (empty: the operator's own under AppData) and
-// reads it. False with the reason (a damaged file names its path and
+// Uses the file at `path` (UTF-8; empty: the operator's own under AppData)
+// and reads it. False with the reason (a damaged file names its path and
 // damage); the sites read whole are offered all the same, and a damaged
-// file is only replaced when the operator agrees (see save).
+// file is only replaced when the operator agrees.
 bool open(const std::string& path, std::string& failure);
+// Reads the file again, for what other host processes saved meanwhile.
+bool reload(std::string& failure);
 const std::string& filePath();
 bool damaged();
 
 std::vector<std::string> names();
 bool exists(const std::string& name);
+// The spelling saved for `name` (names are told apart without regard to
+// ASCII case); empty when there is no such site.
+std::string savedName(const std::string& name);
+// Whether the saved site `name` stands for exactly this connection (host,
+// port, user, TLS and pin): only then is it that site's, with its password.
+bool bound(const std::string& name, const live::SiteOptions& options);
 
-// The saved site's connection options (its pin included) and its
-// remembered password, when there is one that this Windows user can
-// unprotect; false when there is no such site.
-bool optionsFor(const std::string& name, live::SiteOptions& options, bool& passwordKnown);
-// Saves the options under `name` (replacing a site of that name), the
-// password only when `rememberPassword`, and then only in protected form.
-bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword,
+enum class RememberedPassword {
+    None,      // none is saved
+    Known,     // unprotected for the site's present host, port and user
+    Unusable,  // saved, but not for this host, port and user, Windows user or machine
+};
+// The saved site's connection options (its pin included) and its remembered
+// password; false when there is no such site.
+bool optionsFor(const std::string& name, live::SiteOptions& options, RememberedPassword& password);
+
+enum class SaveMode { Replace, NewOnly };
+// Saves the options under `name`, replacing a site of that name only with
+// SaveMode::Replace; the password only when `rememberPassword`, and then
+// only in protected form, bound to the options' host, port and user.
+bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, SaveMode mode,
           bool overwriteDamaged, std::string& failure);
 bool remove(const std::string& name, bool overwriteDamaged, std::string& failure);
-// Pins `fingerprint` for the saved site `name`.
-bool pin(const std::string& name, const std::string& fingerprint, std::string& failure);
-// Remembers the password of the saved site `name` (protected), or forgets
-// it when `remember` is false; nothing else of the site changes.
-bool rememberPassword(const std::string& name, const std::string& password, bool remember, std::string& failure);
+// Pins `fingerprint` for the saved site `name`, when it is still the site of
+// the connection made with `options`.
+bool pin(const std::string& name, const live::SiteOptions& options, const std::string& fingerprint,
+         std::string& failure);
+// Remembers options.password for the saved site `name` (protected), or
+// forgets it when `remember` is false; only when the site is still the one
+// of `options`, and nothing else of it changes.
+bool rememberPassword(const std::string& name, const live::SiteOptions& options, bool remember,
+                      std::string& failure);
 // A name for a new entry of this host: "host", or "host:port" when that is
 // taken or the port is not 21, numbered when both are taken.
 std::string newEntryName(const live::SiteOptions& options);

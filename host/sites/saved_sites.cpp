@@ -41,11 +41,47 @@ std::string quoted(const std::string& value) {
     return "'" + shown + (value.size() > 40 ? "...'" : "'");
 }
 
+// The characters of UTF-8 text; npos when it is not UTF-8 (overlong forms,
+// surrogates and code points past U+10FFFF included).
+std::size_t utf8Characters(const std::string& text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                                 : lead >= 0xF0 && lead < 0xF5   ? 4
+                                                                                 : 0;
+        if (length == 0 || text.size() - at < length) {
+            return std::string::npos;
+        }
+        unsigned long codePoint = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+        for (std::size_t i = 1; i < length; ++i) {
+            const unsigned char next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80) {
+                return std::string::npos;
+            }
+            codePoint = codePoint << 6 | (next & 0x3Fu);
+        }
+        const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint < 0xE000)) {
+            return std::string::npos;
+        }
+        at += length;
+    }
+    return characters;
+}
+
 std::string textProblem(const std::string& what, const std::string& text) {
     for (const char c : text) {
         if (isControl(c)) {
             return what + " holds a line break or another control character";
         }
+    }
+    const std::size_t characters = utf8Characters(text);
+    if (characters == std::string::npos) {
+        return what + " is not UTF-8 text";
+    }
+    if (characters > maxTextCharacters) {
+        return what + " is longer than " + std::to_string(maxTextCharacters) + " characters";
     }
     if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
         return what + " starts or ends with a blank";
@@ -69,6 +105,31 @@ bool canonicalFingerprint(const std::string& text, std::string& canonical) {
 const char* const fingerprintProblem = "fingerprint is not a SHA-256 fingerprint (32 hex pairs)";
 const char* const passwordProblem = "password is not the hex of a protected password";
 
+std::string protectedPasswordProblem(const std::string& hex) {
+    std::string ignored;
+    if (hex.size() > maxProtectedHexDigits) {
+        return "password is longer than " + std::to_string(maxProtectedHexDigits) + " hex digits";
+    }
+    return hexToBytes(hex, ignored) ? "" : passwordProblem;
+}
+
+bool sameHost(const std::string& a, const std::string& b) { return sameName(a, b); }
+
+bool sameFingerprint(const std::string& a, const std::string& b) {
+    std::string first;
+    std::string second;
+    if (a.empty() || b.empty()) {
+        return a.empty() && b.empty();
+    }
+    return canonicalFingerprint(a, first) && canonicalFingerprint(b, second) && first == second;
+}
+
+std::string unboundProblem(const std::string& name) {
+    return "The saved site \"" + name +
+           "\" is not the site of this connection any more (its host, port, user, TLS or pin changed); it is "
+           "left as it is.";
+}
+
 // The name in a "[name]" line; what is wrong with the line, or empty.
 std::string readName(const std::string& line, std::string& name) {
     const std::size_t close = line.find(']');
@@ -84,7 +145,6 @@ std::string readName(const std::string& line, std::string& name) {
 
 // Takes one key's value into the site; what is wrong with it, or empty.
 std::string readValue(const std::string& key, const std::string& value, SavedSite& site) {
-    std::string ignored;
     if (key == "host") {
         site.host = value;
         return value.empty() ? "host is empty" : textProblem("host", value);
@@ -108,7 +168,7 @@ std::string readValue(const std::string& key, const std::string& value, SavedSit
     }
     if (key == "password") {
         site.protectedPassword = value;
-        return hexToBytes(value, ignored) ? "" : passwordProblem;
+        return protectedPasswordProblem(value);
     }
     return "unknown key " + quoted(key);
 }
@@ -161,7 +221,7 @@ std::string siteProblem(const SavedSite& site) {
         textProblem("user", site.user),
         portProblem(site.port),
         site.fingerprint.empty() || canonicalFingerprint(site.fingerprint, ignored) ? "" : fingerprintProblem,
-        hexToBytes(site.protectedPassword, ignored) ? "" : passwordProblem,
+        protectedPasswordProblem(site.protectedPassword),
     };
     for (const std::string& problem : problems) {
         if (!problem.empty()) {
@@ -178,6 +238,45 @@ const SavedSite* SavedSites::find(const std::string& name) const {
         }
     }
     return nullptr;
+}
+
+std::string passwordEntropy(const SiteKey& key) {
+    // NUL cannot occur in any of the three, so no two keys give one text.
+    return std::string("Quorin saved site password", 26) + '\0' + lowered(key.host) + '\0' +
+           std::to_string(key.port) + '\0' + key.user;
+}
+
+const SavedSite* SavedSites::bind(const std::string& name, const SiteKey& key) const {
+    const SavedSite* site = find(name);
+    if (site == nullptr || !sameHost(site->host, key.host) || site->port != key.port || site->user != key.user ||
+        site->requireTls != key.requireTls || !sameFingerprint(site->fingerprint, key.fingerprint)) {
+        return nullptr;
+    }
+    return site;
+}
+
+bool SavedSites::pin(const std::string& name, const SiteKey& key, const std::string& fingerprint,
+                     std::string& why) {
+    const SavedSite* bound = bind(name, key);
+    if (bound == nullptr) {
+        why = unboundProblem(name);
+        return false;
+    }
+    SavedSite pinned = *bound;
+    pinned.fingerprint = fingerprint;
+    return put(pinned, why);
+}
+
+bool SavedSites::setProtectedPassword(const std::string& name, const SiteKey& key, const std::string& protectedHex,
+                                      std::string& why) {
+    const SavedSite* bound = bind(name, key);
+    if (bound == nullptr) {
+        why = unboundProblem(name);
+        return false;
+    }
+    SavedSite kept = *bound;
+    kept.protectedPassword = protectedHex;
+    return put(kept, why);
 }
 
 bool SavedSites::put(const SavedSite& site, std::string& why) {

@@ -14,14 +14,35 @@
 // A section per site, in the order the sites were added. port is 1-65535
 // (21 when absent), tls is yes or no (yes when absent), fingerprint is a
 // pinned SHA-256 (empty or absent: none), password the hex of its
-// CryptProtectData blob (empty or absent: none). Blanks around keys and
-// values and lines starting with ';' are ignored; a ';' anywhere else is
-// text. Keys are known or the file is damaged: a misspelt "fingerprnt"
-// would otherwise drop a pin without a word.
+// CryptProtectData blob (empty or absent: none), protected with the site's
+// host, port and user as its entropy, so that it only unprotects for the
+// site it was saved with. Names, hosts and users are UTF-8. Blanks around
+// keys and values and lines starting with ';' are ignored; a ';' anywhere
+// else is text. Keys are known or the file is damaged: a misspelt
+// "fingerprnt" would otherwise drop a pin without a word.
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace sites {
+
+// What the writer writes and the reader reads, at most: a field longer than
+// this is refused by both, and so is a file larger than maxFileBytes.
+constexpr std::size_t maxTextCharacters = 255;  // name, host, user (a host name is at most 253)
+constexpr std::size_t maxProtectedHexDigits = 8192;
+constexpr std::size_t maxFileBytes = 1024 * 1024;
+// The longest password the host remembers (the blob stays far below its bound).
+constexpr std::size_t maxRememberedPasswordBytes = 1024;
+
+// What a saved site's name stands for: one connection, whose password and
+// pin are that site's alone.
+struct SiteKey {
+    std::string host;
+    int port = 21;
+    std::string user;
+    bool requireTls = true;
+    std::string fingerprint;  // the pin the connection checks; empty: none
+};
 
 struct SavedSite {
     std::string name;
@@ -31,12 +52,20 @@ struct SavedSite {
     bool requireTls = true;
     std::string fingerprint;        // "0E:CF:...", as fingerprintText writes it; empty: none
     std::string protectedPassword;  // hex of the CryptProtectData blob; empty: none
+
+    SiteKey key() const { return {host, port, user, requireTls, fingerprint}; }
 };
 
 // Empty when the site can be saved and read back exactly; otherwise why not.
-// Texts may hold no control characters (line breaks, tabs, NUL) and may not
-// start or end with a blank; a name is not empty and holds no ']'.
+// Texts are UTF-8 of at most maxTextCharacters characters, hold no control
+// characters (line breaks, tabs, NUL) and do not start or end with a blank;
+// a name is not empty and holds no ']'.
 std::string siteProblem(const SavedSite& site);
+
+// The bytes a remembered password is protected with besides the Windows
+// user: the host (ASCII letters folded), the port and the user. A blob made
+// for one of them does not unprotect for another.
+std::string passwordEntropy(const SiteKey& key);
 
 // The operator's sites. Names are told apart without regard to ASCII case,
 // as Windows users expect ("Main" and "MAIN" are one site); other bytes are
@@ -44,11 +73,24 @@ std::string siteProblem(const SavedSite& site);
 class SavedSites {
 public:
     const SavedSite* find(const std::string& name) const;
+    // The saved site a connection belongs to: the one called `name` when it
+    // stands for exactly this connection (host without regard to ASCII case,
+    // port, user, TLS and pin); null when there is none, and the connection
+    // is an unsaved one. The one place that decides it.
+    const SavedSite* bind(const std::string& name, const SiteKey& key) const;
     // Adds the site, or replaces the one of that name in its place (the
     // name takes the new spelling). A fingerprint is kept in fingerprintText
     // form. False with the reason when siteProblem refuses it.
     bool put(const SavedSite& site, std::string& why);
     bool remove(const std::string& name);
+    // Pins `fingerprint` for the saved site that `name` and `key` bind to
+    // (key.fingerprint is the pin the connection checked, empty for none);
+    // false with the reason when they bind to none.
+    bool pin(const std::string& name, const SiteKey& key, const std::string& fingerprint, std::string& why);
+    // Keeps `protectedHex` (made with passwordEntropy(key); empty: forget)
+    // as the password of the saved site that `name` and `key` bind to.
+    bool setProtectedPassword(const std::string& name, const SiteKey& key, const std::string& protectedHex,
+                              std::string& why);
     std::vector<std::string> names() const;  // in the order added
     const std::vector<SavedSite>& all() const { return list; }
 

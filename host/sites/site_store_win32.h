@@ -1,6 +1,6 @@
 #pragma once
 // The saved sites' file on disk and the protection of their passwords.
-// Paths are in the ANSI code page, as the rest of the host takes them.
+// Paths are UTF-8, handed to Windows as UTF-16.
 #include <functional>
 #include <string>
 #include <utility>
@@ -10,7 +10,7 @@
 namespace sites {
 
 // %APPDATA%\Quorin reference host\sites.ini; empty with the reason in `why`
-// when the folder is unknown or cannot be named in the ANSI code page.
+// when the folder is unknown.
 std::string defaultSitesPath(std::string& why);
 
 class SiteStore {
@@ -18,37 +18,47 @@ public:
     explicit SiteStore(std::string path) : file(std::move(path)) {}
 
     const std::string& path() const { return file; }
-    SavedSites& sites() { return saved; }
+    const SavedSites& sites() const { return saved; }
 
-    // A missing file is no sites. A file that cannot be read or is damaged
-    // is a failure naming the path and the damage; the sites read whole are
-    // kept and the store is damaged() until a save with overwriteDamaged.
+    // Reads the file as it is now. A missing file is no sites. A file that
+    // cannot be read or is damaged is a failure naming the path and the
+    // damage; the sites read whole are kept and the store is damaged().
     bool load(std::string& failure);
     bool damaged() const { return isDamaged; }
 
-    // Replaces the file with all the sites at once: the whole text goes to
-    // "<path>.new", is flushed to the disk and moved over the file. Any
-    // failure leaves the old file whole. Refused before a load, and while
-    // damaged unless overwriteDamaged (the operator agreed to lose what
-    // could not be read). Creates the file's folder when it is missing.
-    bool save(bool overwriteDamaged, std::string& failure);
+    using Edit = std::function<bool(SavedSites& sites, std::string& why)>;
+    // One change to the file, safe beside other host processes: takes the
+    // file's lock ("<path>.lock"), reads the file as it is now, applies
+    // `edit` to it and replaces the file with the result (the whole text goes
+    // to "<path>.new", is flushed and moved over the file), then lets the
+    // lock go. What another process saved meanwhile stays. Refused, with the
+    // file left byte for byte as it was, when the edit refuses, when the
+    // result would pass maxFileBytes, and when the file is damaged unless
+    // `overwriteDamaged` (the operator agreed to lose what cannot be read).
+    // Afterwards sites() is what the file holds.
+    bool update(const Edit& edit, bool overwriteDamaged, std::string& failure);
 
     // Tests: called between the flushed new file and the move; false stops
-    // the save there, as a crash would.
+    // the change there, as a crash would.
     std::function<bool()> beforeReplace;
+    // How long update waits for another process to let the lock go.
+    int lockWaitMs = 10000;
 
 private:
+    bool write(const SavedSites& sites, std::string& failure);
+
     std::string file;
     SavedSites saved;
-    bool loaded = false;
     bool isDamaged = false;
 };
 
 // The hex of a CryptProtectData blob of the password, readable only by this
-// Windows user on this machine; empty when Windows refuses.
-std::string protectPassword(const std::string& password);
-// False when the blob cannot be unprotected here (another user or machine,
-// damaged, not hex): ask the operator for the password again.
-bool unprotectPassword(const std::string& protectedHex, std::string& password);
+// Windows user on this machine and only for this key's host, port and user
+// (passwordEntropy); empty when Windows refuses.
+std::string protectPassword(const std::string& password, const SiteKey& key);
+// False when the blob cannot be unprotected here for this key (another
+// user, machine, host, port or user, a blob without the key, damaged, not
+// hex): not a remembered password; ask the operator again.
+bool unprotectPassword(const std::string& protectedHex, const SiteKey& key, std::string& password);
 
 }  // namespace sites

@@ -28,6 +28,14 @@ std::vector<std::string> describe(const SavedSites& sites) {
     return all;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
 SavedSite site(const std::string& name, const std::string& host = "ftp.example.net") {
     SavedSite made;
     made.name = name;
@@ -41,7 +49,8 @@ TEST(SavedSitesFile, RoundTripsEverySiteExactly) {
         {"a;b=c [x", "10.0.0.1", 1, "site op", false, "", ""},
         {"; not a comment", "h", 65535, "", true, "", "ABCDEF"},
         {"[bracketed", "h", 21, "=user;", false, pin, ""},
-        {"Caf\xC3\xA9 \xE9t\xE9 \xF0\x9F\x9A\x80", "ftp.\xC3\xA9xample.net", 990, "\xC3\xBC" "ser", true, "", ""},
+        {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x9A\x80", "ftp.\xC3\xA9xample.net", 990, "\xC3\xBC" "ser", true, "", ""},
+        {std::string(255, 'n'), std::string(255, 'h'), 21, repeated("\xE6\x97\xA5", 255), true, "", ""},
     };
     SavedSites sites;
     for (const SavedSite& one : table) {
@@ -121,6 +130,11 @@ TEST(SavedSitesFile, ReportsDamageByLine) {
         {"empty name", "[  ]\nhost=h\n", {"1: a site has no name"}, {}},
         {"control character", "[A]\nhost=h\nuser=a\x01" "b\n",
          {"3: user holds a line break or another control character"}, {}},
+        {"not UTF-8", "[Caf\xE9]\nhost=h\n[B]\nhost=h\xC3\n", {"1: the site's name is not UTF-8 text", "4: host is not UTF-8 text"},
+         {}},
+        {"host too long", "[A]\nhost=" + std::string(256, 'h') + "\n", {"2: host is longer than 255 characters"}, {}},
+        {"blob too long", "[A]\nhost=h\npassword=" + std::string(8194, 'a') + "\n",
+         {"3: password is longer than 8192 hex digits"}, {}},
         {"old Mac line ends", "[A]\rhost=h\r", {"1: text after the site's ']'"}, {}},
         {"several", "[A]\nhost=h\n[B]\nport=x\nnoise\n[C]\nhost=c\n",
          {"4: port must be a number from 1 to 65535, not 'x'",
@@ -192,6 +206,11 @@ TEST(SavedSites, RefusesWhatTheFileCannotHoldExactly) {
         {locked, "password is not the hex of a protected password"},
         {tabbed, "user holds a line break or another control character"},
         {spaced, "user starts or ends with a blank"},
+        {site("Caf\xE9"), "the name is not UTF-8 text"},
+        {site("\xED\xA0\x80"), "the name is not UTF-8 text"},  // a surrogate
+        {site("\xC0\xAF"), "the name is not UTF-8 text"},      // overlong '/'
+        {site(repeated("\xE6\x97\xA5", 256)), "the name is longer than 255 characters"},
+        {site("A", std::string(256, 'h')), "host is longer than 255 characters"},
     };
     for (const Row& row : table) {
         SavedSites sites;

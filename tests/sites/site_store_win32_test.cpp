@@ -1,8 +1,10 @@
 // The saved sites' file under Wine: saving and loading, the protected
-// passwords, an interrupted save and a damaged file.
+// passwords and what they are bound to, an interrupted save, a damaged
+// file, the bounds the reader sets and the lock another host holds.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -53,6 +55,7 @@ protected:
     void TearDown() override {
         DeleteFileA(path.c_str());
         DeleteFileA((path + ".new").c_str());
+        DeleteFileA((path + ".lock").c_str());
         RemoveDirectoryA(folder.c_str());
         RemoveDirectoryA(root.c_str());
     }
@@ -63,18 +66,19 @@ protected:
         made.host = "ftp.example.net";
         made.port = 2121;
         made.user = "siteop";
-        made.protectedPassword = password.empty() ? "" : sites::protectPassword(password);
+        made.protectedPassword = password.empty() ? "" : sites::protectPassword(password, made.key());
         return made;
+    }
+
+    static SiteStore::Edit putting(const SavedSite& one) {
+        return [one](sites::SavedSites& all, std::string& why) { return all.put(one, why); };
     }
 
     // A store holding one saved site, as the window leaves it.
     void saveOne(const std::string& name) {
         SiteStore store(path);
         std::string failure;
-        ASSERT_TRUE(store.load(failure)) << failure;
-        std::string why;
-        ASSERT_TRUE(store.sites().put(site(name), why)) << why;
-        ASSERT_TRUE(store.save(false, failure)) << failure;
+        ASSERT_TRUE(store.update(putting(site(name)), false, failure)) << failure;
     }
 
     std::string root;
@@ -85,16 +89,13 @@ protected:
 TEST_F(SiteStoreFile, SavesAndLoadsInAFolderOfItsOwn) {
     SiteStore store(path);
     std::string failure;
-    EXPECT_FALSE(store.save(false, failure)) << "nothing was read yet";
     ASSERT_TRUE(store.load(failure)) << "a missing file is no sites: " << failure;
     EXPECT_TRUE(store.sites().names().empty());
 
-    std::string why;
-    ASSERT_TRUE(store.sites().put(site("Main site", "hunter2"), why)) << why;
+    ASSERT_TRUE(store.update(putting(site("Main site", "hunter2")), false, failure)) << failure;
     SavedSite plain = site("Test box");
     plain.requireTls = false;
-    ASSERT_TRUE(store.sites().put(plain, why)) << why;
-    ASSERT_TRUE(store.save(false, failure)) << failure;
+    ASSERT_TRUE(store.update(putting(plain), false, failure)) << failure;
     EXPECT_FALSE(exists(path + ".new"));
 
     SiteStore again(path);
@@ -102,7 +103,8 @@ TEST_F(SiteStoreFile, SavesAndLoadsInAFolderOfItsOwn) {
     EXPECT_EQ(again.sites().names(), (std::vector<std::string>{"Main site", "Test box"}));
     EXPECT_FALSE(again.sites().find("test box")->requireTls);
     std::string password;
-    ASSERT_TRUE(sites::unprotectPassword(again.sites().find("main site")->protectedPassword, password));
+    const SavedSite* main = again.sites().find("main site");
+    ASSERT_TRUE(sites::unprotectPassword(main->protectedPassword, main->key(), password));
     EXPECT_EQ(password, "hunter2");
 }
 
@@ -111,11 +113,8 @@ TEST_F(SiteStoreFile, KeepsAPasswordOnlyInProtectedForm) {
     const std::string password = "correct horse battery staple";
     SiteStore store(path);
     std::string failure;
-    std::string why;
-    ASSERT_TRUE(store.load(failure)) << failure;
-    ASSERT_TRUE(store.sites().put(site("Main", password), why)) << why;
+    ASSERT_TRUE(store.update(putting(site("Main", password)), false, failure)) << failure;
     ASSERT_FALSE(store.sites().find("Main")->protectedPassword.empty());
-    ASSERT_TRUE(store.save(false, failure)) << failure;
 
     const std::string file = upper(readBytes(path));
     std::vector<std::string> secrets = words;
@@ -126,22 +125,57 @@ TEST_F(SiteStoreFile, KeepsAPasswordOnlyInProtectedForm) {
     }
 }
 
+const sites::SiteKey mainKey{"ftp.example.net", 2121, "siteop", true, ""};
+
 TEST(SitePasswords, UnprotectGivesBackWhatWasProtected) {
     const std::vector<std::string> table = {
         "x", "hunter2", std::string(300, 'p'), "p\xC3\xA4ss w\xF6rd", std::string("nul\0inside", 10),
     };
     for (const std::string& password : table) {
-        const std::string protectedHex = sites::protectPassword(password);
+        const std::string protectedHex = sites::protectPassword(password, mainKey);
         ASSERT_FALSE(protectedHex.empty()) << password;
-        EXPECT_NE(sites::protectPassword(password), protectedHex) << "each blob is salted";
+        EXPECT_NE(sites::protectPassword(password, mainKey), protectedHex) << "each blob is salted";
         std::string back = "left over";
-        ASSERT_TRUE(sites::unprotectPassword(protectedHex, back)) << password;
+        ASSERT_TRUE(sites::unprotectPassword(protectedHex, mainKey, back)) << password;
         EXPECT_EQ(back, password);
     }
 }
 
+// A blob is the password of one host, port and user: an edited file or a
+// copied profile cannot send it anywhere else.
+TEST(SitePasswords, ABlobOpensOnlyForTheSiteItWasSavedWith) {
+    const std::string blob = sites::protectPassword("hunter2", mainKey);
+    struct Row {
+        const char* what;
+        sites::SiteKey key;
+        bool opens;
+    };
+    const Row table[] = {
+        {"the same site", mainKey, true},
+        {"host in other case", {"FTP.Example.NET", 2121, "siteop", true, ""}, true},
+        {"TLS and pin are not in it", {"ftp.example.net", 2121, "siteop", false, "AA"}, true},
+        {"another host", {"ftp.example.org", 2121, "siteop", true, ""}, false},
+        {"another port", {"ftp.example.net", 2122, "siteop", true, ""}, false},
+        {"another user", {"ftp.example.net", 2121, "siteOp", true, ""}, false},
+    };
+    for (const Row& row : table) {
+        std::string password;
+        EXPECT_EQ(sites::unprotectPassword(blob, row.key, password), row.opens) << row.what;
+    }
+
+    // A blob from before passwords were bound to their site.
+    DATA_BLOB plain{7, reinterpret_cast<BYTE*>(const_cast<char*>("hunter2"))};
+    DATA_BLOB unbound{};
+    ASSERT_TRUE(CryptProtectData(&plain, L"old", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &unbound));
+    const std::string oldHex =
+        sites::bytesToHex(std::string(reinterpret_cast<const char*>(unbound.pbData), unbound.cbData));
+    LocalFree(unbound.pbData);
+    std::string password;
+    EXPECT_FALSE(sites::unprotectPassword(oldHex, mainKey, password));
+}
+
 TEST(SitePasswords, ADamagedBlobIsRefused) {
-    const std::string good = sites::protectPassword("hunter2");
+    const std::string good = sites::protectPassword("hunter2", mainKey);
     ASSERT_GT(good.size(), 128u);
     std::vector<std::pair<std::string, std::string>> table = {
         {"cut in half", good.substr(0, good.size() / 2)},
@@ -160,7 +194,7 @@ TEST(SitePasswords, ADamagedBlobIsRefused) {
     }
     for (const auto& row : table) {
         std::string password = "untouched";
-        EXPECT_FALSE(sites::unprotectPassword(row.second, password)) << row.first;
+        EXPECT_FALSE(sites::unprotectPassword(row.second, mainKey, password)) << row.first;
         EXPECT_EQ(password, "untouched") << row.first;
     }
 }
@@ -171,22 +205,19 @@ TEST_F(SiteStoreFile, AnInterruptedSaveLeavesTheOldFileWhole) {
 
     SiteStore store(path);
     std::string failure;
-    std::string why;
-    ASSERT_TRUE(store.load(failure)) << failure;
-    ASSERT_TRUE(store.sites().put(site("New site"), why)) << why;
     bool newFileWritten = false;
     store.beforeReplace = [&]() {
         newFileWritten = readBytes(path + ".new").find("[New site]") != std::string::npos;
         return false;
     };
-    EXPECT_FALSE(store.save(false, failure));
+    EXPECT_FALSE(store.update(putting(site("New site")), false, failure));
     EXPECT_TRUE(newFileWritten);
     EXPECT_NE(failure.find(path), std::string::npos) << failure;
     EXPECT_EQ(readBytes(path), before);
     EXPECT_FALSE(exists(path + ".new"));
 
     store.beforeReplace = nullptr;
-    ASSERT_TRUE(store.save(false, failure)) << failure;
+    ASSERT_TRUE(store.update(putting(site("New site")), false, failure)) << failure;
     EXPECT_NE(readBytes(path).find("[New site]"), std::string::npos);
 }
 
@@ -202,11 +233,11 @@ TEST_F(SiteStoreFile, ADamagedFileIsReportedAndOnlyReplacedWhenAsked) {
     EXPECT_EQ(failure, path + " is damaged:\nline 14: port must be a number from 1 to 65535, not '99999'");
     EXPECT_EQ(store.sites().names(), std::vector<std::string>{"Good site"});
 
-    EXPECT_FALSE(store.save(false, failure));
+    EXPECT_FALSE(store.update(putting(site("Another")), false, failure));
     EXPECT_NE(failure.find(path), std::string::npos) << failure;
     EXPECT_EQ(readBytes(path), damaged);
 
-    ASSERT_TRUE(store.save(true, failure)) << failure;
+    ASSERT_TRUE(store.update(putting(site("Good site")), true, failure)) << failure;
     EXPECT_FALSE(store.damaged());
     SiteStore again(path);
     ASSERT_TRUE(again.load(failure)) << failure;
@@ -222,11 +253,92 @@ TEST_F(SiteStoreFile, AFileItCannotReadCountsAsDamaged) {
     SiteStore store(path);
     std::string failure;
     EXPECT_FALSE(store.load(failure));
-    CloseHandle(locked);
     EXPECT_EQ(failure.rfind("Cannot read " + path + ": ", 0), 0u) << failure;
     EXPECT_TRUE(store.damaged());
-    EXPECT_FALSE(store.save(false, failure));
+    EXPECT_FALSE(store.update(putting(site("Another")), false, failure));
+    CloseHandle(locked);
     EXPECT_EQ(readBytes(path), before);
+}
+
+// The writer refuses what its reader would refuse, and the file stays as it
+// was: no change can leave a file that the next start cannot read.
+TEST_F(SiteStoreFile, NothingIsWrittenThatTheReaderWouldRefuse) {
+    saveOne("Good site");
+    const std::string before = readBytes(path);
+    SiteStore store(path);
+    std::string failure;
+    SavedSite longHost = site("Long host");
+    longHost.host = std::string(256, 'h');
+    SavedSite longName = site(std::string(256, 'n'));
+    SavedSite notUtf8 = site("Caf\xE9");
+    const SavedSite refused[] = {longHost, longName, notUtf8};
+    for (const SavedSite& one : refused) {
+        EXPECT_FALSE(store.update(putting(one), false, failure)) << one.name;
+        EXPECT_EQ(readBytes(path), before) << one.name;
+    }
+
+    // Sites of the largest size until the file would pass the reader's bound.
+    SavedSite large = site(std::string(255, 'n'));
+    large.host = std::string(255, 'h');
+    large.user = std::string(255, 'u');
+    large.protectedPassword = std::string(sites::maxProtectedHexDigits, 'a');
+    int saved = 0;
+    for (; saved < 1000; ++saved) {
+        large.name = std::to_string(saved) + std::string(250, 'n');
+        if (!store.update(putting(large), false, failure)) {
+            break;
+        }
+    }
+    EXPECT_GT(saved, 50);
+    EXPECT_NE(failure.find("more than 1 MB"), std::string::npos) << failure;
+    const std::string full = readBytes(path);
+    EXPECT_LE(full.size(), sites::maxFileBytes);
+    SiteStore reader(path);
+    EXPECT_TRUE(reader.load(failure)) << failure;
+    EXPECT_EQ(reader.sites().all().size(), static_cast<std::size_t>(saved) + 1);
+}
+
+TEST_F(SiteStoreFile, AChangeWaitsForAnotherHostsLockAndLeavesTheFileWhenItStays) {
+    saveOne("Good site");
+    const std::string before = readBytes(path);
+    const HANDLE lock = CreateFileA((path + ".lock").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    SiteStore store(path);
+    store.lockWaitMs = 200;
+    std::string failure;
+    EXPECT_FALSE(store.update(putting(site("Another")), false, failure));
+    EXPECT_NE(failure.find("locked"), std::string::npos) << failure;
+    EXPECT_EQ(readBytes(path), before);
+    CloseHandle(lock);
+    EXPECT_TRUE(store.update(putting(site("Another")), false, failure)) << failure;
+}
+
+// Paths outside the ANSI code page are paths all the same.
+TEST(SiteStorePath, AFolderNamedInAnyScriptHoldsTheFile) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"quorin-\x65E5\x672C-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::string utf8Folder(static_cast<std::size_t>(
+                               WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+                           '\0');
+    WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, &utf8Folder[0], static_cast<int>(utf8Folder.size()), nullptr,
+                        nullptr);
+    utf8Folder.pop_back();
+    SiteStore store(utf8Folder + "\\sites.ini");
+    std::string failure;
+    SavedSite one;
+    one.name = "\xE6\x97\xA5\xE6\x9C\xAC";
+    one.host = "h";
+    EXPECT_TRUE(store.update([&](sites::SavedSites& all, std::string& why) { return all.put(one, why); }, false,
+                             failure))
+        << failure;
+    SiteStore again(store.path());
+    EXPECT_TRUE(again.load(failure)) << failure;
+    EXPECT_NE(again.sites().find(one.name), nullptr);
+    DeleteFileW((folder + L"\\sites.ini").c_str());
+    DeleteFileW((folder + L"\\sites.ini.lock").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(SiteStorePath, IsInTheRoamingAppDataFolder) {
