@@ -139,8 +139,13 @@ void connectionEdited(HWND dialog, DialogState& state) {
     const bool stillBound = !state.boundName.empty() && readConnection(dialog, now, portRead) &&
                             site_manager::bound(state.boundName, now);
     if (!state.boundName.empty() && !stillBound) {
+        // The site box stops naming the saved site, unless the operator
+        // typed another name into it already.
+        std::string named;
+        if (fieldText(dialog, IDC_CONNECT_SITE, named) && site_manager::savedName(named) == state.boundName) {
+            fillSiteList(dialog, state, "");
+        }
         state.boundName.clear();
-        fillSiteList(dialog, state, "");
         showBinding(dialog, state);
     }
     if (state.passwordPrefilled && !stillBound) {
