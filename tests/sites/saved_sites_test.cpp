@@ -222,3 +222,40 @@ TEST(SavedSites, RefusesWhatTheFileCannotHoldExactly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A connection is a saved site's only when it is exactly that site's; only
+// then do its pin and password go into it.
+TEST(SavedSites, BindOnlyTheConnectionTheNameStandsFor) {
+    SavedSites sites;
+    std::string why;
+    ASSERT_TRUE(sites.put({"Main", "ftp.example.net", 2121, "siteop", true, pin, "00"}, why));
+    const sites::SiteKey own{"ftp.example.net", 2121, "siteop", true, pin};
+    const struct {
+        const char* what;
+        std::string name;
+        sites::SiteKey key;
+        bool binds;
+    } table[] = {
+        {"its own connection", "Main", own, true},
+        {"name and host in other case, pin as typed", "MAIN", {"FTP.example.NET", 2121, "siteop", true, " 0ecf16a1229b00ff102030405060708090a0b0c0d0e0f0010203040506073a43"}, true},
+        {"another host", "Main", {"ftp.example.org", 2121, "siteop", true, pin}, false},
+        {"another port", "Main", {"ftp.example.net", 2122, "siteop", true, pin}, false},
+        {"another user", "Main", {"ftp.example.net", 2121, "SiteOp", true, pin}, false},
+        {"without TLS", "Main", {"ftp.example.net", 2121, "siteop", false, pin}, false},
+        {"pin cleared", "Main", {"ftp.example.net", 2121, "siteop", true, ""}, false},
+        {"no such name", "Other", own, false},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(sites.bind(row.name, row.key) != nullptr, row.binds) << row.what;
+        SavedSites changed = sites;
+        EXPECT_EQ(changed.setProtectedPassword(row.name, row.key, "ab", why), row.binds) << row.what;
+        EXPECT_EQ(changed.pin(row.name, row.key, "", why), row.binds) << row.what;
+        EXPECT_EQ(changed.find("Main")->protectedPassword, row.binds ? "ab" : "00") << row.what;
+    }
+    EXPECT_EQ(sites::passwordEntropy(own), sites::passwordEntropy({"FTP.EXAMPLE.NET", 2121, "siteop", false, ""}));
+    EXPECT_NE(sites::passwordEntropy(own), sites::passwordEntropy({"ftp.example.net", 212, "1siteop", true, pin}));
+}
+
+}  // namespace
