@@ -257,26 +257,24 @@ const SavedSite* SavedSites::bind(const std::string& name, const SiteKey& key) c
 
 bool SavedSites::pin(const std::string& name, const SiteKey& key, const std::string& fingerprint,
                      std::string& why) {
-    const SavedSite* bound = bind(name, key);
-    if (bound == nullptr) {
-        why = unboundProblem(name);
-        return false;
-    }
-    SavedSite pinned = *bound;
-    pinned.fingerprint = fingerprint;
-    return put(pinned, why);
+    return changeBound(name, key, &SavedSite::fingerprint, fingerprint, why);
 }
 
 bool SavedSites::setProtectedPassword(const std::string& name, const SiteKey& key, const std::string& protectedHex,
                                       std::string& why) {
+    return changeBound(name, key, &SavedSite::protectedPassword, protectedHex, why);
+}
+
+bool SavedSites::changeBound(const std::string& name, const SiteKey& key, std::string SavedSite::*field,
+                             const std::string& value, std::string& why) {
     const SavedSite* bound = bind(name, key);
     if (bound == nullptr) {
         why = unboundProblem(name);
         return false;
     }
-    SavedSite kept = *bound;
-    kept.protectedPassword = protectedHex;
-    return put(kept, why);
+    SavedSite changed = *bound;
+    changed.*field = value;
+    return put(changed, why);
 }
 
 bool SavedSites::put(const SavedSite& site, std::string& why) {

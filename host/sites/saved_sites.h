@@ -95,6 +95,10 @@ public:
     const std::vector<SavedSite>& all() const { return list; }
 
 private:
+    // Sets one field of the saved site that `name` and `key` bind to.
+    bool changeBound(const std::string& name, const SiteKey& key, std::string SavedSite::*field,
+                     const std::string& value, std::string& why);
+
     std::vector<SavedSite> list;
 };
 
