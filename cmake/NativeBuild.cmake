@@ -74,8 +74,10 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     if(QUORIN_FUZZ_SOURCES)
         set(QUORIN_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined
             -fno-sanitize-recover=all -fno-omit-frame-pointer)
-        # The host's portable live-connection parts are fuzzed beside the core.
-        add_library(quorin_core_fuzz STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_LIVE_CORE_SOURCES})
+        # The host's portable live-connection and saved-sites parts are
+        # fuzzed beside the core.
+        add_library(quorin_core_fuzz STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_LIVE_CORE_SOURCES}
+            ${QUORIN_SITES_CORE_SOURCES})
         target_include_directories(quorin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
         target_compile_options(quorin_core_fuzz PRIVATE ${QUORIN_WARNINGS} ${QUORIN_FUZZ_FLAGS})
         foreach(source ${QUORIN_FUZZ_SOURCES})
