@@ -193,6 +193,9 @@ list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/plugin_library_win
     ${QUORIN_HOST_CORE_SOURCES})
 if(QUORIN_HOST_SOURCES)
     add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES} ${CMAKE_SOURCE_DIR}/host/host_resources.rc)
+    # The manifest (per-monitor DPI awareness) is part of the resources.
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/host/host_resources.rc PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/quorin_host.manifest)
     target_include_directories(quorin_host PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -220,6 +223,28 @@ target_link_libraries(host_parts_test PRIVATE gtest gtest_main user32)
 target_link_options(host_parts_test PRIVATE ${QUORIN_STATIC_RUNTIME})
 add_test(NAME host_parts COMMAND host_parts_test)
 set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
+
+# The host's own layout: the check on windows laid out wrong on purpose,
+# then the tour (which checks its window at every picture) under Xvfb at
+# 100, 150 and 200 % display scale. The three share one x11 prefix whose DPI
+# each sets: they take turns.
+add_executable(layout_check_test ${CMAKE_SOURCE_DIR}/tests/host/layout_check_test.cpp
+    ${CMAKE_SOURCE_DIR}/host/layout_check_win32.cpp)
+target_include_directories(layout_check_test PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(layout_check_test PRIVATE ${QUORIN_WARNINGS})
+target_compile_definitions(layout_check_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(layout_check_test PRIVATE gtest gtest_main user32 gdi32)
+target_link_options(layout_check_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+add_test(NAME layout_check COMMAND layout_check_test)
+set_tests_properties(layout_check PROPERTIES FIXTURES_REQUIRED wine)
+if(TARGET quorin_host)
+    foreach(dpi 96 144 192)
+        add_test(NAME host_tour_dpi${dpi}
+            COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/dpi_tour.sh $<TARGET_FILE:quorin_host>
+                ${CMAKE_BINARY_DIR}/wineprefix-dpi ${dpi} ${CMAKE_BINARY_DIR}/dpi-tour/${dpi})
+        set_tests_properties(host_tour_dpi${dpi} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wineprefix_dpi)
+    endforeach()
+endif()
 
 # Page fill benchmarks (tools/bench.sh runs them at full size): each
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped

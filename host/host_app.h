@@ -32,6 +32,8 @@ struct HostApp {
     HWND directoryEdit = nullptr;
     HWND releaseResult = nullptr;
     HWND transcript = nullptr;
+    // The DPI the window is laid out and its fonts made for.
+    UINT dpi = 96;
     HFONT dialogFont = nullptr;
     HFONT fixedFont = nullptr;
 

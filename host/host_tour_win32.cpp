@@ -7,10 +7,13 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "host/host_app.h"
+#include "host/host_resources.h"
+#include "host/layout_check_win32.h"
 #include "host/session/read_only_commands.h"
 #include "host/transcript_pane_win32.h"
 #include "resources/resource_ids.h"
@@ -19,6 +22,8 @@ namespace {
 
 std::string outDirectory;
 std::vector<std::string> problems;
+// Each fault of the layout once, however many pictures show it.
+std::set<std::string> layoutFaults;
 
 // What an operator's click does: the page's dialog procedure gets BN_CLICKED.
 void click(HWND page, int id) {
@@ -74,6 +79,31 @@ void screenshot(HWND window, const std::string& name) {
     } else {
         std::printf("%s\n", path.c_str());
     }
+}
+
+void checkLayout(HWND window, const std::string& where) {
+    for (const std::string& fault : layout_check::problemsOf(window)) {
+        if (layoutFaults.insert(fault).second) {
+            problems.push_back("layout of " + where + ": " + fault);
+        }
+    }
+}
+
+INT_PTR CALLBACK idleDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The Connect dialog as its template lays it out at this DPI, not shown.
+// Its faults are the template's, at every DPI alike (it scales by itself):
+// told, without failing the tour.
+void checkConnectDialog() {
+    HWND dialog = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(IDD_CONNECT), app.main, idleDialogProc, 0);
+    if (dialog == nullptr) {
+        problems.push_back("the Connect dialog cannot be made");
+        return;
+    }
+    for (const std::string& fault : layout_check::problemsOf(dialog)) {
+        std::printf("layout note, the Connect dialog: %s\n", fault.c_str());
+    }
+    DestroyWindow(dialog);
 }
 
 // A release dialog, filled and pictured from inside its modal loop, then
@@ -220,6 +250,10 @@ void walk(const TourStep (&steps)[count]) {
         }
         if (!step.pictureOfDialog) {
             screenshot(app.main, step.picture);
+            // What the picture shows: the host's own controls and the page
+            // inside the page area.
+            checkLayout(app.main, step.picture);
+            checkLayout(app.pageArea, step.picture);
         }
     }
 }
@@ -254,6 +288,7 @@ bool writeTranscript() {
 // failed or the connection closed, else 0. The first failure comes first on
 // stderr: the problems after it are mostly its consequences.
 int finishTour() {
+    std::printf("layout checked at %u DPI: %zu fault(s)\n", app.dpi, layoutFaults.size());
     closeHost();
     pumpMessages();
     const std::string& failure = app.session->firstFailure();
@@ -283,6 +318,7 @@ int runTour(const std::string& outDir, bool live) {
     CreateDirectoryA(outDirectory.c_str(), nullptr);
     SetForegroundWindow(app.main);
     pumpMessages();
+    checkConnectDialog();
     if (!live) {
         walk(simulatedTour);
         return finishTour();

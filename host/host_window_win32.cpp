@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,13 @@ HostApp app;
 namespace {
 
 constexpr UINT WM_FOCUS_PAGE = WM_APP + 1;
+
+// The layout in pixels at 96 DPI, scaled to the window's DPI.
 constexpr int margin = 8;
 constexpr int leftWidth = 172;
 constexpr int transcriptWidth = 640;
+constexpr int releaseGroupHeight = 112;
+constexpr DWORD mainStyle = WS_OVERLAPPEDWINDOW;
 
 enum HostControlId {
     ID_PAGE_LIST = 100,
@@ -38,6 +43,12 @@ enum HostControlId {
     ID_RECONNECT,
     ID_STATUS,
     ID_SIMULATED,
+    ID_PAGES_LABEL,
+    ID_SWITCHES_GROUP,
+    ID_NOTES_GROUP,
+    ID_CONNECTION_GROUP,
+    ID_RELEASE_GROUP,
+    ID_DIRECTORY_LABEL,
 };
 
 constexpr UINT_PTR idleTimer = 1;
@@ -51,7 +62,43 @@ const char* const pageNames[] = {
 constexpr int largestPageWidthDlu = 380;
 constexpr int largestPageHeightDlu = 259;
 
+// The page area's client size: the largest page at the window's DPI.
 SIZE pageAreaSize;
+
+// The window's DPI: GetDpiForWindow where the system has it (Windows 10
+// 1607 and later; looked up, so that the host still starts on older
+// systems), else the system's.
+UINT dpiOf(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const DpiForWindow dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow != nullptr && window != nullptr) {
+        const UINT dpi = dpiForWindow(window);
+        if (dpi != 0) {
+            return dpi;
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// Pixels at the window's DPI of a length at 96 DPI.
+int scaled(int pixelsAt96) { return MulDiv(pixelsAt96, static_cast<int>(app.dpi), 96); }
+
+// The outer size of a window of these styles whose client area is `client`,
+// at the window's DPI.
+SIZE frameAround(SIZE client, DWORD style, DWORD exStyle) {
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const AdjustForDpi adjustForDpi = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT frame{0, 0, client.cx, client.cy};
+    if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, app.dpi)) {
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    }
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
 
 // Pixels of the page templates' dialog units, as the dialog manager computes
 // them for their font: average character width and height of 8 point
@@ -71,13 +118,16 @@ SIZE dialogUnitsToPixels(int widthDlu, int heightDlu, HFONT font) {
     return SIZE{MulDiv(widthDlu, baseX, 4), MulDiv(heightDlu, baseY, 8)};
 }
 
-HWND addControl(const char* className, const char* text, DWORD style, int x, int y, int width, int height,
-                int id, DWORD exStyle = 0) {
-    HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                   app.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.instance,
-                                   nullptr);
+// A control of the main window; placeControls() gives it its place.
+HWND addControl(const char* className, const char* text, DWORD style, int id, DWORD exStyle = 0) {
+    HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, app.main,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.instance, nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(app.dialogFont), TRUE);
     return control;
+}
+
+void place(int id, int x, int y, int width, int height) {
+    MoveWindow(GetDlgItem(app.main, id), x, y, width, height, TRUE);
 }
 
 void noteUserAdded() {
@@ -184,16 +234,99 @@ LRESULT CALLBACK pageAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void layoutTranscript() {
+SIZE outerSize(HWND child, SIZE client) {
+    return frameAround(client, static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)),
+                       static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE)));
+}
+
+// The left column: pages, the simulated site's switches, notes, the
+// connection panel and the status line. Returns its bottom.
+int placeLeftColumn() {
+    const int x = scaled(margin);
+    const int width = scaled(leftWidth);
+    const int inset = scaled(8);
+    const int innerWidth = width - 2 * inset;
+    int top = scaled(margin);
+    place(ID_PAGES_LABEL, x, top, width, scaled(16));
+    top += scaled(18);
+    // Every page in sight, however tall the font's rows are at this DPI.
+    const int rows = static_cast<int>(SendMessageA(app.pageList, LB_GETCOUNT, 0, 0));
+    const int rowHeight = static_cast<int>(SendMessageA(app.pageList, LB_GETITEMHEIGHT, 0, 0));
+    const int listHeight =
+        std::max(scaled(7 * 16 + 6), static_cast<int>(outerSize(app.pageList, SIZE{0, rows * rowHeight}).cy));
+    place(ID_PAGE_LIST, x, top, width, listHeight);
+    top += listHeight + scaled(margin);
+
+    place(ID_SWITCHES_GROUP, x, top, width, scaled(72));
+    place(ID_CONNECTED_CHECK, x + inset, top + scaled(20), innerWidth, scaled(20));
+    place(ID_SWHO_CHECK, x + inset, top + scaled(44), innerWidth, scaled(20));
+    top += scaled(72) + scaled(margin);
+
+    place(ID_NOTES_GROUP, x, top, width, scaled(96));
+    place(ID_NOTE, x + inset, top + scaled(18), innerWidth, scaled(70));
+    top += scaled(96) + scaled(margin);
+
+    place(ID_CONNECTION_GROUP, x, top, width, scaled(140));
+    place(ID_CONNECTION_TEXT, x + inset, top + scaled(18), innerWidth, scaled(60));
+    const int gap = scaled(6);
+    const int buttonWidth = (innerWidth - gap) / 2;
+    const int secondColumn = x + inset + buttonWidth + gap;
+    place(ID_CONNECT, x + inset, top + scaled(82), buttonWidth, scaled(24));
+    place(ID_DISCONNECT, secondColumn, top + scaled(82), buttonWidth, scaled(24));
+    place(ID_RECONNECT, x + inset, top + scaled(110), buttonWidth, scaled(24));
+    place(ID_SIMULATED, secondColumn, top + scaled(110), buttonWidth, scaled(24));
+    top += scaled(140) + scaled(6);
+
+    place(ID_STATUS, x, top, width, scaled(32));
+    return top + scaled(32);
+}
+
+// The release group under the page area: the directory, Nuke and Unnuke.
+// Returns its bottom.
+int placeReleaseGroup(int x, int top, int width) {
+    place(ID_RELEASE_GROUP, x, top, width, scaled(releaseGroupHeight));
+    place(ID_DIRECTORY_LABEL, x + scaled(10), top + scaled(24), scaled(60), scaled(16));
+    place(ID_DIRECTORY, x + scaled(72), top + scaled(20), width - scaled(72) - scaled(180), scaled(22));
+    place(ID_NUKE, x + width - scaled(170), top + scaled(19), scaled(76), scaled(24));
+    place(ID_UNNUKE, x + width - scaled(88), top + scaled(19), scaled(76), scaled(24));
+    place(ID_RESULT, x + scaled(10), top + scaled(50), width - scaled(20), scaled(56));
+    return top + scaled(releaseGroupHeight);
+}
+
+int transcriptLeft() {
+    RECT area{};
+    GetWindowRect(app.pageArea, &area);
+    MapWindowPoints(nullptr, app.main, reinterpret_cast<POINT*>(&area), 2);
+    return area.right + scaled(4);
+}
+
+// The transcript takes what the window has to the right of the page area.
+void placeTranscript() {
     RECT client{};
     GetClientRect(app.main, &client);
-    const int x = leftWidth + 2 * margin + pageAreaSize.cx + margin;
-    const int width = client.right - x - margin;
-    const int height = client.bottom - 2 * margin;
+    const int x = transcriptLeft();
+    const int top = scaled(margin);
+    const int width = client.right - x - scaled(margin);
+    const int height = client.bottom - 2 * top;
     if (app.transcript != nullptr && width > 50 && height > 50) {
-        MoveWindow(app.transcript, x, margin, width, height, TRUE);
+        MoveWindow(app.transcript, x, top, width, height, TRUE);
     }
 }
+
+// Places every control for the window's DPI; returns the client size that
+// shows all of them with the transcript at its usual width.
+SIZE placeControls() {
+    const int columnBottom = placeLeftColumn();
+    const int areaX = scaled(leftWidth) + 2 * scaled(margin);
+    const SIZE area = outerSize(app.pageArea, pageAreaSize);
+    MoveWindow(app.pageArea, areaX, scaled(margin), area.cx, area.cy, TRUE);
+    const int releaseBottom = placeReleaseGroup(areaX, scaled(margin) + area.cy + scaled(margin), area.cx);
+    placeTranscript();
+    return SIZE{areaX + area.cx + scaled(margin) + scaled(transcriptWidth) + scaled(margin),
+                std::max(columnBottom, releaseBottom) + scaled(margin)};
+}
+
+void useDpi(UINT dpi, const RECT& suggested);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -225,7 +358,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     case WM_SIZE:
-        layoutTranscript();
+        placeTranscript();
+        return 0;
+    case WM_DPICHANGED:
+        useDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         closeHost();
@@ -251,74 +387,89 @@ bool registerClasses() {
     return RegisterClassA(&mainClass) != 0 && RegisterClassA(&areaClass) != 0;
 }
 
-void createFonts() {
-    HDC screen = GetDC(nullptr);
-    const int pointHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    app.dialogFont = CreateFontA(pointHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
-    app.fixedFont = CreateFontA(pointHeight - 1, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                FIXED_PITCH | FF_MODERN, "Courier New");
+// The log's lines start at the pane's edge, without the margins an edit
+// takes from its font.
+void useTranscriptFont() {
+    SendMessageA(app.transcript, WM_SETFONT, reinterpret_cast<WPARAM>(app.fixedFont), TRUE);
+    SendMessageA(app.transcript, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
 }
 
-// The left column: pages, the simulated site's switches, notes, the
-// connection panel and the status line.
+// The fonts for the window's DPI; the ones they replace go once no control
+// holds them.
+void useFontsForDpi() {
+    HFONT oldDialogFont = app.dialogFont;
+    HFONT oldFixedFont = app.fixedFont;
+    app.dialogFont = CreateFontA(-MulDiv(8, static_cast<int>(app.dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    app.fixedFont = CreateFontA(-MulDiv(9, static_cast<int>(app.dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                FIXED_PITCH | FF_MODERN, "Courier New");
+    pageAreaSize = dialogUnitsToPixels(largestPageWidthDlu, largestPageHeightDlu, app.dialogFont);
+    if (app.main != nullptr) {
+        for (HWND child = GetWindow(app.main, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (child != app.transcript) {
+                SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(app.dialogFont), FALSE);
+            }
+        }
+        if (app.transcript != nullptr) {
+            useTranscriptFont();
+        }
+    }
+    if (oldDialogFont != nullptr) {
+        DeleteObject(oldDialogFont);
+    }
+    if (oldFixedFont != nullptr) {
+        DeleteObject(oldFixedFont);
+    }
+}
+
 void createLeftColumn() {
-    addControl("STATIC", "&Pages", SS_LEFT, margin, margin, leftWidth, 16, -1);
+    addControl("STATIC", "&Pages", SS_LEFT, ID_PAGES_LABEL);
     app.pageList = addControl("LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_TABSTOP | WS_VSCROLL,
-                              margin, margin + 18, leftWidth, 7 * 16 + 6, ID_PAGE_LIST);
+                              ID_PAGE_LIST);
     for (const char* name : pageNames) {
         SendMessageA(app.pageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
-    const int optionsTop = margin + 18 + 7 * 16 + 6 + margin;
-    app.switchesGroup = addControl("BUTTON", "Simulated site", BS_GROUPBOX, margin, optionsTop, leftWidth, 72, -1);
-    app.connectedCheck = addControl("BUTTON", "&Connected", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
-                                    optionsTop + 20, leftWidth - 16, 20, ID_CONNECTED_CHECK);
-    app.swhoCheck = addControl("BUTTON", "Site allows &SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, margin + 8,
-                               optionsTop + 44, leftWidth - 16, 20, ID_SWHO_CHECK);
+    app.switchesGroup = addControl("BUTTON", "Simulated site", BS_GROUPBOX, ID_SWITCHES_GROUP);
+    app.connectedCheck = addControl("BUTTON", "&Connected", BS_AUTOCHECKBOX | WS_TABSTOP, ID_CONNECTED_CHECK);
+    app.swhoCheck = addControl("BUTTON", "Site allows &SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, ID_SWHO_CHECK);
     SendMessageA(app.swhoCheck, BM_SETCHECK, BST_CHECKED, 0);
-    const int noteTop = optionsTop + 72 + margin;
-    addControl("BUTTON", "Notes", BS_GROUPBOX, margin, noteTop, leftWidth, 96, -1);
-    app.noteText = addControl("STATIC", "No user added yet.", SS_LEFT, margin + 8, noteTop + 18, leftWidth - 16, 70,
-                              ID_NOTE);
-    const int connectionTop = noteTop + 96 + margin;
-    addControl("BUTTON", "Connection", BS_GROUPBOX, margin, connectionTop, leftWidth, 140, -1);
+    addControl("BUTTON", "Notes", BS_GROUPBOX, ID_NOTES_GROUP);
+    app.noteText = addControl("STATIC", "No user added yet.", SS_LEFT, ID_NOTE);
+    addControl("BUTTON", "Connection", BS_GROUPBOX, ID_CONNECTION_GROUP);
     connection_panel::Controls panel;
     panel.main = app.main;
-    panel.stateText = addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, margin + 8, connectionTop + 18,
-                                 leftWidth - 16, 60, ID_CONNECTION_TEXT);
-    const int buttonWidth = (leftWidth - 16 - 6) / 2;
-    const int secondColumn = margin + 8 + buttonWidth + 6;
-    panel.connectButton = addControl("BUTTON", "C&onnect...", BS_PUSHBUTTON | WS_TABSTOP, margin + 8,
-                                     connectionTop + 82, buttonWidth, 24, ID_CONNECT);
-    panel.disconnectButton = addControl("BUTTON", "D&isconnect", BS_PUSHBUTTON | WS_TABSTOP, secondColumn,
-                                        connectionTop + 82, buttonWidth, 24, ID_DISCONNECT);
-    panel.reconnectButton = addControl("BUTTON", "&Reconnect", BS_PUSHBUTTON | WS_TABSTOP, margin + 8,
-                                       connectionTop + 110, buttonWidth, 24, ID_RECONNECT);
-    panel.simulatedButton = addControl("BUTTON", "Si&mulated", BS_PUSHBUTTON | WS_TABSTOP, secondColumn,
-                                       connectionTop + 110, buttonWidth, 24, ID_SIMULATED);
+    panel.stateText = addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, ID_CONNECTION_TEXT);
+    panel.connectButton = addControl("BUTTON", "C&onnect...", BS_PUSHBUTTON | WS_TABSTOP, ID_CONNECT);
+    panel.disconnectButton = addControl("BUTTON", "D&isconnect", BS_PUSHBUTTON | WS_TABSTOP, ID_DISCONNECT);
+    panel.reconnectButton = addControl("BUTTON", "&Reconnect", BS_PUSHBUTTON | WS_TABSTOP, ID_RECONNECT);
+    panel.simulatedButton = addControl("BUTTON", "Si&mulated", BS_PUSHBUTTON | WS_TABSTOP, ID_SIMULATED);
     connection_panel::attach(panel);
-    HWND status = addControl("STATIC", "Ready.", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, margin,
-                             connectionTop + 140 + 6, leftWidth, 32, ID_STATUS);
+    HWND status = addControl("STATIC", "Ready.", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_STATUS);
     waiting_mode::attach(status);
 }
 
-// The release group under the page area: the directory, Nuke and Unnuke.
-void createReleaseGroup(int areaX, int top) {
-    const int groupWidth = pageAreaSize.cx + 4;
-    addControl("BUTTON", "Release (nuke / unnuke through the plug-in's dialog)", BS_GROUPBOX, areaX, top, groupWidth,
-               112, -1);
-    addControl("STATIC", "&Directory", SS_LEFT, areaX + 10, top + 24, 60, 16, -1);
-    app.directoryEdit = addControl("EDIT", "Some.Release-GRP", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, areaX + 72,
-                                   top + 20, groupWidth - 72 - 180, 22, ID_DIRECTORY, WS_EX_CLIENTEDGE);
-    addControl("BUTTON", "&Nuke...", BS_PUSHBUTTON | WS_TABSTOP, areaX + groupWidth - 170, top + 19, 76, 24,
-               ID_NUKE);
-    addControl("BUTTON", "&Unnuke...", BS_PUSHBUTTON | WS_TABSTOP, areaX + groupWidth - 88, top + 19, 76, 24,
-               ID_UNNUKE);
-    app.releaseResult = addControl("STATIC", "Type a release directory and press Nuke or Unnuke.", SS_LEFT,
-                                   areaX + 10, top + 50, groupWidth - 20, 56, ID_RESULT);
+void createReleaseGroup() {
+    addControl("BUTTON", "Release (nuke / unnuke through the plug-in's dialog)", BS_GROUPBOX, ID_RELEASE_GROUP);
+    addControl("STATIC", "&Directory", SS_LEFT, ID_DIRECTORY_LABEL);
+    app.directoryEdit = addControl("EDIT", "Some.Release-GRP", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, ID_DIRECTORY,
+                                   WS_EX_CLIENTEDGE);
+    addControl("BUTTON", "&Nuke...", BS_PUSHBUTTON | WS_TABSTOP, ID_NUKE);
+    addControl("BUTTON", "&Unnuke...", BS_PUSHBUTTON | WS_TABSTOP, ID_UNNUKE);
+    app.releaseResult =
+        addControl("STATIC", "Type a release directory and press Nuke or Unnuke.", SS_LEFT, ID_RESULT);
+}
+
+// Another DPI (the window went to a monitor of another scale): the fonts,
+// the places and the page area anew, in the place the system suggests.
+void useDpi(UINT dpi, const RECT& suggested) {
+    app.dpi = dpi;
+    useFontsForDpi();
+    placeControls();
+    SetWindowPos(app.main, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(app.main, nullptr, TRUE);
 }
 
 // Where each request of the plug-in leaves the host: the session, over the
@@ -361,36 +512,28 @@ bool createMainWindow(int showCommand) {
     if (!registerClasses()) {
         return false;
     }
-    createFonts();
-    pageAreaSize = dialogUnitsToPixels(largestPageWidthDlu, largestPageHeightDlu, app.dialogFont);
-
-    const int areaX = leftWidth + 2 * margin;
-    const int releaseTop = margin + pageAreaSize.cy + 4 + margin;
-    const int clientWidth = areaX + pageAreaSize.cx + 4 + margin + transcriptWidth + margin;
-    const int clientHeight = releaseTop + 112 + margin;
-    RECT frame{0, 0, clientWidth, clientHeight};
     // No WS_CLIPCHILDREN: the group boxes are transparent and need the
     // window's own background painted under them.
-    const DWORD style = WS_OVERLAPPEDWINDOW;
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-    app.main = CreateWindowExA(WS_EX_CONTROLPARENT, "QuorinHostWindow", QUORIN_HOST_TITLE, style, 0, 0,
-                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, app.instance,
-                               nullptr);
+    app.main = CreateWindowExA(WS_EX_CONTROLPARENT, "QuorinHostWindow", QUORIN_HOST_TITLE, mainStyle, 0, 0, 0, 0,
+                               nullptr, nullptr, app.instance, nullptr);
     if (app.main == nullptr) {
         return false;
     }
+    app.dpi = dpiOf(app.main);
+    useFontsForDpi();
     createLeftColumn();
     app.pageArea = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, "QuorinPageArea", "",
-                                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, areaX, margin, pageAreaSize.cx + 4,
-                                   pageAreaSize.cy + 4, app.main, nullptr, app.instance, nullptr);
-    createReleaseGroup(areaX, releaseTop);
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, app.main, nullptr,
+                                   app.instance, nullptr);
+    createReleaseGroup();
     app.transcript = addControl("EDIT", "",
                                 ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
                                     WS_HSCROLL | WS_BORDER | WS_TABSTOP,
-                                0, 0, 10, 10, ID_TRANSCRIPT, WS_EX_CLIENTEDGE);
-    SendMessageA(app.transcript, WM_SETFONT, reinterpret_cast<WPARAM>(app.fixedFont), TRUE);
+                                ID_TRANSCRIPT, WS_EX_CLIENTEDGE);
+    useTranscriptFont();
+    const SIZE frame = frameAround(placeControls(), mainStyle, WS_EX_CONTROLPARENT);
+    SetWindowPos(app.main, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     transcript_pane::attach(app.transcript);
-    layoutTranscript();
     transcript_pane::append("Quorin reference host: the plug-in's requests (>) and the site's replies (<).");
     transcript_pane::append("Site: " + app.served->stateText());
     showServedSite();

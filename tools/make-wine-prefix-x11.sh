@@ -3,19 +3,29 @@
 # graphics driver), for showing the reference host on a display or under
 # Xvfb. The tests' prefix uses the null driver and cannot be seen or
 # captured. Needs $DISPLAY to make the prefix; quick when it exists.
-#   make-wine-prefix-x11.sh [--no-window-manager] DIR
+#   make-wine-prefix-x11.sh [--no-window-manager] [--dpi N] DIR
 # --no-window-manager (Xvfb): Wine keeps its windows to itself instead of
 # handing them to a window manager. Wine waits up to 2 s for a managed window
 # to be withdrawn each time one is hidden or destroyed, and without a window
 # manager nothing ever withdraws it: the tour would stall at every dialog it
 # closes. Without the option the window manager manages them as usual. The
 # setting is changed whenever a start asks for the other one.
+# --dpi N: the display scale the prefix's programs see (LogPixels; 96 is
+# 100 %, 144 150 %, 192 200 %), 96 unless given; also changed on demand.
 set -eu
 managed=Y
-if [ "${1:-}" = --no-window-manager ]; then
-    managed=N
+dpi=96
+while [ $# -gt 1 ]; do
+    case "$1" in
+    --no-window-manager) managed=N ;;
+    --dpi)
+        dpi=$2
+        shift
+        ;;
+    *) break ;;
+    esac
     shift
-fi
+done
 mkdir -p "$1"
 prefix=$(cd "$1" && pwd)
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -48,4 +58,11 @@ if [ "$(cat "$prefix/.quorin-x11-managed" 2>/dev/null || echo Y)" != "$managed" 
         wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
     fi
     echo "$managed" >"$prefix/.quorin-x11-managed"
+fi
+if [ "$(cat "$prefix/.quorin-x11-dpi" 2>/dev/null || echo 96)" != "$dpi" ]; then
+    # Read once by each program at its start, from both keys.
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+        /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    echo "$dpi" >"$prefix/.quorin-x11-dpi"
 fi
