@@ -24,6 +24,10 @@ std::string outDirectory;
 std::vector<std::string> problems;
 // Each fault of the layout once, however many pictures show it.
 std::set<std::string> layoutFaults;
+// The simulated site's texts are known and must fit; a live site's (its
+// address, user and fingerprint) can be longer than the panel has room for:
+// told, without failing the tour.
+bool layoutFaultsFail = true;
 
 // What an operator's click does: the page's dialog procedure gets BN_CLICKED.
 void click(HWND page, int id) {
@@ -83,8 +87,13 @@ void screenshot(HWND window, const std::string& name) {
 
 void checkLayout(HWND window, const std::string& where) {
     for (const std::string& fault : layout_check::problemsOf(window)) {
-        if (layoutFaults.insert(fault).second) {
+        if (!layoutFaults.insert(fault).second) {
+            continue;
+        }
+        if (layoutFaultsFail) {
             problems.push_back("layout of " + where + ": " + fault);
+        } else {
+            std::printf("layout note, %s: %s\n", where.c_str(), fault.c_str());
         }
     }
 }
@@ -325,6 +334,7 @@ int runTour(const std::string& outDir, bool live) {
     }
     // Nothing that could change the site leaves the host, and the dialogs
     // are cancelled.
+    layoutFaultsFail = false;
     app.session->allowCommand = session::changesNothing;
     std::string failure;
     if (!connectLive(false, failure)) {
