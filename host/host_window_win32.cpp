@@ -668,6 +668,7 @@ void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail) {
 bool connectLive(bool interactive, std::string& failure) {
     if (!app.liveOptions.fingerprint.empty() && !app.liveOptions.requireTls) {
         failure = "A pinned certificate fingerprint needs TLS: nothing was sent.";
+        app.session->note("!! not connected: " + failure);
         return false;
     }
     // A connection served so far is closed before another opens.
