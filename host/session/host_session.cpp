@@ -1,5 +1,8 @@
 #include "host/session/host_session.h"
 
+#include <utility>
+
+#include "host/session/transcript_lines.h"
 #include "host/session/transcript_mask.h"
 
 namespace session {
@@ -16,22 +19,28 @@ std::vector<std::string> HostSession::faults() const {
     return all;
 }
 
-void HostSession::log(const std::string& line) {
-    lines.push_back(line);
-    lineBytes += line.size();
-    while (lineBytes > transcriptLimitBytes && lines.size() > 1) {
-        lineBytes -= lines.front().size();
-        lines.pop_front();
-        ++dropped;
-    }
-    if (onTranscriptLine) {
-        onTranscriptLine(line);
+void HostSession::log(const std::string& text) {
+    // Written out here, once for the pane, the transcript file and the
+    // tour's transcript; the plug-in gets the server's lines as they came.
+    for (std::string& line : transcriptLines(text)) {
+        lineBytes += line.size();
+        lines.push_back(std::move(line));
+        while (lineBytes > transcriptLimitBytes && lines.size() > 1) {
+            lineBytes -= lines.front().size();
+            lines.pop_front();
+            ++dropped;
+        }
+        if (onTranscriptLine) {
+            onTranscriptLine(lines.back());
+        }
     }
 }
 
 void HostSession::note(const std::string& line) {
     if (firstFailureText.empty() && line.compare(0, 3, "!! ") == 0) {
-        firstFailureText = line.substr(3);
+        for (const std::string& shown : transcriptLines(line.substr(3))) {
+            firstFailureText += (firstFailureText.empty() ? "" : "\r\n") + shown;
+        }
     }
     log(line);
 }

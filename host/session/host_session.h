@@ -2,7 +2,8 @@
 // The host's end of the plug-in's channel, served by a site (the simulated
 // one or a live connection): it answers each request record, keeps the reply
 // lines of a kept reply until their release, and logs every exchange as an
-// FTP client's log window does, passwords masked.
+// FTP client's log window does, passwords masked and control bytes written
+// out.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -55,10 +56,12 @@ public:
     std::size_t droppedLines() const { return dropped; }
     std::size_t transcriptLimitBytes = 16 * 1024 * 1024;
     // Adds a line of the host's own (connection steps, notes of the site);
-    // one starting "!! " is a failure (see firstFailure).
+    // one starting "!! " is a failure (see firstFailure). Every line goes in
+    // as transcriptLines() shows it: the server's control bytes written out.
     void note(const std::string& line);
-    // The first failure logged ("!! ..." without its mark): a refused or
-    // unanswered command, a closed connection, a breach of the rules.
+    // The first failure logged ("!! ..." without its mark, as the transcript
+    // shows it): a refused or unanswered command, a closed connection, a
+    // breach of the rules.
     const std::string& firstFailure() const { return firstFailureText; }
     // Breaches of the channel's rules seen so far, plus replies still kept.
     std::vector<std::string> faults() const;
@@ -67,7 +70,7 @@ public:
 private:
     std::int32_t send(HostRequest* request);
     std::int32_t release(HostRequest* request);
-    void log(const std::string& line);
+    void log(const std::string& text);
     void fault(const std::string& text);
 
     bool exchange(const std::string& command, Reply& reply);

@@ -1,5 +1,6 @@
 // The host's session over a site link that can fail, its masking of
-// passwords, and what the live tour lets through.
+// passwords and of the server's control bytes, and what the live tour lets
+// through.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,11 +22,12 @@ public:
             return false;
         }
         reply.code = 200;
-        reply.lines = {"200- line one", "200 Command Successful."};
+        reply.lines = replyLines;
         return true;
     }
     bool isOpen() const override { return open; }
 
+    std::vector<std::string> replyLines = {"200- line one", "200 Command Successful."};
     bool answers = true;
     bool open = true;
     std::vector<std::string> sent;
@@ -78,6 +80,44 @@ TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
         EXPECT_EQ(line.find("n3w"), std::string::npos);
         EXPECT_EQ(line.find("hunter2"), std::string::npos);
     }
+}
+
+// A server's line cannot start a line of the operator's record (a lone CR
+// the pane or a terminal would show as one), hide text behind a NUL or
+// colour it; the plug-in still gets the lines as they came.
+TEST(HostSessionOverALink, TheServersControlBytesAreWrittenOutInTheTranscriptOnly) {
+    const struct {
+        std::string line;
+        std::string shown;
+    } cases[] = {
+        {"200 Done.\r2031-01-01 00:00:00 > SITE DELUSER bob", "< 200 Done.\\r2031-01-01 00:00:00 > SITE DELUSER bob"},
+        {std::string("200 a\0b", 7), "< 200 a\\x00b"},
+        {"200- \x1b[1;37m| Username: alice |\x1b[0m", "< 200- \\x1b[1;37m| Username: alice |\\x1b[0m"},
+        {"200 \x7f\x01 end\r", "< 200 \\x7f\\x01 end\\r"},
+        {"200- tab\tand caf\xe9", "< 200- tab\tand caf\xe9"},
+    };
+    ScriptedLink link;
+    session::HostSession session(link);
+    std::vector<std::string> shownToThePane;
+    session.onTranscriptLine = [&](const std::string& line) { shownToThePane.push_back(line); };
+    for (const auto& c : cases) {
+        link.replyLines = {c.line};
+        char command[] = "SITE USER alice";
+        HostRequest request{ACTION_SEND_COMMAND, command, 1, 0, nullptr};
+        ASSERT_EQ(session.handle(&request), 1);
+        ASSERT_NE(request.replyLines, nullptr);
+        EXPECT_STREQ(request.replyLines->text, c.line.c_str());
+        EXPECT_EQ(session.transcript().back(), c.shown);
+        EXPECT_EQ(shownToThePane.back(), c.shown);
+        request.action = ACTION_RELEASE_REPLY;
+        session.handle(&request);
+    }
+    // The host's own line breaks (a refused pin names both fingerprints on
+    // lines of their own) start transcript lines as before.
+    session.note("!! not connected: no match.\r\nPinned: AA\r\nServer: \x1b[2JBB");
+    const std::vector<std::string> last(session.transcript().end() - 3, session.transcript().end());
+    EXPECT_EQ(last, (std::vector<std::string>{"!! not connected: no match.", "Pinned: AA", "Server: \\x1b[2JBB"}));
+    EXPECT_EQ(session.firstFailure(), "not connected: no match.\r\nPinned: AA\r\nServer: \\x1b[2JBB");
 }
 
 TEST(HostSessionOverALink, TheLiveTourSendsOnlyWhatChangesNothing) {
