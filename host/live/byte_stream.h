@@ -1,5 +1,6 @@
 #pragma once
 // A two-way byte stream with waits: a socket, or TLS over one.
+#include <cstdint>
 #include <string>
 
 namespace live {
@@ -19,6 +20,9 @@ public:
     // Waits at most waitMs (0: only what is already there) and appends what
     // arrived to `into`.
     virtual StreamStatus read(std::string& into, int waitMs) = 0;
+    // Bytes taken from the network so far, before any decryption: a TLS
+    // record still arriving shows here before read() can hand out any of it.
+    virtual std::uint64_t bytesReceived() const = 0;
     virtual std::string lastError() const = 0;
 };
 

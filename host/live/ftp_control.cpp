@@ -84,8 +84,8 @@ void FtpControl::handOut(const session::Reply& reply) {
 }
 
 void FtpControl::fenceReached() {
-    linesAtFence = assembler.linesTaken();
-    bytesAtFence = assembler.lineBytesTaken();
+    linesAtFence = lastTaken.linesAtEnd;
+    bytesAtFence = lastTaken.lineBytesAtEnd;
 }
 
 bool FtpControl::feed(std::string& failure) {
@@ -131,10 +131,9 @@ bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
     return fail(errorOf(*stream), failure);
 }
 
-bool FtpControl::awaitReply(session::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
-                            std::string& failure) {
+bool FtpControl::awaitReply(session::Reply& reply, Clock::time_point deadline, std::string& failure) {
     for (bool first = true;; first = false) {
-        if (assembler.next(reply, &startedAt)) {
+        if (assembler.next(reply, &lastTaken)) {
             return true;
         }
         if (!first && onWaiting) {
@@ -154,8 +153,11 @@ bool FtpControl::awaitReply(session::Reply& reply, std::uint64_t& startedAt, Clo
         }
         received.clear();
         const int wait = waitFor(std::min(deadline, silentUntil), limits.waitSliceMs);
+        const std::uint64_t takenBefore = stream->bytesReceived();
         const StreamStatus status = stream->read(received, wait);
-        if (!received.empty()) {
+        // Any byte off the network ends the silence, also one of a TLS record
+        // that is still arriving (nothing of it can be decrypted yet).
+        if (!received.empty() || stream->bytesReceived() != takenBefore) {
             lastByte = Clock::now();
             heardSinceWrite = true;
         }
@@ -216,8 +218,7 @@ bool FtpControl::readReply(session::Reply& reply, std::string& failure) {
     }
     lastByte = Clock::now();
     heardSinceWrite = false;
-    std::uint64_t startedAt = 0;
-    return awaitReply(reply, startedAt, Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs), failure);
+    return awaitReply(reply, Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs), failure);
 }
 
 bool FtpControl::exchange(const std::string& line, session::Reply& reply, std::string& failure) {
@@ -237,11 +238,11 @@ bool FtpControl::exchange(const std::string& line, session::Reply& reply, std::s
         }
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
         // As in the fenced exchange, a reply begun before the write is not this one's.
-        for (std::uint64_t startedAt = 0;;) {
-            if (!awaitReply(reply, startedAt, deadline, failure)) {
+        for (;;) {
+            if (!awaitReply(reply, deadline, failure)) {
                 return false;
             }
-            if (startedAt >= written) {
+            if (lastTaken.startedAt >= written) {
                 return true;
             }
             handOut(reply);
@@ -266,6 +267,53 @@ bool FtpControl::learnFence(std::string& failure) {
     return true;
 }
 
+bool FtpControl::awaitFrontFence(std::uint64_t written, Clock::time_point deadline, std::string& failure) {
+    for (;;) {
+        session::Reply other;
+        if (!awaitReply(other, deadline, failure)) {
+            return false;
+        }
+        if (other.lines.back() != fence) {
+            handOut(other);
+            continue;
+        }
+        if (other.lines.size() > 1) {
+            // The NOOP's reply closed one the server had opened before it:
+            // the rest of that one may still come and look like the command's.
+            handOut(other);
+            return fail("the server's reply to the NOOP before the command closed a reply it had begun earlier: "
+                        "the command was sent, the outcome is unknown",
+                        failure);
+        }
+        if (lastTaken.startedAt >= written) {
+            fenceReached();
+            return true;
+        }
+        // Begun before the NOOP was written: not its reply.
+        handOut(other);
+    }
+}
+
+bool FtpControl::awaitBackFence(Clock::time_point deadline, std::string& failure) {
+    for (;;) {
+        session::Reply other;
+        if (!awaitReply(other, deadline, failure)) {
+            return false;
+        }
+        if (other.lines.back() == fence) {
+            // Lines that opened a reply of their own just before the fence
+            // (glftpd's stray "200- " after SITE KILL) merged into it.
+            if (other.lines.size() > 1) {
+                other.lines.pop_back();
+                handOut(other);
+            }
+            fenceReached();
+            return true;
+        }
+        handOut(other);
+    }
+}
+
 bool FtpControl::fencedExchange(const std::string& command, session::Reply& reply, std::string& failure) {
     if (holdsLineBreak(command)) {
         failure = "a command line cannot hold a line break; nothing was sent";
@@ -281,52 +329,31 @@ bool FtpControl::fencedExchange(const std::string& command, session::Reply& repl
     }
     commandWaiting = true;
     const bool answered = [&] {
-        // Whatever came before the command is nobody's reply to it: what is
-        // complete goes out now, and a reply begun before the write is told
-        // apart by where it began.
+        // What is complete already goes out now; the front fence sorts out
+        // the rest, however much of it is still on its way.
         if (!takeAvailable(failure)) {
             return false;
         }
         const std::uint64_t written = assembler.bytesFed();
-        if (!writeLine(command + "\r\nNOOP\r\n", failure)) {
+        if (!writeLine("NOOP\r\n" + command + "\r\nNOOP\r\n", failure)) {
             return false;
         }
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
-        std::uint64_t startedAt = 0;
-        // Whether a reply begun before the write ended after it.
-        bool straddled = false;
-        for (;;) {
-            if (!awaitReply(reply, startedAt, deadline, failure)) {
-                return false;
-            }
-            if (startedAt >= written) {
-                break;
-            }
-            straddled = true;
+        if (!awaitFrontFence(written, deadline, failure)) {
+            return false;
+        }
+        if (!awaitReply(reply, deadline, failure)) {
+            return false;
+        }
+        if (reply.lines.back() == fence && !isNoop(command)) {
+            // A NOOP reply more than the server owed: which reply is whose
+            // cannot be told any more.
             handOut(reply);
+            return fail("the server sent a NOOP reply where the command's was due: the command was sent, "
+                        "the outcome is unknown",
+                        failure);
         }
-        if (straddled && reply.lines.back() == fence && !isNoop(command)) {
-            // The command's own reply most likely closed the one begun before
-            // it (and went out with it): what the command did is unknown.
-            return fail("the server's reply to the command ran into one it had begun before the command", failure);
-        }
-        for (;;) {
-            session::Reply other;
-            if (!awaitReply(other, startedAt, deadline, failure)) {
-                return false;
-            }
-            if (other.lines.back() == fence) {
-                // Lines that opened a reply of their own just before the fence
-                // (glftpd's stray "200- " after SITE KILL) merged into it.
-                if (other.lines.size() > 1) {
-                    other.lines.pop_back();
-                    handOut(other);
-                }
-                fenceReached();
-                return true;
-            }
-            handOut(other);
-        }
+        return awaitBackFence(deadline, failure);
     }();
     commandWaiting = false;
     return answered;

@@ -1,13 +1,19 @@
 #pragma once
 // The FTP control connection's exchanges over any byte stream: one reply at
 // a time for the login steps, and the fenced exchange for the plug-in's
-// commands, which writes "COMMAND\r\nNOOP\r\n" at once and reads up to the
-// NOOP's reply: the first complete reply that began after the write is the
-// command's; one whose first bytes had arrived before the write (even if it
-// ends after it), and whatever else arrives before the fence, is a reply
-// nobody asked for. So a late, doubled or split reply is never taken for a
-// command's. (A reply the server began just before it read the command,
-// still on its way at the write, cannot be told apart from the command's.)
+// commands, which writes "NOOP\r\nCOMMAND\r\nNOOP\r\n" at once. A server
+// answers commands in order, so everything before the front NOOP's reply
+// (a reply whose first bytes had arrived before the write does not count as
+// it) is a reply nobody asked for, however much of it was still on its way
+// at the write; the first reply after it is the command's; what comes after
+// that up to the back NOOP's reply is again nobody's (glftpd's "200- " after
+// SITE KILL, 2.06's second reply to SITE GRPNFO). So a late, doubled, split
+// or flooding reply is never taken for a command's. Where the order cannot
+// be read (the front NOOP's reply closes a reply begun before it, or a NOOP
+// reply comes where the command's is due) the exchange fails: the command
+// was sent, its outcome is unknown. (A reply the server begins between its
+// answer to the front NOOP and its answer to the command, which arrived in
+// the same write, cannot be told apart from the command's.)
 //
 // Memory: between two fences (and from the last fence through any idle
 // drains up to the next command's fence) the connection takes at most
@@ -32,7 +38,8 @@ struct ControlLimits {
     // Per reply, and for all lines between two fences together (see above).
     ReplyLimits reply;
     // Silence: an awaited reply fails when nothing has arrived for this
-    // long, counted from the write and then from the last byte received.
+    // long, counted from the write and then from the last byte the stream
+    // took off the network (a slow TLS record is not silence).
     int replyTimeoutMs = 30000;
     // The whole exchange, from the write to the complete reply and its
     // fence, however steadily the bytes come.
@@ -78,14 +85,19 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    bool awaitReply(session::Reply& reply, std::uint64_t& startedAt, Clock::time_point deadline,
-                    std::string& failure);
+    // Sets lastTaken to where the reply lies.
+    bool awaitReply(session::Reply& reply, Clock::time_point deadline, std::string& failure);
+    // The fences of fencedExchange: every reply before them goes out as one
+    // nobody asked for.
+    bool awaitFrontFence(std::uint64_t written, Clock::time_point deadline, std::string& failure);
+    bool awaitBackFence(Clock::time_point deadline, std::string& failure);
     bool takeAvailable(std::string& failure);
     bool writeLine(const std::string& bytes, std::string& failure);
     bool feed(std::string& failure);
     void handOut(const session::Reply& reply);
     bool fail(const std::string& why, std::string& failure);
-    // From here on the lines between fences are counted afresh.
+    // The reply last taken was a fence: the lines after it are counted
+    // afresh.
     void fenceReached();
 
     ByteStream* stream;
@@ -93,6 +105,7 @@ private:
     ReplyAssembler assembler;
     std::string received;  // one read's bytes, reused
     std::string fence;
+    ReplyPlace lastTaken;
     bool fenceLearned = false;
     bool isBroken = false;
     bool commandWaiting = false;    // for the failure's words

@@ -52,12 +52,12 @@ void ReplyAssembler::feed(const char* data, std::size_t size) {
 }
 
 void ReplyAssembler::takeLine() {
-    std::size_t length = partialLength;
+    std::uint64_t length = partialLength;
     if (partialEndsInCr) {
         --length;
     }
     if (partial.size() > length) {
-        partial.resize(length);
+        partial.resize(static_cast<std::size_t>(length));
     }
     std::string line(partial);
     partial.clear();
@@ -110,19 +110,19 @@ void ReplyAssembler::addToOpen(std::string&& line) {
 }
 
 void ReplyAssembler::closeOpen() {
-    complete.push_back(Complete{std::move(open), openStart});
+    complete.push_back(Complete{std::move(open), ReplyPlace{openStart, lines, lineBytes}});
     open = session::Reply();
     openBytes = 0;
     inReply = false;
 }
 
-bool ReplyAssembler::next(session::Reply& reply, std::uint64_t* startedAt) {
+bool ReplyAssembler::next(session::Reply& reply, ReplyPlace* place) {
     if (complete.empty()) {
         return false;
     }
     reply = std::move(complete.front().reply);
-    if (startedAt != nullptr) {
-        *startedAt = complete.front().startedAt;
+    if (place != nullptr) {
+        *place = complete.front().place;
     }
     complete.pop_front();
     return true;

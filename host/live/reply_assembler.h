@@ -17,15 +17,21 @@ struct ReplyLimits {
     std::size_t maxReplyBytes = 64 * 1024 * 1024;
 };
 
+// Where a complete reply lies in the stream.
+struct ReplyPlace {
+    std::uint64_t startedAt = 0;       // its first byte, as bytesFed() counts
+    std::uint64_t linesAtEnd = 0;      // linesTaken() just after its last line
+    std::uint64_t lineBytesAtEnd = 0;  // lineBytesTaken() just after its last line
+};
+
 class ReplyAssembler {
 public:
     explicit ReplyAssembler(const ReplyLimits& limits = ReplyLimits());
 
     // Takes received bytes; completed replies queue up for next().
     void feed(const char* data, std::size_t size);
-    // Takes the oldest complete reply, if any; `startedAt` (when given) is
-    // where its first byte lies in the stream, counted as bytesFed() counts.
-    bool next(session::Reply& reply, std::uint64_t* startedAt = nullptr);
+    // Takes the oldest complete reply, if any, and where it lies.
+    bool next(session::Reply& reply, ReplyPlace* place = nullptr);
 
     // Bytes taken by feed() so far.
     std::uint64_t bytesFed() const;
@@ -49,7 +55,7 @@ public:
 private:
     struct Complete {
         session::Reply reply;
-        std::uint64_t startedAt;
+        ReplyPlace place;
     };
 
     void takeLine();
@@ -58,7 +64,7 @@ private:
 
     ReplyLimits limits;
     std::string partial;             // the line so far, at most maxLineBytes bytes
-    std::size_t partialLength = 0;   // its full length on the wire
+    std::uint64_t partialLength = 0; // its full length on the wire (an endless line passes 4 GiB)
     bool partialEndsInCr = false;
     std::uint64_t fed = 0;           // bytes fed so far
     std::uint64_t lineStart = 0;     // where the line so far began

@@ -174,10 +174,10 @@ StreamStatus SocketStream::read(std::string& into, int waitMs) {
     }
     const std::size_t had = into.size();
     into.resize(had + readChunk);
-    const int received = recv(handle, &into[had], readChunk, 0);
-    if (received <= 0) {
+    const int taken = recv(handle, &into[had], readChunk, 0);
+    if (taken <= 0) {
         into.resize(had);
-        if (received == 0) {
+        if (taken == 0) {
             return StreamStatus::Closed;
         }
         const int code = WSAGetLastError();
@@ -187,7 +187,8 @@ StreamStatus SocketStream::read(std::string& into, int waitMs) {
         }
         return fail("Reading from the server failed");
     }
-    into.resize(had + static_cast<std::size_t>(received));
+    into.resize(had + static_cast<std::size_t>(taken));
+    received += static_cast<std::uint64_t>(taken);
     return StreamStatus::Ok;
 }
 

@@ -21,12 +21,14 @@ public:
 
     StreamStatus write(const std::string& bytes) override;
     StreamStatus read(std::string& into, int waitMs) override;
+    std::uint64_t bytesReceived() const override { return received; }
     std::string lastError() const override { return error; }
 
 private:
     StreamStatus fail(const std::string& what);
 
     SOCKET handle = INVALID_SOCKET;
+    std::uint64_t received = 0;
     std::string error;
 };
 

@@ -35,7 +35,9 @@ public:
     std::string protocolName() const;
 
     StreamStatus write(const std::string& bytes) override;
+    // Returns when its wait is over also in the middle of a record.
     StreamStatus read(std::string& into, int waitMs) override;
+    std::uint64_t bytesReceived() const override { return socket.bytesReceived(); }
     std::string lastError() const override { return error; }
 
 private:

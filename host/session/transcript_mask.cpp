@@ -50,15 +50,16 @@ bool wordIs(const std::string& line, const Word& word, const char* upper) {
     return upper[i] == '\0';
 }
 
-// Which word of "SITE <command> ..." starts the password (0 for none): it
-// and everything after it are masked, so that a password of several words,
-// or one that glftpd would read as password and masks, never shows.
-std::size_t passwordWordOfSite(const std::string& line, const Word& command) {
+// How many words of "SITE <command> ..." name the account before the
+// password (0: the command holds none). The password and everything after
+// it are masked, so that a password of several words, or one that glftpd
+// would read as password and masks, never shows.
+std::size_t nameWordsOfSite(const std::string& line, const Word& command) {
     if (wordIs(line, command, "ADDUSER") || wordIs(line, command, "CHPASS")) {
-        return 3;
+        return 1;
     }
     if (wordIs(line, command, "GADDUSER")) {
-        return 4;
+        return 2;
     }
     return 0;
 }
@@ -66,7 +67,7 @@ std::size_t passwordWordOfSite(const std::string& line, const Word& command) {
 }  // namespace
 
 std::string maskSecrets(const std::string& commandLine) {
-    const std::vector<Word> words = wordsOf(commandLine, 5);
+    const std::vector<Word> words = wordsOf(commandLine, 2);
     if (words.empty()) {
         return commandLine;
     }
@@ -80,11 +81,31 @@ std::string maskSecrets(const std::string& commandLine) {
     if (words.size() < 2 || !wordIs(commandLine, words[0], "SITE")) {
         return commandLine;
     }
-    const std::size_t secret = passwordWordOfSite(commandLine, words[1]);
-    if (secret == 0 || words.size() <= secret) {
+    const std::size_t names = nameWordsOfSite(commandLine, words[1]);
+    if (names == 0) {
         return commandLine;
     }
-    return commandLine.substr(0, words[secret].begin) + mask;
+    // Each name follows one blank, as commands are built. Where a second
+    // blank stands instead, that name was left empty and the next word may
+    // well be the password: all after the command word goes.
+    std::size_t at = words[1].end;
+    for (std::size_t name = 0; name < names; ++name) {
+        if (commandLine.find_first_not_of(" \t", at) == std::string::npos) {
+            return commandLine;
+        }
+        if (isBlank(commandLine[at + 1])) {
+            return commandLine.substr(0, words[1].end) + " " + mask;
+        }
+        ++at;
+        while (at < commandLine.size() && !isBlank(commandLine[at])) {
+            ++at;
+        }
+    }
+    const std::size_t secret = commandLine.find_first_not_of(" \t", at);
+    if (secret == std::string::npos) {
+        return commandLine;
+    }
+    return commandLine.substr(0, secret) + mask;
 }
 
 }  // namespace session

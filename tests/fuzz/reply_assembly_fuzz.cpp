@@ -16,6 +16,7 @@ namespace {
 struct Outcome {
     std::vector<session::Reply> replies;
     std::vector<std::uint64_t> starts;
+    std::vector<std::uint64_t> linesAtEnds;
     std::vector<std::string> noise;
     bool overLimit = false;
     std::size_t pendingLines = 0;
@@ -34,10 +35,11 @@ live::ReplyLimits smallLimits() {
 
 void collect(live::ReplyAssembler& assembler, Outcome& outcome) {
     session::Reply reply;
-    std::uint64_t start = 0;
-    while (assembler.next(reply, &start)) {
+    live::ReplyPlace place;
+    while (assembler.next(reply, &place)) {
         outcome.replies.push_back(reply);
-        outcome.starts.push_back(start);
+        outcome.starts.push_back(place.startedAt);
+        outcome.linesAtEnds.push_back(place.linesAtEnd);
     }
     for (std::string& line : assembler.takeNoise()) {
         outcome.noise.push_back(line);
@@ -88,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(whole.holdsBytes == pieced.holdsBytes);
     FUZZ_CHECK(whole.noise == pieced.noise);
     FUZZ_CHECK(whole.starts == pieced.starts);
+    FUZZ_CHECK(whole.linesAtEnds == pieced.linesAtEnds);
     FUZZ_CHECK(whole.lines == pieced.lines && whole.lineBytes == pieced.lineBytes);
     FUZZ_CHECK(once.bytesFed() == size && inPieces.bytesFed() == size);
     // Each reply begins at the start of its first line, after the one before.
@@ -97,6 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(start < size && (i == 0 || start > whole.starts[i - 1]));
         FUZZ_CHECK(start == 0 || bytes[start - 1] == '\n');
         FUZZ_CHECK(std::memcmp(bytes + start, whole.replies[i].lines.front().data(), 3) == 0);
+        // Its lines are the last ones taken when it ended.
+        FUZZ_CHECK(whole.linesAtEnds[i] >= whole.replies[i].lines.size() + (i == 0 ? 0 : whole.linesAtEnds[i - 1]));
+        FUZZ_CHECK(whole.linesAtEnds[i] <= whole.lines);
         for (const std::string& line : whole.replies[i].lines) {
             kept += line.size();
         }

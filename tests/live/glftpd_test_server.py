@@ -5,7 +5,7 @@ connection's tests under Wine.
 Listeners: "tls" (AUTH TLS with a fresh self-signed certificate, plain
 login allowed too), "notls" (refuses AUTH as a server without TLS),
 "clientcert" (as "tls", but its TLS handshake requires a client
-certificate) and "emptyrecords" (see below). The password is "secret" for
+certificate) and "records" (see below). The password is "secret" for
 every account; on "tls" and "notls" the account name picks how the server
 misbehaves:
 
@@ -19,19 +19,24 @@ misbehaves:
                (so does linerecords, one record per line)
   noisy        answers a SITE command with a stream that never ends:
                lines without a reply code and one-line replies, mixed
-  splitter     right after each NOOP reply (in the same write) opens an
-               unsolicited reply, "200-Unsolicited notice", and ends it,
-               "200 end of notice", only when the next command arrives,
-               just before that command's reply
+  splitter     right after a NOOP reply that answers the last line received
+               (in the same write) opens an unsolicited reply, "200-Unsolicited
+               notice", and ends it, "200 end of notice", only when the next
+               line arrives, just before that line's reply
   trickle      sends SITE USER's listing (the fixture's) one byte every
                5 ms, each byte a write (a TLS record) of its own
+  flood        right after the reply to the NOOP that follows SITE GROUPS,
+               sends FLOOD_REPLIES one-line replies "299 unsolicited N"
 
-"emptyrecords" is TLS done by hand over memory buffers, so that the records
-the server sends can be counted and records OpenSSL never writes can be
-added: any account logs in, and the first SITE command is answered with
-zero-length application-data records, as fast as the client takes them,
-until it goes (the cipher is fixed to ECDHE-RSA-AES128-GCM-SHA256 under
-TLS 1.2 to make them).
+"records" is TLS done by hand over memory buffers, so that the records the
+server sends can be counted, cut and added where OpenSSL never would (the
+cipher is fixed to ECDHE-RSA-AES128-GCM-SHA256 under TLS 1.2 for the empty
+ones). Any account logs in; the account name picks what a SITE command gets:
+
+  slowrecords  its reply in one TLS record whose bytes come one every
+               SLOW_RECORD_SECONDS (SITE USER <name>: 1.8 KB, about 4 s)
+  (any other)  zero-length application-data records, as fast as the client
+               takes them, until it goes
 
 Writes DIR/server.json once listening, appends every command line it gets
 to DIR/received.log ("<listener> <user or -> <line>", passwords masked) and
@@ -49,6 +54,7 @@ import signal
 import socket
 import sys
 import threading
+import time
 
 from cryptography.hazmat.primitives.ciphers import Cipher, algorithms, modes
 from cryptography.hazmat.primitives.ciphers.aead import AESGCM
@@ -62,6 +68,8 @@ PASSWORD = "secret"
 BIG_LISTING_USERS = ("bigreply", "linerecords")
 NOOP_REPLY = "200 NOOP command successful."
 TRICKLE_SECONDS = 0.005
+FLOOD_REPLIES = 300000
+SLOW_RECORD_SECONDS = 0.002
 
 # SITE commands answered with a fixture, and the account screens there are.
 SITE_FIXTURES = {"GROUPS": "site_groups.txt", "SWHO": "site_swho.txt", "WHO": "site_who.txt"}
@@ -162,6 +170,19 @@ class NoiseProducer:
         return "".join(line + "\r\n" for line in lines).encode("latin-1")
 
 
+class FloodProducer:
+    """FLOOD_REPLIES one-line replies that no command asked for."""
+
+    def __init__(self):
+        self.sent = 0
+
+    def more(self):
+        end = min(self.sent + 5000, FLOOD_REPLIES)
+        lines = "".join("299 unsolicited %d\r\n" % n for n in range(self.sent, end))
+        self.sent = end
+        return lines.encode("latin-1")
+
+
 class Then:
     """Runs an action once everything queued before it has been sent."""
 
@@ -188,6 +209,7 @@ class GlftpdHandler(TLS_FTPHandler):
         self.ignoring = False
         self.noops = 0
         self.notice_open = False
+        self.flood_due = False
 
     # Lines are ours to read: pyftpdlib's own command table is bypassed.
     def found_terminator(self):
@@ -239,13 +261,18 @@ class GlftpdHandler(TLS_FTPHandler):
             self.respond("530 Please login with USER and PASS.")
         elif word == "NOOP":
             self.noops += 1
-            if self.account == "splitter":
+            # A line still unread means the client is not idle yet.
+            if self.account == "splitter" and b"\n" not in self.ac_in_buffer:
                 self.push(NOOP_REPLY + "\r\n200-Unsolicited notice\r\n")
                 self.notice_open = True
             else:
                 self.respond(NOOP_REPLY)
+            if self.flood_due:
+                self.flood_due = False
+                self.push_with_producer(FloodProducer())
         elif word == "SITE" and arg:
             self.site(arg)
+            self.flood_due = self.account == "flood" and arg.upper() == "GROUPS"
         else:
             self.respond("500 '%s': command not understood." % line)
 
@@ -395,8 +422,8 @@ class EmptyRecordSealer:
             for i in range(256))
 
 
-class EmptyRecordsSession:
-    """One connection of the "emptyrecords" listener."""
+class RecordsSession:
+    """One connection of the "records" listener."""
 
     def __init__(self, conn, context, log):
         self.conn = conn
@@ -438,6 +465,8 @@ class EmptyRecordsSession:
                 self.answer("230 User %s logged in." % self.account)
             elif word == "NOOP":
                 self.answer(NOOP_REPLY)
+            elif word == "SITE" and self.account == "slowrecords":
+                self.answer_slowly(self.site_lines(arg))
             elif word == "SITE":
                 self.stream_empty_records()
                 return
@@ -468,6 +497,22 @@ class EmptyRecordsSession:
     def answer(self, text):
         self.tls.send((text + "\r\n").encode("latin-1"))
         self.flush()
+
+    @staticmethod
+    def site_lines(arg):
+        keyword, _, name = arg.partition(" ")
+        if keyword.upper() == "USER" and name in ACCOUNT_SCREENS:
+            return fixture(ACCOUNT_SCREENS[name])
+        return ["500 'SITE %s': command not understood." % keyword]
+
+    def answer_slowly(self, lines):
+        """All lines in one record, its bytes one at a time."""
+        self.tls.send("".join(line + "\r\n" for line in lines).encode("latin-1"))
+        out = self.tls.bio_read(65536)
+        self.count(out)
+        for at in range(len(out)):
+            self.conn.sendall(out[at:at + 1])
+            time.sleep(SLOW_RECORD_SECONDS)
 
     def flush(self):
         out = b""
@@ -520,14 +565,15 @@ class EmptyRecordsSession:
             self.sequence += 16 * 256
 
 
-def serve_empty_records(listener, cert, key, log):
+def serve_records(listener, cert, key, log):
     context = tls_context(cert, key)
     context.set_max_proto_version(SSL.TLS1_2_VERSION)
     context.set_cipher_list(b"ECDHE-RSA-AES128-GCM-SHA256")
 
     def session(conn):
         try:
-            EmptyRecordsSession(conn, context, log).serve()
+            conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            RecordsSession(conn, context, log).serve()
         except (OSError, EOFError, SSL.Error):
             pass
         finally:
@@ -556,7 +602,7 @@ def main():
     log_lock = threading.Lock()
 
     class Received:
-        """received.log, written from the ioloop and the emptyrecords threads."""
+        """received.log, written from the ioloop and the records threads."""
 
         def write(self, text):
             with log_lock:
@@ -575,14 +621,14 @@ def main():
     demanding.set_verify(SSL.VERIFY_PEER | SSL.VERIFY_FAIL_IF_NO_PEER_CERT, lambda *_: True)
     ClientCertHandler.ssl_context = demanding
 
-    def log_empty_records(account, line):
-        Received().write("emptyrecords %s %s\n" % (account or "-", line))
+    def log_records(account, line):
+        Received().write("records %s %s\n" % (account or "-", line))
         Received().flush()
 
-    empty_listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    empty_listener.bind(("127.0.0.1", 0))
-    empty_listener.listen(8)
-    threading.Thread(target=serve_empty_records, args=(empty_listener, cert, key, log_empty_records),
+    records_listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    records_listener.bind(("127.0.0.1", 0))
+    records_listener.listen(8)
+    threading.Thread(target=serve_records, args=(records_listener, cert, key, log_records),
                      daemon=True).start()
 
     ioloop = IOLoop()
@@ -593,7 +639,7 @@ def main():
         "tls_port": servers["tls"].address[1],
         "notls_port": servers["notls"].address[1],
         "clientcert_port": servers["clientcert"].address[1],
-        "emptyrecords_port": empty_listener.getsockname()[1],
+        "records_port": records_listener.getsockname()[1],
         "fingerprint": fingerprint,
         "pid": os.getpid(),
     }

@@ -51,9 +51,9 @@ bool loadServer(ServerInfo& info, std::string& failure) {
     info.tlsPort = std::atoi(valueOf(json, "tls_port").c_str());
     info.plainPort = std::atoi(valueOf(json, "notls_port").c_str());
     info.clientCertPort = std::atoi(valueOf(json, "clientcert_port").c_str());
-    info.emptyRecordsPort = std::atoi(valueOf(json, "emptyrecords_port").c_str());
+    info.recordsPort = std::atoi(valueOf(json, "records_port").c_str());
     info.fingerprint = valueOf(json, "fingerprint");
-    if (info.tlsPort <= 0 || info.plainPort <= 0 || info.clientCertPort <= 0 || info.emptyRecordsPort <= 0 ||
+    if (info.tlsPort <= 0 || info.plainPort <= 0 || info.clientCertPort <= 0 || info.recordsPort <= 0 ||
         info.fingerprint.size() != 95) {
         failure = "no usable server.json in " + info.stateDir + ": " + json;
         return false;

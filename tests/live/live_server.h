@@ -14,7 +14,7 @@ struct ServerInfo {
     int tlsPort = 0;
     int plainPort = 0;     // the listener that refuses AUTH TLS
     int clientCertPort = 0;     // TLS that requires a client certificate
-    int emptyRecordsPort = 0;   // answers SITE with empty TLS records
+    int recordsPort = 0;        // TLS records made by hand: empty ones, slow ones
     std::string fingerprint;
 };
 

@@ -133,25 +133,48 @@ TEST(LiveReplyAssembly, HugeRepliesInLinearTime) {
     }
 }
 
+// A server that sends one endless line while no command waits: past 4 GiB
+// it is still one line held in part, and cut at the line bound when it ends.
+TEST(LiveReplyAssembly, ALinePast4GiBIsStillOneLineCutAtTheBound) {
+    live::ReplyAssembler assembler;
+    const std::string piece(16 * 1024 * 1024, 'x');
+    for (int i = 0; i < 256; ++i) {
+        assembler.feed(piece.data(), piece.size());
+    }
+    EXPECT_TRUE(assembler.holdsBytes());
+    const std::string end = "xyz\r\n200 ok\r\n";
+    assembler.feed(end.data(), end.size());
+    const std::deque<std::string> noise = assembler.takeNoise();
+    ASSERT_EQ(noise.size(), 1u);
+    EXPECT_EQ(noise.front(), std::string(64 * 1024, 'x'));
+    session::Reply reply;
+    ASSERT_TRUE(assembler.next(reply));
+    EXPECT_EQ(flat(reply), "200|200 ok");
+    EXPECT_FALSE(assembler.holdsBytes());
+}
+
 // --- exchanges over a scripted stream ------------------------------------------
 
 // A chunk arrives once `afterWrites` writes have been made (and, when it has
 // a delay, that much waiting later); a gap is one read that times out, so
-// that what follows arrives in a later read.
+// that what follows arrives in a later read. `encrypted` bytes are taken off
+// the network without anything to hand out yet (a TLS record in part).
 struct Chunk {
     std::size_t afterWrites;
     StreamStatus status;
     std::string bytes;
     int delayMs = 0;
+    std::size_t encrypted = 0;
 };
 Chunk data(std::size_t afterWrites, const std::string& bytes) { return {afterWrites, StreamStatus::Ok, bytes}; }
 Chunk gap(std::size_t afterWrites) { return {afterWrites, StreamStatus::TimedOut, ""}; }
 Chunk closing(std::size_t afterWrites) { return {afterWrites, StreamStatus::Closed, ""}; }
 
-// `bytes` one at a time, `delayMs` apart, then `rest` at once.
+// `bytes` one at a time, `delayMs` apart, then `rest` at once; the fence's
+// reply to the NOOP in front comes first.
 std::vector<Chunk> trickled(std::size_t afterWrites, const std::string& bytes, int delayMs,
                             const std::string& rest = "") {
-    std::vector<Chunk> chunks;
+    std::vector<Chunk> chunks = {data(afterWrites, fenceReply)};
     for (char c : bytes) {
         chunks.push_back({afterWrites, StreamStatus::Ok, std::string(1, c), delayMs});
     }
@@ -161,6 +184,20 @@ std::vector<Chunk> trickled(std::size_t afterWrites, const std::string& bytes, i
     return chunks;
 }
 
+// A TLS record of `size` bytes arriving one byte every `delayMs` (nothing to
+// decrypt until its last byte), then what it carries.
+std::vector<Chunk> slowRecord(std::size_t afterWrites, std::size_t size, int delayMs, const std::string& carries) {
+    std::vector<Chunk> chunks = {data(afterWrites, fenceReply)};
+    for (std::size_t i = 1; i < size; ++i) {
+        chunks.push_back({afterWrites, StreamStatus::TimedOut, "", delayMs, 1});
+    }
+    chunks.push_back({afterWrites, StreamStatus::Ok, carries, delayMs, 1});
+    return chunks;
+}
+
+// What the fenced exchange writes for a command.
+std::string fenced(const std::string& command) { return "NOOP\r\n" + command + "\r\nNOOP\r\n"; }
+
 class ScriptedStream : public live::ByteStream {
 public:
     explicit ScriptedStream(std::vector<Chunk> chunks, std::size_t piece = 0) {
@@ -168,7 +205,8 @@ public:
             const std::size_t size = piece == 0 || chunk.bytes.empty() ? chunk.bytes.size() : piece;
             std::size_t at = 0;
             do {
-                script.push_back({chunk.afterWrites, chunk.status, chunk.bytes.substr(at, size), chunk.delayMs});
+                script.push_back({chunk.afterWrites, chunk.status, chunk.bytes.substr(at, size), chunk.delayMs,
+                                  at == 0 ? chunk.encrypted : 0});
                 at += size;
             } while (at < chunk.bytes.size());
         }
@@ -193,12 +231,15 @@ public:
         const Chunk chunk = script.front();
         script.pop_front();
         into += chunk.bytes;
+        taken += chunk.bytes.size() + chunk.encrypted;
         return chunk.status;
     }
+    std::uint64_t bytesReceived() const override { return taken; }
     std::string lastError() const override { return "connection reset by peer"; }
 
     std::deque<Chunk> script;
     Lines writes;
+    std::uint64_t taken = 0;
 };
 
 struct FencedCase {
@@ -223,60 +264,79 @@ std::string userListing(int rows) {
 
 const FencedCase fencedCases[] = {
     {"KillAndTheLoneDashLine",
-     {data(2, "200- \r\n200 99999: Invalid PiD.\r\n"), gap(2), data(2, "200- \r\n"), data(2, fenceReply)},
-     {"SITE KILL 99999"}, {"200|200- |200 99999: Invalid PiD."}, {"200|200- "},
-     {"SITE KILL 99999\r\nNOOP\r\n"}, 2000},
+     {data(2, fenceReply + "200- \r\n200 99999: Invalid PiD.\r\n"), gap(2), data(2, "200- \r\n"), data(2, fenceReply)},
+     {"SITE KILL 99999"}, {"200|200- |200 99999: Invalid PiD."}, {"200|200- "}, {fenced("SITE KILL 99999")}, 2000},
     {"Glftpd206GrpnfoAnswersTwice",
-     {data(2, "200 Group (friends) successfully changed.\r\n200 Failed to lock and load the groupfile.\r\n" +
-                  fenceReply),
-      data(3, "200 Group (couriers) successfully added.\r\n" + fenceReply)},
+     {data(2, fenceReply + "200 Group (friends) successfully changed.\r\n" +
+                  "200 Failed to lock and load the groupfile.\r\n" + fenceReply),
+      data(3, fenceReply + "200 Group (couriers) successfully added.\r\n" + fenceReply)},
      {"SITE GRPNFO friends Friends of the site", "SITE GRPADD couriers"},
      {"200|200 Group (friends) successfully changed.", "200|200 Group (couriers) successfully added."},
      {"200|200 Failed to lock and load the groupfile."},
-     {"SITE GRPNFO friends Friends of the site\r\nNOOP\r\n", "SITE GRPADD couriers\r\nNOOP\r\n"}, 2000},
+     {fenced("SITE GRPNFO friends Friends of the site"), fenced("SITE GRPADD couriers")}, 2000},
     {"StrayInALaterRead",
-     {data(2, "200 User (bob) deleted.\r\n"), gap(2), gap(2), data(2, "200 Stray.\r\n"), data(2, fenceReply)},
-     {"SITE DELUSER bob"}, {"200|200 User (bob) deleted."}, {"200|200 Stray."},
-     {"SITE DELUSER bob\r\nNOOP\r\n"}, 2000},
+     {data(2, fenceReply + "200 User (bob) deleted.\r\n"), gap(2), gap(2), data(2, "200 Stray.\r\n"),
+      data(2, fenceReply)},
+     {"SITE DELUSER bob"}, {"200|200 User (bob) deleted."}, {"200|200 Stray."}, {fenced("SITE DELUSER bob")}, 2000},
     {"WhatCameBeforeTheCommandIsNotItsReply",
-     {data(1, "notice\r\n200 Early.\r\n"), data(2, "200 Password Changed...\r\n" + fenceReply)},
+     {data(1, "notice\r\n200 Early.\r\n"), data(2, fenceReply + "200 Password Changed...\r\n" + fenceReply)},
      {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {"0|notice", "200|200 Early."},
-     {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
-    {"ACommandAnsweredLikeTheFence", {data(2, fenceReply + fenceReply)}, {"NOOP"},
-     {"200|200 NOOP command successful."}, {}, {"NOOP\r\nNOOP\r\n"}, 2000},
+     {fenced("SITE CHPASS bob secret")}, 2000},
+    // Replies the server sent after the last fence that were still on their
+    // way when the next command was written.
+    {"AFloodStillOnItsWayAtTheWriteIsNobodysReply",
+     {data(2, fenceReply + "200 Group (x) successfully added.\r\n" + fenceReply),
+      data(3, "299 unsolicited 0\r\n299 unsolicited 1\r\n299 unsolicited 2\r\n" + fenceReply +
+                  "200 Password Changed...\r\n" + fenceReply)},
+     {"SITE GRPADD x", "SITE CHPASS bob secret"},
+     {"200|200 Group (x) successfully added.", "200|200 Password Changed..."},
+     {"299|299 unsolicited 0", "299|299 unsolicited 1", "299|299 unsolicited 2"},
+     {fenced("SITE GRPADD x"), fenced("SITE CHPASS bob secret")}, 2000},
+    {"ACommandAnsweredLikeTheFence", {data(2, fenceReply + fenceReply + fenceReply)}, {"NOOP"},
+     {"200|200 NOOP command successful."}, {}, {fenced("NOOP")}, 2000},
     {"ServerStopsAnswering", {}, {"SITE WHO", "SITE SWHO"},
-     {"fail: no reply for 0.04 s", "fail: the connection is closed"}, {}, {"SITE WHO\r\nNOOP\r\n"}, 40},
-    {"ServerStopsInTheMiddle", {data(2, "200- .------------------.\r\n")}, {"SITE SWHO"},
-     {"fail: the reply stopped: nothing more for 0.04 s"}, {}, {"SITE SWHO\r\nNOOP\r\n"}, 40},
+     {"fail: no reply for 0.04 s", "fail: the connection is closed"}, {}, {fenced("SITE WHO")}, 40},
+    {"ServerStopsInTheMiddle", {data(2, fenceReply + "200- .------------------.\r\n")}, {"SITE SWHO"},
+     {"fail: the reply stopped: nothing more for 0.04 s"}, {}, {fenced("SITE SWHO")}, 40},
     // Silence is what times out: a slow reply that keeps coming completes
-    // (2.5 times the silence time-out here), an endless one ends at the
-    // bound of the whole exchange.
+    // (2.5 times the silence time-out here), also while its bytes are a TLS
+    // record that cannot be decrypted before its end; an endless one ends at
+    // the bound of the whole exchange.
     {"SlowButSteadyReplyCompletes", trickled(2, "200 Password Changed...\r\n", 10, fenceReply),
-     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {}, {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 100},
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {}, {fenced("SITE CHPASS bob secret")}, 100},
+    {"ARecordSlowerThanTheTimeOutCompletes", slowRecord(2, 25, 10, "200 Password Changed...\r\n" + fenceReply),
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {}, {fenced("SITE CHPASS bob secret")}, 100},
     {"TricklingReplyEndsAtTheWholeBound", trickled(2, "200-" + std::string(36, 'x') + "\r\n", 10),
-     {"SITE USER"}, {"fail: the reply took longer than 0.15 s"}, {}, {"SITE USER\r\nNOOP\r\n"}, 100, 150},
+     {"SITE USER"}, {"fail: the reply took longer than 0.15 s"}, {}, {fenced("SITE USER")}, 100, 150},
     // A reply the server had begun before the command (received in part)
     // is not the command's, though it ends after the write.
     {"AReplyBegunBeforeTheCommandIsNotItsReply",
      {data(1, "200-Unsolicited notice\r\n"),
-      data(2, "200 end of notice\r\n200 Password Changed...\r\n" + fenceReply)},
+      data(2, "200 end of notice\r\n" + fenceReply + "200 Password Changed...\r\n" + fenceReply)},
      {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {"200|200-Unsolicited notice|200 end of notice"},
-     {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
-    {"AReplyBegunBeforeTheCommandThatTheCommandsReplyEnds",
-     {data(1, "200-Unsolicited notice\r\n"), data(2, "200 Password Changed...\r\n" + fenceReply)},
-     {"SITE CHPASS bob secret"},
-     {"fail: the server's reply to the command ran into one it had begun before the command"},
-     {"200|200-Unsolicited notice|200 Password Changed..."}, {"SITE CHPASS bob secret\r\nNOOP\r\n"}, 2000},
+     {fenced("SITE CHPASS bob secret")}, 2000},
+    // Where the replies cannot be matched to what was written, the command
+    // was still sent: it fails as one whose outcome is unknown.
+    {"TheFrontNoopsReplyEndsOneBegunBefore",
+     {data(1, "200-Unsolicited notice\r\n"), data(2, fenceReply + "200 Password Changed...\r\n" + fenceReply)},
+     {"SITE CHPASS bob secret", "SITE WHO"},
+     {"fail: the server's reply to the NOOP before the command closed a reply it had begun earlier: the command "
+      "was sent, the outcome is unknown",
+      "fail: the connection is closed"},
+     {"200|200-Unsolicited notice|200 NOOP command successful."}, {fenced("SITE CHPASS bob secret")}, 2000},
+    {"ANoopReplyWhereTheCommandsIsDue",
+     {data(2, fenceReply + fenceReply + "200 Password Changed...\r\n" + fenceReply)}, {"SITE CHPASS bob secret"},
+     {"fail: the server sent a NOOP reply where the command's was due: the command was sent, the outcome is unknown"},
+     {"200|200 NOOP command successful."}, {fenced("SITE CHPASS bob secret")}, 2000},
     {"ClosedInsideAMultiLineReply",
-     {data(2, "200- .------------------.\r\n200- | PiD     User"), closing(2)}, {"SITE SWHO", "SITE WHO"},
-     {"fail: the server closed the connection", "fail: the connection is closed"}, {},
-     {"SITE SWHO\r\nNOOP\r\n"}, 2000},
-    {"ReplyOverTheBound", {data(2, userListing(25))}, {"SITE USER"},
-     {"fail: the server's reply is larger than the host accepts"}, {}, {"SITE USER\r\nNOOP\r\n"}, 2000},
-    {"LineBreakNeverWritten", {data(2, "200 Group (x) successfully added.\r\n" + fenceReply)},
+     {data(2, fenceReply + "200- .------------------.\r\n200- | PiD     User"), closing(2)}, {"SITE SWHO", "SITE WHO"},
+     {"fail: the server closed the connection", "fail: the connection is closed"}, {}, {fenced("SITE SWHO")}, 2000},
+    {"ReplyOverTheBound", {data(2, fenceReply + userListing(25))}, {"SITE USER"},
+     {"fail: the server's reply is larger than the host accepts"}, {}, {fenced("SITE USER")}, 2000},
+    {"LineBreakNeverWritten", {data(2, fenceReply + "200 Group (x) successfully added.\r\n" + fenceReply)},
      {"SITE GRPADD x\r\nSITE DELUSER bob", "SITE GRPADD x"},
      {"fail: a command line cannot hold a line break; nothing was sent", "200|200 Group (x) successfully added."},
-     {}, {"SITE GRPADD x\r\nNOOP\r\n"}, 2000},
+     {}, {fenced("SITE GRPADD x")}, 2000},
 };
 
 class LiveFencedExchange : public testing::TestWithParam<FencedCase> {};
@@ -331,17 +391,20 @@ TEST(LiveControl, AServerThatNeverStopsTalkingIsCutOffAtTheBound) {
     };
     const std::string bigLine = "200-" + std::string(196, 'x') + "\r\n";
     const Case cases[] = {
-        {"Noise", {data(2, repeated("no code here\r\n", 50))}, 1,
+        {"Noise", {data(2, fenceReply + repeated("no code here\r\n", 50))}, 1,
          "the server sent more than 20 lines or 64 MB for one command"},
-        {"RepliesBeforeTheFence", {data(2, "200 ok\r\n" + repeated("200 Unsolicited.\r\n", 50))}, 1,
+        {"RepliesBeforeTheFence", {data(2, fenceReply + "200 ok\r\n" + repeated("200 Unsolicited.\r\n", 50))}, 1,
+         "the server sent more than 20 lines or 64 MB for one command"},
+        {"RepliesBeforeTheFrontFence", {data(2, repeated("200 Unsolicited.\r\n", 50))}, 1,
          "the server sent more than 20 lines or 64 MB for one command"},
         {"NoiseWhileIdle", {data(1, repeated("\r\n", 50))}, 0,
          "the server sent more than 20 lines or 64 MB while no command was waiting"},
-        {"BytesInSmallReplies", {data(2, repeated(bigLine + "200 x\r\n", 8) + fenceReply)}, 1,
+        {"BytesInSmallReplies", {data(2, fenceReply + repeated(bigLine + "200 x\r\n", 8) + fenceReply)}, 1,
          "the server sent more than 20 lines or 1 KB for one command"},
         {"EachFenceStartsAfresh",
-         {data(2, repeated("200 x\r\n", 15) + fenceReply), data(3, repeated("200 x\r\n", 15) + fenceReply)}, 2,
-         ""},
+         {data(2, repeated("200 x\r\n", 15) + fenceReply), data(2, repeated("200 x\r\n", 15) + fenceReply),
+          data(3, repeated("200 x\r\n", 15) + fenceReply), data(3, repeated("200 x\r\n", 15) + fenceReply)},
+         2, ""},
     };
     for (const Case& c : cases) {
         std::vector<Chunk> script = {data(1, fenceReply)};
@@ -367,7 +430,8 @@ TEST(LiveControl, AServerThatNeverStopsTalkingIsCutOffAtTheBound) {
         }
         EXPECT_EQ(ok ? std::string() : failure, c.failure) << c.name;
         EXPECT_EQ(control.broken(), !c.failure.empty()) << c.name;
-        EXPECT_LE(unsolicited, 20u * static_cast<unsigned>(std::max(1, c.exchanges))) << c.name;
+        // At most the bound before each of a command's two fences.
+        EXPECT_LE(unsolicited, 2 * 20u * static_cast<unsigned>(std::max(1, c.exchanges))) << c.name;
     }
 }
 
@@ -466,13 +530,21 @@ TEST(LiveMask, PasswordsNeverReachTheTranscript) {
         {"pass   my secret words", "pass ****"},
         {"PASS", "PASS"},
         {"SITE ADDUSER bob s3cret *@10.0.0.* bob@198.51.100.*", "SITE ADDUSER bob ****"},
-        {"site  adduser   bob  s3cret", "site  adduser   bob  ****"},
+        {"site  adduser bob  s3cret", "site  adduser bob  ****"},
         {"SITE ADDUSER zed two words", "SITE ADDUSER zed ****"},
         {"SITE GADDUSER friends bob s3cret *@10.0.0.*", "SITE GADDUSER friends bob ****"},
         {"SITE CHPASS bob n3w", "SITE CHPASS bob ****"},
         {"SITE CHPASS zed new\tsecret ", "SITE CHPASS zed ****"},
         {"SITE CHPASS bob", "SITE CHPASS bob"},
         {"SITE GADDUSER friends bob", "SITE GADDUSER friends bob"},
+        {"SITE CHPASS ", "SITE CHPASS "},
+        // An account name left empty: the word after it may be the password.
+        {"SITE CHPASS  s3cret", "SITE CHPASS ****"},
+        {"SITE CHPASS \ts3cret", "SITE CHPASS ****"},
+        {"site  adduser   bob  s3cret", "site  adduser ****"},
+        {"SITE ADDUSER  s3cret *@10.0.0.*", "SITE ADDUSER ****"},
+        {"SITE GADDUSER  bob s3cret", "SITE GADDUSER ****"},
+        {"SITE GADDUSER friends  s3cret *@10.0.0.*", "SITE GADDUSER ****"},
         {"SITE CHANGE bob tagline PASS word", "SITE CHANGE bob tagline PASS word"},
         {"USER alice", "USER alice"},
         {"PASSWORD x", "PASSWORD x"},
