@@ -343,7 +343,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             SetCursor(LoadCursor(nullptr, IDC_WAIT));
             return TRUE;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_FOCUS_PAGE:
         if (app.currentPage != nullptr && IsWindow(app.currentPage)) {
             SendMessageA(app.currentPage, WM_PAGE_FOCUS, 0, 0);
@@ -370,21 +370,25 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
+// The main window is a Unicode one: its title names a saved site as typed.
 bool registerClasses() {
-    WNDCLASSA mainClass{};
+    WNDCLASSW mainClass{};
     mainClass.lpfnWndProc = mainWindowProc;
     mainClass.hInstance = app.instance;
     mainClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     mainClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    mainClass.lpszClassName = "QuorinHostWindow";
-    WNDCLASSA areaClass = mainClass;
+    mainClass.lpszClassName = L"QuorinHostWindow";
+    WNDCLASSA areaClass{};
     areaClass.lpfnWndProc = pageAreaProc;
+    areaClass.hInstance = app.instance;
+    areaClass.hCursor = mainClass.hCursor;
+    areaClass.hbrBackground = mainClass.hbrBackground;
     areaClass.lpszClassName = "QuorinPageArea";
-    return RegisterClassA(&mainClass) != 0 && RegisterClassA(&areaClass) != 0;
+    return RegisterClassW(&mainClass) != 0 && RegisterClassA(&areaClass) != 0;
 }
 
 // The log's lines start at the pane's edge, without the margins an edit
@@ -440,7 +444,11 @@ void createLeftColumn() {
     addControl("BUTTON", "Connection", BS_GROUPBOX, ID_CONNECTION_GROUP);
     connection_panel::Controls panel;
     panel.main = app.main;
-    panel.stateText = addControl("STATIC", "", SS_LEFT | SS_NOPREFIX, ID_CONNECTION_TEXT);
+    // Unicode too: the text names the saved site.
+    panel.stateText = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                                      app.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_CONNECTION_TEXT)),
+                                      app.instance, nullptr);
+    SendMessageW(panel.stateText, WM_SETFONT, reinterpret_cast<WPARAM>(app.dialogFont), TRUE);
     panel.connectButton = addControl("BUTTON", "C&onnect...", BS_PUSHBUTTON | WS_TABSTOP, ID_CONNECT);
     panel.disconnectButton = addControl("BUTTON", "D&isconnect", BS_PUSHBUTTON | WS_TABSTOP, ID_DISCONNECT);
     panel.reconnectButton = addControl("BUTTON", "&Reconnect", BS_PUSHBUTTON | WS_TABSTOP, ID_RECONNECT);
@@ -514,8 +522,8 @@ bool createMainWindow(int showCommand) {
     }
     // No WS_CLIPCHILDREN: the group boxes are transparent and need the
     // window's own background painted under them.
-    app.main = CreateWindowExA(WS_EX_CONTROLPARENT, "QuorinHostWindow", QUORIN_HOST_TITLE, mainStyle, 0, 0, 0, 0,
-                               nullptr, nullptr, app.instance, nullptr);
+    app.main = CreateWindowExW(WS_EX_CONTROLPARENT, L"QuorinHostWindow", L"" QUORIN_HOST_TITLE, mainStyle, 0, 0, 0,
+                               0, nullptr, nullptr, app.instance, nullptr);
     if (app.main == nullptr) {
         return false;
     }
