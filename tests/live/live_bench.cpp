@@ -1,8 +1,9 @@
 // Timings of the live connection against glftpd_test_server.py on loopback
 // (tools/live-bench.sh starts the server with --listing-users 10000 and runs
 // this): the TLS handshake, the round trip of a command over TLS and over a
-// plain connection, what the NOOP fence adds to each round trip, and the
-// Edit user page filled over the connection. `--smoke` runs each once, small.
+// plain connection, what the NOOP fences (one in front of the command, one
+// behind it) add to each round trip, and the Edit user page filled over the
+// connection. `--smoke` runs each once, small.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -124,7 +125,7 @@ void liveRoundTrips(int count) {
     }
 }
 
-// The fence's cost: the same command with and without it, on one control
+// The fences' cost: the same command with and without them, on one control
 // connection of our own (plain, then TLS), in alternating runs of ten.
 void fenceCost(int count) {
     for (const bool tls : {false, true}) {
@@ -165,7 +166,7 @@ void fenceCost(int count) {
         added.mean = withFence.mean - without.mean;
         added.median = withFence.median - without.median;
         added.min = withFence.min - without.min;
-        row(tls ? "TLS: the fence adds" : "plain: the fence adds", added, fenced.size());
+        row(tls ? "TLS: the fences add" : "plain: the fences add", added, fenced.size());
     }
 }
 
