@@ -273,7 +273,8 @@ bool writeTranscript() {
         return false;
     }
     if (app.session->droppedLines() > 0) {
-        std::fprintf(file, "(%zu earlier lines are not kept)\n", app.session->droppedLines());
+        std::fprintf(file, "(%llu earlier lines are not kept)\n",
+                     static_cast<unsigned long long>(app.session->droppedLines()));
     }
     for (const std::string& line : app.session->transcript()) {
         std::fprintf(file, "%s\n", line.c_str());

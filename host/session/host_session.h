@@ -53,7 +53,7 @@ public:
     // text: a site that talks without end costs the host no more memory
     // than that. droppedLines() tells how many older lines went.
     const std::deque<std::string>& transcript() const { return lines; }
-    std::size_t droppedLines() const { return dropped; }
+    std::uint64_t droppedLines() const { return dropped; }
     std::size_t transcriptLimitBytes = 16 * 1024 * 1024;
     // Adds a line of the host's own (connection steps, notes of the site);
     // one starting "!! " is a failure (see firstFailure). Every line goes in
@@ -79,7 +79,7 @@ private:
     KeptReplies kept;
     std::deque<std::string> lines;
     std::size_t lineBytes = 0;
-    std::size_t dropped = 0;
+    std::uint64_t dropped = 0;  // past 4G lines in a 32-bit build too
     std::string firstFailureText;
     std::vector<std::string> seenFaults;
 };
