@@ -12,7 +12,7 @@ main_packages="cmake make python3
 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine wine32:i386 fonts-wine xvfb xauth"
 test_packages="clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev mingw-w64
-python3-pyftpdlib python3-openssl"
+python3-pyftpdlib python3-openssl socat openssl libssl3 libcrypt1"
 
 case "${1:-all}" in
 main) packages="$main_packages" ;;
