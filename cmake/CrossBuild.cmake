@@ -105,7 +105,7 @@ if(QUORIN_LIVE_CORE_SOURCES)
 endif()
 # How a host loads the plug-in: the reference host, the UI tests' harness and
 # the benchmarks.
-add_library(quorin_plugin_library STATIC ${CMAKE_SOURCE_DIR}/host/plugin_library_win32.cpp)
+add_library(quorin_plugin_library STATIC ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp)
 target_include_directories(quorin_plugin_library PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quorin_plugin_library PRIVATE ${QUORIN_WARNINGS})
 target_compile_definitions(quorin_plugin_library PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -188,14 +188,18 @@ foreach(source ${QUORIN_UI_TEST_SOURCES})
 endforeach()
 
 # The reference host.
-file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
-list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/plugin_library_win32.cpp
+# Its rooms: the window and its tour, the Connect dialog and the saved
+# sites' login, the served sites, and the host's own administration pages.
+file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/*.cpp
+    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp
+    ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})
 if(QUORIN_HOST_SOURCES)
-    add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES} ${CMAKE_SOURCE_DIR}/host/host_resources.rc)
+    add_executable(quorin_host WIN32 ${QUORIN_HOST_SOURCES} ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
     # The manifest (per-monitor DPI awareness) is part of the resources.
-    set_source_files_properties(${CMAKE_SOURCE_DIR}/host/host_resources.rc PROPERTIES
-        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/quorin_host.manifest)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/resources/quorin_host.manifest)
     target_include_directories(quorin_host PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -215,7 +219,7 @@ endif()
 
 # Parts of the host window that stand alone, under Wine.
 add_executable(host_parts_test ${CMAKE_SOURCE_DIR}/tests/host/transcript_pane_test.cpp
-    ${CMAKE_SOURCE_DIR}/host/transcript_pane_win32.cpp)
+    ${CMAKE_SOURCE_DIR}/host/window/transcript_pane_win32.cpp)
 target_include_directories(host_parts_test PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(host_parts_test PRIVATE ${QUORIN_WARNINGS})
 target_compile_definitions(host_parts_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -229,7 +233,7 @@ set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
 # 100, 150 and 200 % display scale. The three share one x11 prefix whose DPI
 # each sets: they take turns.
 add_executable(layout_check_test ${CMAKE_SOURCE_DIR}/tests/host/layout_check_test.cpp
-    ${CMAKE_SOURCE_DIR}/host/layout_check_win32.cpp)
+    ${CMAKE_SOURCE_DIR}/host/window/layout_check_win32.cpp)
 target_include_directories(layout_check_test PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(layout_check_test PRIVATE ${QUORIN_WARNINGS})
 target_compile_definitions(layout_check_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)

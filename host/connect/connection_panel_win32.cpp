@@ -1,8 +1,8 @@
-#include "host/connection_panel_win32.h"
+#include "host/connect/connection_panel_win32.h"
 
-#include "host/host_resources.h"
-#include "host/served_site.h"
-#include "host/site_manager_win32.h"
+#include "host/resources/host_resources.h"
+#include "host/served/served_site.h"
+#include "host/connect/site_manager_win32.h"
 #include "host/sites/wide_text_win32.h"
 
 namespace connection_panel {

@@ -1,13 +1,10 @@
-#include "host/site_login_win32.h"
+#include "host/connect/site_login_win32.h"
 
 #include <windows.h>
 
-#include "host/connection_panel_win32.h"
-#include "host/host_app.h"
+#include "host/connect/site_manager_win32.h"
 #include "host/live/fingerprint.h"
-#include "host/site_manager_win32.h"
 #include "host/sites/wide_text_win32.h"
-#include "host/waiting_mode_win32.h"
 
 namespace {
 
@@ -18,17 +15,17 @@ struct CertificateOutcome {
     bool remember = false;
 };
 
-LiveSiteHooks liveSiteHooks(bool interactive, CertificateOutcome& outcome) {
+LiveSiteHooks liveSiteHooks(const LoginContext& context, bool interactive, CertificateOutcome& outcome) {
     LiveSiteHooks hooks;
-    hooks.note = [](const std::string& line) { app.session->note(line); };
-    hooks.waiting = waiting_mode::showProgress;
+    hooks.note = context.note;
+    hooks.waiting = context.waitProgress;
     hooks.certificateSeen = [&outcome](const std::string& fingerprint) { outcome.presented = fingerprint; };
     if (interactive) {
-        hooks.prompt = [&outcome](const std::string& fingerprint, const std::string& why) {
+        hooks.prompt = [&context, &outcome](const std::string& fingerprint, const std::string& why) {
             const std::string rememberAs =
-                app.savedSite.name.empty() ? site_manager::newEntryName(app.liveOptions) : app.savedSite.name;
+                context.saved.name.empty() ? site_manager::newEntryName(context.options) : context.saved.name;
             const connection_panel::CertificateAnswer answer =
-                connection_panel::askAboutCertificate(app.main, app.liveOptions.host, fingerprint, why, rememberAs);
+                connection_panel::askAboutCertificate(context.owner, context.options.host, fingerprint, why, rememberAs);
             outcome.remember = answer == connection_panel::CertificateAnswer::Remember;
             return answer != connection_panel::CertificateAnswer::Refuse;
         };
@@ -47,53 +44,53 @@ std::string canonicalFingerprint(const std::string& text) {
 // remembered or forgotten as the Connect dialog asked. The store writes
 // either only into the saved site this connection still is. A run without a
 // window changes nothing.
-void rememberAfterLogin(const CertificateOutcome& outcome, bool interactive) {
+void rememberAfterLogin(const LoginContext& context, const CertificateOutcome& outcome, bool interactive) {
     std::string failure;
-    const bool wasSaved = !app.savedSite.name.empty();
+    const bool wasSaved = !context.saved.name.empty();
     if (outcome.remember) {
-        live::SiteOptions pinned = app.liveOptions;
+        live::SiteOptions pinned = context.options;
         pinned.fingerprint = outcome.presented;
         bool done = false;
         if (wasSaved) {
-            done = site_manager::pin(app.savedSite.name, app.liveOptions, outcome.presented, failure);
+            done = site_manager::pin(context.saved.name, context.options, outcome.presented, failure);
         } else {
-            const std::string entry = site_manager::newEntryName(app.liveOptions);
-            done = site_manager::save(entry, pinned, app.savedSite.rememberPassword, site_manager::SaveMode::NewOnly,
+            const std::string entry = site_manager::newEntryName(context.options);
+            done = site_manager::save(entry, pinned, context.saved.rememberPassword, site_manager::SaveMode::NewOnly,
                                       false, failure);
             if (done) {
-                app.savedSite.name = entry;
+                context.saved.name = entry;
             }
         }
         if (done) {
-            app.liveOptions.fingerprint = outcome.presented;
-            app.session->note("   the certificate is pinned for the saved site \"" + app.savedSite.name + "\"");
+            context.options.fingerprint = outcome.presented;
+            context.note("   the certificate is pinned for the saved site \"" + context.saved.name + "\"");
         }
     }
     if (interactive && wasSaved && failure.empty()) {
-        site_manager::rememberPassword(app.savedSite.name, app.liveOptions, app.savedSite.rememberPassword, failure);
+        site_manager::rememberPassword(context.saved.name, context.options, context.saved.rememberPassword, failure);
     }
     if (!failure.empty()) {
-        app.session->note("   not saved: " + failure);
+        context.note("   not saved: " + failure);
         if (interactive) {
-            wide_text::messageBox(app.main, failure, "Saved sites", MB_ICONERROR | MB_OK);
+            wide_text::messageBox(context.owner, failure, "Saved sites", MB_ICONERROR | MB_OK);
         }
     }
 }
 
 // A saved site that presented another certificate than its pin: the
 // warning, and only when the operator asks for it, the new pin.
-void warnOfChangedCertificate(bool interactive, const CertificateOutcome& outcome, std::string& failure) {
-    const std::string& name = app.savedSite.name;
-    const std::string saved = canonicalFingerprint(app.liveOptions.fingerprint);
+void warnOfChangedCertificate(const LoginContext& context, bool interactive, const CertificateOutcome& outcome, std::string& failure) {
+    const std::string& name = context.saved.name;
+    const std::string saved = canonicalFingerprint(context.options.fingerprint);
     if (name.empty() || saved.empty() || outcome.presented.empty() || outcome.presented == saved) {
         return;
     }
     failure = site_manager::changedCertificateText(name, saved, outcome.presented);
-    if (interactive && connection_panel::askToReplacePin(app.main, name, saved, outcome.presented)) {
+    if (interactive && connection_panel::askToReplacePin(context.owner, name, saved, outcome.presented)) {
         std::string why;
-        if (site_manager::pin(name, app.liveOptions, outcome.presented, why)) {
-            app.liveOptions.fingerprint = outcome.presented;
-            app.session->note("   the operator replaced the pinned certificate of \"" + name + "\"");
+        if (site_manager::pin(name, context.options, outcome.presented, why)) {
+            context.options.fingerprint = outcome.presented;
+            context.note("   the operator replaced the pinned certificate of \"" + name + "\"");
             failure += "\r\n\r\nThe new fingerprint is saved: connect again to use it.";
         } else {
             failure += "\r\n\r\n" + why;
@@ -103,17 +100,17 @@ void warnOfChangedCertificate(bool interactive, const CertificateOutcome& outcom
 
 }  // namespace
 
-std::unique_ptr<ServedSite> logInToLiveSite(bool interactive, std::string& failure) {
+std::unique_ptr<ServedSite> logInToLiveSite(const LoginContext& context, bool interactive, std::string& failure) {
     CertificateOutcome certificate;
-    waiting_mode::begin();
-    std::unique_ptr<ServedSite> site = openLiveSite(app.liveOptions, app.savedSite.name, app.keepAliveMs,
-                                                    liveSiteHooks(interactive, certificate), failure);
-    waiting_mode::end();
+    context.waitBegin();
+    std::unique_ptr<ServedSite> site = openLiveSite(context.options, context.saved.name, context.keepAliveMs,
+                                                    liveSiteHooks(context, interactive, certificate), failure);
+    context.waitEnd();
     if (site->isOpen()) {
-        rememberAfterLogin(certificate, interactive);
+        rememberAfterLogin(context, certificate, interactive);
     } else {
-        warnOfChangedCertificate(interactive, certificate, failure);
-        app.session->note("!! not connected: " + failure);
+        warnOfChangedCertificate(context, interactive, certificate, failure);
+        context.note("!! not connected: " + failure);
     }
     return site;
 }

@@ -1,4 +1,4 @@
-#include "host/site_manager_win32.h"
+#include "host/connect/site_manager_win32.h"
 
 #include <windows.h>
 

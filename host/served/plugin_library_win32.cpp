@@ -1,4 +1,4 @@
-#include "host/plugin_library_win32.h"
+#include "host/served/plugin_library_win32.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The two sites the host can serve: the simulated glftpd site and a live
 // connection.
-#include "host/served_site.h"
+#include "host/served/served_site.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "host/command_line.h"
+#include "host/window/command_line.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "host/connection_panel_win32.h"
-#include "host/served_site.h"
+#include "host/connect/connection_panel_win32.h"
+#include "host/served/served_site.h"
 #include "host/session/host_session.h"
-#include "host/plugin_library_win32.h"
+#include "host/served/plugin_library_win32.h"
 
 // Sent by the host to a page so that it focuses its main control.
 constexpr UINT WM_PAGE_FOCUS = WM_USER + 200;

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "host/command_line.h"
-#include "host/connection_panel_win32.h"
-#include "host/host_app.h"
+#include "host/window/command_line.h"
+#include "host/connect/connection_panel_win32.h"
+#include "host/window/host_app.h"
 #include "host/live/fingerprint.h"
-#include "host/site_manager_win32.h"
+#include "host/connect/site_manager_win32.h"
 #include "host/sites/wide_text_win32.h"
-#include "host/transcript_pane_win32.h"
+#include "host/window/transcript_pane_win32.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "host/host_app.h"
-#include "host/host_resources.h"
-#include "host/layout_check_win32.h"
+#include "host/window/host_app.h"
+#include "host/resources/host_resources.h"
+#include "host/window/layout_check_win32.h"
 #include "host/session/read_only_commands.h"
-#include "host/transcript_pane_win32.h"
+#include "host/window/transcript_pane_win32.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "host/connection_panel_win32.h"
-#include "host/host_app.h"
-#include "host/site_login_win32.h"
-#include "host/transcript_pane_win32.h"
-#include "host/waiting_mode_win32.h"
+#include "host/connect/connection_panel_win32.h"
+#include "host/window/host_app.h"
+#include "host/connect/site_login_win32.h"
+#include "host/window/transcript_pane_win32.h"
+#include "host/window/waiting_mode_win32.h"
 
 HostApp app;
 
@@ -682,7 +682,10 @@ bool connectLive(bool interactive, std::string& failure) {
     // A connection served so far is closed before another opens.
     app.served->close();
     showServedSite("Connecting to " + app.liveOptions.host + "...");
-    std::unique_ptr<ServedSite> site = logInToLiveSite(interactive, failure);
+    LoginContext login{app.main, app.liveOptions, app.savedSite, app.keepAliveMs,
+                       [](const std::string& line) { app.session->note(line); }, waiting_mode::begin, waiting_mode::end,
+                       waiting_mode::showProgress};
+    std::unique_ptr<ServedSite> site = logInToLiveSite(login, interactive, failure);
     const bool opened = site->isOpen();
     serveSite(std::move(site), opened ? "" : "Not connected: " + failure);
     return opened;

@@ -1,4 +1,4 @@
-#include "host/layout_check_win32.h"
+#include "host/window/layout_check_win32.h"
 
 #include <algorithm>
 #include <cctype>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_app.h"
+#include "host/window/host_app.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/transcript_pane_win32.h"
+#include "host/window/transcript_pane_win32.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "host/waiting_mode_win32.h"
+#include "host/window/waiting_mode_win32.h"
 
-#include "host/transcript_pane_win32.h"
+#include "host/window/transcript_pane_win32.h"
 
 namespace waiting_mode {
 

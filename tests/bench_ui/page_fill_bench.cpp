@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_library_win32.h"
+#include "host/served/plugin_library_win32.h"
 #include "plugin/host_channel.h"
 #include "plugin/page_host.h"
 #include "resources/resource_ids.h"

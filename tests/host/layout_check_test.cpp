@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/layout_check_win32.h"
+#include "host/window/layout_check_win32.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/transcript_pane_win32.h"
+#include "host/window/transcript_pane_win32.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_library_win32.h"
+#include "host/served/plugin_library_win32.h"
 #include "host/live/ftp_control.h"
 #include "host/live/live_site_win32.h"
 #include "host/live/socket_stream_win32.h"

@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/host_resources.h"
-#include "host/plugin_library_win32.h"
+#include "host/resources/host_resources.h"
+#include "host/served/plugin_library_win32.h"
 #include "tests/live/live_server.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/command_line.h"
+#include "host/window/command_line.h"
 
 namespace {
 

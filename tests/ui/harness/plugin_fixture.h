@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/plugin_library_win32.h"
+#include "host/served/plugin_library_win32.h"
 #include "plugin/host_channel.h"
 #include "tests/ui/harness/scripted_site.h"
 
