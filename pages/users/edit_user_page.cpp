@@ -328,6 +328,12 @@ void writeUserChanges(HWND page) {
         freeText(userName);
         return;
     }
+    if (taglineTooLongToSend(copy.form, userRecord)) {
+        showParameterError(page, "The tagline can be at most 63 characters long");
+        releaseForm(copy);
+        freeText(userName);
+        return;
+    }
     const UserChangeResult result =
         writeUserChangePlan(copy.form, userRecord, sendChangeCommand, nullptr);
     releaseForm(copy);

@@ -35,6 +35,10 @@ bool formDiffers(const char* formText, const char* recordText, bool ignoreCase) 
                       : !equalExactly(formText, recordText);
 }
 
+bool taglineDiffers(const UserChangeForm& form, const UserRecord& record) {
+    return formDiffers(form.tagline, record.tagline, false);
+}
+
 bool listHoldsIgnoringCase(const NameList* list, const char* name) {
     for (; list != nullptr; list = list->next) {
         if (equalIgnoringCase(list->text, name)) {
@@ -185,7 +189,7 @@ private:
     }
 
     bool writeTagline() {
-        if (!formDiffers(form.tagline, record.tagline, false)) {
+        if (!taglineDiffers(form, record)) {
             return true;
         }
         start("CHANGE ");
@@ -275,4 +279,8 @@ std::int32_t megabytesToKilobytes(const char* text) {
 UserChangeResult writeUserChangePlan(const UserChangeForm& form, const UserRecord& record,
                                      UserChangeSender send, void* context) {
     return ChangeRun(form, record, send, context).run();
+}
+
+bool taglineTooLongToSend(const UserChangeForm& form, const UserRecord& record) {
+    return taglineDiffers(form, record) && std::strlen(form.tagline) > maxTaglineBytes;
 }

@@ -2,6 +2,8 @@
 // The commands that bring an account from the values loaded from the server
 // to what the Edit user page's form now holds: only what differs, in a fixed
 // order, stopping at the first command that fails.
+#include <cstddef>
+
 #include "common/command_text.h"
 #include "common/text_utils.h"
 #include "pages/users/user_record.h"
@@ -39,6 +41,13 @@ struct UserChangeResult {
 // that differs from the record. The record is only read.
 UserChangeResult writeUserChangePlan(const UserChangeForm& form, const UserRecord& record,
                                      UserChangeSender send, void* context);
+
+// glftpd 2.x keeps a tagline in 64 bytes with its end: a longer one fails an
+// assertion in the server, which then ends the operator's session.
+constexpr std::size_t maxTaglineBytes = 63;
+// True when the plan would send a tagline longer than the server can keep:
+// the page refuses the whole change instead.
+bool taglineTooLongToSend(const UserChangeForm& form, const UserRecord& record);
 
 // The page reloads the account when anything reached the server or a
 // command failed, so that it shows what the server really holds.

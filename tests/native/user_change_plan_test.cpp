@@ -179,6 +179,22 @@ TEST_F(UserChangePlan, FlagsPasswordAndTaglineFollowTheirOwnRules) {
     EXPECT_EQ(run(), Commands{"SITE CHANGE bob tagline new one"});
 }
 
+TEST_F(UserChangePlan, ATaglinePastWhatTheServerKeepsIsCaughtOnlyWhenItWouldBeSent) {
+    auto refused = [this] {
+        UserChangeForm input{};
+        input.tagline = form.tagline.c_str();
+        return taglineTooLongToSend(input, record);
+    };
+    form.tagline = std::string(63, 't');
+    EXPECT_FALSE(refused());
+    form.tagline = std::string(64, 't');  // glftpd 2.x asserts and ends the session
+    EXPECT_TRUE(refused());
+    replaceText(record.tagline, form.tagline.c_str());  // what the server already holds is not sent
+    EXPECT_FALSE(refused());
+    clearText(record.tagline);
+    EXPECT_TRUE(refused());
+}
+
 TEST_F(UserChangePlan, NumbersConvertLikeTheServerWantsThemAndClampAtThirtyTwoBits) {
     form.ratio = "UNLIM";                   // unlim means 0 here
     form.maxLogins = "-4294967295";

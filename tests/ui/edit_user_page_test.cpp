@@ -507,6 +507,23 @@ TEST_F(EditUserPage, ChangeSendsWhatDiffersAndReloadsOnlyAfterSending) {
     }
 }
 
+TEST_F(EditUserPage, ATaglineTooLongForTheServerIsAParameterErrorAndNothingIsSent) {
+    HWND page = openBob();
+    clickButton(page, IDC_EDITUSER_GET_INFO);
+    const std::string tagline(64, 'x');  // glftpd 2.x would end the operator's session
+    setText(page, IDC_EDITUSER_TAGLINE, tagline);
+    setText(page, IDC_EDITUSER_RATIO, "5");
+    EXPECT_EQ(change(page), Texts{});
+    pumpMessages();
+    ASSERT_EQ(messageBoxes.size(), 1u);
+    EXPECT_EQ(messageBoxes[0].title, "Parameter error");
+    EXPECT_EQ(messageBoxes[0].text, "The tagline can be at most 63 characters long");
+    EXPECT_EQ(getText(page, IDC_EDITUSER_TAGLINE), tagline);  // the form stays as typed
+    EXPECT_EQ(getText(page, IDC_EDITUSER_RATIO), "5");
+    setText(page, IDC_EDITUSER_TAGLINE, tagline.substr(1));
+    EXPECT_EQ(change(page), (Texts{"SITE CHANGE bob tagline " + tagline.substr(1), "SITE CHANGE bob ratio 5"}));
+}
+
 TEST_F(EditUserPage, GroupMovesSendOneChgrpEachAndARoundTripNone) {
     HWND page = openBob();
     selectText(page, IDC_EDITUSER_MEMBER_GROUPS, "friends");
