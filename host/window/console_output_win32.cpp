@@ -14,17 +14,14 @@ bool leadsSomewhere(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-// Both the handle Windows hands out and the C runtime's stream (what the
-// tour prints with printf) go to the console.
-void bindToConsole(DWORD which, std::FILE* stream) {
+// The console's own handle for what leads nowhere. The C runtime's streams
+// cannot follow (a windowed program's stdout has no descriptor that freopen
+// could reopen), so every answer goes through write() below.
+void bindToConsole(DWORD which) {
     HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    SetStdHandle(which, console);
-    if (std::freopen("CONOUT$", "w", stream) != nullptr && stream == stderr) {
-        std::setvbuf(stream, nullptr, _IONBF, 0);
+    if (console != INVALID_HANDLE_VALUE) {
+        SetStdHandle(which, console);
     }
 }
 
@@ -53,10 +50,10 @@ void attachToStartingConsole() {
         return;
     }
     if (!outputLeads) {
-        bindToConsole(STD_OUTPUT_HANDLE, stdout);
+        bindToConsole(STD_OUTPUT_HANDLE);
     }
     if (!errorLeads) {
-        bindToConsole(STD_ERROR_HANDLE, stderr);
+        bindToConsole(STD_ERROR_HANDLE);
     }
 }
 

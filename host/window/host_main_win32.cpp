@@ -270,7 +270,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
 
     for (const std::string& fault : app.session->faults()) {
-        std::fprintf(stderr, "quorin_host: channel fault: %s\n", fault.c_str());
+        console_output::tell("channel fault: " + fault, true);
     }
     app.plugin.unload();
     app.served.reset();

@@ -3,8 +3,9 @@
 #   console_answers.sh WINE_RUN HOST_EXE
 # - from cmd.exe in a terminal with start /wait: the host has no standard
 #   handles at all (as a windowed program started from cmd.exe on Windows),
-#   so it attaches to cmd's console; the usage of a wrong option and what
-#   --save did appear there, with the exit codes in %ERRORLEVEL%;
+#   so it attaches to cmd's console; the usage of a wrong option, what
+#   --save did and the files a tour leaves appear there, with the exit
+#   codes in %ERRORLEVEL%;
 # - through a pipe (a shell, a script, ctest): the usage on standard error.
 set -eu
 wine_run=$1
@@ -43,4 +44,11 @@ in_console --save Main --site ftp.example.net:2121 --user siteop --sites-file "$
 grep -q 'saved the site "Main" in' "$work/save" || fail "--save said nothing on the console: $(cat "$work/save")"
 grep -q 'exit=0' "$work/save" || fail "--save did not exit 0: $(cat "$work/save")"
 [ -f "$work/sites.ini" ] || fail "--save wrote no $work/sites.ini"
-echo "console answers: usage and exit code 1 through a pipe and on cmd.exe's console; --save's answer on the console"
+
+# The tour's files, listed on the console as it leaves them.
+tour=$(printf 'Z:%s\\tour' "$work" | tr / '\\')
+in_console --tour "$tour" >"$work/tour.out"
+grep -q 'tour.transcript.txt' "$work/tour.out" || fail "the tour listed nothing on the console: $(cat "$work/tour.out")"
+[ -f "$work/tour/transcript.txt" ] || fail "the tour left no transcript in $work/tour"
+echo "console answers: usage and exit code 1 through a pipe and on cmd.exe's console; what --save did and the" \
+    "tour's files on the console"
