@@ -250,6 +250,15 @@ if(TARGET quorin_host)
     endforeach()
 endif()
 
+# The host's answers (usage, --save, a tour's files) on the console of the
+# cmd.exe it was started from, in a terminal, and through a pipe.
+if(TARGET quorin_host)
+    add_test(NAME host_console
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/console_answers.sh ${CMAKE_BINARY_DIR}/wine-run.sh
+            $<TARGET_FILE:quorin_host>)
+    set_tests_properties(host_console PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RESOURCE_LOCK wine_desktop)
+endif()
+
 # Page fill benchmarks (tools/bench.sh runs them at full size): each
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
 # DLL. ctest only runs each once at a tiny size to see it work.

@@ -3,14 +3,19 @@
 #include <cstdlib>
 #include <cstring>
 
+// At most 79 columns: it is read in an 80-column console.
 const char commandLineUsage[] =
-    "usage: quorin_host [--tour DIR] [--glftpd2] [--colours]\n"
-    "       quorin_host [--tour DIR] --site HOST[:PORT] --user NAME [--password-file FILE]\n"
-    "                   [--fingerprint SHA256 | --plain] [--timeout S] [--reply-limit S]\n"
-    "                   [--keepalive S] [--transcript FILE] [--sites-file FILE]\n"
-    "       quorin_host [--tour DIR] --load NAME [--password-file FILE] [--fingerprint SHA256] [...]\n"
-    "       quorin_host --save NAME --site HOST[:PORT] --user NAME [--fingerprint SHA256 | --plain]\n"
-    "                   [--remember-password --password-file FILE] [--sites-file FILE]";
+    "usage: quorin_host [--tour DIR] [--glftpd2] [--colours] [OPTIONS]\n"
+    "       quorin_host [--tour DIR] --site HOST[:PORT] --user NAME\n"
+    "                   [--password-file FILE] [--fingerprint SHA256 | --plain]\n"
+    "                   [OPTIONS]\n"
+    "       quorin_host [--tour DIR] --load NAME [--password-file FILE]\n"
+    "                   [--fingerprint SHA256] [OPTIONS]\n"
+    "       quorin_host --save NAME --site HOST[:PORT] --user NAME\n"
+    "                   [--fingerprint SHA256 | --plain] [--sites-file FILE]\n"
+    "                   [--remember-password --password-file FILE]\n"
+    "OPTIONS: [--timeout S] [--reply-limit S] [--keepalive S] [--transcript FILE]\n"
+    "         [--sites-file FILE]";
 
 namespace {
 
@@ -101,6 +106,11 @@ std::string takeOption(const std::string& option, const std::string& value, Comm
 std::string checkTogether(const CommandLine& line) {
     if (!line.fingerprint.empty() && line.plain) {
         return "--fingerprint pins the certificate of a TLS connection: it cannot go with --plain";
+    }
+    if ((line.glftpd2 || line.colours) && line.live()) {
+        // They shape the simulated site only; accepted here they would seem
+        // to do something to a live one.
+        return "--glftpd2 and --colours shape the simulated site: they cannot go with --site or --load";
     }
     if (!line.saveName.empty()) {
         if (line.touring() || !line.loadName.empty()) {

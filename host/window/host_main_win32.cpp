@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/window/command_line.h"
+#include "host/window/console_output_win32.h"
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
 #include "host/live/fingerprint.h"
@@ -34,12 +35,9 @@ bool routeDialogMessage(MSG& message) {
     return app.main != nullptr && IsDialogMessageA(app.main, &message);
 }
 
-void report(const std::string& text, bool quiet) {
-    std::fprintf(stderr, "quorin_host: %s\n", text.c_str());
-    if (!quiet) {
-        wide_text::messageBox(nullptr, text, "Quorin reference host", MB_ICONERROR | MB_OK);
-    }
-}
+// On the console the host was started from; without one in a message box,
+// unless `quiet`.
+void report(const std::string& text, bool quiet) { console_output::tell(text, quiet); }
 
 // The words after the program's name as Windows has them (UTF-16), in
 // UTF-8: a name or path outside the ANSI code page stays what was typed.
@@ -152,22 +150,22 @@ std::string takeLiveSite(const CommandLine& line) {
 int saveSite(const CommandLine& line) {
     std::string failure;
     if (!site_manager::open(line.sitesFile, failure)) {
-        report(failure + "\nNothing was saved.", true);
+        report(failure + "\nNothing was saved.", false);
         return 1;
     }
     const std::string problem = takeLiveSite(line);
     if (!problem.empty()) {
-        report(problem, true);
+        report(problem, false);
         return 1;
     }
     const bool replacing = site_manager::exists(line.saveName);
     if (!site_manager::save(line.saveName, app.liveOptions, line.rememberPassword, site_manager::SaveMode::Replace,
                             false, failure)) {
-        report(failure + "\nNothing was saved.", true);
+        report(failure + "\nNothing was saved.", false);
         return 1;
     }
-    std::printf("%s the site \"%s\" in %s\n", replacing ? "replaced" : "saved", line.saveName.c_str(),
-                site_manager::filePath().c_str());
+    console_output::say(std::string(replacing ? "replaced" : "saved") + " the site \"" + line.saveName + "\" in " +
+                        site_manager::filePath());
     return 0;
 }
 
@@ -177,6 +175,7 @@ void wipeSecrets() { SecureZeroMemory(&app.liveOptions.password[0], app.liveOpti
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     app.instance = instance;
+    console_output::attachToStartingConsole();
     CommandLine line;
     std::vector<std::string> words;
     std::string usage = commandLineWords(words) ? parseCommandLine(words, line)
@@ -184,11 +183,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const bool touring = line.touring();
     if (usage.empty() && (!toAnsiPath(line.tourDirectory, usage) ||
                                            !toAnsiPath(line.transcriptFile, usage))) {
-        report(usage, touring || !line.saveName.empty());
+        report(usage, touring);
         return 1;
     }
     if (!usage.empty()) {
-        report(usage + "\n" + commandLineUsage, touring || !line.saveName.empty());
+        report(usage + "\n" + commandLineUsage, touring);
         return 1;
     }
     if (!line.saveName.empty()) {
@@ -200,6 +199,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         line.glftpd2 ? simsite::SimulatedSite::Generation::Glftpd2 : simsite::SimulatedSite::Generation::Glftpd1;
     app.simulatedSettings.operatorColours = line.colours;
     app.keepAliveMs = line.keepAliveMs;
+    // The limits hold for every live connection of this run, those made
+    // with Connect too.
+    if (line.timeoutMs > 0) {
+        app.liveOptions.limits.replyTimeoutMs = line.timeoutMs;
+    }
+    if (line.replyLimitMs > 0) {
+        app.liveOptions.limits.wholeReplyMs = line.replyLimitMs;
+    }
     transcript_pane::setFile(line.transcriptFile);
 
     // The saved sites: the Connect dialog offers them, --load takes one. A
@@ -229,7 +236,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     }
     if (!sitesRead) {
-        report(sitesFailure, touring);
+        // A notice of the window's, on the console as well.
+        report(sitesFailure, true);
+        if (!touring) {
+            wide_text::messageBox(app.main, sitesFailure, "Quorin reference host", MB_ICONERROR | MB_OK);
+        }
     }
 
     if (line.live() && !touring) {
@@ -259,7 +270,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
 
     for (const std::string& fault : app.session->faults()) {
-        std::fprintf(stderr, "quorin_host: channel fault: %s\n", fault.c_str());
+        console_output::tell("channel fault: " + fault, true);
     }
     app.plugin.unload();
     app.served.reset();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/window/console_output_win32.h"
 #include "host/window/host_app.h"
 #include "host/resources/host_resources.h"
 #include "host/window/layout_check_win32.h"
@@ -81,7 +82,7 @@ void screenshot(HWND window, const std::string& name) {
     if (!saveWindowPicture(window, path, error)) {
         problems.push_back("cannot write " + path + ": " + error);
     } else {
-        std::printf("%s\n", path.c_str());
+        console_output::say(path);
     }
 }
 
@@ -93,7 +94,7 @@ void checkLayout(HWND window, const std::string& where) {
         if (layoutFaultsFail) {
             problems.push_back("layout of " + where + ": " + fault);
         } else {
-            std::printf("layout note, %s: %s\n", where.c_str(), fault.c_str());
+            console_output::say("layout note, " + where + ": " + fault);
         }
     }
 }
@@ -287,7 +288,7 @@ bool writeTranscript() {
     }
     const bool closed = std::fclose(file) == 0;
     if (closed) {
-        std::printf("%s\n", path.c_str());
+        console_output::say(path);
     }
     return closed;
 }
@@ -297,7 +298,8 @@ bool writeTranscript() {
 // failed or the connection closed, else 0. The first failure comes first on
 // stderr: the problems after it are mostly its consequences.
 int finishTour() {
-    std::printf("layout checked at %u DPI: %zu fault(s)\n", app.dpi, layoutFaults.size());
+    console_output::say("layout checked at " + std::to_string(app.dpi) + " DPI: " +
+                        std::to_string(layoutFaults.size()) + " fault(s)");
     closeHost();
     pumpMessages();
     const std::string& failure = app.session->firstFailure();
@@ -306,7 +308,7 @@ int finishTour() {
     }
     const bool transcriptWritten = writeTranscript();
     for (const std::string& problem : problems) {
-        std::fprintf(stderr, "quorin_host: tour: %s\n", problem.c_str());
+        console_output::tell("tour: " + problem, true);
     }
     if (!transcriptWritten) {
         return 1;
