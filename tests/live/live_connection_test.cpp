@@ -3,7 +3,8 @@
 // any password is sent, and replies that are big, come one TLS record a
 // line, one byte at a time or in a record slower than the time-out, are
 // followed by a stray line or a flood of replies nobody asked for, began
-// before the command, never end, never stop or are cut off; the keep-alive.
+// before the command, never end, never stop or are cut off; a wait the
+// operator cancels; the keep-alive.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "host/live/live_site_win32.h"
+#include "host/live/operator_wait.h"
 #include "tests/live/live_server.h"
 
 namespace {
@@ -258,6 +260,19 @@ TEST_F(LiveConnection, AFloodOfUnsolicitedRepliesIsNeverTakenForTheNextCommandsR
     EXPECT_EQ(ask("SITE SWHO").lines, livetest::fixtureLines("site_swho.txt"));
 }
 
+// The same after every NOOP: the flood comes between the front NOOP's reply
+// and the command's, so which reply is the command's is unknown.
+TEST_F(LiveConnection, AFloodAfterEveryNoopMakesTheOutcomeUnknownAndClosesTheConnection) {
+    openAs("noopflood");
+    EXPECT_EQ(ask("SITE GROUPS").lines, livetest::fixtureLines("site_groups.txt"));
+    session::Reply reply;
+    std::string failure;
+    EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
+    EXPECT_TRUE(contains(failure, "the outcome is unknown")) << failure;
+    EXPECT_FALSE(site.isOpen());
+    EXPECT_EQ(countOf(livetest::commandsOf(receivedNow(), "noopflood"), "SITE USER alice"), 1);
+}
+
 // The account screen in one TLS record of 1.8 KB, a byte every 2 ms: nothing
 // decrypts for about 4 s, four times the silence time-out, while bytes come.
 // Reads still end with their wait slice (0.1 s), so the window keeps painting.
@@ -312,6 +327,15 @@ struct BreakCase {
     DWORD atLeastMs;  // how long the failure may take, at least and at most
     DWORD atMostMs;
     const char* failure;  // a part of it
+    bool operatorCancels = false;  // after half a second of the wait
+};
+
+// The window's waiting mode as the connection sees it, cancelling.
+class CancellingOperator : public live::OperatorWait {
+public:
+    bool cancelled() override { return GetTickCount() - start >= 500; }
+    bool keepWaiting(const std::string&, int) override { return false; }
+    DWORD start = GetTickCount();
 };
 
 const BreakCase breakCases[] = {
@@ -321,11 +345,14 @@ const BreakCase breakCases[] = {
     {"dropper", false, 20000, 600000, 1000000, 0, 8000, "the server closed the connection"},
     // Bytes keep coming, too slowly: the bound of the whole exchange.
     {"trickle", false, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
-    // Noise and replies that never end: the bound of lines between fences.
-    {"noisy", false, 30000, 600000, 5000, 0, 20000, "the server sent more than 5000 lines or 64 MB"},
+    // Noise and replies that never end: a reply more than the command's
+    // before the back fence, long before the bound of lines between fences.
+    {"noisy", false, 30000, 600000, 5000, 0, 20000, "the command was sent, the outcome is unknown"},
     // TLS records that carry nothing, without end: bytes all the same, so
     // the bound of the whole exchange.
     {"emptyrecords", true, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
+    // No reply, and the operator cancels long before the time-out.
+    {"stall", false, 30000, 600000, 1000000, 400, 5000, "cancelled by the operator; the outcome is unknown", true},
 };
 
 class Breaking : public LiveConnection, public testing::WithParamInterface<BreakCase> {};
@@ -343,9 +370,14 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
     const std::size_t notesAtOpen = notes.size();
     session::Reply reply;
     std::string failure;
+    CancellingOperator person;
+    if (c.operatorCancels) {
+        live::installOperatorWait(&person);
+    }
     const DWORD start = GetTickCount();
     EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
     const DWORD took = GetTickCount() - start;
+    live::installOperatorWait(nullptr);
     EXPECT_TRUE(contains(failure, c.failure)) << failure;
     EXPECT_GE(took, c.atLeastMs);
     EXPECT_LE(took, c.atMostMs);
@@ -361,6 +393,9 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Live, Breaking, testing::ValuesIn(breakCases),
-                         [](const testing::TestParamInfo<BreakCase>& info) { return info.param.account; });
+                         [](const testing::TestParamInfo<BreakCase>& info) {
+                             return std::string(info.param.account) +
+                                    (info.param.operatorCancels ? "CancelledByTheOperator" : "");
+                         });
 
 }  // namespace
