@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "host/live/live_site_win32.h"
-#include "host/live/operator_wait.h"
+#include "host/window/waiting_mode_win32.h"
 #include "tests/live/live_server.h"
 
 namespace {
@@ -327,15 +327,6 @@ struct BreakCase {
     DWORD atLeastMs;  // how long the failure may take, at least and at most
     DWORD atMostMs;
     const char* failure;  // a part of it
-    bool operatorCancels = false;  // after half a second of the wait
-};
-
-// The window's waiting mode as the connection sees it, cancelling.
-class CancellingOperator : public live::OperatorWait {
-public:
-    bool cancelled() override { return GetTickCount() - start >= 500; }
-    bool keepWaiting(const std::string&, int) override { return false; }
-    DWORD start = GetTickCount();
 };
 
 const BreakCase breakCases[] = {
@@ -351,8 +342,6 @@ const BreakCase breakCases[] = {
     // TLS records that carry nothing, without end: bytes all the same, so
     // the bound of the whole exchange.
     {"emptyrecords", true, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
-    // No reply, and the operator cancels long before the time-out.
-    {"stall", false, 30000, 600000, 1000000, 400, 5000, "cancelled by the operator; the outcome is unknown", true},
 };
 
 class Breaking : public LiveConnection, public testing::WithParamInterface<BreakCase> {};
@@ -370,14 +359,9 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
     const std::size_t notesAtOpen = notes.size();
     session::Reply reply;
     std::string failure;
-    CancellingOperator person;
-    if (c.operatorCancels) {
-        live::installOperatorWait(&person);
-    }
     const DWORD start = GetTickCount();
     EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
     const DWORD took = GetTickCount() - start;
-    live::installOperatorWait(nullptr);
     EXPECT_TRUE(contains(failure, c.failure)) << failure;
     EXPECT_GE(took, c.atLeastMs);
     EXPECT_LE(took, c.atMostMs);
@@ -393,9 +377,71 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Live, Breaking, testing::ValuesIn(breakCases),
-                         [](const testing::TestParamInfo<BreakCase>& info) {
-                             return std::string(info.param.account) +
-                                    (info.param.operatorCancels ? "CancelledByTheOperator" : "");
-                         });
+                         [](const testing::TestParamInfo<BreakCase>& info) { return info.param.account; });
+
+// --- the operator cancels ------------------------------------------------------
+
+// The host window's part as far as the waiting mode needs it: its status
+// line, the Cancel button's click and the close that waits for the wait.
+LRESULT CALLBACK waitingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && waiting_mode::handleCommand(LOWORD(wParam), HIWORD(wParam))) {
+        return 0;
+    }
+    if (message == WM_CLOSE && waiting_mode::deferClose()) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A reply that never comes, while the waiting mode runs as in the window:
+// Esc, the Cancel button or the window's close end the wait well before the
+// silence time-out (30 s), the request fails with its outcome unknown, the
+// connection is closed and nothing is sent again; after a close the window
+// gets its WM_CLOSE once the wait is over.
+TEST_F(LiveConnection, TheOperatorCancelsAWaitAndTheConnectionIsClosed) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = waitingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuorinWaitingTest";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"QuorinWaitingTest", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    HWND status = CreateWindowExW(0, L"STATIC", L"Ready.", WS_CHILD | WS_VISIBLE, 8, 8, 172, 32, window, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_NE(status, nullptr);
+    waiting_mode::attach(status);
+    HWND cancelButton = GetDlgItem(window, waiting_mode::cancelButtonId);
+    enum class Way { Escape, CancelButton, CloseWindow };
+    for (Way way : {Way::Escape, Way::CancelButton, Way::CloseWindow}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        logMark = livetest::received(server).size();
+        openAs("stall");
+        site.onWaiting = waiting_mode::showProgress;
+        waiting_mode::begin();
+        EXPECT_TRUE(GetWindowLongW(cancelButton, GWL_STYLE) & WS_VISIBLE);
+        if (way == Way::Escape) {
+            PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else if (way == Way::CancelButton) {
+            PostMessageW(cancelButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+            PostMessageW(cancelButton, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        } else {
+            PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        session::Reply reply;
+        std::string failure;
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        waiting_mode::end();
+        EXPECT_EQ(failure, "cancelled by the operator; the outcome is unknown");
+        EXPECT_FALSE(site.isOpen());
+        EXPECT_FALSE(GetWindowLongW(cancelButton, GWL_STYLE) & WS_VISIBLE);
+        MSG message;
+        EXPECT_EQ(PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, way == Way::CloseWindow);
+        EXPECT_EQ(countOf(livetest::commandsOf(receivedNow(), "stall"), "SITE USER alice"), 1);
+        site.onWaiting = nullptr;
+    }
+    DestroyWindow(window);
+}
 
 }  // namespace
