@@ -37,8 +37,8 @@ public:
         }
         const std::string silence = secondsText(static_cast<DWORD>(silentMs));
         const std::string question =
-            "The server has sent nothing for " + silence + " (waiting " + secondsText(GetTickCount() - started) +
-            " in all) for the reply to:\r\n" + waitingFor +
+            "The server has sent nothing for the last " + silence + "; the host has waited " +
+            secondsText(GetTickCount() - started) + " in all for the reply to:\r\n" + waitingFor +
             "\r\n\r\nA site with many accounts can take minutes over some commands. Keep waiting?\r\n\r\n"
             "Yes: keep waiting (asked again after another " + silence + " of silence).\r\n"
             "No: cancel. The command was sent, its outcome is unknown, and the connection is closed.";
@@ -102,11 +102,15 @@ void takeInput() {
             deferClose();
         }
     }
-    // The window manager's close button (Wine on X) and the taskbar's.
+    // The window manager's close button (Wine on X), the taskbar's, and a
+    // close another program posts.
     while (PeekMessageW(&message, window(), WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
         if ((message.wParam & 0xfff0) == SC_CLOSE) {
             deferClose();
         }
+    }
+    while (PeekMessageW(&message, window(), WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+        deferClose();
     }
 }
 
@@ -161,10 +165,11 @@ void showProgress(const std::string& command, std::size_t linesSoFar) {
     const DWORD now = GetTickCount();
     if (depth > 0 && status != nullptr && now - lastShown >= 100) {
         lastShown = now;
-        // The time and the count first: a long command is cut at the line's end.
-        std::string text = "waiting " + secondsText(now - started);
+        // How long, and the count, first: a long command is cut at the
+        // line's end ("12 s, 300 lines: SITE USER").
+        std::string text = secondsText(now - started);
         if (linesSoFar > 0) {
-            text += ", " + std::to_string(linesSoFar) + " line(s) received";
+            text += ", " + std::to_string(linesSoFar) + " lines";
         }
         text += ": " + command;
         wide_text::setWindowText(status, text);
