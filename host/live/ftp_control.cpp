@@ -77,8 +77,8 @@ bool isSiteCommand(const std::string& command, const char* keyword) {
     return words[0] == "SITE" && words[1] == keyword;
 }
 
-// Complete replies glftpd sends between a command's reply and the back
-// NOOP's reply: 2.06 answers SITE GRPNFO twice.
+// Complete one-line replies glftpd sends between a command's reply and the
+// back NOOP's reply: 2.06 answers SITE GRPNFO twice.
 int strayRepliesAfter(const std::string& command) { return isSiteCommand(command, "GRPNFO") ? 1 : 0; }
 
 // Lines that opened a reply of their own just before the back NOOP's reply
@@ -388,7 +388,8 @@ bool FtpControl::awaitBackFence(const std::string& command, const session::Reply
             fenceReached();
             return true;
         }
-        if (straysLeft-- == 0) {
+        // 2.06's second reply to SITE GRPNFO is one line.
+        if (straysLeft-- == 0 || other.lines.size() != 1) {
             return unknown(other);
         }
         handOut(other);
