@@ -20,6 +20,9 @@ bool open(const std::string& path, std::string& failure);
 bool reload(std::string& failure);
 const std::string& filePath();
 bool damaged();
+// The last change was refused because the damaged file changed after the
+// operator agreed to replace it; the file is read again, ask again.
+bool damagedFileChanged();
 
 std::vector<std::string> names();
 bool exists(const std::string& name);

@@ -260,11 +260,13 @@ TEST_F(SiteStoreFile, ADamagedFileIsReportedAndOnlyReplacedWhenAsked) {
         writeBytes(path, changed);
         EXPECT_FALSE(store.update(putting(site("Good site")), true, failure));
         EXPECT_NE(failure.find("changed since"), std::string::npos) << failure;
+        EXPECT_TRUE(store.damagedFileChanged());
         EXPECT_EQ(readBytes(path), changed);
         EXPECT_TRUE(store.damaged());
     }
     ASSERT_TRUE(store.update(putting(site("Good site")), true, failure)) << failure;
     EXPECT_FALSE(store.damaged());
+    EXPECT_FALSE(store.damagedFileChanged());
     SiteStore again(path);
     ASSERT_TRUE(again.load(failure)) << failure;
     EXPECT_EQ(again.sites().names(), std::vector<std::string>{"Good site"});
