@@ -1,5 +1,7 @@
 #include "host/connect/connection_panel_win32.h"
 
+#include <functional>
+
 #include "host/resources/host_resources.h"
 #include "host/served/served_site.h"
 #include "host/connect/site_manager_win32.h"
@@ -29,8 +31,10 @@ struct DialogState {
     // The saved site the fields stand for now (empty: an unsaved connection).
     std::string boundName;
     // The password field holds what the host filled in (remembered or typed
-    // before), not what the operator typed here.
+    // before), not what the operator typed here: its text is still
+    // `prefilledPassword`, however it was edited meanwhile.
     bool passwordPrefilled = false;
+    std::string prefilledPassword;
     // Fields being filled by the host, not edited by the operator.
     bool filling = false;
 };
@@ -59,8 +63,31 @@ void fillFields(HWND dialog, DialogState& state, const live::SiteOptions& option
     CheckDlgButton(dialog, IDC_CONNECT_REQUIRE_TLS, options.requireTls ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, passwordKnown ? BST_CHECKED : BST_UNCHECKED);
     setField(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint);
+    wipe(state.prefilledPassword);
+    state.prefilledPassword = options.password;
     state.passwordPrefilled = !options.password.empty();
     state.filling = false;
+}
+
+// An edit of the password box: typed only once the text is not the one the
+// host filled in (a character typed and taken back again changes nothing).
+void passwordEdited(HWND dialog, DialogState& state) {
+    std::string now;
+    if (state.filling || state.prefilledPassword.empty()) {
+        return;
+    }
+    state.passwordPrefilled = fieldText(dialog, IDC_CONNECT_PASSWORD, now) && now == state.prefilledPassword;
+    wipe(now);
+}
+
+// A saved site whose remembered password does not open for it as it is saved
+// now: the operator is told why before being asked for the password.
+const UINT showUnusablePassword = WM_APP + 1;
+
+void tellUnusablePassword(HWND dialog, const std::string& name) {
+    message(dialog, site_manager::unusablePasswordText(name) + ". Type the password to connect.",
+            "Remembered password", MB_ICONWARNING | MB_OK);
+    SetFocus(GetDlgItem(dialog, IDC_CONNECT_PASSWORD));
 }
 
 void fillSiteList(HWND dialog, DialogState& state, const std::string& selected) {
@@ -153,6 +180,7 @@ void connectionEdited(HWND dialog, DialogState& state) {
         SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
         CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, BST_UNCHECKED);
         state.passwordPrefilled = false;
+        wipe(state.prefilledPassword);
         state.filling = false;
     }
 }
@@ -167,6 +195,25 @@ bool mayReplaceDamaged(HWND dialog) {
                              " is damaged: the sites that could not be read are not in the list.\r\n\r\nReplace "
                              "the file with the sites in the list?";
     return wide_text::messageBox(dialog, text, "Saved sites", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+// One change to the saved sites (`change` is told whether a damaged file may
+// be replaced). When the damaged file changed after the operator's answer,
+// the change is refused: the operator is told, sees the list as the file is
+// now and is asked again.
+bool changeSites(HWND dialog, DialogState& state, const std::string& selected,
+                 const std::function<bool(bool overwriteDamaged, std::string& failure)>& change,
+                 std::string& failure) {
+    for (;;) {
+        const bool overwrite = mayReplaceDamaged(dialog);
+        const bool done = change(overwrite, failure);
+        if (done || !overwrite || !site_manager::damagedFileChanged()) {
+            return done;
+        }
+        message(dialog, failure, "Saved sites");
+        fillSiteList(dialog, state, selected);
+        failure.clear();
+    }
 }
 
 void saveSite(HWND dialog, DialogState& state) {
@@ -195,7 +242,9 @@ void saveSite(HWND dialog, DialogState& state) {
     }
     const bool remember = IsDlgButtonChecked(dialog, IDC_CONNECT_REMEMBER) == BST_CHECKED;
     std::string failure;
-    const bool saved = site_manager::save(name, options, remember, mode, mayReplaceDamaged(dialog), failure);
+    const bool saved = changeSites(dialog, state, name, [&](bool overwrite, std::string& why) {
+        return site_manager::save(name, options, remember, mode, overwrite, why);
+    }, failure);
     wipe(options.password);
     if (!saved) {
         message(dialog, failure, "Saved sites");
@@ -217,7 +266,9 @@ void deleteSite(HWND dialog, DialogState& state) {
         return;
     }
     std::string failure;
-    if (!site_manager::remove(name, mayReplaceDamaged(dialog), failure)) {
+    if (!changeSites(dialog, state, name, [&](bool overwrite, std::string& why) {
+            return site_manager::remove(name, overwrite, why);
+        }, failure)) {
         message(dialog, failure, "Saved sites");
     }
     if (!site_manager::exists(state.boundName)) {
@@ -251,6 +302,10 @@ void pickSite(HWND dialog, DialogState& state) {
     state.boundName = site_manager::savedName(name);
     showBinding(dialog, state);
     // A remembered password that does not open here is asked for again.
+    if (password == site_manager::RememberedPassword::Unusable) {
+        tellUnusablePassword(dialog, state.boundName);
+        return;
+    }
     SetFocus(GetDlgItem(dialog, password == site_manager::RememberedPassword::Known ? IDOK : IDC_CONNECT_PASSWORD));
 }
 
@@ -279,6 +334,16 @@ void initialise(HWND dialog, DialogState& state) {
                       : options.user.empty() ? IDC_CONNECT_USER
                                              : IDC_CONNECT_PASSWORD;
     SetFocus(GetDlgItem(dialog, first));
+    // Opened for a saved site (--load) whose remembered password did not
+    // open: said once the dialog shows.
+    live::SiteOptions saved;
+    site_manager::RememberedPassword remembered = site_manager::RememberedPassword::None;
+    if (!state.boundName.empty() && options.password.empty() &&
+        site_manager::optionsFor(state.boundName, saved, remembered) &&
+        remembered == site_manager::RememberedPassword::Unusable) {
+        PostMessageW(dialog, showUnusablePassword, 0, 0);
+    }
+    wipe(saved.password);
 }
 
 void finish(HWND dialog, DialogState& state) {
@@ -302,6 +367,10 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return FALSE;
     }
     DialogState* state = stateOf(dialog);
+    if (message == showUnusablePassword && state != nullptr) {
+        tellUnusablePassword(dialog, state->boundName);
+        return TRUE;
+    }
     if (message != WM_COMMAND || state == nullptr) {
         return FALSE;
     }
@@ -328,8 +397,8 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         }
         return TRUE;
     case IDC_CONNECT_PASSWORD:
-        if (code == EN_CHANGE && !state->filling) {
-            state->passwordPrefilled = false;
+        if (code == EN_CHANGE) {
+            passwordEdited(dialog, *state);
         }
         return TRUE;
     case IDC_CONNECT_SAVE:
@@ -359,8 +428,10 @@ bool askConnectOptions(HINSTANCE instance, HWND owner, live::SiteOptions& option
     state.options = &options;
     state.saved = &saved;
     // A Unicode dialog: names, hosts and users are read as typed.
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONNECT), owner, connectDialogProc,
-                           reinterpret_cast<LPARAM>(&state)) == IDOK;
+    const bool connect = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONNECT), owner, connectDialogProc,
+                                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+    wipe(state.prefilledPassword);
+    return connect;
 }
 
 CertificateAnswer askAboutCertificate(HWND owner, const std::string& host, const std::string& fingerprint,
