@@ -2,6 +2,7 @@
 // Building glftpd replies: one-line answers, and multi-line ones whose lines
 // are "200- " text with a last line "200 " text.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/simsite/simulated_site.h"
@@ -28,9 +29,12 @@ public:
     void top() { line("." + std::string(73, '-') + "."); }
     void rule() { line("|" + std::string(73, '-') + "|"); }
     void bottom() { line("`" + std::string(73, '-') + "'"); }
+    // Ends the reply: the builder gives its lines away (a listing of 50,000
+    // accounts is not copied).
     Reply end(const std::string& text) {
         Reply reply;
-        reply.lines = lines;
+        reply.lines = std::move(lines);
+        lines.clear();
         reply.lines.push_back("200 " + text);
         return reply;
     }
