@@ -111,20 +111,6 @@ constexpr std::size_t taglineRoom = 63;
 
 const char outOfRange[] = "The value specified is out of range.";
 
-template <std::size_t N>
-void addLines(ReplyBuilder& reply, const char* const (&lines)[N]) {
-    for (const char* line : lines) {
-        reply.line(line);
-    }
-}
-
-template <std::size_t N>
-Reply textBox(const char* const (&lines)[N]) {
-    ReplyBuilder reply;
-    addLines(reply, lines);
-    return reply.end("Command Successful.");
-}
-
 const AccountField* findAccountField(const std::string& name) {
     for (const AccountField& field : accountFields) {
         if (name == field.name) {
@@ -369,8 +355,8 @@ struct UserSelection {
         switch (kind) {
         case Everyone:
             return true;
-        case Group:
-            return account.inGroup(text);
+        case Group:  // private groups are not groups to the 2.x server's listing
+            return std::find(account.groups.begin(), account.groups.end(), text) != account.groups.end();
         case Prefix:
             return account.name.compare(0, text.size(), text) == 0;
         case Flag:
@@ -406,7 +392,7 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
     } else if (argument[0] == '=') {
         selection.kind = UserSelection::Group;
         selection.text = argument.substr(1);
-        if (findGroup(selection.text) == nullptr) {
+        if (publicGroup(selection.text) == nullptr) {
             return oneLine("Group (" + selection.text + ") does not exist.");
         }
     } else if (argument.back() == '*') {
@@ -521,17 +507,17 @@ Reply SimulatedSite::changeAccounts(const CommandWords& words) {
         logChange("changed " + field + " of a list of users");
         return reply.end("Done");
     }
-    const std::string groupName = target == "*" ? std::string() : target.substr(1);
+    const bool everyone = target == "*";
+    const std::string groupName = everyone ? std::string() : target.substr(1);
     int applied = 0;
     for (SiteUser& account : userList) {
         if (account.deleted() ||
-            (!groupName.empty() &&
-             std::find(account.groups.begin(), account.groups.end(), groupName) == account.groups.end())) {
+            (!everyone && std::find(account.groups.begin(), account.groups.end(), groupName) == account.groups.end())) {
             continue;
         }
         applied += applySetting(account, field, words, valueAt).kind == SettingOutcome::Done ? 1 : 0;
     }
-    logChange("changed " + field + " of " + (groupName.empty() ? std::string("every user") : "group " + groupName));
+    logChange("changed " + field + " of " + (everyone ? std::string("every user") : "group " + groupName));
     return oneLine(format("Change command applied to %d users.", applied));
 }
 

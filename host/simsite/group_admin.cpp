@@ -78,19 +78,6 @@ const GroupField groupFields[] = {
 
 constexpr std::size_t groupCommentLength = 63;
 
-Reply textBox(const char* const* lines, std::size_t count) {
-    ReplyBuilder reply;
-    for (std::size_t i = 0; i < count; ++i) {
-        reply.line(lines[i]);
-    }
-    return reply.end("Command Successful.");
-}
-
-template <std::size_t N>
-Reply textBox(const char* const (&lines)[N]) {
-    return textBox(lines, N);
-}
-
 const GroupField* findGroupField(const std::string& name) {
     for (const GroupField& field : groupFields) {
         if (name == field.name) {  // the server tells "SLOTS" from "slots"
@@ -222,7 +209,6 @@ Reply SimulatedSite::changeGroups(const CommandWords& words) {
     std::size_t fieldAt = 3;
     const bool list = words[2] == "{";
     if (list) {
-        fieldAt = 3;
         while (fieldAt < words.size() && words[fieldAt] != "}") {
             listed.push_back(words[fieldAt++]);
         }

@@ -43,6 +43,21 @@ private:
     std::vector<std::string> lines;
 };
 
+// A fixed text (a usage box), one line each, closed as the server closes it.
+template <std::size_t N>
+void addLines(ReplyBuilder& reply, const char* const (&lines)[N]) {
+    for (const char* line : lines) {
+        reply.line(line);
+    }
+}
+
+template <std::size_t N>
+Reply textBox(const char* const (&lines)[N]) {
+    ReplyBuilder reply;
+    addLines(reply, lines);
+    return reply.end("Command Successful.");
+}
+
 // One result a line, the last one closing the reply; at least one result.
 inline Reply resultLines(const std::vector<std::string>& results) {
     ReplyBuilder reply;
