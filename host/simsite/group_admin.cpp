@@ -113,8 +113,7 @@ int asInt32(std::int64_t value) {
 }
 
 // One setting of one group; "" when taken, else the server's refusal.
-std::string applyGroupField(SiteGroup& entry, const GroupField& field, const CommandWords& words,
-                            std::size_t valueAt) {
+std::string applyGroupField(SiteGroup& entry, const GroupField& field, const CommandWords& words, std::size_t valueAt) {
     const std::string name = field.name;
     if (name == "comment") {
         entry.comment = words.rest(valueAt).substr(0, groupCommentLength);
@@ -190,9 +189,9 @@ Reply SimulatedSite::groupSettings(const CommandWords& words) {
     reply.line(settingLine("Number of allotment slots left: ", slotsText(entry->allotSlots, true),
                            "(-2 = Disabled, -1 = Unlim)"));
     reply.line(settingLine("Max. allotment size: ", allotSizeText(entry->maxAllotSizeKb), "(0 = Unlimited)"));
-    reply.line(settingLine("Max simultaneous logins: ",
-                           entry->maxLogins == 0 ? std::string("Unlimited") : format("%d", entry->maxLogins),
-                           "(0 = Unlimited)"));
+    reply.line(settingLine(
+        "Max simultaneous logins: ", entry->maxLogins == 0 ? std::string("Unlimited") : format("%d", entry->maxLogins),
+        "(0 = Unlimited)"));
     reply.line("+" + std::string(71, '-') + "+");
     return reply.end("Command Successful.");
 }
@@ -345,8 +344,8 @@ Reply SimulatedSite::changeGroupAdmin(const CommandWords& words) {
         reply.line(std::string(70, '-'));
         std::string row;
         for (const std::string& name : account->groups) {
-            const bool admin = std::find(account->adminGroups.begin(), account->adminGroups.end(), name) !=
-                               account->adminGroups.end();
+            const bool admin =
+                std::find(account->adminGroups.begin(), account->adminGroups.end(), name) != account->adminGroups.end();
             row += " " + padRight((admin ? "@" : " ") + name, 17);
         }
         reply.line(row);
