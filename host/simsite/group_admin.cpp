@@ -319,8 +319,9 @@ Reply SimulatedSite::groupInfo(const CommandWords& words) {
                       static_cast<double>(kilobytesUp) / 1024.0, static_cast<long long>(filesUp), members));
     reply.line(format("|   Tot MiB Dn:%11.1f   Tot Files Dn:%7lld       With leech: %-4d|",
                       static_cast<double>(kilobytesDown) / 1024.0, static_cast<long long>(filesDown), leeches));
+    // Only "Unlimited" has a word here; any other value shows as its number.
     reply.line("|   Total Free Slots: " + padRight(slotsText(entry->slots, false), 12) +
-               "Free Leech Slots: " + padRight(slotsText(entry->leechSlots, true), 20) + "|");
+               "Free Leech Slots: " + padRight(slotsText(entry->leechSlots, false), 20) + "|");
     reply.line("`" + std::string(71, '-') + "'");
     return reply.end("Command Successful.");
 }
