@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "host/admin/account_settings.h"
+#include "host/admin/group_members.h"
+#include "host/admin/group_settings.h"
+#include "host/admin/user_listing.h"
 #include "host/simsite/simulated_site.h"
 
 using session::Reply;
@@ -616,4 +620,79 @@ TEST(SimulatedSite2x, TheDemoSiteHasGroupSettingsAdminsExpiryAndTimeframes) {
     EXPECT_NE(std::find(ivan.begin(), ivan.end(),
                         "200- | Timeframe: 02:00-08:00             (24 hour format)                   |"),
               ivan.end());
+}
+
+// The host's pages read the demo site with their own readers: every account
+// screen, every group's settings and members, and the listings, as the site
+// holds them.
+TEST(SimulatedSite2x, TheHostsReadersReadTheDemoSiteAsItIs) {
+    SimulatedSite site;
+    site.setGeneration(SimulatedSite::Generation::Glftpd2);
+    site.handle("SITE CHGADMIN carol couriers");
+    auto limit = [](int value, int unlimited) { return value == unlimited ? "Unlimited" : std::to_string(value); };
+    for (const simsite::SiteUser& account : site.users()) {
+        SCOPED_TRACE(account.name);
+        admin::AccountSettings read;
+        std::string failure;
+        ASSERT_TRUE(admin::readAccountSettings(site.handle("SITE USER " + account.name), read, failure)) << failure;
+        EXPECT_EQ(read.name, account.name);
+        EXPECT_EQ(read.comment, account.comment);
+        EXPECT_EQ(read.expires, account.expires.empty() ? "Never" : account.expires);
+        EXPECT_EQ(read.timeframeFrom, account.timeframeFrom);
+        EXPECT_EQ(read.timeframeTo, account.timeframeTo);
+        EXPECT_EQ(read.idleTime, account.idleTime == -1 ? "Disabled" : std::to_string(account.idleTime));
+        EXPECT_EQ(read.maxSimUploads, limit(account.maxSimUploads, -1));
+        EXPECT_EQ(read.maxSimDownloads, limit(account.maxSimDownloads, -1));
+        EXPECT_EQ(read.maxLogins, limit(account.maxLogins, 0));
+        EXPECT_EQ(read.sameIpLogins, limit(account.maxLoginsSameIp, 0));
+        EXPECT_EQ(read.groups, account.groups);
+        EXPECT_EQ(read.adminGroups, account.adminGroups);
+        EXPECT_EQ(read.deleted, account.deleted());
+    }
+    for (const simsite::SiteGroup& group : site.groups()) {
+        if (group.isPrivate) {
+            continue;
+        }
+        SCOPED_TRACE(group.name);
+        admin::GroupSettings settings;
+        admin::GroupInfo info;
+        std::string failure;
+        ASSERT_TRUE(admin::readGroupSettings(site.handle("SITE GRP " + group.name), settings, failure)) << failure;
+        EXPECT_EQ(settings.comment, group.comment);
+        EXPECT_EQ(settings.slots, group.slots);
+        EXPECT_EQ(settings.leechSlots, group.leechSlots);
+        EXPECT_EQ(settings.allotSlots, group.allotSlots);
+        EXPECT_EQ(settings.maxAllotSizeKb, group.maxAllotSizeKb);
+        EXPECT_EQ(settings.maxLogins, group.maxLogins);
+        ASSERT_TRUE(admin::readGroupInfo(site.handle("SITE GINFO " + group.name), info, failure)) << failure;
+        Lines members;
+        for (const admin::GroupMember& member : info.members) {
+            const simsite::SiteUser& account = *site.findUser(member.name);
+            EXPECT_EQ(member.siteop, account.hasFlag('1'));
+            const bool admin = std::find(account.adminGroups.begin(), account.adminGroups.end(), group.name) !=
+                               account.adminGroups.end();
+            EXPECT_EQ(member.groupAdmin, !account.hasFlag('1') && admin);
+            members.push_back(member.name);
+        }
+        Lines expected;
+        for (const simsite::SiteUser& account : site.users()) {
+            if (std::find(account.groups.begin(), account.groups.end(), group.name) != account.groups.end()) {
+                expected.push_back(account.name);
+            }
+        }
+        EXPECT_EQ(members, expected);
+        EXPECT_EQ(info.usersInGroup, static_cast<std::int64_t>(expected.size()));
+        EXPECT_EQ(info.freeSlots, group.slots);
+    }
+    admin::UserListing deleted;
+    admin::UserListing everyone;
+    std::string failure;
+    ASSERT_TRUE(admin::readUserListing(site.handle("SITE USERS deleted"), deleted, failure)) << failure;
+    ASSERT_TRUE(admin::readUserListing(site.handle("SITE USERS"), everyone, failure)) << failure;
+    ASSERT_EQ(deleted.users.size(), 1u);
+    EXPECT_EQ(deleted.users[0].name, "olduser");
+    EXPECT_EQ(everyone.deleted, 1);
+    EXPECT_EQ(everyone.users.size() + 1, site.users().size());
+    EXPECT_TRUE(std::is_sorted(everyone.users.begin(), everyone.users.end(),
+                               [](const admin::ListedUser& a, const admin::ListedUser& b) { return a.name < b.name; }));
 }
