@@ -313,7 +313,9 @@ TEST(AdminPlans, OnlyWhatChangedIsSentAndWhatTheServerWouldMisreadIsRefused) {
         const admin::Plan plan = test.plan();
         EXPECT_EQ(!plan.refusal.empty(), test.refused) << test.what << ": " << plan.refusal;
         EXPECT_EQ(plan.commands, test.commands) << test.what;
-        if (test.refused) EXPECT_TRUE(plan.commands.empty()) << test.what;
+        if (test.refused) {
+            EXPECT_TRUE(plan.commands.empty()) << test.what;
+        }
     }
 }
 
