@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/admin/account_settings.h"
+#include "host/admin/admin_plans.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_settings.h"
 #include "host/admin/user_listing.h"
@@ -695,4 +696,101 @@ TEST(SimulatedSite2x, TheHostsReadersReadTheDemoSiteAsItIs) {
     EXPECT_EQ(everyone.users.size() + 1, site.users().size());
     EXPECT_TRUE(std::is_sorted(everyone.users.begin(), everyone.users.end(),
                                [](const admin::ListedUser& a, const admin::ListedUser& b) { return a.name < b.name; }));
+}
+
+namespace {
+
+// A plan sent to the site as a page sends it: each command, then the outcome.
+admin::PlanOutcome sendPlan(SimulatedSite& site, const admin::Plan& plan) {
+    EXPECT_TRUE(plan.refusal.empty()) << plan.refusal;
+    std::vector<Reply> replies;
+    for (const std::string& command : plan.commands) {
+        replies.push_back(site.handle(command));
+    }
+    return admin::planOutcome(plan, replies);
+}
+
+template <typename Settings>
+Settings readBack(SimulatedSite& site, const std::string& command,
+                  bool (*reader)(const Reply&, Settings&, std::string&)) {
+    Settings settings;
+    std::string failure;
+    EXPECT_TRUE(reader(site.handle(command), settings, failure)) << command << ": " << failure;
+    return settings;
+}
+
+}  // namespace
+
+// What the pages plan, the site takes, and the pages' readers read it back.
+TEST(SimulatedSite2x, ThePagesPlansAreTakenAndReadBack) {
+    SimulatedSite site;
+    site.setGeneration(SimulatedSite::Generation::Glftpd2);
+
+    const admin::GroupSettings group = readBack(site, "SITE GRP testers", &admin::readGroupSettings);
+    admin::GroupForm groupForm = admin::groupFormOf(group);
+    groupForm.slots = "9";
+    groupForm.leechSlots = "-2";
+    groupForm.allotSlots = "-1";
+    groupForm.maxAllotSizeKb = "4096";
+    groupForm.maxLogins = "0";
+    groupForm.comment = "Beta testers, read the rules";
+    const admin::Plan groupPlan = admin::groupChangePlan(group, groupForm);
+    EXPECT_EQ(groupPlan.commands.size(), 6u);
+    EXPECT_TRUE(sendPlan(site, groupPlan).complete);
+    const admin::GroupForm groupRead =
+        admin::groupFormOf(readBack(site, "SITE GRP testers", &admin::readGroupSettings));
+    EXPECT_EQ(std::vector<std::string>({groupRead.slots, groupRead.leechSlots, groupRead.allotSlots,
+                                        groupRead.maxAllotSizeKb, groupRead.maxLogins, groupRead.comment}),
+              std::vector<std::string>({groupForm.slots, groupForm.leechSlots, groupForm.allotSlots,
+                                        groupForm.maxAllotSizeKb, groupForm.maxLogins, groupForm.comment}));
+    EXPECT_TRUE(admin::groupChangePlan(readBack(site, "SITE GRP testers", &admin::readGroupSettings), groupForm)
+                    .commands.empty());
+
+    const admin::AccountSettings account = readBack(site, "SITE USER grace", &admin::readAccountSettings);
+    admin::AccountForm accountForm = admin::accountFormOf(account);
+    accountForm.expires = "2027-12-31";
+    accountForm.timeframeFrom = "7";
+    accountForm.timeframeTo = "23";
+    accountForm.idleTime = "45";
+    accountForm.comment = "Tests the new sections";
+    accountForm.maxSimUploads = "2";
+    accountForm.maxSimDownloads = "3";
+    accountForm.sameIpLogins = "1";
+    EXPECT_TRUE(sendPlan(site, admin::accountChangePlan(account, accountForm)).complete);
+    const admin::AccountSettings accountRead = readBack(site, "SITE USER grace", &admin::readAccountSettings);
+    EXPECT_TRUE(admin::accountChangePlan(accountRead, accountForm).commands.empty())
+        << testing::PrintToString(admin::accountChangePlan(accountRead, accountForm).commands);
+    EXPECT_EQ(accountRead.comment, "Tests the new sections");
+    EXPECT_EQ(accountRead.expires, "2027-12-31");
+
+    EXPECT_TRUE(sendPlan(site, admin::groupAdminTogglePlan("grace", "testers")).complete);
+    EXPECT_EQ(readBack(site, "SITE USER grace", &admin::readAccountSettings).adminGroups, Lines{"testers"});
+    EXPECT_TRUE(sendPlan(site, admin::renamePlan("grace", "gracie")).complete);
+    EXPECT_EQ(readBack(site, "SITE USER gracie", &admin::readAccountSettings).name, "gracie");
+    site.handle("SITE DELUSER gracie");
+    EXPECT_TRUE(sendPlan(site, admin::readdPlan("gracie")).complete);
+    site.handle("SITE DELUSER gracie");
+    EXPECT_TRUE(sendPlan(site, admin::purgePlan("gracie")).complete);
+    EXPECT_EQ(site.findUser("gracie"), nullptr);
+
+    // One change for many: the count before it is the count the server reports.
+    for (const admin::BulkForm& bulk :
+         {admin::BulkForm{admin::BulkTarget::Group, "archive", {}, "max_sim_down", "2"},
+          admin::BulkForm{admin::BulkTarget::Everyone, "", {}, "idle_time", "10"},
+          admin::BulkForm{admin::BulkTarget::List, "", {"bob", "olduser", "zoe"}, "expires", "2028-01-01"}}) {
+        SCOPED_TRACE(bulk.setting);
+        const admin::UserListing listing = readBack(site, admin::bulkCountCommand(bulk), &admin::readUserListing);
+        const std::int64_t expected = admin::bulkCount(bulk, listing);
+        const admin::Plan plan = admin::bulkChangePlan(bulk);
+        ASSERT_EQ(plan.commands.size(), 1u);
+        const Reply reply = site.handle(plan.commands[0]);
+        const std::string text = lastLine(reply);
+        if (bulk.target == admin::BulkTarget::List) {
+            EXPECT_EQ(std::count_if(reply.lines.begin(), reply.lines.end(),
+                                    [](const std::string& l) { return l.find("Successfully modified") != l.npos; }),
+                      expected);
+        } else {
+            EXPECT_EQ(text, "200 Change command applied to " + std::to_string(expected) + " users.");
+        }
+    }
 }
