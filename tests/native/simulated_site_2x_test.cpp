@@ -567,14 +567,17 @@ TEST(SimulatedSite2x, TheUserListingSortsShiftsLongNamesAndCountsTheSelection) {
         account.groups = {"crew"};
         account.creditsKb = 15000;
     }
-    site.editUser("amy")->allTime.uploadKb = 3 * 1024 * 1024;
+    // Whole MiB as printf rounds them: a half goes to the even neighbour.
+    site.editUser("amy")->allTime.uploadKb = 3 * 1024 * 1024 + 512;
+    site.editUser("amy")->allTime.downloadKb = 1536;
     site.editUser("amy")->allTime.uploadFiles = 12;
+    site.editUser("charlie_longname")->creditsKb = -1536;
     site.handle("SITE DELUSER zed");
     EXPECT_EQ(site.handle("SITE USERS =crew").lines,
               (Lines{"200- Detailed User Listing...",
-                     "200- amy             crew       UL: 3072MiB      DL:    0MiB      Credit:    15MiB",
-                     "200- charlie_longname crew       UL:    0MiB      DL:    0MiB      Credit:    15MiB",
-                     "200- Uploaded:  3072.0MiB Downloaded:     0.0MiB Files Up:    12 Files Down:     0",
+                     "200- amy             crew       UL: 3072MiB      DL:    2MiB      Credit:    15MiB",
+                     "200- charlie_longname crew       UL:    0MiB      DL:    0MiB      Credit:    -2MiB",
+                     "200- Uploaded:  3072.5MiB Downloaded:     1.5MiB Files Up:    12 Files Down:     0",
                      "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=1", "200 2 Total members."}));
     EXPECT_EQ(site.handle("SITE USERS 6").lines.back(), "200 1 Total members.");
     EXPECT_EQ(site.handle("SITE USERS c*").lines.back(), "200 1 Total members.");
