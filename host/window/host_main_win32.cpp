@@ -14,6 +14,7 @@
 #include "host/window/command_line.h"
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
+#include "host/window/host_admin_win32.h"
 #include "host/live/fingerprint.h"
 #include "host/connect/site_manager_win32.h"
 #include "host/sites/wide_text_win32.h"
@@ -25,6 +26,11 @@ namespace {
 // inside it, the host window's otherwise.
 bool routeDialogMessage(MSG& message) {
     HWND focus = GetFocus();
+    HWND hostPage = host_admin::shownPage();
+    if (hostPage != nullptr && focus != nullptr && (focus == hostPage || IsChild(hostPage, focus)) &&
+        IsDialogMessageW(hostPage, &message)) {
+        return true;
+    }
     HWND page = app.currentPage;
     if (page != nullptr && IsWindow(page) && focus != nullptr && (focus == page || IsChild(page, focus))) {
         if (IsDialogMessageA(page, &message)) {
