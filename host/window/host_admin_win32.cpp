@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_app.h"
 
@@ -78,6 +79,14 @@ void showPage(AdminPage page) {
         window = createAdminPage(page, app.pageArea, context());
         if (window == nullptr) {
             return;
+        }
+        // Said on the page itself: the simulated 1.x site answers none of
+        // its commands (the operator's own commands go to any server).
+        simsite::SimulatedSite* simulation = app.served ? app.served->simulation() : nullptr;
+        if (page != AdminPage::OwnCommands && simulation != nullptr &&
+            simulation->generation() == simsite::SimulatedSite::Generation::Glftpd1) {
+            wide_text::setWindowText(GetDlgItem(window, IDC_ADMIN_NOTE),
+                                     "This simulated site is glftpd 1.x, without these commands: use --glftpd2.");
         }
     }
     if (app.currentPage != nullptr && IsWindow(app.currentPage)) {

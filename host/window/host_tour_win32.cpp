@@ -127,6 +127,26 @@ int answerQuestion(const std::string& text, const std::string& title, UINT type)
 
 constexpr std::int32_t hostPageId(AdminPage page) { return 100 + static_cast<std::int32_t>(page); }
 
+// What a step changed, as the simulated site holds it now.
+const simsite::SimulatedSite& simulatedSite() { return *app.served->simulation(); }
+void expectOnSite(bool holds, const char* step, const char* what) {
+    if (!holds) {
+        problems.push_back(std::string(step) + ": the simulated site does not hold it: " + what);
+    }
+}
+bool isGroupAdmin(const char* user, const char* group) {
+    const simsite::SiteUser* account = simulatedSite().findUser(user);
+    if (account == nullptr) {
+        return false;
+    }
+    for (const std::string& name : account->adminGroups) {
+        if (name == group) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void screenshot(HWND window, const std::string& name) {
     transcript_pane::scrollToEnd();
     const std::string path = outDirectory + "/" + name;
@@ -272,12 +292,13 @@ const TourStep simulatedHostPages[] = {
      [](HWND page, const char* picture) {
          click(page, IDC_ADMIN_GROUP_LOAD);
          pickListBox(page, IDC_ADMIN_GROUP_LIST, "friends");
-         type(page, IDC_ADMIN_GROUP_SLOTS, "25");
+         type(page, IDC_ADMIN_GROUP_SLOTS, "14");
          click(page, IDC_ADMIN_GROUP_WRITE);
-         expectResult(page, picture, "slots");
+         expectOnSite(simulatedSite().findGroup("friends")->slots == 14, picture, "friends has 14 slots");
          selectListRow(page, IDC_ADMIN_MEMBER_LIST, "bob");
          click(page, IDC_ADMIN_MEMBER_ADMIN);
-         expectResult(page, picture, "gadmin");
+         expectOnSite(isGroupAdmin("bob", "friends"), picture, "bob is group admin of friends");
+         expectResult(page, picture, "Done");
      },
      "10-host-groups.png", false},
     {hostPageId(AdminPage::Accounts),
@@ -286,15 +307,22 @@ const TourStep simulatedHostPages[] = {
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "newbie01");
          type(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "newbie1st");
          click(page, IDC_ADMIN_ACCOUNT_RENAME);
-         expectResult(page, picture, "renamed");
+         expectOnSite(simulatedSite().findUser("newbie1st") != nullptr && simulatedSite().findUser("newbie01") == nullptr,
+                      picture, "newbie01 is newbie1st");
+         // The demo site has one deleted account, olduser, which is re-added;
+         // the renamed one is deleted to be purged, as the plug-in's User
+         // commands page deletes.
+         session::Reply deleted;
+         sendHostCommand("SITE DELUSER newbie1st", deleted);
          pickCombo(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones");
          click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "olduser");
          click(page, IDC_ADMIN_ACCOUNT_READD);
-         expectResult(page, picture, "readded");
-         selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "gone");
+         expectOnSite(!simulatedSite().findUser("olduser")->deleted(), picture, "olduser is re-added");
+         selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "newbie1st");
          click(page, IDC_ADMIN_ACCOUNT_PURGE);
-         expectResult(page, picture, "purged");
+         expectOnSite(simulatedSite().findUser("newbie1st") == nullptr, picture, "newbie1st is purged");
+         expectResult(page, picture, "Done");
      },
      "11-host-accounts.png", false},
     {hostPageId(AdminPage::BulkChange),
@@ -303,6 +331,9 @@ const TourStep simulatedHostPages[] = {
          pickCombo(page, IDC_ADMIN_BULK_SETTING, "max_sim_up");
          type(page, IDC_ADMIN_BULK_VALUE, "3");
          click(page, IDC_ADMIN_BULK_APPLY);
+         expectOnSite(simulatedSite().findUser("carol")->maxSimUploads == 3 &&
+                          simulatedSite().findUser("zoe")->maxSimUploads == 3,
+                      picture, "the couriers upload 3 at once");
          expectResult(page, picture, "applied to");
      },
      "12-host-one-change-for-many.png", false},
@@ -454,6 +485,11 @@ int runTour(const std::string& outDir, bool live) {
     host_admin::answerQuestionsWith(answerQuestion);
     if (!live) {
         walk(simulatedTour);
+        // The host's pages are for glftpd 2.x: the simulated site answers as
+        // 2.x from here on (the plug-in's pages saw it as 1.x, as always).
+        app.simulatedSettings.generation = simsite::SimulatedSite::Generation::Glftpd2;
+        serveSite(makeSimulatedSite(app.simulatedSettings), "");
+        pumpMessages();
         walk(simulatedHostPages);
         // The purge and the one change for many asked first.
         if (questionsAsked.size() != 2) {
