@@ -46,8 +46,20 @@ struct BulkForm {
     std::string setting, value;
 };
 Plan bulkChangePlan(const BulkForm& form);           // the one SITE CHANGE line, or a refusal
+// The list form's longest list.
+constexpr std::size_t maxBulkAccounts = 30;
 std::string bulkCountCommand(const BulkForm& form);  // the SITE USERS line whose listing counts it
-std::int64_t bulkCount(const BulkForm& form, const UserListing& listing);  // as the server will count
+// As the server will count: =group and * change the accounts SITE USERS
+// lists for the same selection (deleted ones are neither listed nor
+// changed). The list form is counted against the plain SITE USERS listing:
+// a listed name that is deleted or missing is not counted (the server
+// answers "Error modifying" for it), a name given twice counts once.
+std::int64_t bulkCount(const BulkForm& form, const UserListing& listing);
+
+// Whether a SITE CHANGE setting takes this value: "" when fine, else the
+// message for the operator. Settings are the server's own, in lower case;
+// values it would wrap, cut or take silently as 0 are refused here.
+std::string changeValueProblem(const std::string& setting, const std::string& value);
 
 // What a sent plan came to: which commands were taken, the first refused
 // one, and for list forms which accounts the server could not modify.

@@ -27,5 +27,7 @@ bool readUserListing(const session::Reply& reply, UserListing& out, std::string&
 enum class UserFilter { Everyone, Group, NamePrefix, FlagWord, Deleted };
 bool usersArgument(UserFilter filter, const std::string& value, std::string& argument,
                    std::string& refusal);
+// "SITE USERS" with the argument, if any.
+std::string usersCommand(const std::string& argument);
 
 }  // namespace admin
