@@ -168,7 +168,10 @@ std::string readBack(HWND page, AccountsPage& state, const std::string& name) {
     if (!accountProblem.empty()) {
         problem += (problem.empty() ? "" : "\n") + accountProblem;
     }
-    return problem.empty() ? "Read back from SITE USERS and SITE USER." : "Read back: " + problem;
+    if (!problem.empty()) {
+        return "Read back: " + problem;
+    }
+    return name.empty() ? "Read back from SITE USERS." : "Read back from SITE USERS and SITE USER.";
 }
 
 void writeSettings(HWND page, AccountsPage& state) {

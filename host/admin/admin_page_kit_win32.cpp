@@ -101,6 +101,11 @@ void addColumns(HWND page, int listId, const Column* columns, std::size_t count)
 
 void setRowCount(HWND page, int listId, std::size_t rows) {
     HWND list = GetDlgItem(page, listId);
+    // A virtual list keeps its selection by row number: the rows are new, so
+    // none is selected (another account would stand where the old one was).
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     // Only the count: the list asks for the rows it shows.
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
     InvalidateRect(list, nullptr, TRUE);

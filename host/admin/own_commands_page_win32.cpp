@@ -13,7 +13,20 @@ using namespace admin_page;
 struct OwnCommandsPage {
     AdminContext* context = nullptr;
     std::vector<std::string> commands;
+    HFONT replyFont = nullptr;
 };
+
+// Replies are often drawn in columns: a fixed-pitch font of the page's
+// font height, so that it scales as the page does.
+HFONT fixedFontLike(HWND page) {
+    LOGFONTW pageFont{};
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(page, WM_GETFONT, 0, 0));
+    if (font == nullptr || GetObjectW(font, sizeof pageFont, &pageFont) == 0) {
+        return nullptr;
+    }
+    return CreateFontW(pageFont.lfHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+}
 
 void showCommands(HWND page, const OwnCommandsPage& state, int select) {
     HWND list = GetDlgItem(page, IDC_ADMIN_OWN_LIST);
@@ -102,6 +115,10 @@ INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPA
         auto* created = new OwnCommandsPage;
         created->context = reinterpret_cast<AdminContext*>(lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
+        created->replyFont = fixedFontLike(page);
+        if (created->replyFont != nullptr) {
+            SendDlgItemMessageW(page, IDC_ADMIN_RESULT, WM_SETFONT, reinterpret_cast<WPARAM>(created->replyFont), FALSE);
+        }
         if (created->context->loadOwnCommands) {
             created->commands = created->context->loadOwnCommands();
         }
@@ -130,6 +147,9 @@ INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPA
         }
         return TRUE;
     case WM_NCDESTROY:
+        if (state != nullptr && state->replyFont != nullptr) {
+            DeleteObject(state->replyFont);  // its edit is gone by now
+        }
         delete state;
         SetWindowLongPtrW(page, DWLP_USER, 0);
         return FALSE;

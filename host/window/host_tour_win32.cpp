@@ -316,12 +316,13 @@ const TourStep simulatedHostPages[] = {
          sendHostCommand("SITE DELUSER newbie1st", deleted);
          pickCombo(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones");
          click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
-         selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "olduser");
-         click(page, IDC_ADMIN_ACCOUNT_READD);
-         expectOnSite(!simulatedSite().findUser("olduser")->deleted(), picture, "olduser is re-added");
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "newbie1st");
          click(page, IDC_ADMIN_ACCOUNT_PURGE);
          expectOnSite(simulatedSite().findUser("newbie1st") == nullptr, picture, "newbie1st is purged");
+         expectResult(page, picture, "Done");
+         selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "olduser");
+         click(page, IDC_ADMIN_ACCOUNT_READD);
+         expectOnSite(!simulatedSite().findUser("olduser")->deleted(), picture, "olduser is re-added");
          expectResult(page, picture, "Done");
      },
      "11-host-accounts.png", false},
