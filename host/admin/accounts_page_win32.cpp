@@ -104,7 +104,7 @@ std::string readAccount(HWND page, AccountsPage& state, const std::string& name)
     if (!exchange.answered) {
         problem = exchange.verdict.text;
     } else if (!admin::readAccountSettings(exchange.reply, state.account, problem)) {
-        problem = "SITE USER " + name + ": " + problem;
+        problem = "SITE USER " + name + ": " + whyUnread(exchange, problem);
     } else {
         state.haveAccount = true;
     }
@@ -121,7 +121,7 @@ std::string list(HWND page, AccountsPage& state, const std::string& argument) {
     if (!exchange.answered) {
         problem = exchange.verdict.text;
     } else if (!admin::readUserListing(exchange.reply, state.listing, problem)) {
-        problem = "SITE USERS: " + problem;
+        problem = "SITE USERS: " + whyUnread(exchange, problem);
         state.listing = admin::UserListing{};
     }
     showListing(page, state);

@@ -61,6 +61,10 @@ Exchange send(AdminContext& context, const std::string& command) {
     return exchange;
 }
 
+std::string whyUnread(const Exchange& exchange, const std::string& readerFailure) {
+    return exchange.verdict.done || exchange.verdict.text.empty() ? readerFailure : exchange.verdict.text;
+}
+
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
     std::vector<session::Reply> replies;
     std::string unanswered;

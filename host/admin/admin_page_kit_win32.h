@@ -35,6 +35,9 @@ struct Exchange {
     admin::Verdict verdict;
 };
 Exchange send(AdminContext& context, const std::string& command);
+// Why an answered reply could not be read: the server's refusal when it
+// refused (a server without the command says so), else the reader's words.
+std::string whyUnread(const Exchange& exchange, const std::string& readerFailure);
 
 // Sends a plan's commands in order up to the first one refused or not
 // answered; the outcome's summary says what was applied and what was not.

@@ -83,7 +83,7 @@ void apply(HWND page, BulkChangePage& state) {
     std::string failure;
     if (!counted.answered || !admin::readUserListing(counted.reply, listing, failure)) {
         showResult(page, "The accounts could not be counted (" + countCommand + ": " +
-                             (counted.answered ? failure : counted.verdict.text) + ").\nNothing was changed.");
+                             (counted.answered ? whyUnread(counted, failure) : counted.verdict.text) + ").\nNothing was changed.");
         return;
     }
     const std::int64_t count = admin::bulkCount(form, listing);

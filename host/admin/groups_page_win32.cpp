@@ -106,7 +106,7 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
     if (!grp.answered) {
         problem = grp.verdict.text;
     } else if (!admin::readGroupSettings(grp.reply, state.settings, failure)) {
-        problem = "SITE GRP " + group + ": " + failure;
+        problem = "SITE GRP " + group + ": " + whyUnread(grp, failure);
     } else {
         state.haveSettings = true;
     }
@@ -115,7 +115,7 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
         if (!ginfo.answered) {
             problem = ginfo.verdict.text;
         } else if (!admin::readGroupInfo(ginfo.reply, state.info, failure)) {
-            problem = "SITE GINFO " + group + ": " + failure;
+            problem = "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
             state.info = admin::GroupInfo{};
         } else {
             state.haveMembers = true;
@@ -129,7 +129,7 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
             admin::markDeleted(state.info, listing);
         } else {
             problem = "Deleted members are not marked: SITE USERS deleted: " +
-                      (deleted.answered ? failure : deleted.verdict.text);
+                      (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
         }
     }
     showSettings(page, state);
@@ -148,7 +148,7 @@ void loadGroups(HWND page, GroupsPage& state) {
         return;
     }
     if (!admin::readPublicGroupNames(exchange.reply, state.groups, failure)) {
-        showResult(page, "SITE GROUPS failed: " + failure);
+        showResult(page, "SITE GROUPS failed: " + whyUnread(exchange, failure));
         return;
     }
     for (const std::string& name : state.groups) {

@@ -303,6 +303,19 @@ TEST(AdminPages, AServerRefusalIsShownAsAFailureNeverAsDone) {
     DestroyWindow(page);
 }
 
+TEST(AdminPages, AServerWithoutTheCommandsIsNamedAsSuch) {
+    CapturedSite site;
+    site.answers["SITE GRP mp3"] = oneLine("500 'SITE GRP': command not understood.");
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    pickGroup(page, "mp3");
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE GROUPS", "SITE GRP mp3"})) << "nothing more after the refusal";
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("need glftpd 2.x"), std::string::npos) << result;
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_GROUP_WRITE)));
+    DestroyWindow(page);
+}
+
 TEST(AdminPages, OneChangeForManyCountsAndAsksAndSendsNothingOnNo) {
     CapturedSite site;
     HWND page = site.open(AdminPage::BulkChange);
