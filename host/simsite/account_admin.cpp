@@ -106,24 +106,10 @@ const AccountField accountFields[] = {
 
 constexpr std::int64_t largestKilobytes = 1LL << 40;
 constexpr std::size_t longestName = 23;
-constexpr std::size_t commentRoom = 49;   // the server asserts on anything longer
+constexpr std::size_t commentRoom = 49;  // the server asserts on anything longer
 constexpr std::size_t taglineRoom = 63;
 
 const char outOfRange[] = "The value specified is out of range.";
-
-template <std::size_t N>
-void addLines(ReplyBuilder& reply, const char* const (&lines)[N]) {
-    for (const char* line : lines) {
-        reply.line(line);
-    }
-}
-
-template <std::size_t N>
-Reply textBox(const char* const (&lines)[N]) {
-    ReplyBuilder reply;
-    addLines(reply, lines);
-    return reply.end("Command Successful.");
-}
 
 const AccountField* findAccountField(const std::string& name) {
     for (const AccountField& field : accountFields) {
@@ -195,7 +181,8 @@ bool readDate(const std::string& text, std::string& date) {
 bool readSpeed(const std::string& text, int& kilobytes) {
     std::string digits = text;
     std::int64_t scale = 1;
-    const char unit = digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits.back())));
+    const char unit =
+        digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits.back())));
     if (unit == 'k' || unit == 'm' || unit == 'g') {
         scale = unit == 'k' ? 1 : unit == 'm' ? 1024 : 1024 * 1024;
         digits.pop_back();
@@ -221,15 +208,17 @@ bool hasIllegalPart(const std::string& name) {
 }
 
 std::string assertText(int line) {
-    return format("ASSERT: (srclen + 1 <= dest_size) in file remoteadmin.c line %d inside function "
-                  "gl_strcpy_internal", line);
+    return format(
+        "ASSERT: (srclen + 1 <= dest_size) in file remoteadmin.c line %d inside function "
+        "gl_strcpy_internal",
+        line);
 }
 
 // What one setting did to one account.
 struct SettingOutcome {
     enum Kind { Done, Refused, Help, Unknown, Crash } kind = Done;
-    std::string text;   // the refusal, the help line, the assertion
-    std::string note;   // a line the server puts before "Command Successful."
+    std::string text;  // the refusal, the help line, the assertion
+    std::string note;  // a line the server puts before "Command Successful."
 };
 
 SettingOutcome refused(const std::string& text) {
@@ -241,8 +230,7 @@ SettingOutcome refused(const std::string& text) {
 
 // Refusals that come before any account is touched: an unknown setting, a
 // missing value, a value so long that the server asserts.
-bool screenSetting(const std::string& field, const CommandWords& words, std::size_t valueAt,
-                   SettingOutcome& outcome) {
+bool screenSetting(const std::string& field, const CommandWords& words, std::size_t valueAt, SettingOutcome& outcome) {
     const AccountField* known = findAccountField(field);
     if (known == nullptr) {
         outcome.kind = SettingOutcome::Unknown;
@@ -282,8 +270,8 @@ SettingOutcome applySetting(SiteUser& account, const std::string& field, const C
             return refused(outOfRange);
         }
         (down ? account.maxDownloadSpeed : account.maxUploadSpeed) = speed;
-        outcome.note = format("Changed max %s speed for %s to %d KB/s", down ? "download" : "upload",
-                              account.name.c_str(), speed);
+        outcome.note =
+            format("Changed max %s speed for %s to %d KB/s", down ? "download" : "upload", account.name.c_str(), speed);
     } else if (field == "max_sim_down" || field == "max_sim_up") {
         const bool down = field == "max_sim_down";
         if (!parseInteger(value, -1, 30000, number)) {
@@ -369,8 +357,8 @@ struct UserSelection {
         switch (kind) {
         case Everyone:
             return true;
-        case Group:
-            return account.inGroup(text);
+        case Group:  // private groups are not groups to the 2.x server's listing
+            return std::find(account.groups.begin(), account.groups.end(), text) != account.groups.end();
         case Prefix:
             return account.name.compare(0, text.size(), text) == 0;
         case Flag:
@@ -391,10 +379,9 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
         const char* keyword;
         char flag;
     } flagWords[] = {
-        {"siteop", '1'}, {"gadmin", '2'},   {"glock", '3'},     {"exempt", '4'}, {"deleted", '6'},
-        {"useredit", '7'}, {"anonymous", '8'}, {"nuke", 'A'},   {"unnuke", 'B'}, {"undupe", 'C'},
-        {"kick", 'D'},   {"kill", 'E'},     {"take", 'F'},      {"give", 'G'},   {"users", 'H'},
-        {"idler", 'I'},
+        {"siteop", '1'},    {"gadmin", '2'}, {"glock", '3'},  {"exempt", '4'}, {"deleted", '6'}, {"useredit", '7'},
+        {"anonymous", '8'}, {"nuke", 'A'},   {"unnuke", 'B'}, {"undupe", 'C'}, {"kick", 'D'},    {"kill", 'E'},
+        {"take", 'F'},      {"give", 'G'},   {"users", 'H'},  {"idler", 'I'},
     };
     const std::string argument = words[2];
     UserSelection selection;
@@ -406,7 +393,7 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
     } else if (argument[0] == '=') {
         selection.kind = UserSelection::Group;
         selection.text = argument.substr(1);
-        if (findGroup(selection.text) == nullptr) {
+        if (publicGroup(selection.text) == nullptr) {
             return oneLine("Group (" + selection.text + ") does not exist.");
         }
     } else if (argument.back() == '*') {
@@ -457,9 +444,9 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
         const Transfer& total = account->allTime;
         reply.line(padRight(account->name, 15) + " " +
                    padRight(account->groups.empty() ? std::string() : account->groups.front(), 10) + " " +
-                   "UL:" + padLeft(wholeMegabytes(total.uploadKb), 5) + "MiB      DL:" +
-                   padLeft(wholeMegabytes(total.downloadKb), 5) + "MiB      Credit:" +
-                   padLeft(wholeMegabytes(account->creditsKb), 6) + "MiB");
+                   "UL:" + padLeft(wholeMegabytes(total.uploadKb), 5) +
+                   "MiB      DL:" + padLeft(wholeMegabytes(total.downloadKb), 5) +
+                   "MiB      Credit:" + padLeft(wholeMegabytes(account->creditsKb), 6) + "MiB");
         uploadKb += total.uploadKb;
         downloadKb += total.downloadKb;
         filesUp += total.uploadFiles;
@@ -521,17 +508,17 @@ Reply SimulatedSite::changeAccounts(const CommandWords& words) {
         logChange("changed " + field + " of a list of users");
         return reply.end("Done");
     }
-    const std::string groupName = target == "*" ? std::string() : target.substr(1);
+    const bool everyone = target == "*";
+    const std::string groupName = everyone ? std::string() : target.substr(1);
     int applied = 0;
     for (SiteUser& account : userList) {
         if (account.deleted() ||
-            (!groupName.empty() &&
-             std::find(account.groups.begin(), account.groups.end(), groupName) == account.groups.end())) {
+            (!everyone && std::find(account.groups.begin(), account.groups.end(), groupName) == account.groups.end())) {
             continue;
         }
         applied += applySetting(account, field, words, valueAt).kind == SettingOutcome::Done ? 1 : 0;
     }
-    logChange("changed " + field + " of " + (groupName.empty() ? std::string("every user") : "group " + groupName));
+    logChange("changed " + field + " of " + (everyone ? std::string("every user") : "group " + groupName));
     return oneLine(format("Change command applied to %d users.", applied));
 }
 

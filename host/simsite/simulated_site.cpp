@@ -186,7 +186,12 @@ SiteUser& SimulatedSite::addAccount(const std::string& userName, const std::stri
 
 void SimulatedSite::addGroup(const std::string& groupName, const std::string& description,
                              bool isPrivate) {
-    groupList.push_back({groupName, description, isPrivate});
+    SiteGroup entry;
+    entry.name = groupName;
+    entry.description = description;
+    entry.isPrivate = isPrivate;
+    entry.comment = "Added by " + operatorAccount;
+    groupList.push_back(entry);
 }
 
 void SimulatedSite::addConnection(const Connection& connection) {
@@ -658,18 +663,17 @@ Reply SimulatedSite::chgrp(const CommandWords& words) {
 Reply SimulatedSite::delUser(const CommandWords& words) {
     if (words.size() < 3) {
         if (newer()) {
-            ReplyBuilder reply;
-            for (const char* line : {" ,--------------------------------------------------------.",
-                                     "| USAGE: SITE DELUSER <username>                           |",
-                                     "|                                                          |",
-                                     "| <username> The username to remove.                       |",
-                                     "|                                                          |",
-                                     "| After you delete a user, you may later reinstate their   |",
-                                     "| account by using \"SITE READD\".                           |",
-                                     " `--------------------------------------------------------'"}) {
-                reply.line(line);
-            }
-            return reply.end("Command Successful.");
+            static const char* const usage[] = {
+                " ,--------------------------------------------------------.",
+                "| USAGE: SITE DELUSER <username>                           |",
+                "|                                                          |",
+                "| <username> The username to remove.                       |",
+                "|                                                          |",
+                "| After you delete a user, you may later reinstate their   |",
+                "| account by using \"SITE READD\".                           |",
+                " `--------------------------------------------------------'",
+            };
+            return textBox(usage);
         }
         return syntax("SITE DELUSER <user>");
     }

@@ -85,7 +85,7 @@ struct SiteGroup {
     std::string description;
     bool isPrivate = false;
     // The 2.x group settings (SITE GRP, SITE GRPCHANGE), numbers as stored.
-    std::string comment = "Added by glftpd";
+    std::string comment;             // "Added by <siteop>" until changed
     int slots = -1;                  // slots left; -1: unlimited
     int leechSlots = 0;              // -1: unlimited, -2: disabled
     int allotSlots = 0;              // -1: unlimited, -2: disabled
@@ -169,11 +169,10 @@ public:
     const std::vector<std::string>& dupes() const { return dupeLog; }
     const SiteUser* findUser(const std::string& userName) const;
     const SiteGroup* findGroup(const std::string& groupName) const;
-    SiteGroup* editGroup(const std::string& groupName) { return group(groupName); }
-    SiteUser* editUser(const std::string& userName) { return user(userName); }
 
     // Building blocks for the demo contents and for tests.
     SiteUser& addAccount(const std::string& userName, const std::string& password);
+    SiteUser* editUser(const std::string& userName) { return user(userName); }
     void addGroup(const std::string& groupName, const std::string& description, bool isPrivate);
     void addConnection(const Connection& connection);
     void addRelease(const Release& release);
