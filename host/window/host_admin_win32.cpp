@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "host/connect/site_manager_win32.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_app.h"
@@ -16,25 +17,30 @@ HWND pages[pageCount] = {};
 int shown = 0;  // 1..4, 0: the plug-in's page
 std::function<int(const std::string&, const std::string&, UINT)> answerer;
 
-// Own commands of each site for this run. Saved sites keep theirs in the
-// saved sites' file (site_manager::ownCommands / setOwnCommands, as
-// command= lines of the site's section); these two functions are the one
-// place that connects the page to that store.
+// The operator's own commands: a saved site's are kept in the saved sites'
+// file (command= lines of its section); any other site's for this run only.
 std::map<std::string, std::vector<std::string>> ownCommandsThisRun;
+
+bool servesSavedSite() {
+    return app.served && app.served->simulation() == nullptr && !app.savedSite.name.empty();
+}
 
 std::string servedSiteKey() {
     if (app.served && app.served->simulation() != nullptr) {
         return "simulated";
     }
-    if (!app.savedSite.name.empty()) {
-        return "saved " + app.savedSite.name;
-    }
     return app.liveOptions.user + "@" + app.liveOptions.host + ":" + std::to_string(app.liveOptions.port);
 }
 
-std::vector<std::string> loadOwnCommands() { return ownCommandsThisRun[servedSiteKey()]; }
+std::vector<std::string> loadOwnCommands() {
+    return servesSavedSite() ? site_manager::ownCommands(app.savedSite.name) : ownCommandsThisRun[servedSiteKey()];
+}
 
-bool saveOwnCommands(const std::vector<std::string>& commands, std::string&) {
+bool saveOwnCommands(const std::vector<std::string>& commands, std::string& failure) {
+    if (servesSavedSite()) {
+        // Written only while the saved site is still this connection's.
+        return site_manager::setOwnCommands(app.savedSite.name, app.liveOptions, commands, failure);
+    }
     ownCommandsThisRun[servedSiteKey()] = commands;
     return true;
 }
