@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <string>
@@ -335,6 +336,53 @@ TEST(AdminPages, OneChangeForManyCountsAndAsksAndSendsNothingOnNo) {
     EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS =iso", "SITE CHANGE =iso ratio 2"}));
     const std::string result = textOf(page, IDC_ADMIN_RESULT);
     EXPECT_NE(result.find("applied to 5"), std::string::npos) << result;  // the server's own count
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, AFormReadInAnyScriptSendsNothingWhenUnchanged) {
+    // A comment outside the ANSI code page: shown as it is and read back from
+    // the control unchanged, so that Write finds nothing to send.
+    CapturedSite site;
+    for (std::string& line : site.answers["SITE USER isouser1"].lines) {
+        const std::size_t at = line.find("Long-time courier, ask before moving");
+        if (at != std::string::npos) {
+            line = line.substr(0, at) + "Kurier f\xc3\xbcr Zo\xc3\xab, \xd0\xba\xd1\x83\xd1\x80\xd1\x8c\xd0\xb5\xd1\x80";
+        }
+    }
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0);
+    site.takeSent();
+    wchar_t shown[64] = {};
+    GetDlgItemTextW(page, IDC_ADMIN_ACCOUNT_COMMENT, shown, 64);
+    EXPECT_STREQ(shown, L"Kurier f\u00fcr Zo\u00eb, \u043a\u0443\u0440\u044c\u0435\u0440");
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    EXPECT_TRUE(site.asked.empty());
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, FiftyThousandAccountsAreAllInTheVirtualList) {
+    CapturedSite site;
+    session::Reply& listing = site.answers["SITE USERS"];
+    listing.lines = {"200- Detailed User Listing..."};
+    char row[128];
+    for (int i = 0; i < 50000; ++i) {
+        std::snprintf(row, sizeof row, "200- user%05d       iso        UL:    0MiB      DL:    0MiB      Credit:    15MiB", i);
+        listing.lines.push_back(row);
+    }
+    listing.lines.push_back("200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0");
+    listing.lines.push_back("200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0");
+    listing.lines.push_back("200 50000 Total members.");
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 50000);
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 0), "user49999");
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15MiB");
+    // Typing a name finds its row.
+    site.answers["SITE USER user31337"] = site.answers["SITE USER isouser1"];
+    EXPECT_EQ(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "user31337"), 31337);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS", "SITE USER user31337"}));
     DestroyWindow(page);
 }
 
