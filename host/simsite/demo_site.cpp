@@ -172,6 +172,7 @@ void SimulatedSite::loadDemo() {
     }
     user("alice")->timesNuked = 1;
     user("alice")->bytesNukedMb = 350;
+    loadDemoAdministration();
 
     addConnection({4711, "glftpd", "*@127.0.0.1", "0m 28s", "0m 13s", "none", "SITE WHO"});
     addConnection({4690, "alice", "alice@198.51.100.17", "12m 40s", "4m 10s", "ctrl", "IDLE for 4m 10s"});
@@ -253,6 +254,58 @@ void SimulatedSite::loadDemo() {
         "Fri Mar 13 22:00:00 2026 judy: added bob to friends",
         "Sat Mar 14 10:15:00 2026 trent: changed ratio of ivan to Unlimited",
     };
+}
+
+// What the 2.x server keeps beyond the older one: group slots and comments,
+// and account settings (expiry, timeframe, limits, comments). The older
+// server's screens show none of it.
+void SimulatedSite::loadDemoAdministration() {
+    const struct {
+        const char* name;
+        const char* comment;
+        int slots;
+        int leechSlots;
+        int allotSlots;
+        std::int64_t maxAllotSizeKb;
+        int maxLogins;
+    } demoGroups[] = {
+        {"friends", "Friends of the site: be nice, upload often", 12, 2, 3, 102400, 10},
+        {"couriers", "Racers: pre-time under a minute", 5, 0, 2, 51200, 8},
+        {"affils", "Affiliated release groups", -1, -1, 0, 0, 0},
+        {"archive", "Keepers of the old releases", 0, -2, -2, 0, 4},
+        {"testers", "Beta testers of new sections", 3, 1, 1, 10240, 3},
+        {"leechers", "Leech accounts, watch them", 2, -1, -2, 0, 2},
+    };
+    for (const auto& demo : demoGroups) {
+        SiteGroup& entry = *group(demo.name);
+        entry.comment = demo.comment;
+        entry.slots = demo.slots;
+        entry.leechSlots = demo.leechSlots;
+        entry.allotSlots = demo.allotSlots;
+        entry.maxAllotSizeKb = demo.maxAllotSizeKb;
+        entry.maxLogins = demo.maxLogins;
+    }
+    SiteUser& carol = *user("carol");
+    carol.comment = "Top courier, ask before moving her";
+    carol.maxSimUploads = 3;
+    carol.maxSimDownloads = 2;
+    carol.idleTime = 30;
+    SiteUser& erin = *user("erin");
+    erin.expires = "2027-06-30";
+    erin.comment = "Guest account until summer";
+    SiteUser& ivan = *user("ivan");
+    ivan.timeframeFrom = 2;
+    ivan.timeframeTo = 8;
+    ivan.maxSimDownloads = 1;
+    ivan.comment = "Leech on probation";
+    SiteUser& xavier = *user("xavier");
+    xavier.idleTime = 0;
+    xavier.expires = "2026-12-31";
+    SiteUser& dave = *user("dave");
+    dave.timeframeFrom = 8;
+    dave.timeframeTo = 20;
+    user("olduser")->comment = "Left in January, kept for the stats";
+    user("judy")->comment = "Runs friends";
 }
 
 }  // namespace simsite

@@ -11,9 +11,6 @@ namespace simsite {
 
 namespace {
 
-// Every flag glftpd knows, in the order the account screen lists them.
-const char flagOrder[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-
 constexpr std::int64_t maxKilobytes = 1LL << 40;  // a petabyte: far beyond any real account
 
 // A size as the 2.x server prints it: one decimal and the largest unit that
@@ -40,44 +37,6 @@ bool validName(const std::string& text, std::size_t longest) {
         }
     }
     return true;
-}
-
-std::string canonicalFlags(const std::string& flags) {
-    std::string result;
-    for (const char* flag = flagOrder; *flag != '\0'; ++flag) {
-        if (flags.find(*flag) != std::string::npos) {
-            result += *flag;
-        }
-    }
-    return result;
-}
-
-bool isFlag(char c) {
-    return c != '\0' && std::string(flagOrder).find(c) != std::string::npos;
-}
-
-// "+3-A" runs add and remove flags; a value without a sign replaces them all.
-std::string applyFlagChange(const std::string& current, const std::string& change) {
-    const bool relative = change.find_first_of("+-") != std::string::npos;
-    std::string flags = relative ? current : std::string();
-    bool adding = true;
-    for (char c : change) {
-        if (c == '+' || c == '-') {
-            adding = c == '+';
-            continue;
-        }
-        const char flag = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!isFlag(flag)) {
-            continue;
-        }
-        const std::size_t at = flags.find(flag);
-        if (adding && at == std::string::npos) {
-            flags += flag;
-        } else if (!adding && at != std::string::npos) {
-            flags.erase(at, 1);
-        }
-    }
-    return canonicalFlags(flags);
 }
 
 std::string megabytes(std::int64_t kilobytes) {
@@ -116,6 +75,12 @@ const SimulatedSite::Command SimulatedSite::commandTable[] = {
     {"GRPNFO", &SimulatedSite::grpNfo},
     {"GRPREN", &SimulatedSite::grpRen},
     {"GRPDEL", &SimulatedSite::grpDel},
+    {"GRP", &SimulatedSite::groupSettings},
+    {"GRPCHANGE", &SimulatedSite::changeGroups},
+    {"GINFO", &SimulatedSite::groupInfo},
+    {"CHGADMIN", &SimulatedSite::changeGroupAdmin},
+    {"RENUSER", &SimulatedSite::renameUser},
+    {"GADDUSER", &SimulatedSite::groupAddUser},
     {"SWHO", &SimulatedSite::swho},
     {"WHO", &SimulatedSite::who},
     {"KICK", &SimulatedSite::kick},
@@ -213,13 +178,20 @@ SiteUser& SimulatedSite::addAccount(const std::string& userName, const std::stri
     SiteUser account;
     account.name = userName;
     account.password = password;
+    account.addedBy = operatorAccount;
+    account.comment = "Added by " + operatorAccount;
     userList.push_back(account);
     return userList.back();
 }
 
 void SimulatedSite::addGroup(const std::string& groupName, const std::string& description,
                              bool isPrivate) {
-    groupList.push_back({groupName, description, isPrivate});
+    SiteGroup entry;
+    entry.name = groupName;
+    entry.description = description;
+    entry.isPrivate = isPrivate;
+    entry.comment = "Added by " + operatorAccount;
+    groupList.push_back(entry);
 }
 
 void SimulatedSite::addConnection(const Connection& connection) {
@@ -266,8 +238,18 @@ Reply SimulatedSite::handle(const std::string& commandLine) {
     return reply;
 }
 
+Reply SimulatedSite::notUnderstood() const {
+    return oneLine("'" + currentLine + "': command not understood.", 500);
+}
+
+SiteGroup* SimulatedSite::publicGroup(const std::string& groupName) {
+    SiteGroup* entry = group(groupName);
+    return entry != nullptr && !entry->isPrivate ? entry : nullptr;
+}
+
 Reply SimulatedSite::answer(const std::string& commandLine) {
     const CommandWords words(commandLine);
+    currentLine = commandLine;
     if (upperCase(words[0]) == "NOOP") {
         return oneLine("NOOP command successful.");
     }
@@ -322,7 +304,8 @@ Reply SimulatedSite::userCommand(const CommandWords& words) {
     if (words.size() < 3) {
         return userListing();
     }
-    const SiteUser* account = findUser(words[2]);
+    // The 2.x server reads at most 23 characters of a name.
+    const SiteUser* account = findUser(newer() ? words[2].substr(0, 23) : words[2]);
     if (account == nullptr) {
         return serverGeneration == Generation::Glftpd2
                    ? oneLine("User '" + words[2] + "' does not exist.")
@@ -392,10 +375,20 @@ Reply SimulatedSite::accountScreen(const SiteUser& account) {
     const char* speedPattern = newer ? "%.1fKiB/s" : "%7.1f K/s";
 
     ReplyBuilder reply;
+    if (newer) {
+        reply.line("User Comment: " + account.comment);
+    }
     reply.line("+" + std::string(71, '=') + "+");
     reply.line(row("Username: " + account.name, "Created: " + account.created));
+    if (newer) {
+        reply.line(row("Added by: " + account.addedBy,
+                       "Expires: " + (account.expires.empty() ? std::string("Never") : account.expires)));
+    }
     reply.line(row("Time On Today: 0m", "Last seen: " + account.lastSeen));
-    reply.line(row("Flags: " + account.flags, "Idle time: Default"));
+    reply.line(row("Flags: " + account.flags,
+                   !newer ? std::string("Idle time: Default")
+                   : account.idleTime == -1 ? std::string("Idle time: Disabled")
+                                            : format("Idle time: %d", account.idleTime)));
     if (newer) {
         reply.line(row("Ratios: " + ratio + " -", ""));
         reply.line(row("Credits: " + sizeWithUnit(account.creditsKb), ""));
@@ -409,6 +402,11 @@ Reply SimulatedSite::accountScreen(const SiteUser& account) {
                                           : format("Max Logins: %d", account.maxLogins),
                    account.maxLoginsSameIp == 0 ? "From same IP: Unlimited"
                                                 : format("From same IP: %d", account.maxLoginsSameIp)));
+    if (newer) {
+        auto limit = [](int value) { return value == -1 ? std::string("Unlimited") : format("%d", value); };
+        reply.line(row("Max Sim Uploads: " + limit(account.maxSimUploads),
+                       "Max Sim Downloads: " + limit(account.maxSimDownloads)));
+    }
     reply.line(row("Max Upload Speed: " + format(speedPattern, static_cast<double>(account.maxUploadSpeed)),
                    "Max Download Speed: " + format(speedPattern, static_cast<double>(account.maxDownloadSpeed))));
     reply.line(row(format("Times Nuked: %d", account.timesNuked),
@@ -420,7 +418,8 @@ Reply SimulatedSite::accountScreen(const SiteUser& account) {
     reply.line(row(format(newer ? "Time Limit: %d minutes." : "Time Limit: %4d minutes.", account.timeLimitMinutes),
                    "(0 = Unlimited)"));
     if (newer) {
-        reply.line(row("Timeframe: 0 - 0", ""));
+        reply.line(row(format("Timeframe: %02d:00-%02d:00", account.timeframeFrom, account.timeframeTo),
+                       "(24 hour format)"));
     } else {
         reply.line(row(format("Gadmin/Leech Slots: %d %d", account.gadminSlots, account.leechSlots),
                        "(-1 = Unlimited, None)"));
@@ -457,6 +456,9 @@ Reply SimulatedSite::addUser(const CommandWords& words) {
     }
     SiteUser& account = addAccount(userName, words[3]);
     account.created = stamp("%m-%d-%y");
+    if (newer()) {
+        account.creditsKb = newAccountCreditsKb;
+    }
     logChange("added user " + userName);
     if (words.size() == 4) {
         return oneLine("User (" + userName + ") successfully added.");
@@ -534,6 +536,9 @@ Reply SimulatedSite::delIp(const CommandWords& words) {
 }
 
 Reply SimulatedSite::change(const CommandWords& words) {
+    if (newer()) {
+        return changeAccounts(words);
+    }
     if (words.size() < 5) {
         return syntax("SITE CHANGE <user> <field> <value>");
     }
@@ -657,6 +662,19 @@ Reply SimulatedSite::chgrp(const CommandWords& words) {
 
 Reply SimulatedSite::delUser(const CommandWords& words) {
     if (words.size() < 3) {
+        if (newer()) {
+            static const char* const usage[] = {
+                " ,--------------------------------------------------------.",
+                "| USAGE: SITE DELUSER <username>                           |",
+                "|                                                          |",
+                "| <username> The username to remove.                       |",
+                "|                                                          |",
+                "| After you delete a user, you may later reinstate their   |",
+                "| account by using \"SITE READD\".                           |",
+                " `--------------------------------------------------------'",
+            };
+            return textBox(usage);
+        }
         return syntax("SITE DELUSER <user>");
     }
     SiteUser* account = user(words[2]);
@@ -667,7 +685,8 @@ Reply SimulatedSite::delUser(const CommandWords& words) {
         return oneLine("You cannot delete yourself.");
     }
     if (account->deleted()) {
-        return oneLine("User '" + words[2] + "' is already deleted.");
+        return newer() ? oneLine("User " + account->name + " is already deleted.")
+                       : oneLine("User '" + words[2] + "' is already deleted.");
     }
     account->flags = applyFlagChange(account->flags, "+6");
     logChange("deleted user " + account->name);
@@ -675,6 +694,9 @@ Reply SimulatedSite::delUser(const CommandWords& words) {
 }
 
 Reply SimulatedSite::readd(const CommandWords& words) {
+    if (newer()) {
+        return readdAccount(words);
+    }
     if (words.size() < 3) {
         return syntax("SITE READD <user>");
     }
@@ -739,6 +761,9 @@ Reply SimulatedSite::take(const CommandWords& words) {
 }
 
 Reply SimulatedSite::purge(const CommandWords& words) {
+    if (newer()) {
+        return purgeAccounts(words);
+    }
     const std::string only = words[2];
     std::size_t before = userList.size();
     userList.erase(std::remove_if(userList.begin(), userList.end(),
@@ -765,6 +790,9 @@ Reply SimulatedSite::seen(const CommandWords& words) {
 }
 
 Reply SimulatedSite::usersListing(const CommandWords& words) {
+    if (newer()) {
+        return detailedUserListing(words);
+    }
     static const struct {
         const char* keyword;
         char flag;

@@ -63,6 +63,17 @@ struct SiteUser {
     Transfer month;
     Transfer allTime;
     std::vector<Message> messages;
+    // Settings the 2.x server keeps per account (SITE CHANGE, shown by SITE USER).
+    std::string comment;             // "User Comment:" above the screen
+    std::string addedBy = "glftpd";
+    std::string expires;             // "YYYY-MM-DD"; empty: never
+    int timeframeFrom = 0;           // hours; 0 0: any time
+    int timeframeTo = 0;
+    int idleTime = -1;               // minutes; -1: disabled
+    int maxSimUploads = -1;          // -1: unlimited
+    int maxSimDownloads = -1;
+    std::string homeDir = "/site";
+    std::string startupDir;
 
     bool hasFlag(char flag) const { return flags.find(flag) != std::string::npos; }
     bool deleted() const { return hasFlag('6'); }
@@ -73,6 +84,13 @@ struct SiteGroup {
     std::string name;
     std::string description;
     bool isPrivate = false;
+    // The 2.x group settings (SITE GRP, SITE GRPCHANGE), numbers as stored.
+    std::string comment;             // "Added by <siteop>" until changed
+    int slots = -1;                  // slots left; -1: unlimited
+    int leechSlots = 0;              // -1: unlimited, -2: disabled
+    int allotSlots = 0;              // -1: unlimited, -2: disabled
+    std::int64_t maxAllotSizeKb = 0; // 0: unlimited
+    int maxLogins = 0;               // 0: unlimited
 };
 
 struct Connection {
@@ -154,6 +172,7 @@ public:
 
     // Building blocks for the demo contents and for tests.
     SiteUser& addAccount(const std::string& userName, const std::string& password);
+    SiteUser* editUser(const std::string& userName) { return user(userName); }
     void addGroup(const std::string& groupName, const std::string& description, bool isPrivate);
     void addConnection(const Connection& connection);
     void addRelease(const Release& release);
@@ -174,7 +193,11 @@ private:
     std::string stamp(const char* pattern) const;  // strftime of the local time
 
     void loadDemo();
+    void loadDemoAdministration();
     Reply answer(const std::string& commandLine);
+    bool newer() const { return serverGeneration == Generation::Glftpd2; }
+    Reply notUnderstood() const;
+    SiteGroup* publicGroup(const std::string& groupName);
 
     // Accounts.
     Reply groupsListing(const CommandWords& words);
@@ -197,11 +220,26 @@ private:
     Reply usersListing(const CommandWords& words);
     Reply userStats(const CommandWords& words);
 
+    // Accounts as the 2.x server administers them (account_admin.cpp).
+    Reply detailedUserListing(const CommandWords& words);
+    Reply changeAccounts(const CommandWords& words);
+    Reply changeOneAccount(SiteUser& account, const std::string& field, const CommandWords& words,
+                           std::size_t valueAt);
+    Reply readdAccount(const CommandWords& words);
+    Reply purgeAccounts(const CommandWords& words);
+    Reply renameUser(const CommandWords& words);
+    Reply groupAddUser(const CommandWords& words);
+
     // Groups.
     Reply grpAdd(const CommandWords& words);
     Reply grpNfo(const CommandWords& words);
     Reply grpRen(const CommandWords& words);
     Reply grpDel(const CommandWords& words);
+    // The 2.x group administration (group_admin.cpp).
+    Reply groupSettings(const CommandWords& words);
+    Reply changeGroups(const CommandWords& words);
+    Reply groupInfo(const CommandWords& words);
+    Reply changeGroupAdmin(const CommandWords& words);
 
     // Who is online.
     Reply swho(const CommandWords& words);
@@ -248,7 +286,10 @@ private:
     std::vector<std::string> changeLog;
     std::set<std::string> deniedCommands;
     std::size_t maxAccounts = 500;
+    // The credits of a new account on the 2.x server (its stock default.user).
+    static constexpr std::int64_t newAccountCreditsKb = 15000;
     std::string currentKeyword;
+    std::string currentLine;
 };
 
 }  // namespace simsite

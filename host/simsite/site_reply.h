@@ -2,6 +2,7 @@
 // Building glftpd replies: one-line answers, and multi-line ones whose lines
 // are "200- " text with a last line "200 " text.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/simsite/simulated_site.h"
@@ -28,9 +29,12 @@ public:
     void top() { line("." + std::string(73, '-') + "."); }
     void rule() { line("|" + std::string(73, '-') + "|"); }
     void bottom() { line("`" + std::string(73, '-') + "'"); }
+    // Ends the reply: the builder gives its lines away (a listing of 50,000
+    // accounts is not copied).
     Reply end(const std::string& text) {
         Reply reply;
-        reply.lines = lines;
+        reply.lines = std::move(lines);
+        lines.clear();
         reply.lines.push_back("200 " + text);
         return reply;
     }
@@ -38,6 +42,21 @@ public:
 private:
     std::vector<std::string> lines;
 };
+
+// A fixed text (a usage box), one line each, closed as the server closes it.
+template <std::size_t N>
+void addLines(ReplyBuilder& reply, const char* const (&lines)[N]) {
+    for (const char* line : lines) {
+        reply.line(line);
+    }
+}
+
+template <std::size_t N>
+Reply textBox(const char* const (&lines)[N]) {
+    ReplyBuilder reply;
+    addLines(reply, lines);
+    return reply.end("Command Successful.");
+}
 
 // One result a line, the last one closing the reply; at least one result.
 inline Reply resultLines(const std::vector<std::string>& results) {

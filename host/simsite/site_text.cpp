@@ -96,6 +96,51 @@ bool searchMatch(const std::string& pattern, const std::string& text) {
     return wildcardMatch(pattern, text);
 }
 
+namespace {
+
+// Every flag glftpd knows, in the order the account screen lists them.
+const char flagOrder[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+}  // namespace
+
+std::string canonicalFlags(const std::string& flags) {
+    std::string result;
+    for (const char* flag = flagOrder; *flag != '\0'; ++flag) {
+        if (flags.find(*flag) != std::string::npos) {
+            result += *flag;
+        }
+    }
+    return result;
+}
+
+bool isFlag(char c) {
+    return c != '\0' && std::string(flagOrder).find(c) != std::string::npos;
+}
+
+// "+3-A" runs add and remove flags; a value without a sign replaces them all.
+std::string applyFlagChange(const std::string& current, const std::string& change) {
+    const bool relative = change.find_first_of("+-") != std::string::npos;
+    std::string flags = relative ? current : std::string();
+    bool adding = true;
+    for (char c : change) {
+        if (c == '+' || c == '-') {
+            adding = c == '+';
+            continue;
+        }
+        const char flag = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (!isFlag(flag)) {
+            continue;
+        }
+        const std::size_t at = flags.find(flag);
+        if (adding && at == std::string::npos) {
+            flags += flag;
+        } else if (!adding && at != std::string::npos) {
+            flags.erase(at, 1);
+        }
+    }
+    return canonicalFlags(flags);
+}
+
 bool parseInteger(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& value) {
     std::size_t at = 0;
     bool negative = false;

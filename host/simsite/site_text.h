@@ -28,6 +28,12 @@ bool wildcardMatch(const std::string& pattern, const std::string& text);
 // A pattern without wildcards matches as a substring, as the dupe search does.
 bool searchMatch(const std::string& pattern, const std::string& text);
 
+// Flags in the account screen's order, each once.
+std::string canonicalFlags(const std::string& flags);
+bool isFlag(char c);
+// "+3-A" runs add and remove flags; a value without a sign replaces them all.
+std::string applyFlagChange(const std::string& current, const std::string& change);
+
 // Whole decimal number with optional sign; false for anything else or for
 // a value outside [min, max].
 bool parseInteger(const std::string& text, std::int64_t min, std::int64_t max, std::int64_t& value);

@@ -223,7 +223,7 @@ TEST(SimulatedSiteGenerations, TheNewerServerShowsAndRefusesAsItsOwnTexts) {
     EXPECT_FALSE(mentions(screen, "Ratio: "));
     EXPECT_EQ(site.handle("SITE USER nobody").lines, std::vector<std::string>{"200 User 'nobody' does not exist."});
     EXPECT_EQ(site.handle("SITE READD nobody").lines, std::vector<std::string>{"200 Error loading userfile for nobody"});
-    EXPECT_EQ(site.handle("SITE CHANGE alice group_slots 1 1").lines, std::vector<std::string>{"200 Invalid Field"});
+    EXPECT_EQ(site.handle("SITE CHANGE alice group_slots 1 1").lines.front(), "200- Invalid Field");
     // Leaving a group ends its admin mark.
     site.handle("SITE CHGRP alice friends");
     site.handle("SITE CHGRP alice friends");
