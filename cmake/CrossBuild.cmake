@@ -103,6 +103,9 @@ if(QUORIN_LIVE_CORE_SOURCES)
     target_compile_options(quorin_live_core PRIVATE ${QUORIN_WARNINGS})
     target_link_libraries(quorin_live_core PUBLIC quorin_session)
 endif()
+add_library(quorin_admin_core STATIC ${QUORIN_ADMIN_CORE_SOURCES})
+target_include_directories(quorin_admin_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quorin_admin_core PRIVATE ${QUORIN_WARNINGS})
 # How a host loads the plug-in: the reference host, the UI tests' harness and
 # the benchmarks.
 add_library(quorin_plugin_library STATIC ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp)
@@ -120,7 +123,8 @@ endif()
 add_executable(core_tests_win32 ${QUORIN_NATIVE_TEST_SOURCES})
 target_compile_options(core_tests_win32 PRIVATE ${QUORIN_WARNINGS})
 target_compile_definitions(core_tests_win32 PRIVATE QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
-target_link_libraries(core_tests_win32 PRIVATE quorin_core_win32 quorin_session gtest gtest_main)
+target_link_libraries(core_tests_win32 PRIVATE quorin_core_win32 quorin_session quorin_admin_core gtest
+    gtest_main)
 if(TARGET quorin_simsite)
     target_link_libraries(core_tests_win32 PRIVATE quorin_simsite)
 endif()
@@ -204,8 +208,8 @@ if(QUORIN_HOST_SOURCES)
     target_compile_options(quorin_host PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_host PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
     # Its screenshots are PNG files from the system's encoder (WIC, through COM).
-    target_link_libraries(quorin_host PRIVATE quorin_simsite quorin_plugin_library comctl32 user32 gdi32 ole32
-        windowscodecs uuid)
+    target_link_libraries(quorin_host PRIVATE quorin_simsite quorin_admin_core quorin_plugin_library comctl32
+        user32 gdi32 ole32 windowscodecs uuid)
     if(TARGET quorin_live_win32)
         target_link_libraries(quorin_host PRIVATE quorin_live_win32)
     endif()

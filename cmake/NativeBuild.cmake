@@ -37,12 +37,17 @@ if(QUORIN_LIVE_CORE_SOURCES)
     target_link_libraries(quorin_live_core PUBLIC quorin_session)
 endif()
 
+add_library(quorin_admin_core STATIC ${QUORIN_ADMIN_CORE_SOURCES})
+target_include_directories(quorin_admin_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quorin_admin_core PRIVATE ${QUORIN_WARNINGS} ${QUORIN_SANITIZER_FLAGS})
+target_link_options(quorin_admin_core PUBLIC ${QUORIN_SANITIZER_FLAGS})
+
 file(GLOB QUORIN_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests ${QUORIN_NATIVE_TEST_SOURCES})
 target_compile_options(core_tests PRIVATE ${QUORIN_WARNINGS} ${QUORIN_SANITIZER_FLAGS})
 target_compile_definitions(core_tests PRIVATE QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
-target_link_libraries(core_tests PRIVATE quorin_core quorin_session GTest::gtest GTest::gtest_main
-    Threads::Threads)
+target_link_libraries(core_tests PRIVATE quorin_core quorin_session quorin_admin_core GTest::gtest
+    GTest::gtest_main Threads::Threads)
 if(TARGET quorin_simsite)
     target_link_libraries(core_tests PRIVATE quorin_simsite)
 endif()
@@ -74,10 +79,10 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     if(QUORIN_FUZZ_SOURCES)
         set(QUORIN_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined
             -fno-sanitize-recover=all -fno-omit-frame-pointer)
-        # The host's portable live-connection and saved-sites parts are
-        # fuzzed beside the core.
+        # The host's portable live-connection, saved-sites and administration
+        # parts are fuzzed beside the core.
         add_library(quorin_core_fuzz STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_LIVE_CORE_SOURCES}
-            ${QUORIN_SITES_CORE_SOURCES})
+            ${QUORIN_SITES_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES})
         target_include_directories(quorin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
         target_compile_options(quorin_core_fuzz PRIVATE ${QUORIN_WARNINGS} ${QUORIN_FUZZ_FLAGS})
         foreach(source ${QUORIN_FUZZ_SOURCES})
@@ -100,7 +105,7 @@ endif()
 find_package(benchmark QUIET)
 file(GLOB QUORIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
 if(benchmark_FOUND AND QUORIN_BENCH_SOURCES)
-    add_library(quorin_core_plain STATIC ${QUORIN_CORE_SOURCES})
+    add_library(quorin_core_plain STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES})
     target_include_directories(quorin_core_plain PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_core_plain PRIVATE ${QUORIN_WARNINGS} -O2)
     add_executable(core_benchmarks ${QUORIN_BENCH_SOURCES})

@@ -1,0 +1,476 @@
+#include "host/admin/admin_plans.h"
+
+#include <string_view>
+#include <unordered_set>
+
+#include "host/admin/admin_input.h"
+#include "host/admin/admin_reply.h"
+#include "host/admin/admin_text.h"
+
+namespace admin {
+
+namespace {
+
+Plan refused(std::string message) {
+    Plan plan;
+    plan.refusal = std::move(message);
+    return plan;
+}
+
+Plan single(std::string command) {
+    Plan plan;
+    plan.commands.push_back(std::move(command));
+    return plan;
+}
+
+// An account or group named in a command: one word that selects nothing
+// more than itself ('*', '=', braces would select many).
+std::string targetProblem(std::string_view name, const char* what) {
+    if (name.empty()) return std::string("Choose ") + what + " first.";
+    if (hasBlankOrControl(name) || name.find_first_of("*={}") != std::string_view::npos)
+        return std::string("The name of ") + what + " cannot hold blanks, '*', '=', '{' or '}'.";
+    return {};
+}
+
+// A number typed into a form, or one of the words the server shows for a
+// special value ("Unlimited", "Disabled"). False with `problem` set when it is
+// neither.
+struct NumberRule {
+    const char* what;
+    std::int64_t low, high;
+    const char* word1;  // nullptr: none
+    std::int64_t value1;
+    const char* word2;
+    std::int64_t value2;
+};
+
+bool formNumber(const std::string& text, const NumberRule& rule, std::int64_t& value,
+                std::string& problem) {
+    const std::string_view typed = trimBlanks(text);
+    if (rule.word1 != nullptr && equalsIgnoringCase(typed, rule.word1)) {
+        value = rule.value1;
+        return true;
+    }
+    if (rule.word2 != nullptr && equalsIgnoringCase(typed, rule.word2)) {
+        value = rule.value2;
+        return true;
+    }
+    bool clamped = false;
+    if (readInteger(typed, value, &clamped) && !clamped) return true;
+    problem = numberProblem(text, rule.low, rule.high, rule.what);
+    return false;
+}
+
+// A changed value must lie in the rule's range; an unchanged one is left as
+// the server keeps it, whatever it is.
+bool changedNumber(const std::string& text, std::int64_t loaded, const NumberRule& rule,
+                   std::int64_t& value, std::string& problem) {
+    if (!formNumber(text, rule, value, problem)) return false;
+    if (value != loaded && (value < rule.low || value > rule.high)) {
+        problem = numberProblem(std::to_string(value), rule.low, rule.high, rule.what);
+        return false;
+    }
+    return true;
+}
+
+// "Unlimited" and friends as the account screen shows them, as numbers;
+// false for a text that is neither.
+bool shownNumber(const std::string& shown, const NumberRule& rule, std::int64_t& value) {
+    std::string ignored;
+    return formNumber(shown, rule, value, ignored);
+}
+
+const NumberRule slotsRule{"Slots", -1, 32767, "Unlimited", -1, nullptr, 0};
+const NumberRule leechSlotsRule{"Leech slots", -2, 32767, "Unlimited", -1, "Disabled", -2};
+const NumberRule allotSlotsRule{"Allotment slots", -2, 32767, "Unlimited", -1, "Disabled", -2};
+const NumberRule allotSizeRule{"The largest allotment (KiB)", 0, 2147483647, "Unlimited", 0, nullptr, 0};
+const NumberRule groupLoginsRule{"Logins at once", 0, 30000, "Unlimited", 0, nullptr, 0};
+const NumberRule simRule{"Transfers at once", -1, 30000, "Unlimited", -1, nullptr, 0};
+const NumberRule idleRule{"The idle time (minutes)", -1, 30000, "Disabled", -1, nullptr, 0};
+const NumberRule loginsRule{"Logins", 0, 30000, "Unlimited", 0, nullptr, 0};
+
+// "2027-6-3" and "2027-06-03" are one date; "Never" and "never" one too.
+std::string normalDate(std::string_view text) {
+    text = trimBlanks(text);
+    if (equalsIgnoringCase(text, "never")) return "never";
+    const std::size_t first = text.find('-');
+    const std::size_t second = first == std::string_view::npos ? first : text.find('-', first + 1);
+    if (second == std::string_view::npos) return std::string(text);
+    std::string month(text.substr(first + 1, second - first - 1));
+    std::string day(text.substr(second + 1));
+    if (month.size() == 1) month.insert(0, "0");
+    if (day.size() == 1) day.insert(0, "0");
+    return std::string(text.substr(0, first)) + "-" + month + "-" + day;
+}
+
+std::string words(std::string_view text) { return std::string(trimBlanks(text)); }
+
+// What a command changed, for the operator: the setting and value of a
+// CHANGE or GRPCHANGE, else the command without "SITE ".
+std::string describe(const std::string& command) {
+    std::string_view text(command);
+    if (startsWith(text, "SITE ")) text.remove_prefix(5);
+    for (std::string_view verb : {std::string_view("CHANGE "), std::string_view("GRPCHANGE ")}) {
+        if (!startsWith(text, verb)) continue;
+        std::string_view rest = text.substr(verb.size());
+        const std::size_t end = startsWith(rest, "{ ") ? rest.find("} ") : rest.find(' ');
+        if (end == std::string_view::npos) break;
+        rest = rest.substr(end + (startsWith(rest, "{ ") ? 2 : 1));
+        return std::string(rest);
+    }
+    return std::string(text);
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        if (!text.empty()) text += ", ";
+        text += name;
+    }
+    return text;
+}
+
+bool isFlag(char c) { return (c >= '1' && c <= '8') || (c >= 'A' && c <= 'N'); }
+
+std::string speedProblem(std::string_view value) {
+    // KiB/s, or with k/m as the server reads "2m" (2048 KiB/s); kept in
+    // bytes/s in 32 bits.
+    std::int64_t factor = 1;
+    if (!value.empty() && (value.back() == 'k' || value.back() == 'K')) value.remove_suffix(1);
+    else if (!value.empty() && (value.back() == 'm' || value.back() == 'M')) {
+        value.remove_suffix(1);
+        factor = 1024;
+    }
+    std::int64_t number = 0;
+    bool clamped = false;
+    if (value.empty() || value.front() == '-' || !readInteger(value, number, &clamped) || clamped ||
+        number > 2097151 / factor)
+        return "A speed is a whole number of KiB/s from 0 to 2097151 (or megabytes with m, "
+               "for example 2m).";
+    return {};
+}
+
+}  // namespace
+
+GroupForm groupFormOf(const GroupSettings& loaded) {
+    GroupForm form;
+    form.slots = std::to_string(loaded.slots);
+    form.leechSlots = std::to_string(loaded.leechSlots);
+    form.allotSlots = std::to_string(loaded.allotSlots);
+    form.maxAllotSizeKb = std::to_string(loaded.maxAllotSizeKb);
+    form.maxLogins = std::to_string(loaded.maxLogins);
+    form.comment = loaded.comment;
+    return form;
+}
+
+Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form) {
+    std::string problem = targetProblem(loaded.name, "a group");
+    if (!problem.empty()) return refused(problem);
+    Plan plan;
+    const std::string prefix = "SITE GRPCHANGE " + loaded.name + " ";
+    struct Number {
+        const char* setting;
+        const std::string& text;
+        std::int64_t loaded;
+        const NumberRule& rule;
+    };
+    const Number numbers[] = {
+        {"slots", form.slots, loaded.slots, slotsRule},
+        {"leech_slots", form.leechSlots, loaded.leechSlots, leechSlotsRule},
+        {"allot_slots", form.allotSlots, loaded.allotSlots, allotSlotsRule},
+        {"max_allot_size", form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
+        {"max_logins", form.maxLogins, loaded.maxLogins, groupLoginsRule},
+    };
+    for (const Number& number : numbers) {
+        std::int64_t value = 0;
+        if (!changedNumber(number.text, number.loaded, number.rule, value, problem)) return refused(problem);
+        if (value != number.loaded)
+            plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+    }
+    const std::string comment = words(form.comment);
+    if (comment != loaded.comment) {
+        if (comment.empty()) return refused("A group comment cannot be empty.");
+        problem = groupCommentProblem(comment);
+        if (!problem.empty()) return refused(problem);
+        plan.commands.push_back(prefix + "comment " + comment);
+    }
+    return plan;
+}
+
+AccountForm accountFormOf(const AccountSettings& loaded) {
+    AccountForm form;
+    form.expires = normalDate(loaded.expires);
+    form.timeframeFrom = std::to_string(loaded.timeframeFrom);
+    form.timeframeTo = std::to_string(loaded.timeframeTo);
+    form.idleTime = loaded.idleTime;
+    form.comment = loaded.comment;
+    form.maxSimUploads = loaded.maxSimUploads;
+    form.maxSimDownloads = loaded.maxSimDownloads;
+    form.sameIpLogins = loaded.sameIpLogins;
+    return form;
+}
+
+Plan accountChangePlan(const AccountSettings& loaded, const AccountForm& form) {
+    std::string problem = targetProblem(loaded.name, "an account");
+    if (!problem.empty()) return refused(problem);
+    const std::string prefix = "SITE CHANGE " + loaded.name + " ";
+    Plan plan;
+
+    const std::string expires = normalDate(form.expires);
+    if (expires != normalDate(loaded.expires)) {
+        problem = dateProblem(expires);
+        if (!problem.empty()) return refused(problem);
+        plan.commands.push_back(prefix + "expires " + expires);
+    }
+
+    // Both hours empty: no timeframe, which the server keeps as 0 0.
+    std::string from = words(form.timeframeFrom), to = words(form.timeframeTo);
+    if (from.empty() && to.empty()) from = to = "0";
+    problem = hourProblem(from);
+    if (problem.empty()) problem = hourProblem(to);
+    if (!problem.empty()) return refused("Timeframe: " + problem);
+    std::int64_t fromHour = 0, toHour = 0;
+    readInteger(from, fromHour);
+    readInteger(to, toHour);
+    if (fromHour != loaded.timeframeFrom || toHour != loaded.timeframeTo)
+        plan.commands.push_back(prefix + "timeframe " + std::to_string(fromHour) + " " +
+                                std::to_string(toHour));
+
+    struct Number {
+        const char* setting;
+        const std::string& text;
+        const std::string& shown;
+        const NumberRule& rule;
+    };
+    const Number numbers[] = {
+        {"idle_time", form.idleTime, loaded.idleTime, idleRule},
+        {"max_sim_up", form.maxSimUploads, loaded.maxSimUploads, simRule},
+        {"max_sim_down", form.maxSimDownloads, loaded.maxSimDownloads, simRule},
+    };
+    for (const Number& number : numbers) {
+        if (words(number.text) == number.shown) continue;
+        std::int64_t was = 0;
+        const bool known = shownNumber(number.shown, number.rule, was);
+        std::int64_t value = 0;
+        if (!formNumber(number.text, number.rule, value, problem)) return refused(problem);
+        if (known && value == was) continue;
+        if (value < number.rule.low || value > number.rule.high)
+            return refused(numberProblem(std::to_string(value), number.rule.low, number.rule.high,
+                                         number.rule.what));
+        plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+    }
+
+    const std::string comment = words(form.comment);
+    if (comment != loaded.comment) {
+        if (comment.empty()) return refused("A comment cannot be empty.");
+        problem = commentProblem(comment);
+        if (!problem.empty()) return refused(problem);
+        plan.commands.push_back(prefix + "comment " + comment);
+    }
+
+    // num_logins sets both numbers: the account's own maximum goes along unchanged.
+    if (words(form.sameIpLogins) != loaded.sameIpLogins) {
+        std::int64_t was = 0, value = 0, logins = 0;
+        const bool known = shownNumber(loaded.sameIpLogins, loginsRule, was);
+        if (!formNumber(form.sameIpLogins, loginsRule, value, problem)) return refused(problem);
+        if (!known || value != was) {
+            if (value < loginsRule.low || value > loginsRule.high)
+                return refused(numberProblem(std::to_string(value), loginsRule.low, loginsRule.high,
+                                             loginsRule.what));
+            if (!shownNumber(loaded.maxLogins, loginsRule, logins) || logins < 0 || logins > 30000)
+                return refused("The account's maximum logins could not be read; read the account again.");
+            plan.commands.push_back(prefix + "num_logins " + std::to_string(logins) + " " +
+                                    std::to_string(value));
+        }
+    }
+
+    if (!plan.commands.empty() && loaded.deleted)
+        return refused("The server changes no deleted account: re-add " + loaded.name + " first.");
+    return plan;
+}
+
+Plan renamePlan(const std::string& oldName, const std::string& newName) {
+    std::string problem = targetProblem(oldName, "an account");
+    if (!problem.empty()) return refused(problem);
+    const std::string name = words(newName);
+    problem = accountNameProblem(name);
+    if (!problem.empty()) return refused(problem);
+    if (name == oldName) return refused("The new name is the account's name already.");
+    return single("SITE RENUSER " + oldName + " " + name);
+}
+
+Plan groupAdminTogglePlan(const std::string& user, const std::string& group) {
+    std::string problem = targetProblem(user, "an account");
+    if (problem.empty()) problem = targetProblem(group, "a group");
+    if (!problem.empty()) return refused(problem);
+    return single("SITE CHGADMIN " + user + " " + group);
+}
+
+Plan readdPlan(const std::string& user) {
+    const std::string problem = targetProblem(user, "an account");
+    return problem.empty() ? single("SITE READD " + user) : refused(problem);
+}
+
+Plan purgePlan(const std::string& user) {
+    // "SITE PURGE *" purges every deleted account: one name only.
+    const std::string problem = targetProblem(user, "an account");
+    return problem.empty() ? single("SITE PURGE " + user) : refused(problem);
+}
+
+std::string changeValueProblem(const std::string& setting, const std::string& value) {
+    const std::string_view text = trimBlanks(value);
+    if (text.empty()) return "Type a value for " + setting + ".";
+    if (hasControl(text)) return "A value cannot hold control characters or line breaks.";
+    const std::string typed(text);
+    const auto twoNumbers = [&](const NumberRule& rule, bool secondOptional) -> std::string {
+        const std::size_t blank = typed.find(' ');
+        if (blank == std::string::npos) {
+            if (!secondOptional) return "Type two numbers for " + setting + ", for example 8 20.";
+            return numberProblem(typed, rule.low, rule.high, rule.what);
+        }
+        std::string problem = numberProblem(typed.substr(0, blank), rule.low, rule.high, rule.what);
+        if (problem.empty()) problem = numberProblem(typed.substr(blank + 1), rule.low, rule.high, rule.what);
+        return problem;
+    };
+    if (setting == "ratio") return numberProblem(typed, 0, 9, "The ratio");
+    if (setting == "sratio") {
+        const std::size_t blank = typed.find(' ');
+        if (blank == std::string::npos || blank == 0)
+            return "Type the section's name and its ratio, for example GAMES 2.";
+        return numberProblem(typed.substr(blank + 1), 0, 9, "The ratio");
+    }
+    if (setting == "max_dlspeed" || setting == "max_ulspeed") return speedProblem(text);
+    if (setting == "max_sim_down" || setting == "max_sim_up")
+        return numberProblem(typed, simRule.low, simRule.high, simRule.what);
+    if (setting == "wkly_allotment") {
+        const std::size_t comma = typed.find(',');
+        if (comma == std::string::npos)
+            return "Type the section's number and the allotment in KiB, for example 0,2048.";
+        std::string problem = numberProblem(typed.substr(0, comma), 0, 9, "The section");
+        if (problem.empty())
+            problem = numberProblem(typed.substr(comma + 1), 0, 2147483647, "The weekly allotment (KiB)");
+        return problem;
+    }
+    if (setting == "idle_time") return numberProblem(typed, idleRule.low, idleRule.high, idleRule.what);
+    if (setting == "tagline") return taglineProblem(typed);
+    if (setting == "comment") return commentProblem(typed);
+    if (setting == "num_logins") return twoNumbers(loginsRule, true);
+    if (setting == "time_limit") return numberProblem(typed, 0, 30000, "The time limit (minutes)");
+    if (setting == "timeframe") {
+        const std::size_t blank = typed.find(' ');
+        if (blank == std::string::npos) return "Type two hours for the timeframe, for example 8 20.";
+        std::string problem = hourProblem(typed.substr(0, blank));
+        if (problem.empty()) problem = hourProblem(typed.substr(blank + 1));
+        return problem;
+    }
+    if (setting == "credits") return numberProblem(typed, 0, 999999999999, "Credits (KiB)");
+    if (setting == "flags") {
+        bool valid = typed.size() >= 2 && (typed[0] == '+' || typed[0] == '-');
+        for (std::size_t i = 1; valid && i < typed.size(); ++i) valid = isFlag(typed[i]);
+        return valid ? std::string() : "Type + or - and flags (1-8, A-N), for example +I.";
+    }
+    if (setting == "homedir" || setting == "startup_dir") {
+        if (hasBlankOrControl(text)) return "A directory cannot hold blanks here.";
+        if (setting == "homedir" && text.front() != '/') return "A home directory starts with '/'.";
+        return {};
+    }
+    if (setting == "expires") return dateProblem(typed);
+    return "The server has no setting \"" + setting + "\" (settings are in lower case).";
+}
+
+Plan bulkChangePlan(const BulkForm& form) {
+    const std::string setting = words(form.setting);
+    std::string problem = changeValueProblem(setting, form.value);
+    if (!problem.empty()) return refused(problem);
+    std::string value = words(form.value);
+    if (setting == "expires") value = normalDate(value);
+    std::string target;
+    switch (form.target) {
+    case BulkTarget::Group:
+        problem = targetProblem(words(form.group), "a group");
+        target = "=" + words(form.group);
+        break;
+    case BulkTarget::Everyone: target = "*"; break;
+    case BulkTarget::List: {
+        if (form.accounts.empty()) return refused("Choose the accounts to change.");
+        if (form.accounts.size() > maxBulkAccounts)
+            return refused("A list holds at most " + std::to_string(maxBulkAccounts) + " accounts (this one has " +
+                           std::to_string(form.accounts.size()) + ").");
+        std::unordered_set<std::string> seen;
+        target = "{";
+        for (const std::string& account : form.accounts) {
+            const std::string name = words(account);
+            problem = targetProblem(name, "an account");
+            if (!problem.empty()) break;
+            if (!seen.insert(name).second) {
+                problem = name + " is in the list twice.";
+                break;
+            }
+            target += " " + name;
+        }
+        target += " }";
+        break;
+    }
+    }
+    if (!problem.empty()) return refused(problem);
+    return single("SITE CHANGE " + target + " " + setting + " " + value);
+}
+
+std::string bulkCountCommand(const BulkForm& form) {
+    return form.target == BulkTarget::Group ? "SITE USERS =" + words(form.group) : std::string("SITE USERS");
+}
+
+std::int64_t bulkCount(const BulkForm& form, const UserListing& listing) {
+    if (form.target != BulkTarget::List) return static_cast<std::int64_t>(listing.users.size());
+    std::unordered_set<std::string> wanted;
+    for (const std::string& account : form.accounts) wanted.insert(words(account));
+    std::int64_t count = 0;
+    for (const ListedUser& user : listing.users) count += wanted.erase(user.name) != 0 ? 1 : 0;
+    return count;
+}
+
+PlanOutcome planOutcome(const Plan& plan, const std::vector<session::Reply>& replies) {
+    PlanOutcome outcome;
+    if (plan.commands.empty()) {
+        outcome.complete = true;
+        outcome.summary = "Nothing to change.";
+        return outcome;
+    }
+    std::vector<std::string> taken;
+    std::string stop;
+    const std::size_t answered = replies.size() < plan.commands.size() ? replies.size() : plan.commands.size();
+    for (std::size_t i = 0; i < answered; ++i) {
+        const Verdict verdict = judgeReply(replies[i]);
+        const std::string what = describe(plan.commands[i]);
+        if (verdict.done) {
+            ++outcome.applied;
+            taken.push_back(verdict.appliedCount >= 0
+                                ? what + " (applied to " + std::to_string(verdict.appliedCount) + ")"
+                                : what);
+            continue;
+        }
+        if (!verdict.notModified.empty()) {
+            stop = what + ": modified " + (verdict.modified.empty() ? "none" : joined(verdict.modified)) +
+                   "; not modified: " + joined(verdict.notModified) + ".";
+        } else {
+            stop = "The server refused " + what + ": " + verdict.text;
+        }
+        if (verdict.sessionEnded) stop += " The server ended the session.";
+        break;
+    }
+    outcome.complete = outcome.applied == plan.commands.size();
+    std::string summary;
+    if (!taken.empty()) summary = "Done: " + joined(taken) + ".";
+    if (!stop.empty()) summary += (summary.empty() ? "" : " ") + stop;
+    const std::size_t unsent = plan.commands.size() - outcome.applied - (stop.empty() ? 0 : 1);
+    if (unsent > 0) {
+        std::vector<std::string> rest;
+        for (std::size_t i = plan.commands.size() - unsent; i < plan.commands.size(); ++i)
+            rest.push_back(describe(plan.commands[i]));
+        summary += (summary.empty() ? "" : " ") + std::string("Not sent: ") + joined(rest) + ".";
+    }
+    outcome.summary = summary;
+    return outcome;
+}
+
+}  // namespace admin
