@@ -204,8 +204,9 @@ if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
     target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_admin_pages PRIVATE ${QUORIN_WARNINGS})
-    target_compile_definitions(quorin_admin_pages PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-    target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_sites_win32 comctl32 user32)
+    target_compile_definitions(quorin_admin_pages PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_session quorin_sites_win32 comctl32
+        user32 gdi32)
 endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})
@@ -288,6 +289,8 @@ endif()
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
 # DLL. ctest only runs each once at a tiny size to see it work.
 file(GLOB QUORIN_UI_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench_ui/*.cpp)
+# The host's own pages' bench drives the host's pages, not the DLL: below.
+list(REMOVE_ITEM QUORIN_UI_BENCH_SOURCES ${CMAKE_SOURCE_DIR}/tests/bench_ui/admin_lists_bench.cpp)
 foreach(source ${QUORIN_UI_BENCH_SOURCES})
     get_filename_component(target ${source} NAME_WE)
     add_executable(${target} ${source})
@@ -301,6 +304,24 @@ foreach(source ${QUORIN_UI_BENCH_SOURCES})
     set_tests_properties(${target}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
         RESOURCE_LOCK wine_desktop)
 endforeach()
+
+# The host's own administration pages outside the host, for the programs
+# that drive them: the bench of their big lists (tools/bench.sh runs it at
+# full size, ctest once at a tiny size) and the live test against a real
+# glftpd 2.13 below. Their dialog templates are the host's resources.
+# (quorin_admin_pages is made with the host, above.)
+if(TARGET quorin_admin_pages)
+    set(QUORIN_HOST_RESOURCES ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+
+    add_executable(admin_lists_bench ${CMAKE_SOURCE_DIR}/tests/bench_ui/admin_lists_bench.cpp
+        ${QUORIN_HOST_RESOURCES})
+    target_compile_options(admin_lists_bench PRIVATE ${QUORIN_WARNINGS} -O2)
+    target_link_libraries(admin_lists_bench PRIVATE quorin_admin_pages)
+    target_link_options(admin_lists_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME admin_lists_bench_smoke COMMAND admin_lists_bench --smoke)
+    set_tests_properties(admin_lists_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        RESOURCE_LOCK wine_desktop)
+endif()
 
 # Releases: the version header for the resources and the host; the host's
 # import rule; two fresh release builds in two other folders must give the
@@ -370,6 +391,24 @@ if(TARGET quorin_live_win32)
             $<TARGET_FILE:quorin_host>)
         set_tests_properties(live_tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
             RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")
+    endif()
+    # Each host administration page against a real glftpd 2.13, started for
+    # the run from ../shared/glftpd-2.13 beside the clone and given a small
+    # site (tests/live/run_glftpd213.sh); skipped, with a line saying why,
+    # where that is absent or the run is not root.
+    if(TARGET quorin_admin_pages)
+        set(QUORIN_GLFTPD_PORT 2252 CACHE STRING "Port of the real glftpd 2.13 the live administration test starts")
+        set(QUORIN_GLFTPD_IPC_KEY 0x00007B20 CACHE STRING "Its ipc key (its shared memory)")
+        set(QUORIN_GLFTPD_WORK_PREFIX /tmp/quorin-glftpd CACHE STRING "Where its WORK folder goes (under /tmp)")
+        add_executable(live_admin_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp ${QUORIN_HOST_RESOURCES})
+        target_compile_options(live_admin_test PRIVATE ${QUORIN_WARNINGS})
+        target_link_libraries(live_admin_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
+        target_link_options(live_admin_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME live_admin COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_test>)
+        set_tests_properties(live_admin PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
