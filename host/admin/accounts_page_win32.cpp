@@ -33,10 +33,10 @@ struct FilterChoice {
 };
 const FilterChoice filters[] = {
     {L"Everyone", admin::UserFilter::Everyone, false},
-    {L"A group", admin::UserFilter::Group, true},
-    {L"Names starting", admin::UserFilter::NamePrefix, true},
-    {L"A flag word", admin::UserFilter::FlagWord, true},
-    {L"Deleted ones", admin::UserFilter::Deleted, false},
+    {L"Group", admin::UserFilter::Group, true},
+    {L"Name prefix", admin::UserFilter::NamePrefix, true},
+    {L"Flag word", admin::UserFilter::FlagWord, true},
+    {L"Deleted", admin::UserFilter::Deleted, false},
 };
 
 const Column accountColumns[] = {

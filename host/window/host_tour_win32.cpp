@@ -314,7 +314,7 @@ const TourStep simulatedHostPages[] = {
          // commands page deletes.
          session::Reply deleted;
          sendHostCommand("SITE DELUSER newbie1st", deleted);
-         pickCombo(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones");
+         pickCombo(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted");
          click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "newbie1st");
          click(page, IDC_ADMIN_ACCOUNT_PURGE);
