@@ -34,6 +34,19 @@ void showCommands(HWND page, const OwnCommandsPage& state, int select) {
     for (const std::string& command : state.commands) {
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(command).c_str()));
     }
+    // A long command scrolls sideways rather than being cut.
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const std::string& command : state.commands) {
+        const std::wstring text = wide_text::toWide(command);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = size.cx > widest ? size.cx : widest;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
     if (select >= 0 && static_cast<std::size_t>(select) < state.commands.size()) {
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
     }
@@ -129,6 +142,10 @@ INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPA
         return TRUE;
     }
     case WM_COMMAND:
+        if (state != nullptr && LOWORD(wParam) == IDC_ADMIN_OWN_LIST && HIWORD(wParam) == LBN_DBLCLK) {
+            sendPicked(page, *state);  // a double click sends, as Send does
+            return TRUE;
+        }
         if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
             return TRUE;
         }

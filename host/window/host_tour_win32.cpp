@@ -486,6 +486,18 @@ int runTour(const std::string& outDir, bool live) {
     host_admin::answerQuestionsWith(answerQuestion);
     if (!live) {
         walk(simulatedTour);
+        // A host page on the simulated 1.x site says why it cannot work there,
+        // in its own line (checked, not pictured).
+        host_admin::showPage(AdminPage::Groups);
+        pumpMessages();
+        if (HWND page = host_admin::shownPage()) {
+            char note[256] = {};
+            GetDlgItemTextA(page, IDC_ADMIN_NOTE, note, sizeof note);
+            if (std::string(note).find("--glftpd2") == std::string::npos) {
+                problems.push_back(std::string("the Groups page on the 1.x site says: ") + note);
+            }
+            checkLayout(page, "the Groups page on the 1.x site");
+        }
         // The host's pages are for glftpd 2.x: the simulated site answers as
         // 2.x from here on (the plug-in's pages saw it as 1.x, as always).
         app.simulatedSettings.generation = simsite::SimulatedSite::Generation::Glftpd2;
