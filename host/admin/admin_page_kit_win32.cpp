@@ -16,7 +16,19 @@ std::string controlText(HWND page, int id) {
 }
 
 void setControlText(HWND page, int id, const std::string& utf8) {
-    wide_text::setWindowText(GetDlgItem(page, id), utf8);
+    // Only a change: a control given its own text again repaints for nothing.
+    HWND control = GetDlgItem(page, id);
+    const std::wstring wanted = wide_text::toWide(utf8);
+    const int length = GetWindowTextLengthW(control);
+    if (length == static_cast<int>(wanted.size())) {
+        std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+        GetWindowTextW(control, &shown[0], length + 1);
+        shown.resize(static_cast<std::size_t>(length));
+        if (shown == wanted) {
+            return;
+        }
+    }
+    SetWindowTextW(control, wanted.c_str());
 }
 
 void showResult(HWND page, const std::string& utf8) {
@@ -110,9 +122,8 @@ void setRowCount(HWND page, int listId, std::size_t rows) {
     LVITEMW none{};
     none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-    // Only the count: the list asks for the rows it shows.
+    // Only the count: the list asks for the rows it shows (and repaints).
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 int selectedRow(HWND page, int listId) {
