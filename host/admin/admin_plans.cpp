@@ -86,7 +86,7 @@ const NumberRule allotSlotsRule{"Allotment slots", -2, 32767, "Unlimited", -1, "
 const NumberRule allotSizeRule{"The largest allotment (KiB)", 0, 2147483647, "Unlimited", 0, nullptr, 0};
 const NumberRule groupLoginsRule{"Logins at once", 0, 30000, "Unlimited", 0, nullptr, 0};
 const NumberRule simRule{"Transfers at once", -1, 30000, "Unlimited", -1, nullptr, 0};
-const NumberRule idleRule{"The idle time (minutes)", -1, 30000, "Disabled", -1, nullptr, 0};
+const NumberRule idleRule{"The idle time", -1, 30000, "Disabled", -1, nullptr, 0};
 const NumberRule loginsRule{"Logins", 0, 30000, "Unlimited", 0, nullptr, 0};
 
 // "2027-6-3" and "2027-06-03" are one date; "Never" and "never" one too.

@@ -12,7 +12,6 @@ namespace {
 // their text that no success line holds.
 const std::string_view refusalStarts[] = {
     "You do not have access",       // every command, the access refusal
-    "Group (",                      // "Group (x) does not exist."
     "The value specified is out of range",
     "You are not GADMIN for",       // GINFO, a gadmin's other group
     "User is not a member of the group",
@@ -136,8 +135,8 @@ Verdict judgeReply(const session::Reply& reply) {
     }
     // Earlier lines decide first: a usage box, "Invalid Field" and "No flags
     // were changed." all end "200 Command Successful.".
-    std::string_view refusal;
-    bool usage = false;
+    std::string_view refusal, usage;
+    bool usageBox = false;
     for (std::size_t i = 0; i + 1 < reply.lines.size(); ++i) {
         const std::string_view text = trimBlanks(lineTextView(reply.lines[i]));
         constexpr std::string_view modified = "Successfully modified ";
@@ -148,21 +147,22 @@ Verdict judgeReply(const session::Reply& reply) {
             verdict.notModified.emplace_back(trimBlanks(text.substr(notModified.size())));
             if (refusal.empty()) refusal = text;
         } else if (isUsageLine(text)) {
-            usage = true;
-            // The box's own words, "USAGE: SITE GRP <group>", without its frame.
+            usageBox = true;
+            // The box's own words without its frame; its "USAGE:" line if it has one.
             std::string_view words = text;
             if (startsWith(words, "|")) words = trimBlanks(words.substr(1));
             if (endsWith(words, "|")) words = trimBlanks(words.substr(0, words.size() - 1));
-            if (!startsWith(words, ",---") && (refusal.empty() || startsWith(words, "USAGE:")) &&
-                !startsWith(refusal, "USAGE:"))
-                refusal = words;
+            if (!startsWith(words, ",---") && !startsWith(usage, "USAGE:") &&
+                (usage.empty() || startsWith(words, "USAGE:")))
+                usage = words;
         } else if (refusal.empty() && isRefusalStart(text)) {
             refusal = text;
         }
     }
-    if (!refusal.empty() || usage) {
-        verdict.text = refusal.empty() ? std::string("The server answered with its usage text.")
-                                       : std::string(refusal);
+    if (!refusal.empty() || usageBox) {
+        verdict.text = !refusal.empty() ? std::string(refusal)
+                       : !usage.empty() ? std::string(usage)
+                                        : std::string("The server answered with its usage text.");
         return verdict;
     }
     verdict.text = last.empty() ? std::string("The server's reply ends with an empty line.") : std::string(last);
@@ -170,6 +170,18 @@ Verdict judgeReply(const session::Reply& reply) {
         (reply.lines.size() == 1 && isHelpLine(last)))
         return verdict;
     verdict.done = isSuccessEnd(last, verdict);
+    // "200 Command Successful." after lines of the server's own saying what
+    // it did ("'x' has been successfully added as gadmin for 'g'", "Changed
+    // max simultaneous uploads ..."): those words tell the operator more.
+    if (verdict.done && last == "Command Successful.") {
+        for (std::size_t i = 0; i + 1 < reply.lines.size(); ++i) {
+            const std::string_view text = trimBlanks(lineTextView(reply.lines[i]));
+            if (!text.empty()) {
+                verdict.text = std::string(text);
+                break;
+            }
+        }
+    }
     return verdict;
 }
 

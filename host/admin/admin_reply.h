@@ -14,7 +14,11 @@ namespace admin {
 // What a reply came to: done or refused, and the server's words for the operator.
 struct Verdict {
     bool done = false;
-    std::string text;  // the deciding line without "200- "/"200 ", e.g. "Group (x) does not exist."
+    // The deciding line without "200- "/"200 ", e.g. "Group (x) does not
+    // exist."; for a change answered "Command Successful." after words of its
+    // own, the first of those ("'x' has been successfully removed as gadmin
+    // for 'g'").
+    std::string text;
     // The server ended the session after answering (an internal assertion, code 550).
     bool sessionEnded = false;
     // List forms ("{ a b }", ending "200 Done"): the names the server
@@ -30,6 +34,8 @@ struct Verdict {
 // setting's help line or "No flags were changed." is refused, and so is an
 // unknown last line or a reply with no lines. A list form with an "Error
 // modifying x" line is not done (which names were taken is in `modified`).
+// Made for glftpd's own administration commands: a site script's reply (the
+// operator's own commands) is shown as it came, not judged.
 Verdict judgeReply(const session::Reply& reply);
 
 // The text of a reply line without its code prefix ("200- x" -> "x", "200 x" -> "x").
