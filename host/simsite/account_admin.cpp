@@ -343,9 +343,32 @@ SettingOutcome applySetting(SiteUser& account, const std::string& field, const C
     return outcome;
 }
 
-// The listing's figures: whole MiB, rounded as printf rounds.
-std::string wholeMegabytes(std::int64_t kilobytes) {
-    return format("%.0f", static_cast<double>(kilobytes) / 1024.0);
+// The listing's figures: whole MiB, rounded as printf's "%.0f" rounds (a
+// half to the even neighbour), without printf: a listing has 50,000 rows.
+std::int64_t wholeMegabytes(std::int64_t kilobytes) {
+    const std::uint64_t magnitude =
+        kilobytes < 0 ? 0 - static_cast<std::uint64_t>(kilobytes) : static_cast<std::uint64_t>(kilobytes);
+    std::uint64_t whole = magnitude / 1024;
+    const std::uint64_t rest = magnitude % 1024;
+    whole += rest > 512 || (rest == 512 && whole % 2 == 1) ? 1 : 0;
+    return kilobytes < 0 ? -static_cast<std::int64_t>(whole) : static_cast<std::int64_t>(whole);
+}
+
+// Appends `text` and blanks up to `width` (never cut).
+void appendPadded(std::string& line, const std::string& text, std::size_t width) {
+    line += text;
+    if (text.size() < width) {
+        line.append(width - text.size(), ' ');
+    }
+}
+
+// Appends the number right-aligned in `width`.
+void appendNumber(std::string& line, std::int64_t value, std::size_t width) {
+    const std::string digits = std::to_string(value);
+    if (digits.size() < width) {
+        line.append(width - digits.size(), ' ');
+    }
+    line += digits;
 }
 
 struct UserSelection {
@@ -442,11 +465,19 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
     std::int64_t filesDown = 0;
     for (const SiteUser* account : rows) {
         const Transfer& total = account->allTime;
-        reply.line(padRight(account->name, 15) + " " +
-                   padRight(account->groups.empty() ? std::string() : account->groups.front(), 10) + " " +
-                   "UL:" + padLeft(wholeMegabytes(total.uploadKb), 5) +
-                   "MiB      DL:" + padLeft(wholeMegabytes(total.downloadKb), 5) +
-                   "MiB      Credit:" + padLeft(wholeMegabytes(account->creditsKb), 6) + "MiB");
+        std::string line;
+        line.reserve(80);
+        appendPadded(line, account->name, 15);
+        line += ' ';
+        appendPadded(line, account->groups.empty() ? std::string() : account->groups.front(), 10);
+        line += " UL:";
+        appendNumber(line, wholeMegabytes(total.uploadKb), 5);
+        line += "MiB      DL:";
+        appendNumber(line, wholeMegabytes(total.downloadKb), 5);
+        line += "MiB      Credit:";
+        appendNumber(line, wholeMegabytes(account->creditsKb), 6);
+        line += "MiB";
+        reply.line(line);
         uploadKb += total.uploadKb;
         downloadKb += total.downloadKb;
         filesUp += total.uploadFiles;

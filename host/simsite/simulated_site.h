@@ -128,7 +128,10 @@ class SimulatedSite : public SiteLink {
 public:
     enum class Contents { Demo, Empty };
     // Which server the site answers as: glftpd 1.x, or 2.x (today's), whose
-    // account screen, refusals and per-group slots differ.
+    // account screen, refusals and per-group slots differ. Only 2.x answers
+    // the group and account administration (GRP, GRPCHANGE, GINFO, CHGADMIN,
+    // RENUSER, GADDUSER; USERS, CHANGE, READD and PURGE in its own way); to
+    // 1.x those are commands it does not understand, as before.
     enum class Generation { Glftpd1, Glftpd2 };
 
     // The demo site: a few dozen users over several groups, some of them
