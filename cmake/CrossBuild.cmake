@@ -195,8 +195,18 @@ endforeach()
 # Its rooms: the window and its tour, the Connect dialog and the saved
 # sites' login, the served sites, and the host's own administration pages.
 file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp)
+# The host's administration pages (their templates are in the host's
+# resources): a library of their own, for the host and the programs that
+# drive the pages.
+file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
+    add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
+    target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_admin_pages PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_admin_pages PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_sites_win32 comctl32 user32)
+endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})
 if(QUORIN_HOST_SOURCES)
@@ -216,6 +226,9 @@ if(QUORIN_HOST_SOURCES)
     if(TARGET quorin_sites_win32)
         target_link_libraries(quorin_host PRIVATE quorin_sites_win32)
     endif()
+    if(TARGET quorin_admin_pages)
+        target_link_libraries(quorin_host PRIVATE quorin_admin_pages)
+    endif()
     # Shipped in the release bundle: without symbols.
     target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME} -s)
     add_dependencies(quorin_host quorin_glftpd_1_24)
@@ -231,6 +244,23 @@ target_link_libraries(host_parts_test PRIVATE gtest gtest_main user32)
 target_link_options(host_parts_test PRIVATE ${QUORIN_STATIC_RUNTIME})
 add_test(NAME host_parts COMMAND host_parts_test)
 set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
+
+# The host's administration pages against the captured replies of a real
+# glftpd 2.13: what they send, ask and refuse (shows no window).
+if(TARGET quorin_admin_pages)
+    add_executable(admin_pages_test ${CMAKE_SOURCE_DIR}/tests/host/admin_pages_test.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/resources/quorin_host.manifest)
+    target_include_directories(admin_pages_test PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(admin_pages_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(admin_pages_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX
+        QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+    target_link_libraries(admin_pages_test PRIVATE quorin_admin_pages gtest gtest_main)
+    target_link_options(admin_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME admin_pages COMMAND admin_pages_test)
+    set_tests_properties(admin_pages PROPERTIES FIXTURES_REQUIRED wine)
+endif()
 
 # The host's own layout: the check on windows laid out wrong on purpose,
 # then the tour (which checks its window at every picture) under Xvfb at

@@ -60,7 +60,7 @@ bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std:
         // The comment stands alone above the box; it may hold anything.
         if (!comment && !seen[Name] && startsWith(text, "User Comment: ")) {
             comment = true;
-            out.comment = std::string(trimTrailingBlanks(text.substr(14)));
+            out.comment = std::string(trimBlanks(text.substr(14)));
             continue;
         }
         if (!startsWith(text, "| ")) continue;

@@ -129,7 +129,8 @@ Verdict judgeReply(const session::Reply& reply) {
     }
     const std::string_view last = trimBlanks(lineTextView(reply.lines.back()));
     if (reply.code >= 400 || startsWith(last, "ASSERT")) {
-        verdict.text = std::string(last);
+        verdict.text = last.empty() ? "The server refused with code " + std::to_string(reply.code) + "."
+                                    : std::string(last);
         verdict.sessionEnded = startsWith(last, "ASSERT");
         return verdict;
     }
@@ -164,7 +165,7 @@ Verdict judgeReply(const session::Reply& reply) {
                                        : std::string(refusal);
         return verdict;
     }
-    verdict.text = std::string(last);
+    verdict.text = last.empty() ? std::string("The server's reply ends with an empty line.") : std::string(last);
     if (isRefusalStart(last) || isRefusalEnd(last) || isUsageLine(last) ||
         (reply.lines.size() == 1 && isHelpLine(last)))
         return verdict;

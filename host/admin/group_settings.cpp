@@ -80,8 +80,8 @@ bool readGroupSettings(const session::Reply& reply, GroupSettings& out, std::str
             case Comment: {
                 // The rest of the box line: a comment may hold blanks and
                 // run past the frame when long.
-                std::string_view rest = trimTrailingBlanks(text.substr(labels[field].size()));
-                if (endsWith(rest, "|")) rest = trimTrailingBlanks(rest.substr(0, rest.size() - 1));
+                std::string_view rest = trimBlanks(text.substr(labels[field].size()));
+                if (endsWith(rest, "|")) rest = trimBlanks(rest.substr(0, rest.size() - 1));
                 out.comment = std::string(rest);
                 break;
             }

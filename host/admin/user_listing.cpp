@@ -66,7 +66,12 @@ bool readUserListing(const session::Reply& reply, UserListing& out, std::string&
     failure.clear();
     const std::size_t count = reply.lines.size();
     // Header, one row an account, "Uploaded: ...", the counters, "N Total members.".
-    if (count < 4 || trimTrailingBlanks(lineTextView(reply.lines[0])) != "Detailed User Listing...") {
+    const bool header = count > 0 && trimTrailingBlanks(lineTextView(reply.lines[0])) == "Detailed User Listing...";
+    if (header && count < 4) {
+        failure = "The account listing ends early.";
+        return false;
+    }
+    if (!header) {
         const Verdict verdict = judgeReply(reply);
         failure = verdict.done ? std::string("The reply is not an account listing.") : verdict.text;
         return false;

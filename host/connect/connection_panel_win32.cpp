@@ -29,8 +29,10 @@ struct DialogState {
     // The saved site the fields stand for now (empty: an unsaved connection).
     std::string boundName;
     // The password field holds what the host filled in (remembered or typed
-    // before), not what the operator typed here.
+    // before), not what the operator typed here: its text is still
+    // `prefilledPassword`, however it was edited meanwhile.
     bool passwordPrefilled = false;
+    std::string prefilledPassword;
     // Fields being filled by the host, not edited by the operator.
     bool filling = false;
 };
@@ -59,8 +61,31 @@ void fillFields(HWND dialog, DialogState& state, const live::SiteOptions& option
     CheckDlgButton(dialog, IDC_CONNECT_REQUIRE_TLS, options.requireTls ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, passwordKnown ? BST_CHECKED : BST_UNCHECKED);
     setField(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint);
+    wipe(state.prefilledPassword);
+    state.prefilledPassword = options.password;
     state.passwordPrefilled = !options.password.empty();
     state.filling = false;
+}
+
+// An edit of the password box: typed only once the text is not the one the
+// host filled in (a character typed and taken back again changes nothing).
+void passwordEdited(HWND dialog, DialogState& state) {
+    std::string now;
+    if (state.filling || state.prefilledPassword.empty()) {
+        return;
+    }
+    state.passwordPrefilled = fieldText(dialog, IDC_CONNECT_PASSWORD, now) && now == state.prefilledPassword;
+    wipe(now);
+}
+
+// A saved site whose remembered password does not open for it as it is saved
+// now: the operator is told why before being asked for the password.
+const UINT showUnusablePassword = WM_APP + 1;
+
+void tellUnusablePassword(HWND dialog, const std::string& name) {
+    message(dialog, site_manager::unusablePasswordText(name) + ". Type the password to connect.",
+            "Remembered password", MB_ICONWARNING | MB_OK);
+    SetFocus(GetDlgItem(dialog, IDC_CONNECT_PASSWORD));
 }
 
 void fillSiteList(HWND dialog, DialogState& state, const std::string& selected) {
@@ -153,6 +178,7 @@ void connectionEdited(HWND dialog, DialogState& state) {
         SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
         CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, BST_UNCHECKED);
         state.passwordPrefilled = false;
+        wipe(state.prefilledPassword);
         state.filling = false;
     }
 }
@@ -251,6 +277,10 @@ void pickSite(HWND dialog, DialogState& state) {
     state.boundName = site_manager::savedName(name);
     showBinding(dialog, state);
     // A remembered password that does not open here is asked for again.
+    if (password == site_manager::RememberedPassword::Unusable) {
+        tellUnusablePassword(dialog, state.boundName);
+        return;
+    }
     SetFocus(GetDlgItem(dialog, password == site_manager::RememberedPassword::Known ? IDOK : IDC_CONNECT_PASSWORD));
 }
 
@@ -279,6 +309,16 @@ void initialise(HWND dialog, DialogState& state) {
                       : options.user.empty() ? IDC_CONNECT_USER
                                              : IDC_CONNECT_PASSWORD;
     SetFocus(GetDlgItem(dialog, first));
+    // Opened for a saved site (--load) whose remembered password did not
+    // open: said once the dialog shows.
+    live::SiteOptions saved;
+    site_manager::RememberedPassword remembered = site_manager::RememberedPassword::None;
+    if (!state.boundName.empty() && options.password.empty() &&
+        site_manager::optionsFor(state.boundName, saved, remembered) &&
+        remembered == site_manager::RememberedPassword::Unusable) {
+        PostMessageW(dialog, showUnusablePassword, 0, 0);
+    }
+    wipe(saved.password);
 }
 
 void finish(HWND dialog, DialogState& state) {
@@ -302,6 +342,10 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return FALSE;
     }
     DialogState* state = stateOf(dialog);
+    if (message == showUnusablePassword && state != nullptr) {
+        tellUnusablePassword(dialog, state->boundName);
+        return TRUE;
+    }
     if (message != WM_COMMAND || state == nullptr) {
         return FALSE;
     }
@@ -328,8 +372,8 @@ INT_PTR CALLBACK connectDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         }
         return TRUE;
     case IDC_CONNECT_PASSWORD:
-        if (code == EN_CHANGE && !state->filling) {
-            state->passwordPrefilled = false;
+        if (code == EN_CHANGE) {
+            passwordEdited(dialog, *state);
         }
         return TRUE;
     case IDC_CONNECT_SAVE:
@@ -359,8 +403,10 @@ bool askConnectOptions(HINSTANCE instance, HWND owner, live::SiteOptions& option
     state.options = &options;
     state.saved = &saved;
     // A Unicode dialog: names, hosts and users are read as typed.
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONNECT), owner, connectDialogProc,
-                           reinterpret_cast<LPARAM>(&state)) == IDOK;
+    const bool connect = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONNECT), owner, connectDialogProc,
+                                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+    wipe(state.prefilledPassword);
+    return connect;
 }
 
 CertificateAnswer askAboutCertificate(HWND owner, const std::string& host, const std::string& fingerprint,

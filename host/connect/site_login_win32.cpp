@@ -61,6 +61,7 @@ void rememberAfterLogin(const LoginContext& context, const CertificateOutcome& o
                 context.saved.name = entry;
             }
         }
+        SecureZeroMemory(&pinned.password[0], pinned.password.size());
         if (done) {
             context.options.fingerprint = outcome.presented;
             context.note("   the certificate is pinned for the saved site \"" + context.saved.name + "\"");

@@ -93,11 +93,18 @@ bool optionsFor(const std::string& name, live::SiteOptions& options, RememberedP
     options.fingerprint = site->fingerprint;
     wipe(options.password);
     if (!site->protectedPassword.empty()) {
+        // The blob opens only for the key it was made with, so a file edited
+        // to another host, port, user, TLS or pin has no remembered password.
         password = sites::unprotectPassword(site->protectedPassword, site->key(), options.password)
                        ? RememberedPassword::Known
                        : RememberedPassword::Unusable;
     }
     return true;
+}
+
+std::string unusablePasswordText(const std::string& name) {
+    return "The remembered password of \"" + name +
+           "\" does not belong to the site as it is saved now (the file may have been changed), so it is not used";
 }
 
 bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, SaveMode mode,
@@ -122,6 +129,9 @@ bool save(const std::string& name, const live::SiteOptions& options, bool rememb
                       "\" meanwhile; nothing was changed.";
                 return false;
             }
+            // The site's own commands stay with its name when its connection is replaced.
+            const sites::SavedSite* replaced = all.find(name);
+            site.ownCommands = replaced == nullptr ? std::vector<std::string>() : replaced->ownCommands;
             return all.put(site, why);
         },
         overwriteDamaged, failure);
@@ -142,7 +152,9 @@ bool pin(const std::string& name, const live::SiteOptions& options, const std::s
         return noSuchSite(name, failure);
     }
     return store.update(
-        [&](sites::SavedSites& all, std::string& why) { return all.pin(name, keyOf(options), fingerprint, why); },
+        [&](sites::SavedSites& all, std::string& why) {
+            return sites::pinSite(all, name, keyOf(options), fingerprint, why);
+        },
         false, failure);
 }
 
@@ -158,6 +170,23 @@ bool rememberPassword(const std::string& name, const live::SiteOptions& options,
     return store.update(
         [&](sites::SavedSites& all, std::string& why) {
             return all.setProtectedPassword(name, keyOf(options), protectedHex, why);
+        },
+        false, failure);
+}
+
+std::vector<std::string> ownCommands(const std::string& savedName) {
+    const sites::SavedSite* site = opened ? store.sites().find(savedName) : nullptr;
+    return site == nullptr ? std::vector<std::string>() : site->ownCommands;
+}
+
+bool setOwnCommands(const std::string& savedName, const live::SiteOptions& key,
+                    const std::vector<std::string>& commands, std::string& failure) {
+    if (!opened) {
+        return noSuchSite(savedName, failure);
+    }
+    return store.update(
+        [&](sites::SavedSites& all, std::string& why) {
+            return all.setOwnCommands(savedName, keyOf(key), commands, why);
         },
         false, failure);
 }

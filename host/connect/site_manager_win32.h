@@ -32,22 +32,27 @@ bool bound(const std::string& name, const live::SiteOptions& options);
 
 enum class RememberedPassword {
     None,      // none is saved
-    Known,     // unprotected for the site's present host, port and user
-    Unusable,  // saved, but not for this host, port and user, Windows user or machine
+    Known,     // unprotected for the site as it is saved now
+    Unusable,  // saved, but not for the site's present host, port, user, TLS and pin, nor Windows user or machine
 };
 // The saved site's connection options (its pin included) and its remembered
 // password; false when there is no such site.
 bool optionsFor(const std::string& name, live::SiteOptions& options, RememberedPassword& password);
+// Why the remembered password of the saved site `name` is not used: it was
+// made for the site as it was saved then, which is not the site the file
+// describes now.
+std::string unusablePasswordText(const std::string& name);
 
 enum class SaveMode { Replace, NewOnly };
 // Saves the options under `name`, replacing a site of that name only with
-// SaveMode::Replace; the password only when `rememberPassword`, and then
-// only in protected form, bound to the options' host, port and user.
+// SaveMode::Replace (its own commands are kept); the password only when `rememberPassword`, and then
+// only in protected form, bound to the options' host, port, user, TLS and pin.
 bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, SaveMode mode,
           bool overwriteDamaged, std::string& failure);
 bool remove(const std::string& name, bool overwriteDamaged, std::string& failure);
 // Pins `fingerprint` for the saved site `name`, when it is still the site of
-// the connection made with `options`.
+// the connection made with `options`; its remembered password is protected
+// again for the new pin in the same locked change.
 bool pin(const std::string& name, const live::SiteOptions& options, const std::string& fingerprint,
          std::string& failure);
 // Remembers options.password for the saved site `name` (protected), or
@@ -55,6 +60,13 @@ bool pin(const std::string& name, const live::SiteOptions& options, const std::s
 // of `options`, and nothing else of it changes.
 bool rememberPassword(const std::string& name, const live::SiteOptions& options, bool remember,
                       std::string& failure);
+// The operator's own commands saved for the site `savedName`; none: empty.
+std::vector<std::string> ownCommands(const std::string& savedName);
+// Keeps `commands` as the own commands of the saved site `savedName`, only
+// when it is still the site of the connection made with `key`, under the
+// file's lock as every change is.
+bool setOwnCommands(const std::string& savedName, const live::SiteOptions& key,
+                    const std::vector<std::string>& commands, std::string& failure);
 // A name for a new entry of this host: "host", or "host:port" when that is
 // taken or the port is not 21, numbered when both are taken.
 std::string newEntryName(const live::SiteOptions& options);

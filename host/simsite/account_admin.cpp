@@ -106,7 +106,7 @@ const AccountField accountFields[] = {
 
 constexpr std::int64_t largestKilobytes = 1LL << 40;
 constexpr std::size_t longestName = 23;
-constexpr std::size_t commentRoom = 49;   // the server asserts on anything longer
+constexpr std::size_t commentRoom = 49;  // the server asserts on anything longer
 constexpr std::size_t taglineRoom = 63;
 
 const char outOfRange[] = "The value specified is out of range.";
@@ -181,7 +181,8 @@ bool readDate(const std::string& text, std::string& date) {
 bool readSpeed(const std::string& text, int& kilobytes) {
     std::string digits = text;
     std::int64_t scale = 1;
-    const char unit = digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits.back())));
+    const char unit =
+        digits.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(digits.back())));
     if (unit == 'k' || unit == 'm' || unit == 'g') {
         scale = unit == 'k' ? 1 : unit == 'm' ? 1024 : 1024 * 1024;
         digits.pop_back();
@@ -207,15 +208,17 @@ bool hasIllegalPart(const std::string& name) {
 }
 
 std::string assertText(int line) {
-    return format("ASSERT: (srclen + 1 <= dest_size) in file remoteadmin.c line %d inside function "
-                  "gl_strcpy_internal", line);
+    return format(
+        "ASSERT: (srclen + 1 <= dest_size) in file remoteadmin.c line %d inside function "
+        "gl_strcpy_internal",
+        line);
 }
 
 // What one setting did to one account.
 struct SettingOutcome {
     enum Kind { Done, Refused, Help, Unknown, Crash } kind = Done;
-    std::string text;   // the refusal, the help line, the assertion
-    std::string note;   // a line the server puts before "Command Successful."
+    std::string text;  // the refusal, the help line, the assertion
+    std::string note;  // a line the server puts before "Command Successful."
 };
 
 SettingOutcome refused(const std::string& text) {
@@ -227,8 +230,7 @@ SettingOutcome refused(const std::string& text) {
 
 // Refusals that come before any account is touched: an unknown setting, a
 // missing value, a value so long that the server asserts.
-bool screenSetting(const std::string& field, const CommandWords& words, std::size_t valueAt,
-                   SettingOutcome& outcome) {
+bool screenSetting(const std::string& field, const CommandWords& words, std::size_t valueAt, SettingOutcome& outcome) {
     const AccountField* known = findAccountField(field);
     if (known == nullptr) {
         outcome.kind = SettingOutcome::Unknown;
@@ -268,8 +270,8 @@ SettingOutcome applySetting(SiteUser& account, const std::string& field, const C
             return refused(outOfRange);
         }
         (down ? account.maxDownloadSpeed : account.maxUploadSpeed) = speed;
-        outcome.note = format("Changed max %s speed for %s to %d KB/s", down ? "download" : "upload",
-                              account.name.c_str(), speed);
+        outcome.note =
+            format("Changed max %s speed for %s to %d KB/s", down ? "download" : "upload", account.name.c_str(), speed);
     } else if (field == "max_sim_down" || field == "max_sim_up") {
         const bool down = field == "max_sim_down";
         if (!parseInteger(value, -1, 30000, number)) {
@@ -377,10 +379,9 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
         const char* keyword;
         char flag;
     } flagWords[] = {
-        {"siteop", '1'}, {"gadmin", '2'},   {"glock", '3'},     {"exempt", '4'}, {"deleted", '6'},
-        {"useredit", '7'}, {"anonymous", '8'}, {"nuke", 'A'},   {"unnuke", 'B'}, {"undupe", 'C'},
-        {"kick", 'D'},   {"kill", 'E'},     {"take", 'F'},      {"give", 'G'},   {"users", 'H'},
-        {"idler", 'I'},
+        {"siteop", '1'},    {"gadmin", '2'}, {"glock", '3'},  {"exempt", '4'}, {"deleted", '6'}, {"useredit", '7'},
+        {"anonymous", '8'}, {"nuke", 'A'},   {"unnuke", 'B'}, {"undupe", 'C'}, {"kick", 'D'},    {"kill", 'E'},
+        {"take", 'F'},      {"give", 'G'},   {"users", 'H'},  {"idler", 'I'},
     };
     const std::string argument = words[2];
     UserSelection selection;
@@ -443,9 +444,9 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
         const Transfer& total = account->allTime;
         reply.line(padRight(account->name, 15) + " " +
                    padRight(account->groups.empty() ? std::string() : account->groups.front(), 10) + " " +
-                   "UL:" + padLeft(wholeMegabytes(total.uploadKb), 5) + "MiB      DL:" +
-                   padLeft(wholeMegabytes(total.downloadKb), 5) + "MiB      Credit:" +
-                   padLeft(wholeMegabytes(account->creditsKb), 6) + "MiB");
+                   "UL:" + padLeft(wholeMegabytes(total.uploadKb), 5) +
+                   "MiB      DL:" + padLeft(wholeMegabytes(total.downloadKb), 5) +
+                   "MiB      Credit:" + padLeft(wholeMegabytes(account->creditsKb), 6) + "MiB");
         uploadKb += total.uploadKb;
         downloadKb += total.downloadKb;
         filesUp += total.uploadFiles;

@@ -113,8 +113,7 @@ int asInt32(std::int64_t value) {
 }
 
 // One setting of one group; "" when taken, else the server's refusal.
-std::string applyGroupField(SiteGroup& entry, const GroupField& field, const CommandWords& words,
-                            std::size_t valueAt) {
+std::string applyGroupField(SiteGroup& entry, const GroupField& field, const CommandWords& words, std::size_t valueAt) {
     const std::string name = field.name;
     if (name == "comment") {
         entry.comment = words.rest(valueAt).substr(0, groupCommentLength);
@@ -190,9 +189,9 @@ Reply SimulatedSite::groupSettings(const CommandWords& words) {
     reply.line(settingLine("Number of allotment slots left: ", slotsText(entry->allotSlots, true),
                            "(-2 = Disabled, -1 = Unlim)"));
     reply.line(settingLine("Max. allotment size: ", allotSizeText(entry->maxAllotSizeKb), "(0 = Unlimited)"));
-    reply.line(settingLine("Max simultaneous logins: ",
-                           entry->maxLogins == 0 ? std::string("Unlimited") : format("%d", entry->maxLogins),
-                           "(0 = Unlimited)"));
+    reply.line(settingLine(
+        "Max simultaneous logins: ", entry->maxLogins == 0 ? std::string("Unlimited") : format("%d", entry->maxLogins),
+        "(0 = Unlimited)"));
     reply.line("+" + std::string(71, '-') + "+");
     return reply.end("Command Successful.");
 }
@@ -320,8 +319,9 @@ Reply SimulatedSite::groupInfo(const CommandWords& words) {
                       static_cast<double>(kilobytesUp) / 1024.0, static_cast<long long>(filesUp), members));
     reply.line(format("|   Tot MiB Dn:%11.1f   Tot Files Dn:%7lld       With leech: %-4d|",
                       static_cast<double>(kilobytesDown) / 1024.0, static_cast<long long>(filesDown), leeches));
+    // Only "Unlimited" has a word here; any other value shows as its number.
     reply.line("|   Total Free Slots: " + padRight(slotsText(entry->slots, false), 12) +
-               "Free Leech Slots: " + padRight(slotsText(entry->leechSlots, true), 20) + "|");
+               "Free Leech Slots: " + padRight(slotsText(entry->leechSlots, false), 20) + "|");
     reply.line("`" + std::string(71, '-') + "'");
     return reply.end("Command Successful.");
 }
@@ -345,8 +345,8 @@ Reply SimulatedSite::changeGroupAdmin(const CommandWords& words) {
         reply.line(std::string(70, '-'));
         std::string row;
         for (const std::string& name : account->groups) {
-            const bool admin = std::find(account->adminGroups.begin(), account->adminGroups.end(), name) !=
-                               account->adminGroups.end();
+            const bool admin =
+                std::find(account->adminGroups.begin(), account->adminGroups.end(), name) != account->adminGroups.end();
             row += " " + padRight((admin ? "@" : " ") + name, 17);
         }
         reply.line(row);

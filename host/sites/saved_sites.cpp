@@ -89,6 +89,26 @@ std::string textProblem(const std::string& what, const std::string& text) {
     return "";
 }
 
+// Own commands go to the server as typed: one line each, UTF-8, bounded.
+std::string commandsProblem(const std::vector<std::string>& commands) {
+    if (commands.size() > maxOwnCommands) {
+        return "more than " + std::to_string(maxOwnCommands) + " own commands";
+    }
+    for (const std::string& command : commands) {
+        if (command.empty()) {
+            return "a command is empty";
+        }
+        if (command.size() > maxOwnCommandBytes) {
+            return "a command is longer than " + std::to_string(maxOwnCommandBytes) + " bytes";
+        }
+        const std::string problem = textProblem("a command", command);
+        if (!problem.empty()) {
+            return problem;
+        }
+    }
+    return "";
+}
+
 std::string portProblem(int port) {
     return port >= 1 && port <= 65535 ? "" : "port must be a number from 1 to 65535, not " + std::to_string(port);
 }
@@ -101,6 +121,38 @@ bool canonicalFingerprint(const std::string& text, std::string& canonical) {
     canonical = live::fingerprintText(digest);
     return true;
 }
+
+const char fileHeader[] =
+    "; Quorin reference host: saved sites. Passwords are kept only in\r\n"
+    "; protected form, readable by this Windows user on this machine.\r\n";
+
+// A site as the file holds it: the keys whose absence would mean another
+// value, so that the writer never needs more room than the reader's file.
+std::string sectionText(const SavedSite& site) {
+    std::string text = "\r\n[" + site.name + "]\r\nhost=" + site.host + "\r\n";
+    if (site.port != 21) {
+        text += "port=" + std::to_string(site.port) + "\r\n";
+    }
+    if (!site.user.empty()) {
+        text += "user=" + site.user + "\r\n";
+    }
+    if (!site.requireTls) {
+        text += "tls=no\r\n";
+    }
+    if (!site.fingerprint.empty()) {
+        text += "fingerprint=" + site.fingerprint + "\r\n";
+    }
+    if (!site.protectedPassword.empty()) {
+        text += "password=" + site.protectedPassword + "\r\n";
+    }
+    for (const std::string& command : site.ownCommands) {
+        text += "command=" + command + "\r\n";
+    }
+    return text;
+}
+
+const std::string tooManySites =
+    "there would be more than " + std::to_string(maxSites) + " saved sites, more than the host keeps";
 
 const char* const fingerprintProblem = "fingerprint is not a SHA-256 fingerprint (32 hex pairs)";
 const char* const passwordProblem = "password is not the hex of a protected password";
@@ -170,6 +222,14 @@ std::string readValue(const std::string& key, const std::string& value, SavedSit
         site.protectedPassword = value;
         return protectedPasswordProblem(value);
     }
+    if (key == "command") {
+        site.ownCommands.push_back(value);
+        const std::string problem = commandsProblem({value});
+        return !problem.empty() || site.ownCommands.size() <= maxOwnCommands
+                   ? problem
+                   : "site " + quoted(site.name) + " has more than " + std::to_string(maxOwnCommands) +
+                         " own commands";
+    }
     return "unknown key " + quoted(key);
 }
 
@@ -222,6 +282,7 @@ std::string siteProblem(const SavedSite& site) {
         portProblem(site.port),
         site.fingerprint.empty() || canonicalFingerprint(site.fingerprint, ignored) ? "" : fingerprintProblem,
         protectedPasswordProblem(site.protectedPassword),
+        commandsProblem(site.ownCommands),
     };
     for (const std::string& problem : problems) {
         if (!problem.empty()) {
@@ -232,18 +293,21 @@ std::string siteProblem(const SavedSite& site) {
 }
 
 const SavedSite* SavedSites::find(const std::string& name) const {
-    for (const SavedSite& site : list) {
-        if (sameName(site.name, name)) {
-            return &site;
-        }
-    }
-    return nullptr;
+    const auto found = index.find(lowered(name));
+    return found == index.end() ? nullptr : &list[found->second];
 }
 
 std::string passwordEntropy(const SiteKey& key) {
-    // NUL cannot occur in any of the three, so no two keys give one text.
-    return std::string("Quorin saved site password", 26) + '\0' + lowered(key.host) + '\0' +
-           std::to_string(key.port) + '\0' + key.user;
+    // NUL cannot occur in any of the five, so no two keys give one text. The
+    // first words differ from those of hosts that bound only host, port and
+    // user, whose blobs therefore open for no site.
+    std::string pin;
+    if (!key.fingerprint.empty() && !canonicalFingerprint(key.fingerprint, pin)) {
+        pin = "not a fingerprint: " + key.fingerprint;
+    }
+    return std::string("Quorin saved site password: host, port, user, TLS, pin") + '\0' + lowered(key.host) +
+           '\0' + std::to_string(key.port) + '\0' + key.user + '\0' + (key.requireTls ? "tls" : "plain") + '\0' +
+           pin;
 }
 
 const SavedSite* SavedSites::bind(const std::string& name, const SiteKey& key) const {
@@ -256,28 +320,45 @@ const SavedSite* SavedSites::bind(const std::string& name, const SiteKey& key) c
 }
 
 bool SavedSites::pin(const std::string& name, const SiteKey& key, const std::string& fingerprint,
-                     std::string& why) {
-    return changeBound(name, key, &SavedSite::fingerprint, fingerprint, why);
+                     const std::string& protectedHex, std::string& why) {
+    return changeBound(
+        name, key,
+        [&](SavedSite& site) {
+            site.fingerprint = fingerprint;
+            site.protectedPassword = protectedHex;
+        },
+        why);
 }
 
 bool SavedSites::setProtectedPassword(const std::string& name, const SiteKey& key, const std::string& protectedHex,
                                       std::string& why) {
-    return changeBound(name, key, &SavedSite::protectedPassword, protectedHex, why);
+    return changeBound(name, key, [&](SavedSite& site) { site.protectedPassword = protectedHex; }, why);
 }
 
-bool SavedSites::changeBound(const std::string& name, const SiteKey& key, std::string SavedSite::*field,
-                             const std::string& value, std::string& why) {
+bool SavedSites::setOwnCommands(const std::string& name, const SiteKey& key,
+                                const std::vector<std::string>& commands, std::string& why) {
+    return changeBound(name, key, [&](SavedSite& site) { site.ownCommands = commands; }, why);
+}
+
+bool SavedSites::changeBound(const std::string& name, const SiteKey& key,
+                             const std::function<void(SavedSite&)>& change, std::string& why) {
     const SavedSite* bound = bind(name, key);
     if (bound == nullptr) {
         why = unboundProblem(name);
         return false;
     }
     SavedSite changed = *bound;
-    changed.*field = value;
+    change(changed);
     return put(changed, why);
 }
 
 bool SavedSites::put(const SavedSite& site, std::string& why) {
+    const std::string folded = lowered(site.name);
+    const auto existing = index.find(folded);
+    if (existing == index.end() && list.size() >= maxSites) {
+        why = tooManySites;
+        return false;
+    }
     why = siteProblem(site);
     if (!why.empty()) {
         return false;
@@ -286,24 +367,36 @@ bool SavedSites::put(const SavedSite& site, std::string& why) {
     if (!kept.fingerprint.empty()) {
         canonicalFingerprint(site.fingerprint, kept.fingerprint);
     }
-    for (SavedSite& existing : list) {
-        if (sameName(existing.name, site.name)) {
-            existing = kept;
-            return true;
-        }
+    const std::size_t replaced = existing == index.end() ? 0 : sectionText(list[existing->second]).size();
+    const std::size_t after = sectionBytes - replaced + sectionText(kept).size();
+    if (sizeof fileHeader - 1 + after > maxFileBytes) {
+        why = "the saved sites would take more than " + std::to_string(maxFileBytes / 1024 / 1024) +
+              " MB, more than the host reads back";
+        return false;
     }
-    list.push_back(kept);
+    sectionBytes = after;
+    if (existing != index.end()) {
+        list[existing->second] = kept;
+    } else {
+        index.emplace(folded, list.size());
+        list.push_back(kept);
+    }
     return true;
 }
 
 bool SavedSites::remove(const std::string& name) {
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        if (sameName(it->name, name)) {
-            list.erase(it);
-            return true;
-        }
+    const auto found = index.find(lowered(name));
+    if (found == index.end()) {
+        return false;
     }
-    return false;
+    const std::size_t place = found->second;
+    sectionBytes -= sectionText(list[place]).size();
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(place));
+    index.erase(found);
+    for (auto& entry : index) {
+        entry.second -= entry.second > place ? 1 : 0;
+    }
+    return true;
 }
 
 std::vector<std::string> SavedSites::names() const {
@@ -315,17 +408,9 @@ std::vector<std::string> SavedSites::names() const {
 }
 
 std::string formatSites(const SavedSites& sites) {
-    std::string text =
-        "; Quorin reference host: saved sites. Passwords are kept only in\r\n"
-        "; protected form, readable by this Windows user on this machine.\r\n";
+    std::string text = fileHeader;
     for (const SavedSite& site : sites.all()) {
-        text += "\r\n[" + site.name + "]\r\n";
-        text += "host=" + site.host + "\r\n";
-        text += "port=" + std::to_string(site.port) + "\r\n";
-        text += "user=" + site.user + "\r\n";
-        text += std::string("tls=") + (site.requireTls ? "yes" : "no") + "\r\n";
-        text += "fingerprint=" + site.fingerprint + "\r\n";
-        text += "password=" + site.protectedPassword + "\r\n";
+        text += sectionText(site);
     }
     return text;
 }
@@ -339,6 +424,8 @@ std::vector<SitesDamage> parseSites(const std::string& text, SavedSites& sites) 
     int siteLine = 0;
     SavedSite site;
     std::set<std::string> keysSeen;
+    std::size_t firstLeftOut = damage.max_size();  // the damage that says the bound is reached
+    std::size_t moreLeftOut = 0;
     const auto finishSite = [&]() {
         std::string why;
         if (!inSite || siteDamaged) {
@@ -347,6 +434,12 @@ std::vector<SitesDamage> parseSites(const std::string& text, SavedSites& sites) 
         if (site.host.empty()) {
             damage.push_back({siteLine, "site " + quoted(site.name) + " has no host"});
         } else if (!sites.put(site, why)) {
+            // Past the bound, one line says so for all the sites after it.
+            if (why == tooManySites && firstLeftOut < damage.size()) {
+                ++moreLeftOut;
+                return;
+            }
+            firstLeftOut = why == tooManySites ? damage.size() : firstLeftOut;
             damage.push_back({siteLine, why});
         }
     };
@@ -385,7 +478,7 @@ std::vector<SitesDamage> parseSites(const std::string& text, SavedSites& sites) 
             const std::string key = lowered(trimmed(line.substr(0, equals)));
             if (!inSite) {
                 problem = quoted(key) + " comes before any [site] line";
-            } else if (!keysSeen.insert(key).second) {
+            } else if (key != "command" && !keysSeen.insert(key).second) {
                 problem = key + " is given twice for site " + quoted(site.name);
             } else {
                 problem = readValue(key, trimmed(line.substr(equals + 1)), site);
@@ -397,13 +490,21 @@ std::vector<SitesDamage> parseSites(const std::string& text, SavedSites& sites) 
         }
     }
     finishSite();
+    if (moreLeftOut > 0) {
+        damage[firstLeftOut].what += "; the " + std::to_string(moreLeftOut) + " sites after it are left out too";
+    }
     return damage;
 }
 
 std::string damageText(const std::vector<SitesDamage>& damage) {
+    const std::size_t shown = 20;  // a file of 60,000 bad lines still gives a message one can read
     std::string text;
-    for (const SitesDamage& one : damage) {
-        text += (text.empty() ? "" : "\n") + std::string("line ") + std::to_string(one.line) + ": " + one.what;
+    for (std::size_t i = 0; i < damage.size() && i < shown; ++i) {
+        text += (text.empty() ? "" : "\n") + std::string("line ") + std::to_string(damage[i].line) + ": " +
+                damage[i].what;
+    }
+    if (damage.size() > shown) {
+        text += "\n... and " + std::to_string(damage.size() - shown) + " more lines with damage";
     }
     return text;
 }

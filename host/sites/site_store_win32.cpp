@@ -103,6 +103,8 @@ std::string defaultSitesPath(std::string& why) {
 bool SiteStore::load(std::string& failure) {
     isDamaged = false;
     saved = SavedSites();
+    found.clear();
+    foundRead = false;
     const HANDLE handle = CreateFileW(widePath(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -112,6 +114,7 @@ bool SiteStore::load(std::string& failure) {
         }
         isDamaged = true;
         failure = errorText("Cannot read " + file, code);
+        found = failure;
         return false;
     }
     LARGE_INTEGER size{};
@@ -135,9 +138,12 @@ bool SiteStore::load(std::string& failure) {
                       ? "Cannot read " + file + ": it is larger than " + std::to_string(maxFileBytes / 1024 / 1024) +
                             " MB, which no saved sites' file is"
                       : errorText("Cannot read " + file, code);
+        found = failure + " (" + std::to_string(size.QuadPart) + " bytes)";
         return false;
     }
     text.resize(read);
+    found = text;
+    foundRead = true;
     const std::vector<SitesDamage> damage = parseSites(text, saved);
     if (!damage.empty()) {
         isDamaged = true;
@@ -164,9 +170,18 @@ bool SiteStore::update(const Edit& edit, bool overwriteDamaged, std::string& fai
                       : errorText("Cannot lock " + file + " (nothing was changed)", lock.error());
         return false;
     }
+    const bool askedDamaged = isDamaged;
+    const std::string asked = found;
+    const bool askedRead = foundRead;
     std::string readFailure;
     if (!load(readFailure) && !overwriteDamaged) {
         failure = readFailure + "\nThe file is left as it is.";
+        return false;
+    }
+    if (isDamaged && (!askedDamaged || foundRead != askedRead || found != asked)) {
+        failure = readFailure +
+                  "\nThe file changed since it was read for the question about replacing it, so it is left as it "
+                  "is. Look at it again before replacing it.";
         return false;
     }
     SavedSites changed = saved;
@@ -232,6 +247,20 @@ std::string protectPassword(const std::string& password, const SiteKey& key) {
     const std::string hex = bytesToHex(std::string(reinterpret_cast<const char*>(blob.pbData), blob.cbData));
     LocalFree(blob.pbData);
     return hex;
+}
+
+bool pinSite(SavedSites& sites, const std::string& name, const SiteKey& key, const std::string& fingerprint,
+             std::string& why) {
+    const SavedSite* bound = sites.bind(name, key);
+    std::string password;
+    std::string protectedHex;
+    if (bound != nullptr && unprotectPassword(bound->protectedPassword, key, password)) {
+        SiteKey pinned = key;
+        pinned.fingerprint = fingerprint;
+        protectedHex = protectPassword(password, pinned);
+        SecureZeroMemory(&password[0], password.size());
+    }
+    return sites.pin(name, key, fingerprint, protectedHex, why);
 }
 
 bool unprotectPassword(const std::string& protectedHex, const SiteKey& key, std::string& password) {

@@ -35,7 +35,10 @@ public:
     // file left byte for byte as it was, when the edit refuses, when the
     // result would pass maxFileBytes, and when the file is damaged unless
     // `overwriteDamaged` (the operator agreed to lose what cannot be read).
-    // Afterwards sites() is what the file holds.
+    // That agreement is for the damaged file as load() last found it: when
+    // the file read under the lock is another (other bytes, or now
+    // unreadable or too large), nothing is changed and the failure says to
+    // look again. Afterwards sites() is what the file holds.
     bool update(const Edit& edit, bool overwriteDamaged, std::string& failure);
 
     // Tests: called between the flushed new file and the move; false stops
@@ -50,6 +53,10 @@ private:
     std::string file;
     SavedSites saved;
     bool isDamaged = false;
+    // What load() last found: the file's bytes, or why they could not be
+    // read; what a damaged file is compared with before it is replaced.
+    std::string found;
+    bool foundRead = false;
 };
 
 // The hex of a CryptProtectData blob of the password, readable only by this
@@ -60,5 +67,12 @@ std::string protectPassword(const std::string& password, const SiteKey& key);
 // user, machine, host, port or user, a blob without the key, damaged, not
 // hex): not a remembered password; ask the operator again.
 bool unprotectPassword(const std::string& protectedHex, const SiteKey& key, std::string& password);
+
+// Pins `fingerprint` for the saved site that `name` and `key` bind to, its
+// remembered password protected again for the new pin in the same edit (a
+// blob that does not open for `key` is dropped). For the operator's Yes to
+// a certificate; nothing else moves a password to another pin.
+bool pinSite(SavedSites& sites, const std::string& name, const SiteKey& key, const std::string& fingerprint,
+             std::string& why);
 
 }  // namespace sites

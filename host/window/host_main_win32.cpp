@@ -14,8 +14,10 @@
 #include "host/window/command_line.h"
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
+#include "host/window/host_admin_win32.h"
 #include "host/live/fingerprint.h"
 #include "host/connect/site_manager_win32.h"
+#include "host/sites/password_file.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/transcript_pane_win32.h"
 
@@ -25,6 +27,11 @@ namespace {
 // inside it, the host window's otherwise.
 bool routeDialogMessage(MSG& message) {
     HWND focus = GetFocus();
+    HWND hostPage = host_admin::shownPage();
+    if (hostPage != nullptr && focus != nullptr && (focus == hostPage || IsChild(hostPage, focus)) &&
+        IsDialogMessageW(hostPage, &message)) {
+        return true;
+    }
     HWND page = app.currentPage;
     if (page != nullptr && IsWindow(page) && focus != nullptr && (focus == page || IsChild(page, focus))) {
         if (IsDialogMessageA(page, &message)) {
@@ -80,24 +87,6 @@ bool toAnsiPath(std::string& path, std::string& problem) {
     return true;
 }
 
-// The first line of the file, without its line end.
-bool readPasswordFile(const std::string& path, std::string& password) {
-    std::FILE* file = _wfopen(wide_text::toWide(path).c_str(), L"rb");
-    if (file == nullptr) {
-        return false;
-    }
-    char buffer[1024] = {};
-    const bool read = std::fgets(buffer, sizeof buffer, file) != nullptr;
-    std::fclose(file);
-    password = read ? buffer : "";
-    const std::size_t end = password.find_first_of("\r\n");
-    if (end != std::string::npos) {
-        password.resize(end);
-    }
-    SecureZeroMemory(buffer, sizeof buffer);
-    return true;
-}
-
 bool sameFingerprint(const std::string& a, const std::string& b) {
     live::Sha256Digest first{};
     live::Sha256Digest second{};
@@ -134,14 +123,13 @@ std::string takeLiveSite(const CommandLine& line) {
         options.requireTls = !line.plain;
     }
     if (!line.passwordFile.empty()) {
-        if (!readPasswordFile(line.passwordFile, options.password)) {
-            return "cannot read the password file " + line.passwordFile;
+        std::string why;
+        if (!sites::readPasswordFile(line.passwordFile, options.password, why)) {
+            return why + ": nothing was sent";
         }
     } else if (remembered == site_manager::RememberedPassword::Unusable && line.touring()) {
-        return "the remembered password of the saved site \"" + app.savedSite.name +
-               "\" is not for its host, port and user as they are now (or was saved by another Windows user, on "
-               "another machine or by an older host), so it is not sent: give --password-file FILE, or connect "
-               "from the window and type it; nothing was sent";
+        return site_manager::unusablePasswordText(app.savedSite.name) +
+               ": give --password-file FILE, or connect from the window and type it; nothing was sent";
     } else if (remembered != site_manager::RememberedPassword::Known && line.touring()) {
         return "a tour of a live site needs --password-file FILE or a saved site with a remembered password";
     }

@@ -314,9 +314,11 @@ TEST_F(ConnectDialog, AnEditAfterAPickNeitherSendsNorChangesTheSavedSitesSecrets
         std::string password;  // typed after the edit; empty: kept as the host filled it in
         int trustAnswer;
         bool logsIn;  // whether the edited connection may log in
+        bool typedAndUndone;  // a character typed into the pre-filled password and taken back first
     } flows[] = {
-        {"pre-filled password kept, certificate trusted and remembered", "", IDYES, false},
-        {"password typed for the other site, this connection only", "secret", IDNO, true},
+        {"pre-filled password kept, certificate trusted and remembered", "", IDYES, false, false},
+        {"password typed for the other site, this connection only", "secret", IDNO, true, false},
+        {"a character typed and taken back in the pre-filled password", "", IDYES, false, true},
     };
     for (const auto& flow : flows) {
         DeleteFileA(sitesFile.c_str());
@@ -333,6 +335,10 @@ TEST_F(ConnectDialog, AnEditAfterAPickNeitherSendsNorChangesTheSavedSitesSecrets
         PostMessageW(refused, WM_COMMAND, IDOK, 0);
         HWND dialog = pressConnect(host, connectTitle + L" - A");
         ASSERT_NE(dialog, nullptr) << flow.flow;
+        if (flow.typedAndUndone) {
+            setField(dialog, IDC_CONNECT_PASSWORD, "secretx");
+            setField(dialog, IDC_CONNECT_PASSWORD, "secret");
+        }
         setField(dialog, IDC_CONNECT_PORT, tlsPort);
         EXPECT_EQ(textOf(dialog), connectTitle) << flow.flow << ": the title still names A";
         EXPECT_EQ(textOf(GetDlgItem(dialog, IDC_CONNECT_SITE)), L"") << flow.flow;
@@ -352,6 +358,33 @@ TEST_F(ConnectDialog, AnEditAfterAPickNeitherSendsNorChangesTheSavedSitesSecrets
         const std::string after = readWhole(sitesFile);
         EXPECT_EQ(after.substr(0, saved.size()), saved) << flow.flow << ": A's entry changed";
     }
+}
+
+// A remembered password that no longer opens for the site as the file has
+// it: the operator is told so, by name, before being asked for one.
+TEST_F(ConnectDialog, AnEditedSitesPasswordIsAskedForWithTheReason) {
+    ASSERT_EQ(run("--save Main --site " + address() + " --user siteop --fingerprint " + server.fingerprint +
+                  " --password-file \"" + passwordFile + "\" --remember-password"),
+              0);
+    std::string edited = readWhole(sitesFile);
+    const std::size_t pin = edited.find("fingerprint=");
+    ASSERT_NE(pin, std::string::npos);
+    edited.replace(pin, 12 + server.fingerprint.size(), "tls=no\r\nfingerprint=");
+    std::ofstream(sitesFile, std::ios::binary) << edited;
+    const std::size_t mark = livetest::received(server).size();
+    HANDLE host = start("--load Main");
+    ASSERT_NE(host, nullptr);
+    hosts.push_back(host);
+    HWND told = waitForWindow(host, L"Remembered password");
+    ASSERT_NE(told, nullptr);
+    EXPECT_NE(messageOf(told).find(L"remembered password of \"Main\" does not belong to the site as it is saved now"),
+              std::wstring::npos)
+        << messageOf(told);
+    PostMessageW(told, WM_COMMAND, IDOK, 0);
+    HWND dialog = waitForWindow(host, connectTitle + L" - Main");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(textOf(GetDlgItem(dialog, IDC_CONNECT_PASSWORD)), L"");
+    EXPECT_EQ(loginsSince(mark), 0);
 }
 
 // Two host windows, each with the file read when its dialog opened, and a
@@ -420,23 +453,36 @@ TEST_F(SavedSites, NamesInAnyScriptStayWhatWasTypedAndTheFileStaysReadable) {
               0);
 }
 
-TEST_F(SavedSites, ARememberedPasswordIsOnlyForTheHostPortAndUserItWasSavedWith) {
-    ASSERT_EQ(run("--save Main --site " + address() + " --user siteop --fingerprint " + server.fingerprint +
-                  " --password-file \"" + passwordFile + "\" --remember-password"),
-              0);
-    // Someone who can write the file points the site elsewhere and keeps its
-    // password line.
-    std::string edited = readWhole(sitesFile);
-    const std::size_t user = edited.find("user=siteop");
-    ASSERT_NE(user, std::string::npos);
-    edited.replace(user, 11, "user=intruder");
-    std::ofstream(sitesFile, std::ios::binary) << edited;
-    const std::size_t mark = livetest::received(server).size();
-    const std::string errors = server.stateDir + "\\rebound.err";
-    EXPECT_EQ(run(tour("rebound") + " --load Main", errors), 1);
-    EXPECT_EQ(loginsSince(mark), 0);
-    EXPECT_NE(readWhole(errors).find("remembered password of the saved site \"Main\""), std::string::npos)
-        << readWhole(errors);
+// Someone who can write the file points the site elsewhere, in clear or to
+// another certificate, and keeps its password line.
+TEST_F(SavedSites, ARememberedPasswordIsOnlyForTheSiteExactlyAsItWasSaved) {
+    const struct {
+        const char* edit;
+        std::string from, to;
+    } edits[] = {
+        {"another user", "user=siteop", "user=intruder"},
+        {"plain, no pin", "fingerprint=" + server.fingerprint, "tls=no\r\nfingerprint="},
+        {"another pin", "fingerprint=" + server.fingerprint, "fingerprint=" + otherFingerprint},
+    };
+    for (const auto& e : edits) {
+        DeleteFileA(sitesFile.c_str());
+        ASSERT_EQ(run("--save Main --site " + address() + " --user siteop --fingerprint " + server.fingerprint +
+                      " --password-file \"" + passwordFile + "\" --remember-password"),
+                  0);
+        std::string edited = readWhole(sitesFile);
+        const std::size_t at = edited.find(e.from);
+        ASSERT_NE(at, std::string::npos) << e.edit;
+        edited.replace(at, e.from.size(), e.to);
+        std::ofstream(sitesFile, std::ios::binary) << edited;
+        const std::size_t mark = livetest::received(server).size();
+        const std::string errors = server.stateDir + "\\rebound.err";
+        EXPECT_EQ(run(tour("rebound") + " --load Main", errors), 1) << e.edit;
+        EXPECT_EQ(loginsSince(mark), 0) << e.edit;
+        EXPECT_NE(readWhole(errors).find("remembered password of \"Main\" does not belong to the site as it is saved "
+                                         "now (the file may have been changed)"),
+                  std::string::npos)
+            << e.edit << ": " << readWhole(errors);
+    }
 }
 
 TEST_F(SavedSites, APinOnAPlainSiteIsRefusedWithItsReason) {

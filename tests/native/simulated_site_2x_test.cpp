@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "host/admin/account_settings.h"
+#include "host/admin/group_members.h"
+#include "host/admin/group_settings.h"
+#include "host/admin/user_listing.h"
 #include "host/simsite/simulated_site.h"
 
 using session::Reply;
@@ -143,8 +147,10 @@ const Step capturedRun[] = {
     {"SITE GRP iso", "site-grpchange-iso-max_logins-minus1-grp.txt", Whole},
     {"SITE GRPCHANGE iso max_logins 6", "site-grpchange-iso-max_logins-6.txt", Whole},
     {"SITE GRPCHANGE iso comment Scene ISO couriers since 2001", "site-grpchange-iso-comment.txt", Whole},
-    {"SITE GRPCHANGE iso comment CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC", "site-grpchange-iso-comment-63.txt", Whole},
-    {"SITE GRPCHANGE iso comment DDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD", "site-grpchange-iso-comment-64.txt", Whole},
+    {"SITE GRPCHANGE iso comment CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC",
+     "site-grpchange-iso-comment-63.txt", Whole},
+    {"SITE GRPCHANGE iso comment DDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDD",
+     "site-grpchange-iso-comment-64.txt", Whole},
     {"SITE GRP iso", "site-grp-iso-after-comment64.txt", Whole},
     {"SITE GRPCHANGE iso comment ISO couriers: best of the best", "site-grpchange-iso-comment-final.txt", Whole},
     {"SITE GRPCHANGE iso foo 1", "site-grpchange-iso-unknown-setting.txt", Whole},
@@ -250,7 +256,8 @@ const Step capturedRun[] = {
     {"SITE USER isouser1", "site-change-idle_time-minus5-user.txt", AccountLines},
     {"SITE CHANGE isouser1 idle_time 30", "site-change-idle_time-30.txt", Whole},
     {"SITE CHANGE isouser1 comment Long-time courier, ask before moving", "site-change-comment.txt", Whole},
-    {"SITE CHANGE isouser1 comment ccccccccccccccccccccccccccccccccccccccccccccccccc", "site-change-comment-49.txt", Whole},
+    {"SITE CHANGE isouser1 comment ccccccccccccccccccccccccccccccccccccccccccccccccc", "site-change-comment-49.txt",
+     Whole},
     {"SITE USER isouser1", "site-user-isouser1-comment-49.txt", AccountLines},
     {"SITE CHANGE isouser1 comment Long-time courier, ask before moving", "site-change-comment-final.txt", Whole},
     {"SITE CHANGE isouser1 max_sim_up -1", "site-change-max_sim_up-minus1.txt", Whole},
@@ -306,7 +313,8 @@ const Step capturedRun[] = {
     {"SITE CHANGE isouser1 max_dlspeed abc", "site-change-max_dlspeed-abc.txt", Whole},
     {"SITE CHANGE isouser1 max_dlspeed 500", "site-change-max_dlspeed-final.txt", Whole},
     {"SITE CHANGE isouser1 tagline Fast and quiet", "site-change-tagline.txt", Whole},
-    {"SITE CHANGE isouser1 tagline ttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt", "site-change-tagline-63.txt", Whole},
+    {"SITE CHANGE isouser1 tagline ttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt",
+     "site-change-tagline-63.txt", Whole},
     {"SITE CHANGE isouser1 tagline Fast and quiet", "site-change-tagline-final.txt", Whole},
     {"SITE CHANGE isouser1 flags +I", "site-change-flags-plus-I.txt", Whole},
     {"SITE CHANGE isouser1 flags +!", "site-change-flags-bad.txt", Whole},
@@ -326,13 +334,17 @@ const Step capturedRun[] = {
     {"SITE USERS =iso", "site-users-eq-iso-after-bulk.txt", Whole},
     {"SITE USER mp3one", "site-user-mp3one-after-bulk.txt", AccountLines},
     {"SITE ADDUSER crashme crashmepw1 *@10.8.8.8", "prep-adduser-crashme.txt", Sent},
-    {"SITE CHANGE crashme comment dddddddddddddddddddddddddddddddddddddddddddddddddd", "site-change-comment-50.txt", Whole},
+    {"SITE CHANGE crashme comment dddddddddddddddddddddddddddddddddddddddddddddddddd", "site-change-comment-50.txt",
+     Whole},
     {"SITE USER crashme", "site-user-crashme-after-comment-50.txt", AccountLines},
     {"SITE CHANGE crashme tagline still editable?", "site-change-crashme-tagline-after-crash.txt", Whole},
-    {"SITE CHANGE crashme comment eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee", "site-change-comment-70.txt", Whole},
-    {"SITE CHANGE crashme tagline tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt", "site-change-tagline-64.txt", Whole},
+    {"SITE CHANGE crashme comment eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee",
+     "site-change-comment-70.txt", Whole},
+    {"SITE CHANGE crashme tagline tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt",
+     "site-change-tagline-64.txt", Whole},
     {"SITE USER crashme", "site-user-crashme-after-tagline-64.txt", AccountLines},
-    {"SITE CHANGE crashme tagline uuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuu", "site-change-tagline-100.txt", Whole},
+    {"SITE CHANGE crashme tagline uuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuu",
+     "site-change-tagline-100.txt", Whole},
     {"SITE USERS deleted", "site-users-deleted-before-purge-all.txt", Whole},
     {"SITE PURGE", "site-purge-noargs.txt", Whole},
     {"SITE USERS deleted", "site-users-deleted-after-purge-noargs.txt", Whole},
@@ -359,24 +371,22 @@ SimulatedSite capturedSite() {
 
 // GINFO's member rows, from after the header's rule to the first rule below.
 Lines sortedMemberRows(Lines lines) {
-    const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.compare(0, 18, "200- |-----------+") == 0;
-    });
+    const auto first = std::find_if(lines.begin(), lines.end(),
+                                    [](const std::string& l) { return l.compare(0, 18, "200- |-----------+") == 0; });
     if (first == lines.end()) {
         return lines;
     }
-    const auto last = std::find_if(first + 1, lines.end(), [](const std::string& l) {
-        return l.compare(0, 17, "200- |----------+") == 0;
-    });
+    const auto last = std::find_if(first + 1, lines.end(),
+                                   [](const std::string& l) { return l.compare(0, 17, "200- |----------+") == 0; });
     std::sort(first + 1, last);
     return lines;
 }
 
 bool accountSettingLine(const std::string& line) {
-    static const char* const starts[] = {"200- User Comment: ", "200- | Added by: ", "200- | Flags: ",
-                                         "200- | Max Logins: ", "200- | Max Sim Uploads: ", "200- | Timeframe: ",
-                                         "200- | Tagline: ",   "200- | Groups: ",  "200- | Priv Groups: ",
-                                         "200- | IP"};
+    static const char* const starts[] = {
+        "200- User Comment: ",      "200- | Added by: ",  "200- | Flags: ",   "200- | Max Logins: ",
+        "200- | Max Sim Uploads: ", "200- | Timeframe: ", "200- | Tagline: ", "200- | Groups: ",
+        "200- | Priv Groups: ",     "200- | IP"};
     for (const char* start : starts) {
         if (line.compare(0, std::string(start).size(), start) == 0) {
             return true;
@@ -528,8 +538,7 @@ TEST(SimulatedSite2x, BulkChangesSkipDeletedAccountsAndNameWhatTheyCouldNotChang
     site.setGeneration(SimulatedSite::Generation::Glftpd2);
     // archive: frank, niaj, walter, oscar and the deleted olduser.
     EXPECT_EQ(site.handle("SITE USERS =archive").lines.back(), "200 4 Total members.");
-    EXPECT_EQ(site.handle("SITE CHANGE =archive max_sim_up 2").lines,
-              Lines{"200 Change command applied to 4 users."});
+    EXPECT_EQ(site.handle("SITE CHANGE =archive max_sim_up 2").lines, Lines{"200 Change command applied to 4 users."});
     EXPECT_EQ(site.findUser("olduser")->maxSimUploads, -1);
     EXPECT_EQ(site.findUser("walter")->maxSimUploads, 2);
     const std::size_t live = static_cast<std::size_t>(std::count_if(
@@ -544,8 +553,8 @@ TEST(SimulatedSite2x, BulkChangesSkipDeletedAccountsAndNameWhatTheyCouldNotChang
     EXPECT_EQ(site.handle("SITE CHANGE =nosuchgrp ratio 2").lines, Lines{"200 Change command applied to 0 users."});
     EXPECT_EQ(site.handle("SITE CHANGE * foo 1").lines.front(), "200- Invalid Field");
     EXPECT_EQ(site.handle("SITE GRPCHANGE { friends nosuchgrp STAFF } max_logins 5").lines,
-              (Lines{"200- Error modifying STAFF", "200- Error modifying nosuchgrp", "200- Successfully modified friends",
-                     "200 Done"}));
+              (Lines{"200- Error modifying STAFF", "200- Error modifying nosuchgrp",
+                     "200- Successfully modified friends", "200 Done"}));
 }
 
 TEST(SimulatedSite2x, TheUserListingSortsShiftsLongNamesAndCountsTheSelection) {
@@ -580,7 +589,8 @@ TEST(SimulatedSite2x, TheOlderServerAnswersAsBefore) {
                                 "SITE CHGADMIN bob friends", "SITE RENUSER bob robert", "SITE GADDUSER friends x y"}) {
         EXPECT_EQ(site.handle(command).code, 500) << command;
     }
-    EXPECT_EQ(site.handle("SITE USERS").lines.back(), "200 " + std::to_string(site.users().size()) + " user(s) listed.");
+    EXPECT_EQ(site.handle("SITE USERS").lines.back(),
+              "200 " + std::to_string(site.users().size()) + " user(s) listed.");
     EXPECT_EQ(site.handle("SITE CHANGE bob max_sim_up 3").lines.back().find("200 Unknown setting"), 0u);
     EXPECT_EQ(site.handle("SITE READD").code, 501);
     EXPECT_EQ(site.handle("SITE PURGE").lines.back(), "200 Purged 1 user(s).");
@@ -610,4 +620,79 @@ TEST(SimulatedSite2x, TheDemoSiteHasGroupSettingsAdminsExpiryAndTimeframes) {
     EXPECT_NE(std::find(ivan.begin(), ivan.end(),
                         "200- | Timeframe: 02:00-08:00             (24 hour format)                   |"),
               ivan.end());
+}
+
+// The host's pages read the demo site with their own readers: every account
+// screen, every group's settings and members, and the listings, as the site
+// holds them.
+TEST(SimulatedSite2x, TheHostsReadersReadTheDemoSiteAsItIs) {
+    SimulatedSite site;
+    site.setGeneration(SimulatedSite::Generation::Glftpd2);
+    site.handle("SITE CHGADMIN carol couriers");
+    auto limit = [](int value, int unlimited) { return value == unlimited ? "Unlimited" : std::to_string(value); };
+    for (const simsite::SiteUser& account : site.users()) {
+        SCOPED_TRACE(account.name);
+        admin::AccountSettings read;
+        std::string failure;
+        ASSERT_TRUE(admin::readAccountSettings(site.handle("SITE USER " + account.name), read, failure)) << failure;
+        EXPECT_EQ(read.name, account.name);
+        EXPECT_EQ(read.comment, account.comment);
+        EXPECT_EQ(read.expires, account.expires.empty() ? "Never" : account.expires);
+        EXPECT_EQ(read.timeframeFrom, account.timeframeFrom);
+        EXPECT_EQ(read.timeframeTo, account.timeframeTo);
+        EXPECT_EQ(read.idleTime, account.idleTime == -1 ? "Disabled" : std::to_string(account.idleTime));
+        EXPECT_EQ(read.maxSimUploads, limit(account.maxSimUploads, -1));
+        EXPECT_EQ(read.maxSimDownloads, limit(account.maxSimDownloads, -1));
+        EXPECT_EQ(read.maxLogins, limit(account.maxLogins, 0));
+        EXPECT_EQ(read.sameIpLogins, limit(account.maxLoginsSameIp, 0));
+        EXPECT_EQ(read.groups, account.groups);
+        EXPECT_EQ(read.adminGroups, account.adminGroups);
+        EXPECT_EQ(read.deleted, account.deleted());
+    }
+    for (const simsite::SiteGroup& group : site.groups()) {
+        if (group.isPrivate) {
+            continue;
+        }
+        SCOPED_TRACE(group.name);
+        admin::GroupSettings settings;
+        admin::GroupInfo info;
+        std::string failure;
+        ASSERT_TRUE(admin::readGroupSettings(site.handle("SITE GRP " + group.name), settings, failure)) << failure;
+        EXPECT_EQ(settings.comment, group.comment);
+        EXPECT_EQ(settings.slots, group.slots);
+        EXPECT_EQ(settings.leechSlots, group.leechSlots);
+        EXPECT_EQ(settings.allotSlots, group.allotSlots);
+        EXPECT_EQ(settings.maxAllotSizeKb, group.maxAllotSizeKb);
+        EXPECT_EQ(settings.maxLogins, group.maxLogins);
+        ASSERT_TRUE(admin::readGroupInfo(site.handle("SITE GINFO " + group.name), info, failure)) << failure;
+        Lines members;
+        for (const admin::GroupMember& member : info.members) {
+            const simsite::SiteUser& account = *site.findUser(member.name);
+            EXPECT_EQ(member.siteop, account.hasFlag('1'));
+            const bool admin = std::find(account.adminGroups.begin(), account.adminGroups.end(), group.name) !=
+                               account.adminGroups.end();
+            EXPECT_EQ(member.groupAdmin, !account.hasFlag('1') && admin);
+            members.push_back(member.name);
+        }
+        Lines expected;
+        for (const simsite::SiteUser& account : site.users()) {
+            if (std::find(account.groups.begin(), account.groups.end(), group.name) != account.groups.end()) {
+                expected.push_back(account.name);
+            }
+        }
+        EXPECT_EQ(members, expected);
+        EXPECT_EQ(info.usersInGroup, static_cast<std::int64_t>(expected.size()));
+        EXPECT_EQ(info.freeSlots, group.slots);
+    }
+    admin::UserListing deleted;
+    admin::UserListing everyone;
+    std::string failure;
+    ASSERT_TRUE(admin::readUserListing(site.handle("SITE USERS deleted"), deleted, failure)) << failure;
+    ASSERT_TRUE(admin::readUserListing(site.handle("SITE USERS"), everyone, failure)) << failure;
+    ASSERT_EQ(deleted.users.size(), 1u);
+    EXPECT_EQ(deleted.users[0].name, "olduser");
+    EXPECT_EQ(everyone.deleted, 1);
+    EXPECT_EQ(everyone.users.size() + 1, site.users().size());
+    EXPECT_TRUE(std::is_sorted(everyone.users.begin(), everyone.users.end(),
+                               [](const admin::ListedUser& a, const admin::ListedUser& b) { return a.name < b.name; }));
 }

@@ -166,18 +166,39 @@ TEST(SimulatedSiteFormat, TablesAreAsWideAsTheirFrames) {
 }
 
 TEST(SimulatedSiteFormat, EveryCommandOfTheDemoSiteAnswersWellFormed) {
-    SimulatedSite site;
-    const char* commands[] = {
-        "SITE GROUPS", "SITE USER", "SITE USER alice", "SITE USER nobody", "SITE SWHO", "SITE WHO",
-        "SITE WKUP 5", "SITE WKDN", "SITE GPWK 3", "SITE GPWD", "SITE DAYUP", "SITE DAYDN", "SITE ALUP",
-        "SITE ALDN", "SITE GPAL", "SITE GPAD", "SITE MONTHUP", "SITE MONTHDN", "SITE LOGINS",
-        "SITE UCHANGES", "SITE LASTON", "SITE WELCOME", "SITE RULES", "SITE VERS", "SITE TIME",
-        "SITE REQUEST", "SITE NEW 5", "SITE NUKES 10", "SITE UNNUKES 10", "SITE SEARCH Linux",
-        "SITE DUPE *GRP*", "SITE USERS", "SITE USERS friends", "SITE USERS LEECH", "SITE STATS carol",
-        "SITE SEEN bob", "SITE MSG READ", "SITE ADDIP bob", "SITE FOO", "RETR x", "SITE",
-    };
-    for (const char* command : commands) {
-        expectWellFormed(site.handle(command), command);
+    for (SimulatedSite::Generation generation :
+         {SimulatedSite::Generation::Glftpd1, SimulatedSite::Generation::Glftpd2}) {
+        SimulatedSite site;
+        site.setGeneration(generation);
+        const std::string commands[] = {
+            "SITE GROUPS", "SITE USER", "SITE USER alice", "SITE USER nobody", "SITE SWHO", "SITE WHO",
+            "SITE WKUP 5", "SITE WKDN", "SITE GPWK 3", "SITE GPWD", "SITE DAYUP", "SITE DAYDN", "SITE ALUP",
+            "SITE ALDN", "SITE GPAL", "SITE GPAD", "SITE MONTHUP", "SITE MONTHDN", "SITE LOGINS",
+            "SITE UCHANGES", "SITE LASTON", "SITE WELCOME", "SITE RULES", "SITE VERS", "SITE TIME",
+            "SITE REQUEST", "SITE NEW 5", "SITE NUKES 10", "SITE UNNUKES 10", "SITE SEARCH Linux",
+            "SITE DUPE *GRP*", "SITE USERS", "SITE USERS friends", "SITE USERS LEECH", "SITE STATS carol",
+            "SITE SEEN bob", "SITE MSG READ", "SITE ADDIP bob", "SITE FOO", "RETR x", "SITE",
+            // The administration of the 2.x server, odd arguments included.
+            "SITE GRP", "SITE GRP friends", "SITE GRP STAFF", "SITE GRPCHANGE", "SITE GRPCHANGE friends",
+            "SITE GRPCHANGE friends slots", "SITE GRPCHANGE { friends", "SITE GRPCHANGE { } slots 1",
+            "SITE GRPCHANGE * comment", "SITE GRPCHANGE friends max_allot_size -99999999999999",
+            "SITE GRP friends", "SITE GINFO", "SITE GINFO friends", "SITE GINFO STAFF", "SITE GINFO x",
+            "SITE CHGADMIN", "SITE CHGADMIN judy", "SITE CHGADMIN alice", "SITE CHGADMIN bob couriers",
+            "SITE USERS =", "SITE USERS *", "SITE USERS =friends", "SITE USERS help", "SITE USERS 6",
+            "SITE USERS f*", "SITE CHANGE", "SITE CHANGE bob", "SITE CHANGE bob expires", "SITE CHANGE { bob",
+            "SITE CHANGE { } ratio 1",
+            "SITE CHANGE = ratio 1", "SITE CHANGE bob timeframe -99999999999 x", "SITE CHANGE bob idle_time -",
+            "SITE CHANGE bob expires 2027-1-", "SITE CHANGE bob expires --", "SITE CHANGE bob max_dlspeed m",
+            "SITE CHANGE bob max_ulspeed 99999999999g", "SITE CHANGE bob num_logins 2 99999999999999999999",
+            "SITE CHANGE bob homedir", "SITE CHANGE bob homedir /sitex", "SITE CHANGE bob sratio",
+            "SITE RENUSER", "SITE RENUSER bob", "SITE RENUSER bob .", "SITE RENUSER bob b.0", "SITE GADDUSER",
+            "SITE GADDUSER friends", "SITE GADDUSER friends newbie", "SITE GADDUSER friends newbie pw 1 2 3 4 5 6 7",
+            "SITE READD", "SITE PURGE", "SITE PURGE bob", "SITE PURGE *", "SITE DELUSER",
+            "SITE USER " + std::string(40, 'x'),
+        };
+        for (const std::string& command : commands) {
+            expectWellFormed(site.handle(command), command);
+        }
     }
 }
 

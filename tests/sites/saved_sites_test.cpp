@@ -2,9 +2,11 @@
 // person may write by hand, and how a damaged file is reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "host/sites/password_file.h"
 #include "host/sites/saved_sites.h"
 
 namespace {
@@ -16,8 +18,12 @@ using sites::SitesDamage;
 const std::string pin = "0E:CF:16:A1:22:9B:00:FF:10:20:30:40:50:60:70:80:90:A0:B0:C0:D0:E0:F0:01:02:03:04:05:06:07:3A:43";
 
 std::string describe(const SavedSite& site) {
-    return site.name + "|" + site.host + "|" + std::to_string(site.port) + "|" + site.user + "|" +
-           (site.requireTls ? "tls" : "plain") + "|" + site.fingerprint + "|" + site.protectedPassword;
+    std::string text = site.name + "|" + site.host + "|" + std::to_string(site.port) + "|" + site.user + "|" +
+                       (site.requireTls ? "tls" : "plain") + "|" + site.fingerprint + "|" + site.protectedPassword;
+    for (const std::string& command : site.ownCommands) {
+        text += "|" + command;
+    }
+    return text;
 }
 
 std::vector<std::string> describe(const SavedSites& sites) {
@@ -45,12 +51,14 @@ SavedSite site(const std::string& name, const std::string& host = "ftp.example.n
 
 TEST(SavedSitesFile, RoundTripsEverySiteExactly) {
     std::vector<SavedSite> table = {
-        {"Main site", "ftp.example.net", 2121, "siteop", true, pin, "01000000d08c9ddf0115d111"},
-        {"a;b=c [x", "10.0.0.1", 1, "site op", false, "", ""},
-        {"; not a comment", "h", 65535, "", true, "", "ABCDEF"},
-        {"[bracketed", "h", 21, "=user;", false, pin, ""},
-        {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x9A\x80", "ftp.\xC3\xA9xample.net", 990, "\xC3\xBC" "ser", true, "", ""},
-        {std::string(255, 'n'), std::string(255, 'h'), 21, repeated("\xE6\x97\xA5", 255), true, "", ""},
+        {"Main site", "ftp.example.net", 2121, "siteop", true, pin, "01000000d08c9ddf0115d111", {"SITE WHO", "SITE NUKE x 3 why; =[]"}},
+        {"a;b=c [x", "10.0.0.1", 1, "site op", false, "", "", {}},
+        {"; not a comment", "h", 65535, "", true, "", "ABCDEF", {}},
+        {"[bracketed", "h", 21, "=user;", false, pin, "", {std::string(255, 'c')}},
+        {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x9A\x80", "ftp.\xC3\xA9xample.net", 990, "\xC3\xBC" "ser", true, "", "",
+         {"SITE \xE6\x97\xA5"}},
+        {std::string(255, 'n'), std::string(255, 'h'), 21, repeated("\xE6\x97\xA5", 255), true, "", "",
+         std::vector<std::string>(64, "SITE X")},
     };
     SavedSites sites;
     for (const SavedSite& one : table) {
@@ -71,14 +79,17 @@ TEST(SavedSitesFile, RoundTripsEverySiteExactly) {
 TEST(SavedSitesFile, WritesWhatAPersonCanRead) {
     SavedSites sites;
     std::string why;
-    ASSERT_TRUE(sites.put({"Main site", "ftp.example.net", 2121, "siteop", true, pin, "0100ab"}, why));
-    ASSERT_TRUE(sites.put({"Test box", "10.0.0.1", 21, "", false, "", ""}, why));
+    ASSERT_TRUE(sites.put({"Main site", "ftp.example.net", 2121, "siteop", true, pin, "0100ab", {"SITE WHO", "SITE WHO"}}, why));
+    ASSERT_TRUE(sites.put({"Test box", "10.0.0.1", 21, "", false, "", "", {}}, why));
+    ASSERT_TRUE(sites.put({"Plain", "h", 21, "", true, "", "", {}}, why));
+    // Only the keys whose absence would mean something else.
     EXPECT_EQ(sites::formatSites(sites),
               "; Quorin reference host: saved sites. Passwords are kept only in\r\n"
               "; protected form, readable by this Windows user on this machine.\r\n"
-              "\r\n[Main site]\r\nhost=ftp.example.net\r\nport=2121\r\nuser=siteop\r\ntls=yes\r\nfingerprint=" +
-                  pin + "\r\npassword=0100ab\r\n"
-                        "\r\n[Test box]\r\nhost=10.0.0.1\r\nport=21\r\nuser=\r\ntls=no\r\nfingerprint=\r\npassword=\r\n");
+              "\r\n[Main site]\r\nhost=ftp.example.net\r\nport=2121\r\nuser=siteop\r\nfingerprint=" +
+                  pin + "\r\npassword=0100ab\r\ncommand=SITE WHO\r\ncommand=SITE WHO\r\n"
+                        "\r\n[Test box]\r\nhost=10.0.0.1\r\ntls=no\r\n"
+                        "\r\n[Plain]\r\nhost=h\r\n");
 }
 
 TEST(SavedSitesFile, ReadsWhatAPersonWrites) {
@@ -136,6 +147,22 @@ TEST(SavedSitesFile, ReportsDamageByLine) {
         {"blob too long", "[A]\nhost=h\npassword=" + std::string(8194, 'a') + "\n",
          {"3: password is longer than 8192 hex digits"}, {}},
         {"old Mac line ends", "[A]\rhost=h\r", {"1: text after the site's ']'"}, {}},
+        {"empty command", "[A]\nhost=h\ncommand=\n", {"3: a command is empty"}, {}},
+        {"command too long", "[A]\nhost=h\ncommand=" + std::string(256, 'c') + "\n",
+         {"3: a command is longer than 255 bytes"}, {}},
+        {"command not UTF-8", "[A]\nhost=h\ncommand=SITE \xFF\n", {"3: a command is not UTF-8 text"}, {}},
+        {"command with a control", "[A]\nhost=h\ncommand=SITE\x1b[2J\n",
+         {"3: a command holds a line break or another control character"}, {}},
+        {"65 commands", "[A]\nhost=h\n" + repeated("command=SITE WHO\n", 65),
+         {"67: site 'A' has more than 64 own commands"}, {}},
+        {"more sites than kept", repeated("[s]\nhost=h\n", 1) + [] {
+             std::string many;
+             for (int i = 1; i <= 10000; ++i) {
+                 many += "[s" + std::to_string(i) + "]\nhost=h\n";
+             }
+             return many;
+         }(),
+         {"20001: there would be more than 10000 saved sites, more than the host keeps"}, {}},
         {"several", "[A]\nhost=h\n[B]\nport=x\nnoise\n[C]\nhost=c\n",
          {"4: port must be a number from 1 to 65535, not 'x'",
           "5: neither a [site] line, key=value, a blank line nor a ';' comment"},
@@ -148,8 +175,38 @@ TEST(SavedSitesFile, ReportsDamageByLine) {
             damage.push_back(std::to_string(one.line) + ": " + one.what);
         }
         EXPECT_EQ(damage, row.damage) << row.name;
-        EXPECT_EQ(read.names(), row.kept) << row.name;
+        if (read.names().size() < 100) {
+            EXPECT_EQ(read.names(), row.kept) << row.name;
+        }
     }
+}
+
+// The largest file the reader takes, of sections that grow when written
+// (LF line ends, no blank lines): whatever it reads, the writer writes back
+// within the bound, and that reads back to the same sites.
+TEST(SavedSitesFile, WhatTheReaderTakesTheWriterWritesBack) {
+    std::string text;
+    for (int i = 0; text.size() < sites::maxFileBytes - 300; ++i) {
+        text += "[" + std::to_string(i) + std::string(240, 'n') + "]\nhost=h\n";
+    }
+    SavedSites read;
+    const std::vector<SitesDamage> damage = sites::parseSites(text, read);
+    ASSERT_FALSE(damage.empty());
+    const std::string shown = sites::damageText(damage);
+    EXPECT_NE(shown.find("would take more than 1 MB"), std::string::npos);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 20) << "the first 20 and how many more";
+    const std::string written = sites::formatSites(read);
+    EXPECT_LE(written.size(), sites::maxFileBytes);
+    SavedSites again;
+    EXPECT_TRUE(sites::parseSites(written, again).empty());
+    EXPECT_EQ(again.all().size(), read.all().size());
+    EXPECT_EQ(sites::formatSites(again), written);
+    std::string why;
+    EXPECT_FALSE(again.put(site("one more"), why));
+    EXPECT_TRUE(again.remove(again.names().front()));
+    EXPECT_TRUE(again.put(site("one more"), why)) << why;
+    EXPECT_EQ(again.find("ONE MORE")->name, "one more");
+    EXPECT_EQ(again.names().back(), "one more");
 }
 
 TEST(SavedSites, FindsPutsAndRemovesWithoutRegardToCase) {
@@ -191,6 +248,10 @@ TEST(SavedSites, RefusesWhatTheFileCannotHoldExactly) {
     tabbed.user = "site\top";
     SavedSite spaced = site("A");
     spaced.user = "siteop ";
+    SavedSite blankCommand = site("A");
+    blankCommand.ownCommands = {"SITE WHO "};
+    SavedSite tooMany = site("A");
+    tooMany.ownCommands.assign(65, "SITE WHO");
     const std::vector<Row> table = {
         {site(""), "a site needs a name"},
         {site("a]b"), "the name holds ']'"},
@@ -211,6 +272,8 @@ TEST(SavedSites, RefusesWhatTheFileCannotHoldExactly) {
         {site("\xC0\xAF"), "the name is not UTF-8 text"},      // overlong '/'
         {site(repeated("\xE6\x97\xA5", 256)), "the name is longer than 255 characters"},
         {site("A", std::string(256, 'h')), "host is longer than 255 characters"},
+        {blankCommand, "a command starts or ends with a blank"},
+        {tooMany, "more than 64 own commands"},
     };
     for (const Row& row : table) {
         SavedSites sites;
@@ -230,7 +293,7 @@ namespace {
 TEST(SavedSites, BindOnlyTheConnectionTheNameStandsFor) {
     SavedSites sites;
     std::string why;
-    ASSERT_TRUE(sites.put({"Main", "ftp.example.net", 2121, "siteop", true, pin, "00"}, why));
+    ASSERT_TRUE(sites.put({"Main", "ftp.example.net", 2121, "siteop", true, pin, "00", {}}, why));
     const sites::SiteKey own{"ftp.example.net", 2121, "siteop", true, pin};
     const struct {
         const char* what;
@@ -251,11 +314,42 @@ TEST(SavedSites, BindOnlyTheConnectionTheNameStandsFor) {
         EXPECT_EQ(sites.bind(row.name, row.key) != nullptr, row.binds) << row.what;
         SavedSites changed = sites;
         EXPECT_EQ(changed.setProtectedPassword(row.name, row.key, "ab", why), row.binds) << row.what;
-        EXPECT_EQ(changed.pin(row.name, row.key, "", why), row.binds) << row.what;
+        EXPECT_EQ(changed.setOwnCommands(row.name, row.key, {"SITE WHO"}, why), row.binds) << row.what;
         EXPECT_EQ(changed.find("Main")->protectedPassword, row.binds ? "ab" : "00") << row.what;
+        EXPECT_EQ(changed.find("Main")->ownCommands.size(), row.binds ? 1u : 0u) << row.what;
+        EXPECT_EQ(changed.pin(row.name, row.key, "", "cd", why), row.binds) << row.what;
+        EXPECT_EQ(changed.find("Main")->protectedPassword, row.binds ? "cd" : "00") << row.what;
+        // A password is protected for the whole binding: any other key, another entropy.
+        EXPECT_EQ(sites::passwordEntropy(own) == sites::passwordEntropy(row.key), row.binds || row.name == "Other")
+            << row.what;
     }
-    EXPECT_EQ(sites::passwordEntropy(own), sites::passwordEntropy({"FTP.EXAMPLE.NET", 2121, "siteop", false, ""}));
     EXPECT_NE(sites::passwordEntropy(own), sites::passwordEntropy({"ftp.example.net", 212, "1siteop", true, pin}));
+}
+
+TEST(PasswordFile, TakesTheFirstLineWholeOrRefuses) {
+    const struct {
+        std::string bytes;
+        bool taken;
+        std::string password;
+    } table[] = {
+        {"secret\n", true, "secret"},
+        {"secret\r\nsecond line\r\n", true, "secret"},
+        {"\xEF\xBB\xBFsecret\r\n", true, "secret"},
+        {"\xEF\xBB\xBF", true, ""},
+        {"", true, ""},
+        {"p\xC3\xA4ss w\xC3\xB6rd", true, "p\xC3\xA4ss w\xC3\xB6rd"},
+        {"\xEF\xBB\xBF\xEF\xBB\xBFx", true, "\xEF\xBB\xBFx"},
+        {std::string(1023, 'p'), true, std::string(1023, 'p')},
+        {std::string(1024, 'p'), false, ""},
+        {"short\n" + std::string(1100, 'x'), false, ""},
+    };
+    for (const auto& row : table) {
+        std::string password;
+        std::string why;
+        EXPECT_EQ(sites::passwordFromFile(row.bytes, password, why), row.taken) << row.bytes.size() << " bytes";
+        EXPECT_EQ(password, row.password) << row.bytes.size() << " bytes";
+        EXPECT_EQ(why.find("longer than 1023 bytes") != std::string::npos, !row.taken) << why;
+    }
 }
 
 }  // namespace

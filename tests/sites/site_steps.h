@@ -5,6 +5,7 @@
 //   delete|NAME
 //   pin|NAME|HOST|PORT|USER|TLS|PIN|NEWPIN
 //   remember|NAME|HOST|PORT|USER|TLS|PIN|PASSWORD
+//   commands|NAME|HOST|PORT|USER|TLS|PIN|COMMAND;COMMAND...   (own commands)
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,16 +39,25 @@ inline std::string apply(sites::SiteStore& store, const std::string& line) {
         done = store.update([&](sites::SavedSites& all, std::string&) { return all.remove(f[1]); }, false, failure);
     } else if (f.size() == 8) {
         const sites::SiteKey key = keyOf(f);
-        const std::string blob = f[7].empty() || f[0] == "pin" ? "" : sites::protectPassword(f[7], key);
+        const std::string blob =
+            f[7].empty() || f[0] == "pin" || f[0] == "commands" ? "" : sites::protectPassword(f[7], key);
         done = store.update(
             [&](sites::SavedSites& all, std::string& why) {
                 if (f[0] == "pin") {
-                    return all.pin(f[1], key, f[7], why);
+                    return sites::pinSite(all, f[1], key, f[7], why);
                 }
                 if (f[0] == "remember") {
                     return all.setProtectedPassword(f[1], key, blob, why);
                 }
-                sites::SavedSite site{f[1], key.host, key.port, key.user, key.requireTls, key.fingerprint, blob};
+                if (f[0] == "commands") {
+                    std::vector<std::string> commands;
+                    std::istringstream in(f[7]);
+                    for (std::string command; std::getline(in, command, ';');) {
+                        commands.push_back(command);
+                    }
+                    return all.setOwnCommands(f[1], key, commands, why);
+                }
+                sites::SavedSite site{f[1], key.host, key.port, key.user, key.requireTls, key.fingerprint, blob, {}};
                 return all.put(site, why);
             },
             false, failure);

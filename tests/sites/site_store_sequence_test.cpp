@@ -1,7 +1,8 @@
 // The saved sites' file changed by two host processes in turn and at once,
 // checked against a small model after every step: nothing another process
 // saved is lost, the file always reads back, and no remembered password
-// opens for another host, port or user.
+// opens for another host, port, user, TLS or pin; a pin taken again keeps
+// the site's password for the new pin.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -31,6 +32,7 @@ struct ModelSite {
     std::string user;
     bool tls;
     std::string pin, password;
+    std::string commands;  // own commands, joined by ';'
 };
 
 // What the file should hold: sites in the order added, names without regard
@@ -63,14 +65,14 @@ struct Model {
             return site != nullptr;
         }
         if (f[0] == "save") {
-            const ModelSite fresh{f[1], f[2], std::stoi(f[3]), f[4], f[5] == "yes", f[6], f[7]};
+            const ModelSite fresh{f[1], f[2], std::stoi(f[3]), f[4], f[5] == "yes", f[6], f[7], ""};
             ModelSite* site = find(f[1]);
             site != nullptr ? static_cast<void>(*site = fresh) : list.push_back(fresh);
             return true;
         }
         ModelSite* site = bind(f);
         if (site != nullptr) {
-            (f[0] == "pin" ? site->pin : site->password) = f[7];
+            (f[0] == "pin" ? site->pin : f[0] == "commands" ? site->commands : site->password) = f[7];
         }
         return site != nullptr;
     }
@@ -169,8 +171,9 @@ std::string randomStep(std::mt19937& random, Model& model) {
     const std::vector<std::string> users = {"siteop", "SiteOp", "other"};
     const std::vector<std::string> pins = {"", pinA, pinB};
     const std::vector<std::string> passwords = {"", "hunter2", "pa ss"};
+    const std::vector<std::string> commands = {"SITE WHO", "SITE WHO;SITE NUKE x 3 old", "SITE \xE6\x97\xA5"};
     ModelSite site{pick(random, names), pick(random, hosts), pick(random, ports), pick(random, users),
-                   random() % 2 == 0, pick(random, pins), pick(random, passwords)};
+                   random() % 2 == 0, pick(random, pins), pick(random, passwords), ""};
     const std::string name = site.name;
     switch (random() % 4) {
     case 0:
@@ -181,8 +184,14 @@ std::string randomStep(std::mt19937& random, Model& model) {
         if (!model.list.empty() && random() % 3 != 0) {
             site = model.list[random() % model.list.size()];  // its own binding, named in any case
         }
-        return (random() % 2 == 0 ? "pin|" + keyFields(name, site) + "|" + (pinA == site.pin ? pinB : pinA)
-                                  : "remember|" + keyFields(name, site) + "|" + pick(random, passwords));
+        switch (random() % 3) {
+        case 0:
+            return "pin|" + keyFields(name, site) + "|" + (pinA == site.pin ? pinB : pinA);
+        case 1:
+            return "remember|" + keyFields(name, site) + "|" + pick(random, passwords);
+        default:
+            return "commands|" + keyFields(name, site) + "|" + pick(random, commands);
+        }
     }
 }
 
@@ -196,9 +205,14 @@ void expectFileIs(const std::string& path, const Model& model, const std::string
     for (std::size_t i = 0; i < read.size(); ++i) {
         const sites::SavedSite& got = read[i];
         const ModelSite& want = model.list[i];
-        EXPECT_EQ(keyFields(got.name, {"", got.host, got.port, got.user, got.requireTls, got.fingerprint, ""}),
+        EXPECT_EQ(keyFields(got.name, {"", got.host, got.port, got.user, got.requireTls, got.fingerprint, "", ""}),
                   keyFields(want.name, want))
             << after;
+        std::string commands;
+        for (const std::string& command : got.ownCommands) {
+            commands += (commands.empty() ? "" : ";") + command;
+        }
+        EXPECT_EQ(commands, want.commands) << after << ": " << got.name;
         std::string password;
         EXPECT_EQ(got.protectedPassword.empty(), want.password.empty()) << after;
         if (want.password.empty()) {
@@ -207,11 +221,16 @@ void expectFileIs(const std::string& path, const Model& model, const std::string
         EXPECT_TRUE(sites::unprotectPassword(got.protectedPassword, got.key(), password) &&
                     password == want.password)
             << after << ": " << got.name;
-        std::vector<sites::SiteKey> others = {{got.host, got.port + 1, got.user, true, ""},
-                                              {got.host, got.port, got.user + "x", true, ""},
-                                              {got.host + "x", got.port, got.user, true, ""}};
+        const sites::SiteKey own = got.key();
+        std::vector<sites::SiteKey> others = {{got.host, got.port + 1, got.user, own.requireTls, own.fingerprint},
+                                              {got.host, got.port, got.user + "x", own.requireTls, own.fingerprint},
+                                              {got.host + "x", got.port, got.user, own.requireTls, own.fingerprint},
+                                              {got.host, got.port, got.user, !own.requireTls, own.fingerprint},
+                                              {got.host, got.port, got.user, own.requireTls,
+                                               own.fingerprint == pinA ? pinB : pinA}};
         for (const sites::SavedSite& other : read) {
-            if (lowered(other.host) != lowered(got.host) || other.port != got.port || other.user != got.user) {
+            if (lowered(other.host) != lowered(got.host) || other.port != got.port || other.user != got.user ||
+                other.requireTls != got.requireTls || other.fingerprint != got.fingerprint) {
                 others.push_back(other.key());
             }
         }

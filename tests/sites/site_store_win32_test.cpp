@@ -125,7 +125,10 @@ TEST_F(SiteStoreFile, KeepsAPasswordOnlyInProtectedForm) {
     }
 }
 
-const sites::SiteKey mainKey{"ftp.example.net", 2121, "siteop", true, ""};
+const sites::SiteKey mainKey{"ftp.example.net", 2121, "siteop", true,
+                             "0E:CF:16:A1:22:9B:00:FF:10:20:30:40:50:60:70:80:90:A0:B0:C0:D0:E0:F0:01:02:03:04:05:06:07:3A:43"};
+const std::string otherPin =
+    "11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00";
 
 TEST(SitePasswords, UnprotectGivesBackWhatWasProtected) {
     const std::vector<std::string> table = {
@@ -141,10 +144,12 @@ TEST(SitePasswords, UnprotectGivesBackWhatWasProtected) {
     }
 }
 
-// A blob is the password of one host, port and user: an edited file or a
-// copied profile cannot send it anywhere else.
+// A blob is the password of one host, port, user, TLS and pin: an edited
+// file or a copied profile cannot send it anywhere else, nor in clear, nor
+// to another certificate.
 TEST(SitePasswords, ABlobOpensOnlyForTheSiteItWasSavedWith) {
     const std::string blob = sites::protectPassword("hunter2", mainKey);
+    const std::string pin = mainKey.fingerprint;
     struct Row {
         const char* what;
         sites::SiteKey key;
@@ -152,26 +157,55 @@ TEST(SitePasswords, ABlobOpensOnlyForTheSiteItWasSavedWith) {
     };
     const Row table[] = {
         {"the same site", mainKey, true},
-        {"host in other case", {"FTP.Example.NET", 2121, "siteop", true, ""}, true},
-        {"TLS and pin are not in it", {"ftp.example.net", 2121, "siteop", false, "AA"}, true},
-        {"another host", {"ftp.example.org", 2121, "siteop", true, ""}, false},
-        {"another port", {"ftp.example.net", 2122, "siteop", true, ""}, false},
-        {"another user", {"ftp.example.net", 2121, "siteOp", true, ""}, false},
+        {"host in other case, pin as openssl prints it", {"FTP.Example.NET", 2121, "siteop", true,
+                                                          "0ecf16a1229b00ff102030405060708090a0b0c0d0e0f0010203040506073a43"}, true},
+        {"another host", {"ftp.example.org", 2121, "siteop", true, pin}, false},
+        {"another port", {"ftp.example.net", 2122, "siteop", true, pin}, false},
+        {"another user", {"ftp.example.net", 2121, "siteOp", true, pin}, false},
+        {"without TLS, no pin", {"ftp.example.net", 2121, "siteop", false, ""}, false},
+        {"without TLS, same pin", {"ftp.example.net", 2121, "siteop", false, pin}, false},
+        {"pin cleared", {"ftp.example.net", 2121, "siteop", true, ""}, false},
+        {"another pin", {"ftp.example.net", 2121, "siteop", true, otherPin}, false},
     };
     for (const Row& row : table) {
         std::string password;
         EXPECT_EQ(sites::unprotectPassword(blob, row.key, password), row.opens) << row.what;
     }
 
-    // A blob from before passwords were bound to their site.
-    DATA_BLOB plain{7, reinterpret_cast<BYTE*>(const_cast<char*>("hunter2"))};
-    DATA_BLOB unbound{};
-    ASSERT_TRUE(CryptProtectData(&plain, L"old", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &unbound));
-    const std::string oldHex =
-        sites::bytesToHex(std::string(reinterpret_cast<const char*>(unbound.pbData), unbound.cbData));
-    LocalFree(unbound.pbData);
+    // Blobs from before passwords were bound to their site, and from hosts
+    // that bound host, port and user only.
+    const std::string onlyHostPortUser = std::string("Quorin saved site password", 26) + '\0' + "ftp.example.net" +
+                                         '\0' + "2121" + '\0' + "siteop";
+    for (const std::string& entropy : {std::string(), onlyHostPortUser}) {
+        DATA_BLOB plain{7, reinterpret_cast<BYTE*>(const_cast<char*>("hunter2"))};
+        DATA_BLOB salt{static_cast<DWORD>(entropy.size()), reinterpret_cast<BYTE*>(const_cast<char*>(entropy.data()))};
+        DATA_BLOB old{};
+        ASSERT_TRUE(CryptProtectData(&plain, L"old", entropy.empty() ? nullptr : &salt, nullptr, nullptr,
+                                     CRYPTPROTECT_UI_FORBIDDEN, &old));
+        const std::string oldHex = sites::bytesToHex(std::string(reinterpret_cast<const char*>(old.pbData), old.cbData));
+        LocalFree(old.pbData);
+        std::string password;
+        EXPECT_FALSE(sites::unprotectPassword(oldHex, mainKey, password)) << entropy.size();
+        EXPECT_FALSE(sites::unprotectPassword(oldHex, {"ftp.example.net", 2121, "siteop", true, ""}, password));
+    }
+}
+
+// Yes to a certificate moves the remembered password to the new pin in the
+// same change; it never opens for the old pin again.
+TEST(SitePasswords, APinnedAgainSiteKeepsItsPasswordForTheNewPinOnly) {
+    sites::SavedSites all;
+    std::string why;
+    ASSERT_TRUE(all.put({"Main", mainKey.host, mainKey.port, mainKey.user, true, mainKey.fingerprint,
+                         sites::protectPassword("hunter2", mainKey), {}},
+                        why));
+    ASSERT_TRUE(sites::pinSite(all, "main", mainKey, otherPin, why)) << why;
+    const SavedSite& pinned = *all.find("Main");
+    EXPECT_EQ(pinned.fingerprint, otherPin);
     std::string password;
-    EXPECT_FALSE(sites::unprotectPassword(oldHex, mainKey, password));
+    EXPECT_TRUE(sites::unprotectPassword(pinned.protectedPassword, pinned.key(), password));
+    EXPECT_EQ(password, "hunter2");
+    EXPECT_FALSE(sites::unprotectPassword(pinned.protectedPassword, mainKey, password));
+    EXPECT_FALSE(sites::pinSite(all, "Main", mainKey, otherPin, why)) << "no longer the site of that key";
 }
 
 TEST(SitePasswords, ADamagedBlobIsRefused) {
@@ -230,13 +264,23 @@ TEST_F(SiteStoreFile, ADamagedFileIsReportedAndOnlyReplacedWhenAsked) {
     std::string failure;
     EXPECT_FALSE(store.load(failure));
     EXPECT_TRUE(store.damaged());
-    EXPECT_EQ(failure, path + " is damaged:\nline 14: port must be a number from 1 to 65535, not '99999'");
+    EXPECT_EQ(failure, path + " is damaged:\nline 11: port must be a number from 1 to 65535, not '99999'");
     EXPECT_EQ(store.sites().names(), std::vector<std::string>{"Good site"});
 
     EXPECT_FALSE(store.update(putting(site("Another")), false, failure));
     EXPECT_NE(failure.find(path), std::string::npos) << failure;
     EXPECT_EQ(readBytes(path), damaged);
 
+    // Replacing is for the damaged file the operator was asked about: one
+    // that changed since (other damage, or now too large) stays, and the
+    // store has read it for the next question.
+    for (const std::string& changed : {damaged + "[Other]\r\nhost=h\r\n[Lost]\r\n", damaged + std::string(sites::maxFileBytes, ';')}) {
+        writeBytes(path, changed);
+        EXPECT_FALSE(store.update(putting(site("Good site")), true, failure));
+        EXPECT_NE(failure.find("changed since"), std::string::npos) << failure;
+        EXPECT_EQ(readBytes(path), changed);
+        EXPECT_TRUE(store.damaged());
+    }
     ASSERT_TRUE(store.update(putting(site("Good site")), true, failure)) << failure;
     EXPECT_FALSE(store.damaged());
     SiteStore again(path);
