@@ -170,6 +170,18 @@ Verdict judgeReply(const session::Reply& reply) {
         (reply.lines.size() == 1 && isHelpLine(last)))
         return verdict;
     verdict.done = isSuccessEnd(last, verdict);
+    // "200 Command Successful." after lines of the server's own saying what
+    // it did ("'x' has been successfully added as gadmin for 'g'", "Changed
+    // max simultaneous uploads ..."): those words tell the operator more.
+    if (verdict.done && last == "Command Successful.") {
+        for (std::size_t i = 0; i + 1 < reply.lines.size(); ++i) {
+            const std::string_view text = trimBlanks(lineTextView(reply.lines[i]));
+            if (!text.empty()) {
+                verdict.text = std::string(text);
+                break;
+            }
+        }
+    }
     return verdict;
 }
 

@@ -14,7 +14,11 @@ namespace admin {
 // What a reply came to: done or refused, and the server's words for the operator.
 struct Verdict {
     bool done = false;
-    std::string text;  // the deciding line without "200- "/"200 ", e.g. "Group (x) does not exist."
+    // The deciding line without "200- "/"200 ", e.g. "Group (x) does not
+    // exist."; for a change answered "Command Successful." after words of its
+    // own, the first of those ("'x' has been successfully removed as gadmin
+    // for 'g'").
+    std::string text;
     // The server ended the session after answering (an internal assertion, code 550).
     bool sessionEnded = false;
     // List forms ("{ a b }", ending "200 Done"): the names the server

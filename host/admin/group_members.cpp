@@ -32,13 +32,10 @@ bool readMemberRow(std::string_view text, GroupMember& member) {
     member.groupAdmin = mark == '+';
     const std::string_view name = trimBlanks(text.substr(1));
     if (name.empty() || (mark != ' ' && mark != '*' && mark != '+')) return false;
-    member.name = std::string(name);
-    member.filesUp = std::string(columns[0]);
-    member.mibUp = std::string(columns[1]);
-    member.filesDown = std::string(columns[2]);
-    member.mibDown = std::string(columns[3]);
-    member.ratio = std::string(columns[4]);
-    member.weekly = std::string(columns[5]);
+    member.name.assign(name.data(), name.size());
+    std::string* const fields[6] = {&member.filesUp, &member.mibUp,  &member.filesDown,
+                                    &member.mibDown, &member.ratio, &member.weekly};
+    for (int column = 0; column < 6; ++column) fields[column]->assign(columns[column].data(), columns[column].size());
     return true;
 }
 
@@ -76,13 +73,11 @@ bool readGroupInfo(const session::Reply& reply, GroupInfo& out, std::string& fai
                 rowsEnded = true;
                 break;
             }
-            GroupMember member;
-            if (!readMemberRow(text, member)) {
+            if (!readMemberRow(text, out.members.emplace_back())) {
                 failure = "Line " + std::to_string(at + 1) + " of the group's member list is not a member row.";
                 out = GroupInfo{};
                 return false;
             }
-            out.members.push_back(std::move(member));
         }
         bool users = false, leech = false, slots = false, leechSlots = false;
         for (; rowsEnded && at < count; ++at) {

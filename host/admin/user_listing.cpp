@@ -22,12 +22,19 @@ std::string_view sizeAfter(std::string_view text, std::size_t labelEnd, std::siz
 // A 16-character name moves the rest right: the row is read from "UL:", not
 // from columns. The name is the first word (names hold no blanks), the
 // group what stands between it and "UL:" (blank when the account has none).
+// The label after a blank, searched by its first letter: a row is mostly blanks.
+std::size_t labelAt(std::string_view text, std::string_view label, std::size_t from) {
+    for (std::size_t at = text.find(label, from); at != std::string_view::npos; at = text.find(label, at + 1))
+        if (at > 0 && text[at - 1] == ' ') return at - 1;
+    return std::string_view::npos;
+}
+
 bool readRow(std::string_view text, ListedUser& user) {
-    const std::size_t up = text.find(" UL:");
+    const std::size_t up = labelAt(text, "UL:", 1);
     if (up == std::string_view::npos) return false;
-    const std::size_t down = text.find(" DL:", up + 4);
+    const std::size_t down = labelAt(text, "DL:", up + 4);
     if (down == std::string_view::npos) return false;
-    const std::size_t credit = text.find(" Credit:", down + 4);
+    const std::size_t credit = labelAt(text, "Credit:", down + 4);
     if (credit == std::string_view::npos) return false;
     const std::string_view head = text.substr(0, up);
     std::size_t nameEnd = 0;

@@ -10,6 +10,8 @@
 
 #include "common/site_directory.h"
 #include "common/text_utils.h"
+#include "host/admin/group_members.h"
+#include "host/admin/user_listing.h"
 #include "pages/site/online_listing.h"
 #include "pages/users/user_record.h"
 #include "tests/bench/reply_bench.h"
@@ -146,6 +148,104 @@ std::vector<std::string> whoListing(int lineCount) {
     return lines;
 }
 
+// The host's administration readers take a reply as the host session holds
+// it (session::Reply, its lines only read): the bare walk visits every byte
+// of every line the same way, and each figure is per reply of that many rows.
+session::Reply adminReply(std::vector<std::string> lines) {
+    session::Reply reply;
+    reply.lines = std::move(lines);
+    return reply;
+}
+
+std::size_t replyBytes(const session::Reply& reply) {
+    std::size_t bytes = 0;
+    for (const std::string& line : reply.lines) bytes += line.size() + 2;
+    return bytes;
+}
+
+std::size_t scanReplyLines(const session::Reply& reply) {
+    std::size_t seen = 0;
+    for (const std::string& line : reply.lines) {
+        const char* cursor = line.data();
+        const char* const end = cursor + line.size();
+        while (cursor != end && *cursor != '\r' && *cursor != '\n') {
+            ++cursor;
+        }
+        seen += static_cast<std::size_t>(cursor - line.data());
+        benchmark::DoNotOptimize(cursor);
+    }
+    return seen;
+}
+
+// Letting go of what was read stays out of the timing, as for the parsers above.
+template <typename Result, typename Read>
+void timeAdminReader(benchmark::State& state, const session::Reply& reply, Result& result, Read read) {
+    for (auto _ : state) {
+        read();
+        state.PauseTiming();
+        result = Result{};
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(replyBytes(reply)));
+    state.counters["lines"] = static_cast<double>(reply.lines.size());
+}
+
+// SITE USERS (glftpd 2.x): the header, one row an account (every tenth name
+// 16 characters long, which moves the rest of its row), the totals.
+session::Reply siteUsersListing(int rows) {
+    std::vector<std::string> lines = {"200- Detailed User Listing..."};
+    lines.reserve(static_cast<std::size_t>(rows) + 4);
+    for (int i = 0; i < rows; ++i) {
+        char line[160];
+        if (i % 10 == 0) {
+            std::snprintf(line, sizeof line,
+                          "200- longname%08d grp%03d     UL: %4dMiB      DL: %4dMiB      Credit: %5dMiB", i,
+                          i % 500, i % 9000, i % 7000, i % 30000);
+        } else {
+            std::snprintf(line, sizeof line,
+                          "200- user%07d     grp%03d     UL: %4dMiB      DL: %4dMiB      Credit: %5dMiB", i,
+                          i % 500, i % 9000, i % 7000, i % 30000);
+        }
+        lines.push_back(line);
+    }
+    lines.push_back("200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0");
+    lines.push_back("200- SITEOPS=2, GADMINS=1, LEECH=1, DELETED=1");
+    lines.push_back("200 " + std::to_string(rows) + " Total members.");
+    return adminReply(lines);
+}
+
+// SITE GINFO (glftpd 2.x): the art, the heading, one row a member with the
+// siteop and group-admin marks, the footer.
+session::Reply siteGinfoListing(int members) {
+    std::vector<std::string> lines = {
+        "200-                                             ________",
+        "200- _____________.______________________________\\\\     _/___________",
+        "200- \\\\      _     |     _      /    _       /     \\\\     \\\\      _    \\\\",
+        "200-  \\\\     \\\\     |     /_____/     \\\\      /      |\\\\     \\\\     \\\\    /XFER",
+        "200-    \\\\______    |______|    \\\\___________/|______________\\\\    ____/ STATS",
+        "200- .---- /______| ------------------------------------ |_____| ------------.",
+        "200- |  Username |     Up |       MiB |     Dn |       MiB | Ratio |    Wkly |",
+        "200- |-----------+--------+-----------+--------+-----------+-------+---------|"};
+    for (int i = 0; i < members; ++i) {
+        char line[160];
+        std::snprintf(line, sizeof line, "200- |%cmember%03d |   %4d |   %7d |   %4d |   %7d |  1:3  |       0 |",
+                      i % 50 == 0 ? '*' : i % 10 == 0 ? '+' : ' ', i % 1000, i % 1000, i * 7 % 100000,
+                      i % 900, i * 3 % 100000);
+        lines.push_back(line);
+    }
+    lines.push_back("200- |----------+------+--------+------+--------+-------+--------------------|");
+    lines.push_back("200- |   * denotes a siteop (flag 1)     + denotes a group admin (flag 2)    |");
+    lines.push_back("200- |----------+------+--------+------+--------+-------+--------------------|");
+    lines.push_back("200- |   Tot MiB Up:        0.0   Tot Files Up:      0   Users in group: " +
+                    std::to_string(members) + " |");
+    lines.push_back("200- |   Tot MiB Dn:        0.0   Tot Files Dn:      0       With leech: 0   |");
+    lines.push_back("200- |   Total Free Slots: 20          Free Leech Slots: 3                   |");
+    lines.push_back("200- `-----------------------------------------------------------------------'");
+    lines.push_back("200 Command Successful.");
+    return adminReply(lines);
+}
+
 int lineCountOf(const benchmark::State& state) {
     return static_cast<int>(state.range(0));
 }
@@ -256,6 +356,46 @@ void BM_ParseWhoListing(benchmark::State& state) {
     }
 }
 
+void BM_ScanSiteUsers(benchmark::State& state) {
+    const session::Reply reply = siteUsersListing(lineCountOf(state));
+    int unused = 0;
+    timeAdminReader(state, reply, unused, [&] {
+        std::size_t seen = scanReplyLines(reply);
+        benchmark::DoNotOptimize(seen);
+    });
+}
+
+void BM_ParseSiteUsers(benchmark::State& state) {
+    const session::Reply reply = siteUsersListing(lineCountOf(state));
+    admin::UserListing listing;
+    std::string failure;
+    bool read = true;
+    timeAdminReader(state, reply, listing, [&] { read &= admin::readUserListing(reply, listing, failure); });
+    if (!read) {
+        state.SkipWithError(failure.c_str());
+    }
+}
+
+void BM_ScanSiteGinfo(benchmark::State& state) {
+    const session::Reply reply = siteGinfoListing(lineCountOf(state));
+    int unused = 0;
+    timeAdminReader(state, reply, unused, [&] {
+        std::size_t seen = scanReplyLines(reply);
+        benchmark::DoNotOptimize(seen);
+    });
+}
+
+void BM_ParseSiteGinfo(benchmark::State& state) {
+    const session::Reply reply = siteGinfoListing(lineCountOf(state));
+    admin::GroupInfo info;
+    std::string failure;
+    bool read = true;
+    timeAdminReader(state, reply, info, [&] { read &= admin::readGroupInfo(reply, info, failure); });
+    if (!read) {
+        state.SkipWithError(failure.c_str());
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_ScanGroupListing) QUORIN_REPLY_SIZES;
@@ -268,3 +408,9 @@ BENCHMARK(BM_ScanSwhoListing) QUORIN_REPLY_SIZES;
 BENCHMARK(BM_ParseSwhoListing) QUORIN_REPLY_SIZES;
 BENCHMARK(BM_ScanWhoListing) QUORIN_REPLY_SIZES;
 BENCHMARK(BM_ParseWhoListing) QUORIN_REPLY_SIZES;
+// The administration readers at the sizes of a big 2.x site: 50,000
+// accounts in SITE USERS, a group of 1,000 members in SITE GINFO (rows).
+BENCHMARK(BM_ScanSiteUsers)->Arg(1000)->Arg(50000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParseSiteUsers)->Arg(1000)->Arg(50000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScanSiteGinfo)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParseSiteGinfo)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
