@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/admin/account_settings.h"
+#include "host/admin/admin_plans.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_settings.h"
 #include "host/admin/user_listing.h"
@@ -38,7 +39,7 @@ Lines captureLines(const std::string& name) {
 
 // How a reply is held against its capture.
 enum Compare {
-    Sent,          // only sent: the site's own texts for it differ (ADDUSER, CHGRP, ADDIP)
+    Sent,          // only sent: preparation, or the site's own texts differ (ADDUSER, CHGRP, ADDIP)
     Whole,         // every line, byte for byte
     AnyRowOrder,   // GINFO: every line, the member rows in any order (the server's is its directory's)
     AccountLines,  // SITE USER: the lines of the settings the 2.x server added, byte for byte
@@ -53,11 +54,11 @@ struct Step {
 // The siteop's session of the captured run, in its order (with the one
 // GADDUSER the group admin's session made, which later screens count).
 const Step capturedRun[] = {
-    {"SITE CHANGE glftpd flags +ABCDEFGH", "prep-change-glftpd-flags.txt", Whole},
-    {"SITE GRPADD iso ISO release group", "prep-grpadd-iso.txt", Whole},
-    {"SITE GRPADD mp3 Music couriers", "prep-grpadd-mp3.txt", Whole},
-    {"SITE GRPADD friends Friends of the site", "prep-grpadd-friends.txt", Whole},
-    {"SITE GRPADD emptygrp Nobody here", "prep-grpadd-emptygrp.txt", Whole},
+    {"SITE CHANGE glftpd flags +ABCDEFGH", "prep-change-glftpd-flags.txt", Sent},
+    {"SITE GRPADD iso ISO release group", "prep-grpadd-iso.txt", Sent},
+    {"SITE GRPADD mp3 Music couriers", "prep-grpadd-mp3.txt", Sent},
+    {"SITE GRPADD friends Friends of the site", "prep-grpadd-friends.txt", Sent},
+    {"SITE GRPADD emptygrp Nobody here", "prep-grpadd-emptygrp.txt", Sent},
     {"SITE GRP iso", "site-grp-iso-fresh.txt", Whole},
     {"SITE GADDUSER iso isoadm isoadmpw1 *@127.0.0.1", "site-gadduser-iso-isoadm.txt", Whole},
     {"SITE GADDUSER iso isouser1 isouserpw1 *@10.1.1.* ident1@10.1.2.3", "site-gadduser-iso-isouser1.txt", Whole},
@@ -69,9 +70,9 @@ const Step capturedRun[] = {
     {"SITE GADDUSER STAFF newguy newguypw1", "site-gadduser-privgroup.txt", Whole},
     {"SITE GADDUSER mp3 newguy", "site-gadduser-nopassword.txt", Whole},
     {"SITE GADDUSER", "site-gadduser-noargs.txt", Whole},
-    {"SITE GRPCHANGE emptygrp slots 0", "prep-grpchange-emptygrp-slots-0.txt", Whole},
+    {"SITE GRPCHANGE emptygrp slots 0", "prep-grpchange-emptygrp-slots-0.txt", Sent},
     {"SITE GADDUSER emptygrp newguy newguypw1", "site-gadduser-noslots.txt", Whole},
-    {"SITE GRPCHANGE emptygrp slots -1", "prep-grpchange-emptygrp-slots-unlimited.txt", Whole},
+    {"SITE GRPCHANGE emptygrp slots -1", "prep-grpchange-emptygrp-slots-unlimited.txt", Sent},
     {"SITE ADDUSER frank frankpw1 *@127.0.0.1", "prep-adduser-frank.txt", Sent},
     {"SITE ADDUSER fred fredpw1 *@198.51.100.*", "prep-adduser-fred.txt", Sent},
     {"SITE ADDUSER delme delmepw1 *@10.9.9.9", "prep-adduser-delme.txt", Sent},
@@ -80,7 +81,7 @@ const Step capturedRun[] = {
     {"SITE CHGRP fred friends", "prep-chgrp-fred-friends.txt", Sent},
     {"SITE CHGRP delme iso", "prep-chgrp-delme-iso.txt", Sent},
     {"SITE CHGRP siteop2 iso", "prep-chgrp-siteop2-iso.txt", Sent},
-    {"SITE CHANGE siteop2 flags +1", "prep-change-siteop2-flags-plus1.txt", Whole},
+    {"SITE CHANGE siteop2 flags +1", "prep-change-siteop2-flags-plus1.txt", Sent},
     {"SITE ADDIP isoadm *@10.1.1.*", "prep-addip-isoadm.txt", Sent},
     {"SITE CHANGE isoleech ratio 0", "site-change-isoleech-ratio-0.txt", Whole},
     {"SITE USER isoleech", "site-user-isoleech.txt", AccountLines},
@@ -695,4 +696,101 @@ TEST(SimulatedSite2x, TheHostsReadersReadTheDemoSiteAsItIs) {
     EXPECT_EQ(everyone.users.size() + 1, site.users().size());
     EXPECT_TRUE(std::is_sorted(everyone.users.begin(), everyone.users.end(),
                                [](const admin::ListedUser& a, const admin::ListedUser& b) { return a.name < b.name; }));
+}
+
+namespace {
+
+// A plan sent to the site as a page sends it: each command, then the outcome.
+admin::PlanOutcome sendPlan(SimulatedSite& site, const admin::Plan& plan) {
+    EXPECT_TRUE(plan.refusal.empty()) << plan.refusal;
+    std::vector<Reply> replies;
+    for (const std::string& command : plan.commands) {
+        replies.push_back(site.handle(command));
+    }
+    return admin::planOutcome(plan, replies);
+}
+
+template <typename Settings>
+Settings readBack(SimulatedSite& site, const std::string& command,
+                  bool (*reader)(const Reply&, Settings&, std::string&)) {
+    Settings settings;
+    std::string failure;
+    EXPECT_TRUE(reader(site.handle(command), settings, failure)) << command << ": " << failure;
+    return settings;
+}
+
+}  // namespace
+
+// What the pages plan, the site takes, and the pages' readers read it back.
+TEST(SimulatedSite2x, ThePagesPlansAreTakenAndReadBack) {
+    SimulatedSite site;
+    site.setGeneration(SimulatedSite::Generation::Glftpd2);
+
+    const admin::GroupSettings group = readBack(site, "SITE GRP testers", &admin::readGroupSettings);
+    admin::GroupForm groupForm = admin::groupFormOf(group);
+    groupForm.slots = "9";
+    groupForm.leechSlots = "-2";
+    groupForm.allotSlots = "-1";
+    groupForm.maxAllotSizeKb = "4096";
+    groupForm.maxLogins = "0";
+    groupForm.comment = "Beta testers, read the rules";
+    const admin::Plan groupPlan = admin::groupChangePlan(group, groupForm);
+    EXPECT_EQ(groupPlan.commands.size(), 6u);
+    EXPECT_TRUE(sendPlan(site, groupPlan).complete);
+    const admin::GroupForm groupRead =
+        admin::groupFormOf(readBack(site, "SITE GRP testers", &admin::readGroupSettings));
+    EXPECT_EQ(std::vector<std::string>({groupRead.slots, groupRead.leechSlots, groupRead.allotSlots,
+                                        groupRead.maxAllotSizeKb, groupRead.maxLogins, groupRead.comment}),
+              std::vector<std::string>({groupForm.slots, groupForm.leechSlots, groupForm.allotSlots,
+                                        groupForm.maxAllotSizeKb, groupForm.maxLogins, groupForm.comment}));
+    EXPECT_TRUE(admin::groupChangePlan(readBack(site, "SITE GRP testers", &admin::readGroupSettings), groupForm)
+                    .commands.empty());
+
+    const admin::AccountSettings account = readBack(site, "SITE USER grace", &admin::readAccountSettings);
+    admin::AccountForm accountForm = admin::accountFormOf(account);
+    accountForm.expires = "2027-12-31";
+    accountForm.timeframeFrom = "7";
+    accountForm.timeframeTo = "23";
+    accountForm.idleTime = "45";
+    accountForm.comment = "Tests the new sections";
+    accountForm.maxSimUploads = "2";
+    accountForm.maxSimDownloads = "3";
+    accountForm.sameIpLogins = "1";
+    EXPECT_TRUE(sendPlan(site, admin::accountChangePlan(account, accountForm)).complete);
+    const admin::AccountSettings accountRead = readBack(site, "SITE USER grace", &admin::readAccountSettings);
+    EXPECT_TRUE(admin::accountChangePlan(accountRead, accountForm).commands.empty())
+        << testing::PrintToString(admin::accountChangePlan(accountRead, accountForm).commands);
+    EXPECT_EQ(accountRead.comment, "Tests the new sections");
+    EXPECT_EQ(accountRead.expires, "2027-12-31");
+
+    EXPECT_TRUE(sendPlan(site, admin::groupAdminTogglePlan("grace", "testers")).complete);
+    EXPECT_EQ(readBack(site, "SITE USER grace", &admin::readAccountSettings).adminGroups, Lines{"testers"});
+    EXPECT_TRUE(sendPlan(site, admin::renamePlan("grace", "gracie")).complete);
+    EXPECT_EQ(readBack(site, "SITE USER gracie", &admin::readAccountSettings).name, "gracie");
+    site.handle("SITE DELUSER gracie");
+    EXPECT_TRUE(sendPlan(site, admin::readdPlan("gracie")).complete);
+    site.handle("SITE DELUSER gracie");
+    EXPECT_TRUE(sendPlan(site, admin::purgePlan("gracie")).complete);
+    EXPECT_EQ(site.findUser("gracie"), nullptr);
+
+    // One change for many: the count before it is the count the server reports.
+    for (const admin::BulkForm& bulk :
+         {admin::BulkForm{admin::BulkTarget::Group, "archive", {}, "max_sim_down", "2"},
+          admin::BulkForm{admin::BulkTarget::Everyone, "", {}, "idle_time", "10"},
+          admin::BulkForm{admin::BulkTarget::List, "", {"bob", "olduser", "zoe"}, "expires", "2028-01-01"}}) {
+        SCOPED_TRACE(bulk.setting);
+        const admin::UserListing listing = readBack(site, admin::bulkCountCommand(bulk), &admin::readUserListing);
+        const std::int64_t expected = admin::bulkCount(bulk, listing);
+        const admin::Plan plan = admin::bulkChangePlan(bulk);
+        ASSERT_EQ(plan.commands.size(), 1u);
+        const Reply reply = site.handle(plan.commands[0]);
+        const std::string text = lastLine(reply);
+        if (bulk.target == admin::BulkTarget::List) {
+            EXPECT_EQ(std::count_if(reply.lines.begin(), reply.lines.end(),
+                                    [](const std::string& l) { return l.find("Successfully modified") != l.npos; }),
+                      expected);
+        } else {
+            EXPECT_EQ(text, "200 Change command applied to " + std::to_string(expected) + " users.");
+        }
+    }
 }
