@@ -8,9 +8,10 @@
 # The server is ../shared/glftpd-2.13 beside the clone (QUORIN_GLFTPD_DIR
 # elsewhere). Where it is not there, or this is not root (glftpd chroots),
 # the run is skipped with a line saying why and exit code 77. Port, ipc key
-# and the server's WORK folder: QUORIN_GLFTPD_PORT, QUORIN_GLFTPD_IPC_KEY,
-# QUORIN_GLFTPD_WORK_PREFIX (under /tmp; WORK is the prefix and the port, so
-# a server that a killed run left behind is stopped by the next). The
+# and where the server's WORK folder goes: QUORIN_GLFTPD_PORT,
+# QUORIN_GLFTPD_IPC_KEY, QUORIN_GLFTPD_WORK_PREFIX (under /tmp). The server
+# is stopped when this script ends, however it ends: a watcher outside the
+# script's process group stops it after a kill that no trap sees. The
 # program finds the server through QUORIN_GLFTPD_STATE: WORK in Wine's Z:
 # form, holding server.json (port, fingerprint, the siteop's login), and has
 # QUORIN_GLFTPD_SECONDS (default 240) before it is stopped, so that the
@@ -43,9 +44,11 @@ for tool in socat openssl; do
     fi
 done
 
-work="$prefix-$port"
-mkdir -p "$work"
-chmod 700 "$work"
+work=$(mktemp -d "$prefix.XXXXXX")
+# shellcheck disable=SC2016 # expanded by the watcher's shell
+setsid sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done
+    "$2" stop "$3"; [ -n "$4" ] || rm -rf "$3"' watcher $$ "$glftpd_dir/glftpd.sh" "$work" \
+    "${QUORIN_LIVE_KEEP:-}" </dev/null >/dev/null 2>&1 &
 cleanup() {
     "$glftpd_dir/glftpd.sh" stop "$work" || true
     if [ -n "${QUORIN_LIVE_KEEP:-}" ]; then
