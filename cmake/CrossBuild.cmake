@@ -305,18 +305,16 @@ foreach(source ${QUORIN_UI_BENCH_SOURCES})
         RESOURCE_LOCK wine_desktop)
 endforeach()
 
-# The host's own administration pages outside the host, for the programs
-# that drive them: the bench of their big lists (tools/bench.sh runs it at
-# full size, ctest once at a tiny size) and the live test against a real
-# glftpd 2.13 below. Their dialog templates are the host's resources.
-# (quorin_admin_pages is made with the host, above.)
+# The bench of the host's own pages' big lists (tools/bench.sh runs it at
+# full size, ctest once at a tiny size to see the lists filled); the pages'
+# templates are the host's resources.
 if(TARGET quorin_admin_pages)
-    set(QUORIN_HOST_RESOURCES ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-
     add_executable(admin_lists_bench ${CMAKE_SOURCE_DIR}/tests/bench_ui/admin_lists_bench.cpp
-        ${QUORIN_HOST_RESOURCES})
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    target_include_directories(admin_lists_bench PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(admin_lists_bench PRIVATE ${QUORIN_WARNINGS} -O2)
-    target_link_libraries(admin_lists_bench PRIVATE quorin_admin_pages)
+    target_compile_definitions(admin_lists_bench PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(admin_lists_bench PRIVATE quorin_admin_pages comctl32 user32 gdi32)
     target_link_options(admin_lists_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_test(NAME admin_lists_bench_smoke COMMAND admin_lists_bench --smoke)
     set_tests_properties(admin_lists_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
@@ -400,8 +398,10 @@ if(TARGET quorin_live_win32)
         set(QUORIN_GLFTPD_PORT 2252 CACHE STRING "Port of the real glftpd 2.13 the live administration test starts")
         set(QUORIN_GLFTPD_IPC_KEY 0x00007B20 CACHE STRING "Its ipc key (its shared memory)")
         set(QUORIN_GLFTPD_WORK_PREFIX /tmp/quorin-glftpd CACHE STRING "Where its WORK folder goes (under /tmp)")
-        add_executable(live_admin_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp ${QUORIN_HOST_RESOURCES})
+        add_executable(live_admin_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
         target_compile_options(live_admin_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(live_admin_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
         target_link_libraries(live_admin_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
         target_link_options(live_admin_test PRIVATE ${QUORIN_STATIC_RUNTIME})
         add_test(NAME live_admin COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh

@@ -98,6 +98,11 @@ std::string joined(const Lines& lines) {
     return text;
 }
 
+// The first of the lines, "" when there are none.
+std::string first(const Lines& lines) {
+    return lines.empty() ? std::string() : lines.front();
+}
+
 // The row of a list view whose first cell is `name`; -1 when none is.
 int rowNamed(HWND page, int listId, const std::string& name) {
     const std::vector<Lines> rows = listViewRows(page, listId);
@@ -248,7 +253,7 @@ TEST_F(LiveAdmin, GroupsChangesSlotsAndCommentAndTogglesAGroupAdmin) {
     EXPECT_EQ(press(IDC_ADMIN_GROUP_LOAD), (Lines{"SITE GROUPS"}));
     const Lines loaded = pickItem(IDC_ADMIN_GROUP_LIST, "iso");
     EXPECT_EQ(loaded, (Lines{"SITE GRP iso", "SITE GINFO iso", "SITE USERS deleted"}));
-    EXPECT_EQ(getText(page, IDC_ADMIN_GROUP_SLOTS), "Unlimited");
+    EXPECT_EQ(getText(page, IDC_ADMIN_GROUP_SLOTS), "-1") << "slots read as unlimited";
     const std::vector<Lines> members = listViewRows(page, IDC_ADMIN_MEMBER_LIST);
     ASSERT_GE(rowNamed(page, IDC_ADMIN_MEMBER_LIST, "delme"), 0);
     const Lines& delme = members[static_cast<std::size_t>(rowNamed(page, IDC_ADMIN_MEMBER_LIST, "delme"))];
@@ -264,17 +269,17 @@ TEST_F(LiveAdmin, GroupsChangesSlotsAndCommentAndTogglesAGroupAdmin) {
     EXPECT_TRUE(holds(grp, "| Groupcomment: Couriers of the week ")) << joined(grp.lines);
 
     pick(IDC_ADMIN_MEMBER_LIST, "isouser1");
-    EXPECT_EQ(press(IDC_ADMIN_MEMBER_ADMIN).front(), "SITE CHGADMIN isouser1 iso");
+    EXPECT_EQ(first(press(IDC_ADMIN_MEMBER_ADMIN)), "SITE CHGADMIN isouser1 iso");
     EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "| Groups: *iso "));
     pick(IDC_ADMIN_MEMBER_LIST, "isouser1");
-    EXPECT_EQ(press(IDC_ADMIN_MEMBER_ADMIN).front(), "SITE CHGADMIN isouser1 iso");
+    EXPECT_EQ(first(press(IDC_ADMIN_MEMBER_ADMIN)), "SITE CHGADMIN isouser1 iso");
     EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "| Groups: iso "));
 }
 
 TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     ASSERT_NE(open(AdminPage::Accounts), nullptr);
     EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
-    pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Group");
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "A group"));
     setText(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE, "iso");
     EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS =iso"}));
     EXPECT_EQ(pick(IDC_ADMIN_ACCOUNT_LIST, "isouser1"), (Lines{"SITE USER isouser1"}));
@@ -292,25 +297,25 @@ TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     EXPECT_TRUE(holds(user, "200- User Comment: Courier since 2026")) << joined(user.lines);
 
     // Rename: mp3two becomes mp3duo.
-    pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Everyone");
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Everyone"));
     press(IDC_ADMIN_ACCOUNT_LIST_BUTTON);
     pick(IDC_ADMIN_ACCOUNT_LIST, "mp3two");
     setText(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "mp3duo");
-    EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_RENAME).front(), "SITE RENUSER mp3two mp3duo");
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_RENAME)), "SITE RENUSER mp3two mp3duo");
     const session::Reply renamed = readBack("SITE USERS =mp3");
     EXPECT_TRUE(holds(renamed, "200- mp3duo ")) << joined(renamed.lines);
     EXPECT_FALSE(holds(renamed, "200- mp3two ")) << joined(renamed.lines);
 
     // The deleted ones: delme back, gone for good (asked first, No the default).
-    pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted");
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones"));
     EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS deleted"}));
     pick(IDC_ADMIN_ACCOUNT_LIST, "delme");
-    EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_READD).front(), "SITE READD delme");
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_READD)), "SITE READD delme");
     EXPECT_TRUE(holds(readBack("SITE USERS =iso"), "200- delme "));
 
     pick(IDC_ADMIN_ACCOUNT_LIST, "gone");
     answers = {IDYES};
-    EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_PURGE).front(), "SITE PURGE gone");
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_PURGE)), "SITE PURGE gone");
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_NE(questions[0].text.find("gone"), std::string::npos) << questions[0].text;
     EXPECT_EQ(questions[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2)) << "No is not the default";
@@ -321,28 +326,29 @@ TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
 TEST_F(LiveAdmin, OneChangeForAGroupSaysHowManyFirstAndWhatTheServerReported) {
     ASSERT_NE(open(AdminPage::BulkChange), nullptr);
     EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
-    setChecked(page, IDC_ADMIN_BULK_TO_GROUP, true);
-    clickButton(page, IDC_ADMIN_BULK_TO_GROUP);
+    EXPECT_TRUE(isChecked(page, IDC_ADMIN_BULK_TO_GROUP));
     setText(page, IDC_ADMIN_BULK_GROUP, "mp3");
-    pickComboItemByText(page, IDC_ADMIN_BULK_SETTING, "max_sim_up");
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_BULK_SETTING, "max_sim_up"));
     setText(page, IDC_ADMIN_BULK_VALUE, "3");
     answers = {IDYES};
     EXPECT_EQ(press(IDC_ADMIN_BULK_APPLY), (Lines{"SITE USERS =mp3", "SITE CHANGE =mp3 max_sim_up 3"}));
     ASSERT_EQ(questions.size(), 1u);
-    EXPECT_NE(questions[0].text.find("2 accounts"), std::string::npos) << questions[0].text;
+    EXPECT_NE(questions[0].text.find("changes 2 account(s)"), std::string::npos) << questions[0].text;
     EXPECT_EQ(questions[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2)) << "No is not the default";
-    EXPECT_NE(getText(page, IDC_ADMIN_RESULT).find("Change command applied to 2 users."), std::string::npos)
+    EXPECT_NE(getText(page, IDC_ADMIN_RESULT).find("(applied to 2)"), std::string::npos)
         << getText(page, IDC_ADMIN_RESULT);
     EXPECT_TRUE(holds(readBack("SITE USER mp3one"), "Max Sim Uploads: 3 "));
     EXPECT_TRUE(holds(readBack("SITE USER mp3duo"), "Max Sim Uploads: 3 "));
 }
 
 TEST_F(LiveAdmin, AnOwnCommandIsSentOnAClickAndItsReplyShown) {
-    ownCommands = {"SITE GRPCHANGE friends comment Friends who run the site"};
+    const std::string command = "SITE GRPCHANGE friends comment Friends who run the site";
     ASSERT_NE(open(AdminPage::OwnCommands), nullptr);
-    EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
-    pickItem(IDC_ADMIN_OWN_LIST, ownCommands[0]);
-    EXPECT_EQ(press(IDC_ADMIN_OWN_SEND), (Lines{"SITE GRPCHANGE friends comment Friends who run the site"}));
+    setText(page, IDC_ADMIN_OWN_NEW, command);
+    EXPECT_TRUE(press(IDC_ADMIN_OWN_ADD).empty()) << "an added command was sent";
+    EXPECT_EQ(ownCommands, (Lines{command})) << "not kept with the site";
+    pickItem(IDC_ADMIN_OWN_LIST, command);
+    EXPECT_EQ(press(IDC_ADMIN_OWN_SEND), (Lines{command}));
     EXPECT_NE(getText(page, IDC_ADMIN_RESULT).find("Command Successful."), std::string::npos)
         << getText(page, IDC_ADMIN_RESULT);
     EXPECT_TRUE(holds(readBack("SITE GRP friends"), "| Groupcomment: Friends who run the site "));

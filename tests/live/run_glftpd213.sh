@@ -8,10 +8,14 @@
 # The server is ../shared/glftpd-2.13 beside the clone (QUORIN_GLFTPD_DIR
 # elsewhere). Where it is not there, or this is not root (glftpd chroots),
 # the run is skipped with a line saying why and exit code 77. Port, ipc key
-# and the folder the server's WORK goes under: QUORIN_GLFTPD_PORT,
-# QUORIN_GLFTPD_IPC_KEY, QUORIN_GLFTPD_WORK_PREFIX (under /tmp). The program
-# finds the server through QUORIN_GLFTPD_STATE: the WORK folder in Wine's Z:
-# form, holding server.json (port, fingerprint, the siteop's login).
+# and where the server's WORK folder goes: QUORIN_GLFTPD_PORT,
+# QUORIN_GLFTPD_IPC_KEY, QUORIN_GLFTPD_WORK_PREFIX (under /tmp). The server
+# is stopped when this script ends, however it ends: a watcher outside the
+# script's process group stops it after a kill that no trap sees. The
+# program finds the server through QUORIN_GLFTPD_STATE: WORK in Wine's Z:
+# form, holding server.json (port, fingerprint, the siteop's login), and has
+# QUORIN_GLFTPD_SECONDS (default 240) before it is stopped, so that the
+# server is stopped before ctest gives up on the run.
 # QUORIN_LIVE_KEEP=1 keeps WORK for a look afterwards.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,6 +45,10 @@ for tool in socat openssl; do
 done
 
 work=$(mktemp -d "$prefix.XXXXXX")
+# shellcheck disable=SC2016 # expanded by the watcher's shell
+setsid sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done
+    "$2" stop "$3"; [ -n "$4" ] || rm -rf "$3"' watcher $$ "$glftpd_dir/glftpd.sh" "$work" \
+    "${QUORIN_LIVE_KEEP:-}" </dev/null >/dev/null 2>&1 &
 cleanup() {
     "$glftpd_dir/glftpd.sh" stop "$work" || true
     if [ -n "${QUORIN_LIVE_KEEP:-}" ]; then
@@ -59,7 +67,10 @@ QUORIN_GLFTPD_STATE="Z:$(printf '%s' "$work" | tr '/' '\\')"
 export QUORIN_GLFTPD_STATE
 
 status=0
-"$wine_run" "$@" || status=$?
+timeout -k 10 "${QUORIN_GLFTPD_SECONDS:-240}" "$wine_run" "$@" || status=$?
+if [ "$status" -eq 124 ]; then
+    echo "the test program did not end within ${QUORIN_GLFTPD_SECONDS:-240} s" >&2
+fi
 if [ "$status" -ne 0 ]; then
     echo "--- the server's sysop.log:" >&2
     tail -n 40 "$work/root/ftp-data/logs/sysop.log" >&2 2>/dev/null || true
