@@ -1,5 +1,7 @@
 #include "host/connect/connection_panel_win32.h"
 
+#include <functional>
+
 #include "host/resources/host_resources.h"
 #include "host/served/served_site.h"
 #include "host/connect/site_manager_win32.h"
@@ -195,6 +197,25 @@ bool mayReplaceDamaged(HWND dialog) {
     return wide_text::messageBox(dialog, text, "Saved sites", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
+// One change to the saved sites (`change` is told whether a damaged file may
+// be replaced). When the damaged file changed after the operator's answer,
+// the change is refused: the operator is told, sees the list as the file is
+// now and is asked again.
+bool changeSites(HWND dialog, DialogState& state, const std::string& selected,
+                 const std::function<bool(bool overwriteDamaged, std::string& failure)>& change,
+                 std::string& failure) {
+    for (;;) {
+        const bool overwrite = mayReplaceDamaged(dialog);
+        const bool done = change(overwrite, failure);
+        if (done || !overwrite || !site_manager::damagedFileChanged()) {
+            return done;
+        }
+        message(dialog, failure, "Saved sites");
+        fillSiteList(dialog, state, selected);
+        failure.clear();
+    }
+}
+
 void saveSite(HWND dialog, DialogState& state) {
     std::string name;
     live::SiteOptions options;
@@ -221,7 +242,9 @@ void saveSite(HWND dialog, DialogState& state) {
     }
     const bool remember = IsDlgButtonChecked(dialog, IDC_CONNECT_REMEMBER) == BST_CHECKED;
     std::string failure;
-    const bool saved = site_manager::save(name, options, remember, mode, mayReplaceDamaged(dialog), failure);
+    const bool saved = changeSites(dialog, state, name, [&](bool overwrite, std::string& why) {
+        return site_manager::save(name, options, remember, mode, overwrite, why);
+    }, failure);
     wipe(options.password);
     if (!saved) {
         message(dialog, failure, "Saved sites");
@@ -243,7 +266,9 @@ void deleteSite(HWND dialog, DialogState& state) {
         return;
     }
     std::string failure;
-    if (!site_manager::remove(name, mayReplaceDamaged(dialog), failure)) {
+    if (!changeSites(dialog, state, name, [&](bool overwrite, std::string& why) {
+            return site_manager::remove(name, overwrite, why);
+        }, failure)) {
         message(dialog, failure, "Saved sites");
     }
     if (!site_manager::exists(state.boundName)) {

@@ -67,6 +67,8 @@ const std::string& filePath() { return store.path(); }
 
 bool damaged() { return store.damaged(); }
 
+bool damagedFileChanged() { return store.damagedFileChanged(); }
+
 std::vector<std::string> names() { return opened ? store.sites().names() : std::vector<std::string>(); }
 
 bool exists(const std::string& name) { return opened && store.sites().find(name) != nullptr; }

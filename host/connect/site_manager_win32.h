@@ -20,6 +20,9 @@ bool open(const std::string& path, std::string& failure);
 bool reload(std::string& failure);
 const std::string& filePath();
 bool damaged();
+// The last change was refused because the damaged file changed after the
+// operator agreed to replace it; the file is read again, ask again.
+bool damagedFileChanged();
 
 std::vector<std::string> names();
 bool exists(const std::string& name);
@@ -45,8 +48,9 @@ std::string unusablePasswordText(const std::string& name);
 
 enum class SaveMode { Replace, NewOnly };
 // Saves the options under `name`, replacing a site of that name only with
-// SaveMode::Replace (its own commands are kept); the password only when `rememberPassword`, and then
-// only in protected form, bound to the options' host, port, user, TLS and pin.
+// SaveMode::Replace (its own commands are kept); the password only when
+// `rememberPassword`, and then only in protected form, bound to the
+// options' host, port, user, TLS and pin.
 bool save(const std::string& name, const live::SiteOptions& options, bool rememberPassword, SaveMode mode,
           bool overwriteDamaged, std::string& failure);
 bool remove(const std::string& name, bool overwriteDamaged, std::string& failure);

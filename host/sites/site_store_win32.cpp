@@ -170,6 +170,7 @@ bool SiteStore::update(const Edit& edit, bool overwriteDamaged, std::string& fai
                       : errorText("Cannot lock " + file + " (nothing was changed)", lock.error());
         return false;
     }
+    changedSinceAsked = false;
     const bool askedDamaged = isDamaged;
     const std::string asked = found;
     const bool askedRead = foundRead;
@@ -179,6 +180,7 @@ bool SiteStore::update(const Edit& edit, bool overwriteDamaged, std::string& fai
         return false;
     }
     if (isDamaged && (!askedDamaged || foundRead != askedRead || found != asked)) {
+        changedSinceAsked = true;
         failure = readFailure +
                   "\nThe file changed since it was read for the question about replacing it, so it is left as it "
                   "is. Look at it again before replacing it.";

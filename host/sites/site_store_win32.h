@@ -40,6 +40,10 @@ public:
     // unreadable or too large), nothing is changed and the failure says to
     // look again. Afterwards sites() is what the file holds.
     bool update(const Edit& edit, bool overwriteDamaged, std::string& failure);
+    // The last update was refused because the damaged file it was to
+    // replace is not the one load() had found before it; sites() and
+    // damaged() are now the file as it is, for the question to be asked again.
+    bool damagedFileChanged() const { return changedSinceAsked; }
 
     // Tests: called between the flushed new file and the move; false stops
     // the change there, as a crash would.
@@ -57,6 +61,7 @@ private:
     // read; what a damaged file is compared with before it is replaced.
     std::string found;
     bool foundRead = false;
+    bool changedSinceAsked = false;
 };
 
 // The hex of a CryptProtectData blob of the password, readable only by this

@@ -175,7 +175,7 @@ TEST(SavedSitesFile, ReportsDamageByLine) {
             damage.push_back(std::to_string(one.line) + ": " + one.what);
         }
         EXPECT_EQ(damage, row.damage) << row.name;
-        if (read.names().size() < 100) {
+        if (read.names().size() < 100) {  // a row of thousands of sites checks its damage only
             EXPECT_EQ(read.names(), row.kept) << row.name;
         }
     }

@@ -190,24 +190,6 @@ TEST(SitePasswords, ABlobOpensOnlyForTheSiteItWasSavedWith) {
     }
 }
 
-// Yes to a certificate moves the remembered password to the new pin in the
-// same change; it never opens for the old pin again.
-TEST(SitePasswords, APinnedAgainSiteKeepsItsPasswordForTheNewPinOnly) {
-    sites::SavedSites all;
-    std::string why;
-    ASSERT_TRUE(all.put({"Main", mainKey.host, mainKey.port, mainKey.user, true, mainKey.fingerprint,
-                         sites::protectPassword("hunter2", mainKey), {}},
-                        why));
-    ASSERT_TRUE(sites::pinSite(all, "main", mainKey, otherPin, why)) << why;
-    const SavedSite& pinned = *all.find("Main");
-    EXPECT_EQ(pinned.fingerprint, otherPin);
-    std::string password;
-    EXPECT_TRUE(sites::unprotectPassword(pinned.protectedPassword, pinned.key(), password));
-    EXPECT_EQ(password, "hunter2");
-    EXPECT_FALSE(sites::unprotectPassword(pinned.protectedPassword, mainKey, password));
-    EXPECT_FALSE(sites::pinSite(all, "Main", mainKey, otherPin, why)) << "no longer the site of that key";
-}
-
 TEST(SitePasswords, ADamagedBlobIsRefused) {
     const std::string good = sites::protectPassword("hunter2", mainKey);
     ASSERT_GT(good.size(), 128u);
@@ -278,11 +260,13 @@ TEST_F(SiteStoreFile, ADamagedFileIsReportedAndOnlyReplacedWhenAsked) {
         writeBytes(path, changed);
         EXPECT_FALSE(store.update(putting(site("Good site")), true, failure));
         EXPECT_NE(failure.find("changed since"), std::string::npos) << failure;
+        EXPECT_TRUE(store.damagedFileChanged());
         EXPECT_EQ(readBytes(path), changed);
         EXPECT_TRUE(store.damaged());
     }
     ASSERT_TRUE(store.update(putting(site("Good site")), true, failure)) << failure;
     EXPECT_FALSE(store.damaged());
+    EXPECT_FALSE(store.damagedFileChanged());
     SiteStore again(path);
     ASSERT_TRUE(again.load(failure)) << failure;
     EXPECT_EQ(again.sites().names(), std::vector<std::string>{"Good site"});
