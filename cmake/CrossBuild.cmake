@@ -345,9 +345,13 @@ if(TARGET quorin_live_win32)
     target_compile_definitions(quorin_live_testserver PRIVATE QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
     target_link_libraries(quorin_live_testserver PUBLIC quorin_live_win32)
 
-    add_executable(live_connection_test ${CMAKE_SOURCE_DIR}/tests/live/live_connection_test.cpp)
+    # With the host's waiting mode, whose Cancel, Esc and close it drives.
+    add_executable(live_connection_test ${CMAKE_SOURCE_DIR}/tests/live/live_connection_test.cpp
+        ${CMAKE_SOURCE_DIR}/host/window/waiting_mode_win32.cpp ${CMAKE_SOURCE_DIR}/host/window/transcript_pane_win32.cpp)
     target_compile_options(live_connection_test PRIVATE ${QUORIN_WARNINGS})
-    target_link_libraries(live_connection_test PRIVATE quorin_live_testserver gtest gtest_main)
+    target_compile_definitions(live_connection_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(live_connection_test PRIVATE quorin_live_testserver quorin_sites_win32 gtest gtest_main
+        user32)
     target_link_options(live_connection_test PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_test(NAME live_connection COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_connection_test>)
     # 120,000 names make SITE USER's listing 20,006 lines.

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace live {
+
+const char* const cancelledText = "cancelled by the operator; the outcome is unknown";
 
 namespace {
 
@@ -56,6 +59,49 @@ bool isNoop(const std::string& command) {
         }
     }
     return upper == "NOOP";
+}
+
+// "SITE KILL 5", "site  grpnfo x": the command's first two words.
+bool isSiteCommand(const std::string& command, const char* keyword) {
+    std::size_t at = 0;
+    std::string words[2];
+    for (std::string& word : words) {
+        while (at < command.size() && (command[at] == ' ' || command[at] == '\t')) {
+            ++at;
+        }
+        while (at < command.size() && command[at] != ' ' && command[at] != '\t') {
+            const char c = command[at++];
+            word += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+    }
+    return words[0] == "SITE" && words[1] == keyword;
+}
+
+// Complete one-line replies glftpd sends between a command's reply and the
+// back NOOP's reply: 2.06 answers SITE GRPNFO twice.
+int strayRepliesAfter(const std::string& command) { return isSiteCommand(command, "GRPNFO") ? 1 : 0; }
+
+// Lines that opened a reply of their own just before the back NOOP's reply
+// and merged into it: after SITE KILL, glftpd's lone "200- ".
+bool isKnownMergedStray(const std::string& command, const std::vector<std::string>& lines) {
+    return isSiteCommand(command, "KILL") && lines.size() == 1 &&
+           lines.front().find_first_not_of(' ', 4) == std::string::npos && lines.front().compare(0, 4, "200-") == 0;
+}
+
+// Overwrites a copy that may hold a password, buffer and all, with writes
+// the compiler keeps (volatile, as SecureZeroMemory does).
+void wipe(std::string& text) {
+    text.resize(text.capacity());
+    volatile char* bytes = &text[0];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bytes[i] = 0;
+    }
+    text.clear();
+}
+
+// A login step's bound (see ControlLimits::loginStepMs).
+int loginStepBound(const ControlLimits& limits) {
+    return std::min(limits.wholeReplyMs, std::max(limits.loginStepMs, limits.replyTimeoutMs));
 }
 
 int waitFor(std::chrono::steady_clock::time_point until, int slice) {
@@ -113,8 +159,10 @@ bool FtpControl::feed(std::string& failure) {
     return true;
 }
 
-bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
+bool FtpControl::writeLine(const std::string& line, std::string& failure) {
+    std::string bytes = line + "\r\n";
     StreamStatus status = stream->write(bytes);
+    wipe(bytes);
     // Silence is counted from the write.
     lastByte = Clock::now();
     heardSinceWrite = false;
@@ -131,6 +179,11 @@ bool FtpControl::writeLine(const std::string& bytes, std::string& failure) {
     return fail(errorOf(*stream), failure);
 }
 
+FtpControl::Clock::time_point FtpControl::boundFromNow(int ms) {
+    boundMs = ms;
+    return Clock::now() + std::chrono::milliseconds(ms);
+}
+
 bool FtpControl::awaitReply(session::Reply& reply, Clock::time_point deadline, std::string& failure) {
     for (bool first = true;; first = false) {
         if (assembler.next(reply, &lastTaken)) {
@@ -139,18 +192,29 @@ bool FtpControl::awaitReply(session::Reply& reply, Clock::time_point deadline, s
         if (!first && onWaiting) {
             onWaiting(assembler.pendingLines());
         }
+        if (cancelRequested && cancelRequested()) {
+            return fail(cancelledText, failure);
+        }
         const Clock::time_point now = Clock::now();
-        const Clock::time_point silentUntil = lastByte + std::chrono::milliseconds(limits.replyTimeoutMs);
         if (now >= deadline) {
             // A server that keeps trickling bytes must not hold the host
             // for ever either.
-            return fail("the reply took longer than " + secondsText(limits.wholeReplyMs), failure);
+            return fail("the reply took longer than " + secondsText(boundMs), failure);
         }
-        if (now >= silentUntil) {
+        if (now >= lastByte + std::chrono::milliseconds(limits.replyTimeoutMs)) {
+            // A slow server is not a broken one: the operator may wait on.
+            if (mayWaitOn && keepWaitingAfterSilence && keepWaitingAfterSilence(limits.replyTimeoutMs)) {
+                lastByte = Clock::now();
+                continue;
+            }
+            if (cancelRequested && cancelRequested()) {
+                return fail(cancelledText, failure);
+            }
             return fail(heardSinceWrite ? "the reply stopped: nothing more for " + secondsText(limits.replyTimeoutMs)
                                         : "no reply for " + secondsText(limits.replyTimeoutMs),
                         failure);
         }
+        const Clock::time_point silentUntil = lastByte + std::chrono::milliseconds(limits.replyTimeoutMs);
         received.clear();
         const int wait = waitFor(std::min(deadline, silentUntil), limits.waitSliceMs);
         const std::uint64_t takenBefore = stream->bytesReceived();
@@ -218,7 +282,7 @@ bool FtpControl::readReply(session::Reply& reply, std::string& failure) {
     }
     lastByte = Clock::now();
     heardSinceWrite = false;
-    return awaitReply(reply, Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs), failure);
+    return awaitReply(reply, boundFromNow(loginStepBound(limits)), failure);
 }
 
 bool FtpControl::exchange(const std::string& line, session::Reply& reply, std::string& failure) {
@@ -233,10 +297,10 @@ bool FtpControl::exchange(const std::string& line, session::Reply& reply, std::s
     commandWaiting = true;
     const bool answered = [&] {
         const std::uint64_t written = assembler.bytesFed();
-        if (!writeLine(line + "\r\n", failure)) {
+        if (!writeLine(line, failure)) {
             return false;
         }
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
+        const Clock::time_point deadline = boundFromNow(loginStepBound(limits));
         // As in the fenced exchange, a reply begun before the write is not this one's.
         for (;;) {
             if (!awaitReply(reply, deadline, failure)) {
@@ -294,21 +358,39 @@ bool FtpControl::awaitFrontFence(std::uint64_t written, Clock::time_point deadli
     }
 }
 
-bool FtpControl::awaitBackFence(Clock::time_point deadline, std::string& failure) {
-    for (;;) {
+bool FtpControl::awaitBackFence(const std::string& command, const session::Reply& reply,
+                                Clock::time_point deadline, std::string& failure) {
+    // Past the command's reply, a reply more means the command's may have
+    // been any of them: none is the command's, all go to the transcript.
+    const auto unknown = [&](const session::Reply& other) {
+        handOut(reply);
+        handOut(other);
+        return fail("the server sent more than one reply between the NOOPs around the command: the command was "
+                    "sent, the outcome is unknown",
+                    failure);
+    };
+    for (int straysLeft = strayRepliesAfter(command);;) {
         session::Reply other;
         if (!awaitReply(other, deadline, failure)) {
+            handOut(reply);
             return false;
         }
         if (other.lines.back() == fence) {
             // Lines that opened a reply of their own just before the fence
-            // (glftpd's stray "200- " after SITE KILL) merged into it.
+            // merged into it.
             if (other.lines.size() > 1) {
                 other.lines.pop_back();
+                if (!isKnownMergedStray(command, other.lines)) {
+                    return unknown(other);
+                }
                 handOut(other);
             }
             fenceReached();
             return true;
+        }
+        // 2.06's second reply to SITE GRPNFO is one line.
+        if (straysLeft-- == 0 || other.lines.size() != 1) {
+            return unknown(other);
         }
         handOut(other);
     }
@@ -328,6 +410,7 @@ bool FtpControl::fencedExchange(const std::string& command, session::Reply& repl
         return false;
     }
     commandWaiting = true;
+    mayWaitOn = true;
     const bool answered = [&] {
         // What is complete already goes out now; the front fence sorts out
         // the rest, however much of it is still on its way.
@@ -335,10 +418,10 @@ bool FtpControl::fencedExchange(const std::string& command, session::Reply& repl
             return false;
         }
         const std::uint64_t written = assembler.bytesFed();
-        if (!writeLine("NOOP\r\n" + command + "\r\nNOOP\r\n", failure)) {
+        if (!writeLine("NOOP\r\n" + command + "\r\nNOOP", failure)) {
             return false;
         }
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.wholeReplyMs);
+        const Clock::time_point deadline = boundFromNow(limits.wholeReplyMs);
         if (!awaitFrontFence(written, deadline, failure)) {
             return false;
         }
@@ -353,9 +436,10 @@ bool FtpControl::fencedExchange(const std::string& command, session::Reply& repl
                         "the outcome is unknown",
                         failure);
         }
-        return awaitBackFence(deadline, failure);
+        return awaitBackFence(command, reply, deadline, failure);
     }();
     commandWaiting = false;
+    mayWaitOn = false;
     return answered;
 }
 

@@ -6,14 +6,19 @@
 // (a reply whose first bytes had arrived before the write does not count as
 // it) is a reply nobody asked for, however much of it was still on its way
 // at the write; the first reply after it is the command's; what comes after
-// that up to the back NOOP's reply is again nobody's (glftpd's "200- " after
-// SITE KILL, 2.06's second reply to SITE GRPNFO). So a late, doubled, split
-// or flooding reply is never taken for a command's. Where the order cannot
-// be read (the front NOOP's reply closes a reply begun before it, or a NOOP
-// reply comes where the command's is due) the exchange fails: the command
-// was sent, its outcome is unknown. (A reply the server begins between its
-// answer to the front NOOP and its answer to the command, which arrived in
-// the same write, cannot be told apart from the command's.)
+// that up to the back NOOP's reply may only be one of glftpd's known strays
+// (the lone "200- " after SITE KILL, which merges into the back NOOP's
+// reply; 2.06's second reply to SITE GRPNFO). So a late, doubled, split or
+// flooding reply is never taken for a command's. Where the order cannot be
+// read (the front NOOP's reply closes a reply begun before it, a NOOP reply
+// comes where the command's is due, or more than one reply comes between
+// the fences) the exchange fails: the command was sent, its outcome is
+// unknown.
+//
+// Waits: every read waits one slice at most; between slices the operator
+// may cancel (the wait fails, its outcome unknown) and, once the silence
+// time-out has passed during a command (not during the login), choose to
+// wait on.
 //
 // Memory: between two fences (and from the last fence through any idle
 // drains up to the next command's fence) the connection takes at most
@@ -34,6 +39,9 @@
 
 namespace live {
 
+// Why a wait the operator cancelled failed.
+extern const char* const cancelledText;
+
 struct ControlLimits {
     // Per reply, and for all lines between two fences together (see above).
     ReplyLimits reply;
@@ -44,6 +52,11 @@ struct ControlLimits {
     // The whole exchange, from the write to the complete reply and its
     // fence, however steadily the bytes come.
     int wholeReplyMs = 600000;
+    // One step of the login (the greeting, AUTH TLS, USER, PASS, the first
+    // NOOP): this long at most, or the silence time-out when that is longer
+    // (never longer than wholeReplyMs). A server trickling its greeting
+    // cannot hold a login for the whole-reply limit.
+    int loginStepMs = 30000;
     // Reads wait this long at most, then onWaiting runs; an idle drain reads
     // for at most this long.
     int waitSliceMs = 100;
@@ -81,18 +94,33 @@ public:
     // Called between reads while a reply is awaited, with the lines of it
     // received so far (the host keeps its window painting there).
     std::function<void(std::size_t linesSoFar)> onWaiting;
+    // Asked between reads: true ends the wait with cancelledText, and the
+    // connection is done.
+    std::function<bool()> cancelRequested;
+    // Asked when a command's reply has been silent for the time-out: true
+    // waits on (and asks again after as long a silence); false fails as
+    // without it.
+    std::function<bool(int silentMs)> keepWaitingAfterSilence;
 
 private:
     using Clock = std::chrono::steady_clock;
 
     // Sets lastTaken to where the reply lies.
     bool awaitReply(session::Reply& reply, Clock::time_point deadline, std::string& failure);
+    // The deadline of a wait that may take `boundMs` from now (its failure
+    // names that bound).
+    Clock::time_point boundFromNow(int boundMs);
     // The fences of fencedExchange: every reply before them goes out as one
     // nobody asked for.
     bool awaitFrontFence(std::uint64_t written, Clock::time_point deadline, std::string& failure);
-    bool awaitBackFence(Clock::time_point deadline, std::string& failure);
+    // After the command's `reply`: only glftpd's known strays may come
+    // before the back fence.
+    bool awaitBackFence(const std::string& command, const session::Reply& reply, Clock::time_point deadline,
+                        std::string& failure);
     bool takeAvailable(std::string& failure);
-    bool writeLine(const std::string& bytes, std::string& failure);
+    // Writes `line` and its line end; the copy written is wiped afterwards
+    // (it may hold a password).
+    bool writeLine(const std::string& line, std::string& failure);
     bool feed(std::string& failure);
     void handOut(const session::Reply& reply);
     bool fail(const std::string& why, std::string& failure);
@@ -109,6 +137,8 @@ private:
     bool fenceLearned = false;
     bool isBroken = false;
     bool commandWaiting = false;    // for the failure's words
+    bool mayWaitOn = false;         // a fenced command's reply: the operator may wait past silence
+    int boundMs = 0;                // of the wait under way, for its failure's words
     Clock::time_point lastByte;     // of the silence time-out
     bool heardSinceWrite = false;
     std::uint64_t linesAtFence = 0;  // the assembler's counts at the last fence

@@ -5,6 +5,7 @@
 
 #include "host/live/certificate_check_win32.h"
 #include "host/live/fingerprint.h"
+#include "host/live/operator_wait.h"
 #include "host/live/socket_stream_win32.h"
 #include "host/live/tls_stream_win32.h"
 #include "host/session/transcript_mask.h"
@@ -23,7 +24,14 @@ std::string lastLine(const session::Reply& reply) {
     return reply.lines.empty() ? std::string("(an empty reply)") : reply.lines.back();
 }
 
+bool operatorCancelled() {
+    OperatorWait* answers = installedOperatorWait();
+    return answers != nullptr && answers->cancelled();
+}
+
 }  // namespace
+
+SiteOptions::~SiteOptions() { wipeSecret(password); }
 
 struct LiveSite::Connection {
     SocketStream socket;
@@ -75,11 +83,25 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
     };
     std::unique_ptr<Connection> opening(new Connection);
     Connection& c = *opening;
+    // Between the slices of connecting and of the TLS handshake: the window
+    // paints, the operator may cancel.
+    const WaitTurn waitTurn = [this, &c] {
+        if (onWaiting) {
+            onWaiting(c.waitingFor, 0);
+        }
+        return !operatorCancelled();
+    };
     note("   connecting to " + options.host + ":" + std::to_string(options.port));
-    if (!c.socket.connect(options.host, options.port, options.connectTimeoutMs, failure)) {
+    c.waitingFor = "the connection to " + options.host;
+    if (!c.socket.connect(options.host, options.port, options.connectTimeoutMs, failure, waitTurn)) {
         return false;
     }
     c.control.reset(new FtpControl(c.socket, options.limits));
+    c.control->cancelRequested = operatorCancelled;
+    c.control->keepWaitingAfterSilence = [&c](int silentMs) {
+        OperatorWait* answers = installedOperatorWait();
+        return answers != nullptr && answers->keepWaiting(c.waitingFor, silentMs);
+    };
     c.control->onUnsolicited = [note](const session::Reply& reply) {
         for (const std::string& line : reply.lines) {
             note("<? " + line + "   (no command waiting)");
@@ -134,7 +156,8 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
             return false;
         }
         const Clock::time_point start = Clock::now();
-        if (!c.tls->handshake(options.host, options.limits.replyTimeoutMs, failure)) {
+        c.waitingFor = "the TLS handshake";
+        if (!c.tls->handshake(options.host, options.limits.replyTimeoutMs, failure, waitTurn)) {
             failure += ". Nothing was sent for the login.";
             return false;
         }
@@ -188,7 +211,10 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
         return false;
     }
     if (reply.code == 331) {
-        if (!step("PASS " + options.password, reply)) {
+        std::string passLine = "PASS " + options.password;
+        const bool answered = step(passLine, reply);
+        wipeSecret(passLine);
+        if (!answered) {
             return false;
         }
     }

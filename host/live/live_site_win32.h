@@ -11,7 +11,14 @@
 
 namespace live {
 
+// Every copy of these options wipes its password when it goes (the
+// Connect dialog's, the login's, the window's own).
 struct SiteOptions {
+    SiteOptions() = default;
+    SiteOptions(const SiteOptions&) = default;
+    SiteOptions& operator=(const SiteOptions&) = default;
+    ~SiteOptions();
+
     std::string host;
     int port = 21;
     std::string user;
@@ -36,7 +43,9 @@ public:
     // Connects, secures and logs in. Without a prompt an unpinned
     // certificate is trusted only through the system's chain. False with
     // the reason in `failure` (a refused pin names both fingerprints);
-    // nothing is left open then.
+    // nothing is left open then. Every wait of it and of exchange() can be
+    // cancelled through the installed OperatorWait (see operator_wait.h):
+    // the wait fails, and the connection is closed.
     bool open(const SiteOptions& options, const TrustPrompt& prompt, std::string& failure);
     void close();
 

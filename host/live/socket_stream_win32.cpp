@@ -50,10 +50,18 @@ int waitFor(SOCKET socket, bool forWrite, int waitMs) {
 }  // namespace
 
 std::string systemErrorText(const std::string& what, long code) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-    std::string message(text, length);
+    // In UTF-8 like every other text of the host, whatever the system's language.
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        static_cast<DWORD>(code), 0, text, 512, nullptr);
+    std::string message;
+    const int size = length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                                      nullptr, nullptr)
+                                : 0;
+    if (size > 0) {
+        message.resize(static_cast<std::size_t>(size));
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &message[0], size, nullptr, nullptr);
+    }
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
                                 message.back() == ' ')) {
         message.pop_back();
@@ -61,6 +69,31 @@ std::string systemErrorText(const std::string& what, long code) {
     char number[32];
     std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(code));
     return what + ": " + (message.empty() ? std::string("error") : message) + " (" + number + ")";
+}
+
+bool utf8ToWide(const std::string& utf8, std::wstring& wide) {
+    wide.clear();
+    if (utf8.empty()) {
+        return true;
+    }
+    if (utf8.size() > 0x7fffffff) {
+        return false;
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                           nullptr, 0);
+    if (length <= 0) {
+        return false;
+    }
+    wide.resize(static_cast<std::size_t>(length));
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return true;
+}
+
+void wipeSecret(std::string& text) {
+    // Past its end too: what a shorter text left of a longer one.
+    text.resize(text.capacity());
+    SecureZeroMemory(&text[0], text.size());
+    text.clear();
 }
 
 SocketStream::~SocketStream() { close(); }
@@ -77,24 +110,33 @@ StreamStatus SocketStream::fail(const std::string& what) {
     return StreamStatus::Failed;
 }
 
-bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std::string& failure) {
+bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std::string& failure,
+                           const WaitTurn& waitTurn) {
     close();
     if (!startWinsock(failure)) {
         return false;
     }
-    addrinfo hints{};
+    // The name as typed, through UTF-16: no character becomes '?' in the
+    // ANSI code page, and so no other host is asked for.
+    std::wstring wideHost;
+    if (!utf8ToWide(host, wideHost)) {
+        failure = "The host name is not valid UTF-8; nothing was sent";
+        return false;
+    }
+    ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
+    ADDRINFOW* found = nullptr;
     const std::string service = std::to_string(port);
-    const int lookup = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+    const std::wstring wideService(service.begin(), service.end());
+    const int lookup = GetAddrInfoW(wideHost.c_str(), wideService.c_str(), &hints, &found);
     if (lookup != 0 || found == nullptr) {
         failure = systemErrorText("Cannot find the address of " + host, lookup);
         return false;
     }
     std::string lastFailure = "No address for " + host;
-    for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
+    for (ADDRINFOW* address = found; address != nullptr; address = address->ai_next) {
         SOCKET candidate = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
         if (candidate == INVALID_SOCKET) {
             lastFailure = systemErrorText("Cannot open a socket", WSAGetLastError());
@@ -105,7 +147,21 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
         ioctlsocket(candidate, FIONBIO, &nonBlocking);
         int result = ::connect(candidate, address->ai_addr, static_cast<int>(address->ai_addrlen));
         if (result == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
-            const int ready = waitFor(candidate, true, timeoutMs);
+            // In slices, so that the operator can cancel in between.
+            int ready = 0;
+            bool cancelled = false;
+            for (int left = std::max(0, timeoutMs); ready == 0 && left > 0 && !cancelled;) {
+                const int slice = std::min(left, waitSliceMs);
+                ready = waitFor(candidate, true, slice);
+                left -= slice;
+                cancelled = ready == 0 && waitTurn && !waitTurn();
+            }
+            if (cancelled) {
+                closesocket(candidate);
+                FreeAddrInfoW(found);
+                failure = "Connecting to " + host + ":" + service + " was cancelled by the operator; nothing was sent";
+                return false;
+            }
             if (ready > 0) {
                 int socketError = 0;
                 int size = sizeof socketError;
@@ -132,13 +188,13 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
             setsockopt(candidate, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                        sizeof noDelay);
             handle = candidate;
-            freeaddrinfo(found);
+            FreeAddrInfoW(found);
             return true;
         }
         lastFailure = systemErrorText("Cannot connect to " + host + ":" + service, WSAGetLastError());
         closesocket(candidate);
     }
-    freeaddrinfo(found);
+    FreeAddrInfoW(found);
     failure = lastFailure;
     return false;
 }

@@ -2,11 +2,18 @@
 // A TCP connection through Winsock, read with waits.
 #include <winsock2.h>
 
+#include <functional>
 #include <string>
 
 #include "host/live/byte_stream.h"
 
 namespace live {
+
+// Called between the slices of a long wait (connecting, the TLS handshake):
+// false ends the wait, the operator cancelled it.
+using WaitTurn = std::function<bool()>;
+// Waits are cut into slices this long, so that a cancel is seen in time.
+constexpr int waitSliceMs = 100;
 
 class SocketStream : public ByteStream {
 public:
@@ -15,7 +22,9 @@ public:
     SocketStream(const SocketStream&) = delete;
     SocketStream& operator=(const SocketStream&) = delete;
 
-    bool connect(const std::string& host, int port, int timeoutMs, std::string& failure);
+    // `host` in UTF-8 (an international name as typed).
+    bool connect(const std::string& host, int port, int timeoutMs, std::string& failure,
+                 const WaitTurn& waitTurn = WaitTurn());
     void close();
     bool isOpen() const { return handle != INVALID_SOCKET; }
 
@@ -32,7 +41,15 @@ private:
     std::string error;
 };
 
-// "what: the system's text (code)" for a Winsock or Win32 error code.
+// "what: the system's text (code)" for a Winsock or Win32 error code, in
+// UTF-8.
 std::string systemErrorText(const std::string& what, long code);
+
+// UTF-8 as Windows' UTF-16; false (and nothing) for text that is not UTF-8.
+bool utf8ToWide(const std::string& utf8, std::wstring& wide);
+
+// Overwrites a copy that held a password, its whole buffer, with
+// SecureZeroMemory, and empties it.
+void wipeSecret(std::string& text);
 
 }  // namespace live

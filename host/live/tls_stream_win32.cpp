@@ -52,17 +52,6 @@ bool asksForClientCertificate(const std::string& flight) {
     return false;
 }
 
-std::wstring widen(const std::string& text) {
-    std::wstring wide;
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length > 0) {
-        wide.resize(static_cast<std::size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-        wide.resize(static_cast<std::size_t>(length - 1));
-    }
-    return wide;
-}
-
 }  // namespace
 
 TlsStream::TlsStream(SocketStream& connected) : socket(connected) {}
@@ -122,11 +111,16 @@ bool TlsStream::sendToken(SecBuffer& token) {
     return bytes.empty() || socket.write(bytes) == StreamStatus::Ok;
 }
 
-bool TlsStream::handshake(const std::string& serverName, int timeoutMs, std::string& failure) {
+bool TlsStream::handshake(const std::string& serverName, int timeoutMs, std::string& failure,
+                          const WaitTurn& waitTurn) {
+    // The name as typed (UTF-8), never through the ANSI code page.
+    if (!utf8ToWide(serverName, serverNameWide)) {
+        failure = "The host name is not valid UTF-8";
+        return false;
+    }
     if (!acquireCredentials(failure)) {
         return false;
     }
-    serverNameWide = widen(serverName);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     ULONG attributes = 0;
     SecBuffer out{0, SECBUFFER_TOKEN, nullptr};
@@ -163,12 +157,16 @@ bool TlsStream::handshake(const std::string& serverName, int timeoutMs, std::str
                 return failWith("The server's TLS handshake is larger than TLS allows");
             }
             const std::size_t had = received.size();
-            const StreamStatus got = socket.read(received, millisecondsLeft(deadline));
+            const StreamStatus got = socket.read(received, std::min(waitSliceMs, millisecondsLeft(deadline)));
             if (flight.size() < maxPendingBytes) {
                 flight.append(received, had, std::string::npos);
             }
             if (got == StreamStatus::TimedOut) {
-                return failWith("The server did not complete the TLS handshake in time");
+                if (waitTurn && !waitTurn()) {
+                    failure = "The TLS handshake was cancelled by the operator";
+                    return false;
+                }
+                continue;
             }
             if (got == StreamStatus::Closed) {
                 return failWith("The server closed the connection during the TLS handshake");
@@ -267,6 +265,12 @@ StreamStatus TlsStream::write(const std::string& bytes) {
         return StreamStatus::Failed;
     }
     std::string record;
+    // The records' plain text (a password) leaves no copy behind, also when
+    // encrypting fails.
+    struct Wiped {
+        std::string& text;
+        ~Wiped() { wipeSecret(text); }
+    } wiped{record};
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, sizes.cbMaximumMessage);

@@ -27,7 +27,10 @@ public:
     TlsStream(const TlsStream&) = delete;
     TlsStream& operator=(const TlsStream&) = delete;
 
-    bool handshake(const std::string& serverName, int timeoutMs, std::string& failure);
+    // `serverName` in UTF-8; `waitTurn` runs between the slices of the wait
+    // for the server's part and may cancel it.
+    bool handshake(const std::string& serverName, int timeoutMs, std::string& failure,
+                   const WaitTurn& waitTurn = WaitTurn());
     // The server's certificate as received (DER), empty before the handshake.
     std::vector<unsigned char> peerCertificate() const;
     // Its context, for the chain check; the caller frees it.

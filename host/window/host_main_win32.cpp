@@ -226,7 +226,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         const bool ready = !app.liveOptions.password.empty() ||
                            connection_panel::askConnectOptions(app.instance, app.main, app.liveOptions, app.savedSite);
         if (ready && !connectLive(true, failure)) {
-            MessageBoxA(app.main, failure.c_str(), "Connect", MB_ICONERROR | MB_OK);
+            wide_text::messageBox(app.main, failure, "Connect", MB_ICONERROR | MB_OK);
         }
     }
 

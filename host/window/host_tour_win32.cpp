@@ -17,6 +17,7 @@
 #include "host/window/layout_check_win32.h"
 #include "host/session/read_only_commands.h"
 #include "host/window/transcript_pane_win32.h"
+#include "host/window/waiting_mode_win32.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -479,6 +480,8 @@ int finishTour() {
 
 int runTour(const std::string& outDir, bool live) {
     outDirectory = outDir;
+    // No operator to ask: a silent server fails the request at the time-out.
+    waiting_mode::askOnSilence(false);
     CreateDirectoryA(outDirectory.c_str(), nullptr);
     SetForegroundWindow(app.main);
     pumpMessages();

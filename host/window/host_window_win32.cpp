@@ -11,6 +11,8 @@
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
 #include "host/connect/site_login_win32.h"
+#include "host/session/transcript_mask.h"
+#include "host/sites/wide_text_win32.h"
 #include "host/window/host_admin_win32.h"
 #include "host/window/transcript_pane_win32.h"
 #include "host/window/waiting_mode_win32.h"
@@ -189,7 +191,7 @@ void connectInteractively(bool ask, const char* title) {
     }
     std::string failure;
     if (!connectLive(true, failure)) {
-        MessageBoxA(app.main, failure.c_str(), title, MB_ICONERROR | MB_OK);
+        wide_text::messageBox(app.main, failure, title, MB_ICONERROR | MB_OK);
     }
 }
 
@@ -348,7 +350,9 @@ void useDpi(UINT dpi, const RECT& suggested);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        onCommand(LOWORD(wParam), HIWORD(wParam));
+        if (!waiting_mode::handleCommand(LOWORD(wParam), HIWORD(wParam))) {
+            onCommand(LOWORD(wParam), HIWORD(wParam));
+        }
         return 0;
     case WM_TIMER:
         if (wParam == idleTimer) {
@@ -381,7 +385,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         useDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
-        closeHost();
+        // While a reply is awaited: cancelled, and closed once that is over.
+        if (!waiting_mode::deferClose()) {
+            closeHost();
+        }
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -517,6 +524,13 @@ std::int32_t HOST_CDECL hostCallback(HostRequest* request) {
     }
     if (request == nullptr || request->action != ACTION_SEND_COMMAND) {
         return app.session->handle(request);
+    }
+    if (waiting_mode::active()) {
+        // A page's message dispatched while the operator is asked something
+        // during a wait: the request in flight comes first.
+        app.session->note("   not sent: " + session::maskSecrets(request->command != nullptr ? request->command : "") +
+                          "   (the host is still waiting for another reply)");
+        return 0;
     }
     const bool wasOpen = app.served->isOpen();
     waiting_mode::begin();

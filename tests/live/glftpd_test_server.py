@@ -27,6 +27,8 @@ misbehaves:
                5 ms, each byte a write (a TLS record) of its own
   flood        right after the reply to the NOOP that follows SITE GROUPS,
                sends FLOOD_REPLIES one-line replies "299 unsolicited N"
+  noopflood    once SITE GROUPS was sent, right after every NOOP reply
+               sends NOOP_FLOOD_REPLIES one-line replies "299 unsolicited N"
 
 "records" is TLS done by hand over memory buffers, so that the records the
 server sends can be counted, cut and added where OpenSSL never would (the
@@ -69,6 +71,7 @@ BIG_LISTING_USERS = ("bigreply", "linerecords")
 NOOP_REPLY = "200 NOOP command successful."
 TRICKLE_SECONDS = 0.005
 FLOOD_REPLIES = 300000
+NOOP_FLOOD_REPLIES = 1000
 SLOW_RECORD_SECONDS = 0.002
 
 # SITE commands answered with a fixture, and the account screens there are.
@@ -303,13 +306,14 @@ class NoiseProducer:
 
 
 class FloodProducer:
-    """FLOOD_REPLIES one-line replies that no command asked for."""
+    """`count` one-line replies that no command asked for."""
 
-    def __init__(self):
+    def __init__(self, count=FLOOD_REPLIES):
         self.sent = 0
+        self.count = count
 
     def more(self):
-        end = min(self.sent + 5000, FLOOD_REPLIES)
+        end = min(self.sent + 5000, self.count)
         lines = "".join("299 unsolicited %d\r\n" % n for n in range(self.sent, end))
         self.sent = end
         return lines.encode("latin-1")
@@ -342,6 +346,7 @@ class GlftpdHandler(TLS_FTPHandler):
         self.noops = 0
         self.notice_open = False
         self.flood_due = False
+        self.groups_sent = False
 
     # Lines are ours to read: pyftpdlib's own command table is bypassed.
     def found_terminator(self):
@@ -402,9 +407,12 @@ class GlftpdHandler(TLS_FTPHandler):
             if self.flood_due:
                 self.flood_due = False
                 self.push_with_producer(FloodProducer())
+            elif self.account == "noopflood" and self.groups_sent:
+                self.push_with_producer(FloodProducer(NOOP_FLOOD_REPLIES))
         elif word == "SITE" and arg:
             self.site(arg)
             self.flood_due = self.account == "flood" and arg.upper() == "GROUPS"
+            self.groups_sent = self.groups_sent or arg.upper() == "GROUPS"
         else:
             self.respond("500 '%s': command not understood." % line)
 

@@ -3,7 +3,8 @@
 // any password is sent, and replies that are big, come one TLS record a
 // line, one byte at a time or in a record slower than the time-out, are
 // followed by a stray line or a flood of replies nobody asked for, began
-// before the command, never end, never stop or are cut off; the keep-alive.
+// before the command, never end, never stop or are cut off; a wait the
+// operator cancels; the keep-alive.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "host/live/live_site_win32.h"
+#include "host/window/waiting_mode_win32.h"
 #include "tests/live/live_server.h"
 
 namespace {
@@ -258,6 +260,19 @@ TEST_F(LiveConnection, AFloodOfUnsolicitedRepliesIsNeverTakenForTheNextCommandsR
     EXPECT_EQ(ask("SITE SWHO").lines, livetest::fixtureLines("site_swho.txt"));
 }
 
+// The same after every NOOP: the flood comes between the front NOOP's reply
+// and the command's, so which reply is the command's is unknown.
+TEST_F(LiveConnection, AFloodAfterEveryNoopMakesTheOutcomeUnknownAndClosesTheConnection) {
+    openAs("noopflood");
+    EXPECT_EQ(ask("SITE GROUPS").lines, livetest::fixtureLines("site_groups.txt"));
+    session::Reply reply;
+    std::string failure;
+    EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
+    EXPECT_TRUE(contains(failure, "the outcome is unknown")) << failure;
+    EXPECT_FALSE(site.isOpen());
+    EXPECT_EQ(countOf(livetest::commandsOf(receivedNow(), "noopflood"), "SITE USER alice"), 1);
+}
+
 // The account screen in one TLS record of 1.8 KB, a byte every 2 ms: nothing
 // decrypts for about 4 s, four times the silence time-out, while bytes come.
 // Reads still end with their wait slice (0.1 s), so the window keeps painting.
@@ -321,8 +336,9 @@ const BreakCase breakCases[] = {
     {"dropper", false, 20000, 600000, 1000000, 0, 8000, "the server closed the connection"},
     // Bytes keep coming, too slowly: the bound of the whole exchange.
     {"trickle", false, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
-    // Noise and replies that never end: the bound of lines between fences.
-    {"noisy", false, 30000, 600000, 5000, 0, 20000, "the server sent more than 5000 lines or 64 MB"},
+    // Noise and replies that never end: a reply more than the command's
+    // before the back fence, long before the bound of lines between fences.
+    {"noisy", false, 30000, 600000, 5000, 0, 20000, "the command was sent, the outcome is unknown"},
     // TLS records that carry nothing, without end: bytes all the same, so
     // the bound of the whole exchange.
     {"emptyrecords", true, 1000, 2000, 1000000, 1900, 8000, "the reply took longer than 2 s"},
@@ -362,5 +378,70 @@ TEST_P(Breaking, TheExchangeFailsTheConnectionClosesAndNothingIsSentAgain) {
 
 INSTANTIATE_TEST_SUITE_P(Live, Breaking, testing::ValuesIn(breakCases),
                          [](const testing::TestParamInfo<BreakCase>& info) { return info.param.account; });
+
+// --- the operator cancels ------------------------------------------------------
+
+// The host window's part as far as the waiting mode needs it: its status
+// line, the Cancel button's click and the close that waits for the wait.
+LRESULT CALLBACK waitingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && waiting_mode::handleCommand(LOWORD(wParam), HIWORD(wParam))) {
+        return 0;
+    }
+    if (message == WM_CLOSE && waiting_mode::deferClose()) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A reply that never comes, while the waiting mode runs as in the window:
+// Esc, the Cancel button or the window's close end the wait well before the
+// silence time-out (30 s), the request fails with its outcome unknown, the
+// connection is closed and nothing is sent again; after a close the window
+// gets its WM_CLOSE once the wait is over.
+TEST_F(LiveConnection, TheOperatorCancelsAWaitAndTheConnectionIsClosed) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = waitingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuorinWaitingTest";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"QuorinWaitingTest", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    HWND status = CreateWindowExW(0, L"STATIC", L"Ready.", WS_CHILD | WS_VISIBLE, 8, 8, 172, 32, window, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_NE(status, nullptr);
+    waiting_mode::attach(status);
+    HWND cancelButton = GetDlgItem(window, waiting_mode::cancelButtonId);
+    enum class Way { Escape, CancelButton, CloseWindow };
+    for (Way way : {Way::Escape, Way::CancelButton, Way::CloseWindow}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        logMark = livetest::received(server).size();
+        openAs("stall");
+        site.onWaiting = waiting_mode::showProgress;
+        waiting_mode::begin();
+        EXPECT_TRUE(GetWindowLongW(cancelButton, GWL_STYLE) & WS_VISIBLE);
+        if (way == Way::Escape) {
+            PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else if (way == Way::CancelButton) {
+            PostMessageW(cancelButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+            PostMessageW(cancelButton, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        } else {
+            PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        session::Reply reply;
+        std::string failure;
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(site.exchange("SITE USER alice", reply, failure));
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        waiting_mode::end();
+        EXPECT_EQ(failure, "cancelled by the operator; the outcome is unknown");
+        EXPECT_FALSE(site.isOpen());
+        EXPECT_FALSE(GetWindowLongW(cancelButton, GWL_STYLE) & WS_VISIBLE);
+        MSG message;
+        EXPECT_EQ(PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, way == Way::CloseWindow);
+        EXPECT_EQ(countOf(livetest::commandsOf(receivedNow(), "stall"), "SITE USER alice"), 1);
+        site.onWaiting = nullptr;
+    }
+    DestroyWindow(window);
+}
 
 }  // namespace

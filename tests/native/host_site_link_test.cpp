@@ -82,9 +82,10 @@ TEST(HostSessionOverALink, TheTranscriptNeverShowsAPassword) {
     }
 }
 
-// A server's line cannot start a line of the operator's record (a lone CR
-// the pane or a terminal would show as one), hide text behind a NUL or
-// colour it; the plug-in still gets the lines as they came.
+// A server's line cannot start a line of the operator's record (a lone CR,
+// U+2028 or U+0085 that the pane, a terminal or a script would take for
+// one), hide text behind a NUL, colour it or turn it round; the plug-in
+// still gets the lines as they came.
 TEST(HostSessionOverALink, TheServersControlBytesAreWrittenOutInTheTranscriptOnly) {
     const struct {
         std::string line;
@@ -94,7 +95,17 @@ TEST(HostSessionOverALink, TheServersControlBytesAreWrittenOutInTheTranscriptOnl
         {std::string("200 a\0b", 7), "< 200 a\\x00b"},
         {"200- \x1b[1;37m| Username: alice |\x1b[0m", "< 200- \\x1b[1;37m| Username: alice |\\x1b[0m"},
         {"200 \x7f\x01 end\r", "< 200 \\x7f\\x01 end\\r"},
-        {"200- tab\tand caf\xe9", "< 200- tab\tand caf\xe9"},
+        {"200- tab\tand caf\xc3\xa9 \xe6\x97\xa5", "< 200- tab\tand caf\xc3\xa9 \xe6\x97\xa5"},
+        // Line breaks to Python's splitlines() and others, an escape
+        // introducer to terminals, text turned round, bytes that are no UTF-8.
+        {"200 a\xe2\x80\xa8> SITE DELUSER forged", "< 200 a\\u2028> SITE DELUSER forged"},
+        {"200 a\xc2\x85" "b\xe2\x80\xa9" "c", "< 200 a\\u0085b\\u2029c"},
+        {"200 \xc2\x9b" "2J \xc2\x80\xc2\x9f \xc2\xa0", "< 200 \\u009b2J \\u0080\\u009f \xc2\xa0"},
+        {"200 \xe2\x80\xae" "evil\xe2\x80\xac \xe2\x81\xa6x\xe2\x81\xa9 \xe2\x80\x8f\xd8\x9c",
+         "< 200 \\u202eevil\\u202c \\u2066x\\u2069 \\u200f\\u061c"},
+        {"200 caf\xe9 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xe2\x80",
+         "< 200 caf\\xe9 \\xc0\\xaf \\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80 \\xe2\\x80"},
+        {"200 \xf0\x9f\x98\x80 \xe2\x80\x8b", "< 200 \xf0\x9f\x98\x80 \xe2\x80\x8b"},
     };
     ScriptedLink link;
     session::HostSession session(link);

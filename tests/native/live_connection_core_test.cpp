@@ -242,6 +242,10 @@ public:
     std::uint64_t taken = 0;
 };
 
+// What the operator does while a reply is awaited: nothing (a tour), waits
+// on past every silence, or cancels after a few slices of the wait.
+enum class Operator { Absent, WaitsOn, Cancels };
+
 struct FencedCase {
     const char* name;
     std::vector<Chunk> script;  // write 1 is the fence's NOOP
@@ -251,7 +255,12 @@ struct FencedCase {
     Lines writes;  // after the fence's
     int replyTimeoutMs;
     int wholeReplyMs = 600000;
+    Operator person = Operator::Absent;
 };
+
+const std::string unknownOutcome =
+    "fail: the server sent more than one reply between the NOOPs around the command: the command was sent, the "
+    "outcome is unknown";
 
 
 std::string userListing(int rows) {
@@ -274,10 +283,23 @@ const FencedCase fencedCases[] = {
      {"200|200 Group (friends) successfully changed.", "200|200 Group (couriers) successfully added."},
      {"200|200 Failed to lock and load the groupfile."},
      {fenced("SITE GRPNFO friends Friends of the site"), fenced("SITE GRPADD couriers")}, 2000},
-    {"StrayInALaterRead",
+    // Any other reply between the fences: which one was the command's is
+    // unknown, also a lone "200- " after another command than SITE KILL.
+    {"AReplyMoreInALaterRead",
      {data(2, fenceReply + "200 User (bob) deleted.\r\n"), gap(2), gap(2), data(2, "200 Stray.\r\n"),
       data(2, fenceReply)},
-     {"SITE DELUSER bob"}, {"200|200 User (bob) deleted."}, {"200|200 Stray."}, {fenced("SITE DELUSER bob")}, 2000},
+     {"SITE DELUSER bob", "SITE WHO"}, {unknownOutcome, "fail: the connection is closed"},
+     {"200|200 User (bob) deleted.", "200|200 Stray."}, {fenced("SITE DELUSER bob")}, 2000},
+    {"ALoneDashLineAfterAnotherCommand", {data(2, fenceReply + "200 User (bob) deleted.\r\n200- \r\n" + fenceReply)},
+     {"SITE DELUSER bob"}, {unknownOutcome}, {"200|200 User (bob) deleted.", "200|200- "},
+     {fenced("SITE DELUSER bob")}, 2000},
+    // A server that floods after every NOOP: the flood follows the front
+    // NOOP's reply, before the command's.
+    {"AFloodAfterTheFrontFence",
+     {data(2, fenceReply + "299 unsolicited 0\r\n299 unsolicited 1\r\n" +
+                  "200- alice\r\n200 1 total users on site.\r\n" + fenceReply)},
+     {"SITE USER", "SITE WHO"}, {unknownOutcome, "fail: the connection is closed"},
+     {"299|299 unsolicited 0", "299|299 unsolicited 1"}, {fenced("SITE USER")}, 2000},
     {"WhatCameBeforeTheCommandIsNotItsReply",
      {data(1, "notice\r\n200 Early.\r\n"), data(2, fenceReply + "200 Password Changed...\r\n" + fenceReply)},
      {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {"0|notice", "200|200 Early."},
@@ -296,6 +318,15 @@ const FencedCase fencedCases[] = {
      {"200|200 NOOP command successful."}, {}, {fenced("NOOP")}, 2000},
     {"ServerStopsAnswering", {}, {"SITE WHO", "SITE SWHO"},
      {"fail: no reply for 0.04 s", "fail: the connection is closed"}, {}, {fenced("SITE WHO")}, 40},
+    // In the window the operator decides: a silent server is waited for,
+    // or the wait is cancelled long before the time-out.
+    {"TheOperatorWaitsOnPastTheSilence",
+     {data(2, fenceReply), {2, StreamStatus::TimedOut, "", 150}, data(2, "200 Password Changed...\r\n" + fenceReply)},
+     {"SITE CHPASS bob secret"}, {"200|200 Password Changed..."}, {}, {fenced("SITE CHPASS bob secret")}, 40,
+     600000, Operator::WaitsOn},
+    {"TheOperatorCancels", {}, {"SITE WHO", "SITE SWHO"},
+     {"fail: cancelled by the operator; the outcome is unknown", "fail: the connection is closed"}, {},
+     {fenced("SITE WHO")}, 2000, 600000, Operator::Cancels},
     {"ServerStopsInTheMiddle", {data(2, fenceReply + "200- .------------------.\r\n")}, {"SITE SWHO"},
      {"fail: the reply stopped: nothing more for 0.04 s"}, {}, {fenced("SITE SWHO")}, 40},
     // Silence is what times out: a slow reply that keeps coming completes
@@ -357,6 +388,10 @@ TEST_P(LiveFencedExchange, EachCommandGetsItsOwnReply) {
         control.onUnsolicited = [&](const session::Reply& reply) { unsolicited.push_back(flat(reply)); };
         std::string failure;
         ASSERT_TRUE(control.learnFence(failure)) << failure;
+        int waits = 0;
+        control.onWaiting = [&](std::size_t) { ++waits; };
+        control.cancelRequested = [&] { return c.person == Operator::Cancels && waits >= 3; };
+        control.keepWaitingAfterSilence = [&](int) { return c.person == Operator::WaitsOn; };
         Lines results;
         for (const std::string& command : c.commands) {
             session::Reply reply;
@@ -402,8 +437,10 @@ TEST(LiveControl, AServerThatNeverStopsTalkingIsCutOffAtTheBound) {
         {"BytesInSmallReplies", {data(2, fenceReply + repeated(bigLine + "200 x\r\n", 8) + fenceReply)}, 1,
          "the server sent more than 20 lines or 1 KB for one command"},
         {"EachFenceStartsAfresh",
-         {data(2, repeated("200 x\r\n", 15) + fenceReply), data(2, repeated("200 x\r\n", 15) + fenceReply),
-          data(3, repeated("200 x\r\n", 15) + fenceReply), data(3, repeated("200 x\r\n", 15) + fenceReply)},
+         {data(2, repeated("200 x\r\n", 15) + fenceReply),
+          data(2, repeated("200-x\r\n", 14) + "200 x\r\n" + fenceReply),
+          data(3, repeated("200 x\r\n", 15) + fenceReply),
+          data(3, repeated("200-x\r\n", 14) + "200 x\r\n" + fenceReply)},
          2, ""},
     };
     for (const Case& c : cases) {
@@ -463,6 +500,21 @@ TEST(LiveControl, LoginStepsAndTheSwitchToTls) {
         {data(1, "234 AUTH TLS successful\r\n220 x\r\n")},
         {data(1, "234 AUTH TLS successful\r\n2")},
     };
+    // A greeting that trickles in ends at the login step's bound, not at the
+    // whole-reply limit.
+    std::vector<Chunk> trickle;
+    for (int i = 0; i < 100; ++i) {
+        trickle.push_back({0, StreamStatus::Ok, "2", 10});
+    }
+    ScriptedStream slow(trickle);
+    live::ControlLimits bounds;
+    bounds.replyTimeoutMs = 40;
+    bounds.loginStepMs = 150;
+    bounds.waitSliceMs = 10;
+    live::FtpControl greeting(slow, bounds);
+    EXPECT_FALSE(greeting.readReply(reply, failure));
+    EXPECT_EQ(failure, "the reply took longer than 0.15 s");
+
     for (const std::vector<Chunk>& script : talkativeServers) {
         ScriptedStream talkative(script);
         live::FtpControl early(talkative);
