@@ -23,7 +23,6 @@ struct AccountsPage {
     admin::UserListing listing;
     bool haveAccount = false;
     admin::AccountSettings account;
-    std::wstring cell;
 };
 
 struct FilterChoice {
@@ -48,7 +47,7 @@ const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FRO
                              IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
                              IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
 
-std::string accountCell(const admin::ListedUser& user, int column) {
+const std::string& accountCell(const admin::ListedUser& user, int column) {
     switch (column) {
     case 0: return user.name;
     case 1: return user.group;
@@ -281,7 +280,7 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
         auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
         const auto row = static_cast<std::size_t>(request.item.iItem);
         if (request.item.iItem >= 0 && row < state.listing.users.size()) {
-            giveCellText(request, accountCell(state.listing.users[row], request.item.iSubItem), state.cell);
+            giveCellText(request, accountCell(state.listing.users[row], request.item.iSubItem));
         }
     } else if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);

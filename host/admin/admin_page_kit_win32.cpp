@@ -131,12 +131,24 @@ int selectedRow(HWND page, int listId) {
         SendMessageW(GetDlgItem(page, listId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void giveCellText(NMLVDISPINFOW& request, const std::string& utf8, std::wstring& scratch) {
+void giveCellText(NMLVDISPINFOW& request, const std::string& utf8) {
     if ((request.item.mask & LVIF_TEXT) == 0 || request.item.pszText == nullptr || request.item.cchTextMax <= 0) {
         return;
     }
-    scratch = wide_text::toWide(utf8);
-    lstrcpynW(request.item.pszText, scratch.c_str(), request.item.cchTextMax);
+    // Called for every cell painted: no allocation. A cell longer than the
+    // room (260 characters) is cut at a character's start.
+    const int room = request.item.cchTextMax - 1;
+    int length = utf8.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(utf8.size());
+    int written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+    while (written == 0 && length > 0) {
+        // Too long for the room: a shorter piece, ending before a character.
+        length = length > room ? room : length - 1;
+        while (length > 0 && (static_cast<unsigned char>(utf8[static_cast<std::size_t>(length)]) & 0xC0) == 0x80) {
+            --length;
+        }
+        written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+    }
+    request.item.pszText[written] = L'\0';
 }
 
 int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<const std::string&(std::size_t)>& nameOf) {

@@ -54,9 +54,9 @@ void addColumns(HWND page, int listId, const Column* columns, std::size_t count)
 void setRowCount(HWND page, int listId, std::size_t rows);
 // The selected row, or -1.
 int selectedRow(HWND page, int listId);
-// Fills an LVN_GETDISPINFOW request with `utf8` (kept in `scratch` until the
-// next request).
-void giveCellText(NMLVDISPINFOW& request, const std::string& utf8, std::wstring& scratch);
+// Fills an LVN_GETDISPINFOW request with `utf8`, converted straight into
+// the list's buffer (cut to its room).
+void giveCellText(NMLVDISPINFOW& request, const std::string& utf8);
 
 // The row an LVN_ODFINDITEMW asks for (typing a name in the list, or
 // LVM_FINDITEM): the first from `find.iStart` whose name equals the text,

@@ -28,7 +28,7 @@ struct GroupsPage {
     bool haveMembers = false;
     admin::GroupSettings settings;
     admin::GroupInfo info;
-    std::wstring cell;
+    std::string marks;  // the cell being given
 };
 
 const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_SLOTS, IDC_ADMIN_GROUP_ALLOT_SLOTS,
@@ -51,10 +51,10 @@ std::string marksOf(const admin::GroupMember& member) {
     return marks;
 }
 
-std::string memberCell(const admin::GroupMember& member, int column) {
+const std::string& memberCell(const admin::GroupMember& member, int column, std::string& marks) {
     switch (column) {
     case 0: return member.name;
-    case 1: return marksOf(member);
+    case 1: return marks = marksOf(member);
     case 2: return member.filesUp;
     case 3: return member.mibUp;
     case 4: return member.filesDown;
@@ -77,8 +77,6 @@ void showSettings(HWND page, GroupsPage& state) {
     for (int id : settingFields) {
         EnableWindow(GetDlgItem(page, id), state.haveSettings);
     }
-    setControlText(page, IDC_ADMIN_GROUP_SETTINGS,
-                   state.haveSettings ? "Settings of " + state.group + " (SITE GRP)" : "Settings of the group (SITE GRP)");
 }
 
 void showMembers(HWND page, GroupsPage& state) {
@@ -287,7 +285,7 @@ INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
             auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
             const auto row = static_cast<std::size_t>(request->item.iItem);
             if (request->item.iItem >= 0 && row < members.size()) {
-                giveCellText(*request, memberCell(members[row], request->item.iSubItem), state->cell);
+                giveCellText(*request, memberCell(members[row], request->item.iSubItem, state->marks));
             }
         } else if (header->code == LVN_ODFINDITEMW) {
             const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), members.size(),
