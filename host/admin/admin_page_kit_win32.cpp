@@ -135,18 +135,32 @@ void giveCellText(NMLVDISPINFOW& request, const std::string& utf8) {
     if ((request.item.mask & LVIF_TEXT) == 0 || request.item.pszText == nullptr || request.item.cchTextMax <= 0) {
         return;
     }
-    // Called for every cell painted: no allocation. A cell longer than the
-    // room (260 characters) is cut at a character's start.
+    // Called for every cell painted: no allocation.
     const int room = request.item.cchTextMax - 1;
     int length = utf8.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(utf8.size());
     int written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
-    while (written == 0 && length > 0) {
-        // Too long for the room: a shorter piece, ending before a character.
-        length = length > room ? room : length - 1;
-        while (length > 0 && (static_cast<unsigned char>(utf8[static_cast<std::size_t>(length)]) & 0xC0) == 0x80) {
-            --length;
+    if (written == 0 && length > 0) {
+        // Longer than the room (260 characters): the characters that fit,
+        // cut where one starts.
+        int units = 0;
+        int cut = 0;
+        while (cut < length) {
+            const unsigned char lead = static_cast<unsigned char>(utf8[static_cast<std::size_t>(cut)]);
+            const int bytes = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+            const int needed = bytes == 4 ? 2 : 1;
+            if (units + needed > room || cut + bytes > length) {
+                break;
+            }
+            units += needed;
+            cut += bytes;
         }
+        length = cut;
         written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+        // Malformed bytes may take more room than counted: shorter still.
+        while (written == 0 && length > 0) {
+            --length;
+            written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+        }
     }
     request.item.pszText[written] = L'\0';
 }

@@ -6,7 +6,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <fstream>
 #include <map>
 #include <string>
@@ -383,6 +385,30 @@ TEST(AdminPages, FiftyThousandAccountsAreAllInTheVirtualList) {
     site.answers["SITE USER user31337"] = site.answers["SITE USER isouser1"];
     EXPECT_EQ(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "user31337"), 31337);
     EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS", "SITE USER user31337"}));
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, ACellLongerThanTheListsRoomIsCutAtACharacter) {
+    CapturedSite site;
+    std::string name;
+    for (int i = 0; i < 400; ++i) {
+        name += "\xc3\xbc";  // two bytes, one character
+    }
+    site.answers["SITE USERS"].lines = {"200- Detailed User Listing...",
+                                        "200- " + name + " iso        UL:    0MiB      DL:    0MiB      Credit:    15MiB",
+                                        "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                                        "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0", "200 1 Total members."};
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 1);
+    wchar_t text[300];
+    std::fill(std::begin(text), std::end(text), L'#');
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 100;
+    SendMessageW(GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(text), std::wstring(99, L'\u00fc'));
+    EXPECT_EQ(text[100], L'#') << "written past the room";
     DestroyWindow(page);
 }
 
