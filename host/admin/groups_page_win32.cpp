@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-#include <memory>
-
 #include "host/admin/admin_page_kit_win32.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_names.h"
