@@ -34,11 +34,11 @@ bool routeDialogMessage(MSG& message) {
     }
     HWND page = app.currentPage;
     if (page != nullptr && IsWindow(page) && focus != nullptr && (focus == page || IsChild(page, focus))) {
-        if (IsDialogMessageA(page, &message)) {
+        if (IsDialogMessageW(page, &message)) {
             return true;
         }
     }
-    return app.main != nullptr && IsDialogMessageA(app.main, &message);
+    return app.main != nullptr && IsDialogMessageW(app.main, &message);
 }
 
 void report(const std::string& text, bool quiet) {
@@ -238,10 +238,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     } else {
         showPage(1);
         MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Unicode: what the operator types reaches the host's pages in any
+        // script (an ANSI window, as the plug-in's pages are, gets its
+        // characters converted by the system).
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             if (!routeDialogMessage(message)) {
                 TranslateMessage(&message);
-                DispatchMessageA(&message);
+                DispatchMessageW(&message);
             }
         }
     }
