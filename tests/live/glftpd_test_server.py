@@ -104,7 +104,7 @@ SITE_SUCCESS = {
 # over a small site of the listing's accounts, in the layout glftpd 2.13 sends:
 # account: (primary group, siteop, group admin, leech, deleted, credits MiB).
 ADMIN_ACCOUNTS = {
-    "glftpd": ("", True, False, False, False, 5),
+    "glftpd": ("glftpd", True, False, False, False, 5),
     "alice": ("friends", False, False, False, False, 2868),
     "bob": ("friends", False, True, False, False, 15),
     "frank": ("friends", False, False, False, False, 15),

@@ -171,7 +171,7 @@ protected:
         }
         // The exact lines each run sent, for the record of what was changed.
         std::cout << "[ commands ] " << testing::UnitTest::GetInstance()->current_test_info()->name()
-                  << joined(recorder.sent) << std::endl;
+                  << joined(recorder.sent) << "\n[ read back ]" << joined(readBacks) << std::endl;
         connection.close();
     }
 
@@ -221,6 +221,7 @@ protected:
         session::Reply reply;
         std::string failure;
         EXPECT_TRUE(connection.exchange(command, reply, failure)) << command << ": " << failure;
+        readBacks.push_back(command);
         return reply;
     }
 
@@ -239,6 +240,7 @@ protected:
     std::vector<Question> questions;
     std::deque<int> answers;
     Lines ownCommands;
+    Lines readBacks;  // the commands of the checks, past the page
     HWND parent = nullptr;
     HWND page = nullptr;
 };
@@ -267,6 +269,7 @@ TEST_F(LiveAdmin, GroupsChangesSlotsAndCommentAndTogglesAGroupAdmin) {
     const session::Reply grp = readBack("SITE GRP iso");
     EXPECT_TRUE(holds(grp, "| Number of slots left: 7 ")) << joined(grp.lines);
     EXPECT_TRUE(holds(grp, "| Groupcomment: Couriers of the week ")) << joined(grp.lines);
+    EXPECT_EQ(getText(page, IDC_ADMIN_GROUP_SLOTS), "7") << "the page did not read it back";
 
     pick(IDC_ADMIN_MEMBER_LIST, "isouser1");
     EXPECT_EQ(first(press(IDC_ADMIN_MEMBER_ADMIN)), "SITE CHGADMIN isouser1 iso");
