@@ -195,8 +195,19 @@ endforeach()
 # Its rooms: the window and its tour, the Connect dialog and the saved
 # sites' login, the served sites, and the host's own administration pages.
 file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp)
+# The host's administration pages (their templates are in the host's
+# resources): a library of their own, for the host and the programs that
+# drive the pages.
+file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
+    add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
+    target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_admin_pages PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_admin_pages PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_session quorin_sites_win32 comctl32
+        user32 gdi32)
+endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})
 if(QUORIN_HOST_SOURCES)
@@ -216,6 +227,9 @@ if(QUORIN_HOST_SOURCES)
     if(TARGET quorin_sites_win32)
         target_link_libraries(quorin_host PRIVATE quorin_sites_win32)
     endif()
+    if(TARGET quorin_admin_pages)
+        target_link_libraries(quorin_host PRIVATE quorin_admin_pages)
+    endif()
     # Shipped in the release bundle: without symbols.
     target_link_options(quorin_host PRIVATE ${QUORIN_STATIC_RUNTIME} -s)
     add_dependencies(quorin_host quorin_glftpd_1_24)
@@ -231,6 +245,23 @@ target_link_libraries(host_parts_test PRIVATE gtest gtest_main user32)
 target_link_options(host_parts_test PRIVATE ${QUORIN_STATIC_RUNTIME})
 add_test(NAME host_parts COMMAND host_parts_test)
 set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
+
+# The host's administration pages against the captured replies of a real
+# glftpd 2.13: what they send, ask and refuse (shows no window).
+if(TARGET quorin_admin_pages)
+    add_executable(admin_pages_test ${CMAKE_SOURCE_DIR}/tests/host/admin_pages_test.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/resources/quorin_host.manifest)
+    target_include_directories(admin_pages_test PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(admin_pages_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(admin_pages_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX
+        QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+    target_link_libraries(admin_pages_test PRIVATE quorin_admin_pages gtest gtest_main)
+    target_link_options(admin_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME admin_pages COMMAND admin_pages_test)
+    set_tests_properties(admin_pages PROPERTIES FIXTURES_REQUIRED wine)
+endif()
 
 # The host's own layout: the check on windows laid out wrong on purpose,
 # then the tour (which checks its window at every picture) under Xvfb at
@@ -267,6 +298,8 @@ endif()
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
 # DLL. ctest only runs each once at a tiny size to see it work.
 file(GLOB QUORIN_UI_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench_ui/*.cpp)
+# The host's own pages' bench drives the host's pages, not the DLL: below.
+list(REMOVE_ITEM QUORIN_UI_BENCH_SOURCES ${CMAKE_SOURCE_DIR}/tests/bench_ui/admin_lists_bench.cpp)
 foreach(source ${QUORIN_UI_BENCH_SOURCES})
     get_filename_component(target ${source} NAME_WE)
     add_executable(${target} ${source})
@@ -280,6 +313,22 @@ foreach(source ${QUORIN_UI_BENCH_SOURCES})
     set_tests_properties(${target}_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
         RESOURCE_LOCK wine_desktop)
 endforeach()
+
+# The bench of the host's own pages' big lists (tools/bench.sh runs it at
+# full size, ctest once at a tiny size to see the lists filled); the pages'
+# templates are the host's resources.
+if(TARGET quorin_admin_pages)
+    add_executable(admin_lists_bench ${CMAKE_SOURCE_DIR}/tests/bench_ui/admin_lists_bench.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    target_include_directories(admin_lists_bench PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(admin_lists_bench PRIVATE ${QUORIN_WARNINGS} -O2)
+    target_compile_definitions(admin_lists_bench PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(admin_lists_bench PRIVATE quorin_admin_pages comctl32 user32 gdi32)
+    target_link_options(admin_lists_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME admin_lists_bench_smoke COMMAND admin_lists_bench --smoke)
+    set_tests_properties(admin_lists_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+        RESOURCE_LOCK wine_desktop)
+endif()
 
 # Releases: the version header for the resources and the host; the host's
 # import rule; two fresh release builds in two other folders must give the
@@ -353,6 +402,26 @@ if(TARGET quorin_live_win32)
             $<TARGET_FILE:quorin_host>)
         set_tests_properties(live_tour PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
             RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")
+    endif()
+    # Each host administration page against a real glftpd 2.13, started for
+    # the run from ../shared/glftpd-2.13 beside the clone and given a small
+    # site (tests/live/run_glftpd213.sh); skipped, with a line saying why,
+    # where that is absent or the run is not root.
+    if(TARGET quorin_admin_pages)
+        set(QUORIN_GLFTPD_PORT 2252 CACHE STRING "Port of the real glftpd 2.13 the live administration test starts")
+        set(QUORIN_GLFTPD_IPC_KEY 0x00007B20 CACHE STRING "Its ipc key (its shared memory)")
+        set(QUORIN_GLFTPD_WORK_PREFIX /tmp/quorin-glftpd CACHE STRING "Where its WORK folder goes (under /tmp)")
+        add_executable(live_admin_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_compile_options(live_admin_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(live_admin_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(live_admin_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
+        target_link_options(live_admin_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME live_admin COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_test>)
+        set_tests_properties(live_admin PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300

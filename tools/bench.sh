@@ -6,7 +6,11 @@
 #     same lines;
 #   - the pages under Wine, from InitDialog to a filled page, on sites of 1k,
 #     10k and 50k users (list views: 1k and 10k rows), beside the bare cost of
-#     the same strings in the same controls in a plain window.
+#     the same strings in the same controls in a plain window;
+#   - the host's own pages under Wine: SITE USERS of 1k, 10k and 50k accounts
+#     on the Accounts page and SITE GINFO of a 100- and 1,000-member group on
+#     the Groups page, read and shown, beside the same rows in a bare virtual
+#     list view of the same style.
 # Every figure is the fastest of several repetitions: QUORIN_BENCH_REPS
 # (default 5 for the parsers, 3 for the pages). Extra arguments go to the
 # parser benchmark program, e.g. --benchmark_filter=UserListing.
@@ -29,7 +33,7 @@ else
     cmake "$build/win32" >/dev/null
 fi
 cmake --build "$build/native" -j "$jobs" --target core_benchmarks
-cmake --build "$build/win32" -j "$jobs" --target quorin_glftpd_1_24 page_fill_bench
+cmake --build "$build/win32" -j "$jobs" --target quorin_glftpd_1_24 page_fill_bench admin_lists_bench
 "$root/tools/make-wine-prefix.sh" "$build/win32/wineprefix"
 
 out="$build/bench"
@@ -45,7 +49,10 @@ echo "== pages under Wine (about five minutes)"
 status=0
 "$build/win32/wine-run.sh" "$build/win32/bin/page_fill_bench.exe" --reps "${reps:-3}" \
     >"$out/pages.txt" || status=$?
+echo "== the host's own pages under Wine (about a minute)"
+"$build/win32/wine-run.sh" "$build/win32/bin/admin_lists_bench.exe" --reps "${reps:-3}" \
+    >"$out/admin.txt" || status=$?
 echo
 python3 "$root/tools/bench_table.py" "$out/parsers.json" "$out/pages.txt" \
-    "$build/win32/bin/quorin_glftpd_1_24.dll" || status=$?
+    "$build/win32/bin/quorin_glftpd_1_24.dll" "$out/admin.txt" || status=$?
 exit $status

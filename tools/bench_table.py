@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Prints the benchmark table of tools/bench.sh.
 
-    bench_table.py <native benchmark JSON> <page fill output> <DLL>
+    bench_table.py <native benchmark JSON> <page fill output> <DLL> [<more page fill output>...]
 
 Parsers: the fastest repetition of each parser and of the bare walk over the
 same lines (BM_Parse<Name>/<lines> beside BM_Scan<Name>/<lines>). Pages: the
 lines "fill <page> <size> <page us> <bare us>" of page_fill_bench.exe, size 0
-being the page on an empty site. Growth is the time's factor from the size
+being the page on an empty site; the host's own pages (admin_lists_bench.exe)
+print the same lines, timed from the operator's click until the list is
+painted, beside a virtual list view given the same strings. Growth is the time's factor from the size
 before, scaled to a tenfold size.
 """
 import json
@@ -65,25 +67,32 @@ def parser_rows(path):
     return rows
 
 
-def page_rows(path):
+# The unit of a page's size; accounts unless named here.
+ROW_UNITS = {"Groups": "rows", "Online users": "rows", "Host group members": "members"}
+
+
+def page_rows(paths):
     results = {}
     order = []
     failures = []
-    with open(path) as handle:
-        for line in handle:
-            fields = line.rstrip("\n").split("\t")
-            if fields[0] == "fail":
-                failures.append(" ".join(fields[1:]))
-            if fields[0] != "fill" or len(fields) != 5:
-                continue
-            page, size, page_time, bare_time = fields[1], int(fields[2]), float(fields[3]), float(fields[4])
-            if page not in results:
-                results[page] = {}
-                order.append(page)
-            results[page][size] = (page_time, bare_time)
+    lines = []
+    for path in paths:
+        with open(path) as handle:
+            lines += handle.readlines()
+    for line in lines:
+        fields = line.rstrip("\n").split("\t")
+        if fields[0] == "fail":
+            failures.append(" ".join(fields[1:]))
+        if fields[0] != "fill" or len(fields) != 5:
+            continue
+        page, size, page_time, bare_time = fields[1], int(fields[2]), float(fields[3]), float(fields[4])
+        if page not in results:
+            results[page] = {}
+            order.append(page)
+        results[page][size] = (page_time, bare_time)
     rows = []
     for page in order:
-        unit = "rows" if page in ("Groups", "Online users") else "users"
+        unit = ROW_UNITS.get(page, "users")
         empty = results[page].get(0)
         previous = None
         for size in sorted(results[page]):
@@ -105,7 +114,7 @@ def page_rows(path):
 def main():
     native, pages, dll = sys.argv[1:4]
     rows = parser_rows(native)
-    page_lines, failures = page_rows(pages)
+    page_lines, failures = page_rows([pages] + sys.argv[4:])
     rows += page_lines
     header = ["benchmark", "size", "time", "bare cost", "ratio", "fill ratio", "growth per 10x"]
     widths = [max(len(str(row[i])) for row in rows + [header]) for i in range(len(header))]
@@ -117,6 +126,8 @@ def main():
     print("bare cost: parsers: walking the same lines to their ends; pages: the same strings put into")
     print("  the same kind of control with the same styles in a plain window (created hidden, like a")
     print("  dialog during WM_INITDIALOG, then shown and painted).")
+    print("  Host accounts and Host group members: from the click that lists them until painted, beside")
+    print("  a virtual list view of the page's style and columns given the same strings and painted.")
     print("fill ratio: (page - page on an empty site) / (bare - bare with no strings).")
     size = os.path.getsize(dll)
     print(f"{os.path.basename(dll)}: {size} bytes ({size / 1024:.1f} KB; limit 200 KB)")

@@ -11,3 +11,67 @@
 #define IDC_CONNECT_SAVE            208
 #define IDC_CONNECT_DELETE          209
 #define IDC_CONNECT_REMEMBER        210
+
+// The host's own administration pages (glftpd 2.x), children of the page
+// area like the plug-in's pages. Shared by the four: the line that says who
+// answers the page, and the box that shows what a command came to.
+#define IDD_ADMIN_GROUPS_PAGE       300
+#define IDD_ADMIN_ACCOUNTS_PAGE     301
+#define IDD_ADMIN_BULK_PAGE         302
+#define IDD_ADMIN_OWN_COMMANDS_PAGE 303
+#define IDC_ADMIN_NOTE              310
+#define IDC_ADMIN_RESULT            311
+
+// Groups: the groups, the selected group's settings, its members.
+#define IDC_ADMIN_GROUP_LIST        320
+#define IDC_ADMIN_GROUP_LOAD        321
+#define IDC_ADMIN_GROUP_SLOTS       322
+#define IDC_ADMIN_GROUP_LEECH_SLOTS 323
+#define IDC_ADMIN_GROUP_ALLOT_SLOTS 324
+#define IDC_ADMIN_GROUP_MAX_ALLOT   325
+#define IDC_ADMIN_GROUP_MAX_LOGINS  326
+#define IDC_ADMIN_GROUP_COMMENT     327
+#define IDC_ADMIN_GROUP_WRITE       328
+#define IDC_ADMIN_MEMBER_LIST       329
+#define IDC_ADMIN_MEMBER_ADMIN      330
+#define IDC_ADMIN_MEMBER_SUMMARY    331
+#define IDC_ADMIN_GROUP_SETTINGS    332
+
+// Accounts: the listing and its filter, the selected account's settings,
+// rename, re-add and purge.
+#define IDC_ADMIN_ACCOUNT_FILTER    340
+#define IDC_ADMIN_ACCOUNT_FILTER_VALUE 341
+#define IDC_ADMIN_ACCOUNT_LIST_BUTTON 342
+#define IDC_ADMIN_ACCOUNT_LIST      343
+#define IDC_ADMIN_ACCOUNT_SUMMARY   344
+#define IDC_ADMIN_ACCOUNT_EXPIRES   345
+#define IDC_ADMIN_ACCOUNT_TF_FROM   346
+#define IDC_ADMIN_ACCOUNT_TF_TO     347
+#define IDC_ADMIN_ACCOUNT_IDLE      348
+#define IDC_ADMIN_ACCOUNT_COMMENT   349
+#define IDC_ADMIN_ACCOUNT_SIM_UP    350
+#define IDC_ADMIN_ACCOUNT_SIM_DOWN  351
+#define IDC_ADMIN_ACCOUNT_SAME_IP   352
+#define IDC_ADMIN_ACCOUNT_WRITE     353
+#define IDC_ADMIN_ACCOUNT_NEW_NAME  354
+#define IDC_ADMIN_ACCOUNT_RENAME    355
+#define IDC_ADMIN_ACCOUNT_READD     356
+#define IDC_ADMIN_ACCOUNT_PURGE     357
+#define IDC_ADMIN_ACCOUNT_SELECTED  358
+
+// One change for many: which accounts, the setting and its value.
+#define IDC_ADMIN_BULK_TO_GROUP     370
+#define IDC_ADMIN_BULK_TO_LIST      371
+#define IDC_ADMIN_BULK_TO_ALL       372
+#define IDC_ADMIN_BULK_GROUP        373
+#define IDC_ADMIN_BULK_ACCOUNTS     374
+#define IDC_ADMIN_BULK_SETTING      375
+#define IDC_ADMIN_BULK_VALUE        376
+#define IDC_ADMIN_BULK_APPLY        377
+
+// The operator's own commands.
+#define IDC_ADMIN_OWN_LIST          390
+#define IDC_ADMIN_OWN_NEW           391
+#define IDC_ADMIN_OWN_ADD           392
+#define IDC_ADMIN_OWN_REMOVE        393
+#define IDC_ADMIN_OWN_SEND          394

@@ -18,7 +18,7 @@ const ReadingCommand readingCommands[] = {
     {"GROUPS", 0}, {"USER", 1},   {"SWHO", 0},    {"WHO", 0},     {"STATS", 1}, {"VERS", 0},
     {"TIME", 0},   {"WKUP", 1},   {"WKDN", 1},    {"GPWK", 1},    {"GPWD", 1},  {"DAYUP", 1},
     {"DAYDN", 1},  {"ALUP", 1},   {"ALDN", 1},    {"GPAL", 1},    {"GPAD", 1},  {"MONTHUP", 1},
-    {"MONTHDN", 1},
+    {"MONTHDN", 1}, {"GRP", 1},    {"GINFO", 1},   {"USERS", 1},
 };
 
 std::string upper(std::string word) {

@@ -68,6 +68,10 @@ void showPage(std::int32_t pageId);
 // DialogNuke with the directory field; shows and sends the command a host builds.
 void runReleaseDialog(bool isNuke);
 void closeHost();
+// A command of the host's own (its pages), through the session in the
+// waiting mode, as the host's nuke is sent; false when not sent or not
+// answered (the transcript says which).
+bool sendHostCommand(const std::string& command, session::Reply& reply);
 void pumpMessages();
 
 // Serves `site` from now on: the plug-in is loaded afresh, so that no name

@@ -15,6 +15,7 @@
 #include "host/window/console_output_win32.h"
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
+#include "host/window/host_admin_win32.h"
 #include "host/live/fingerprint.h"
 #include "host/connect/site_manager_win32.h"
 #include "host/sites/password_file.h"
@@ -27,13 +28,18 @@ namespace {
 // inside it, the host window's otherwise.
 bool routeDialogMessage(MSG& message) {
     HWND focus = GetFocus();
+    HWND hostPage = host_admin::shownPage();
+    if (hostPage != nullptr && focus != nullptr && (focus == hostPage || IsChild(hostPage, focus)) &&
+        IsDialogMessageW(hostPage, &message)) {
+        return true;
+    }
     HWND page = app.currentPage;
     if (page != nullptr && IsWindow(page) && focus != nullptr && (focus == page || IsChild(page, focus))) {
-        if (IsDialogMessageA(page, &message)) {
+        if (IsDialogMessageW(page, &message)) {
             return true;
         }
     }
-    return app.main != nullptr && IsDialogMessageA(app.main, &message);
+    return app.main != nullptr && IsDialogMessageW(app.main, &message);
 }
 
 // On the console the host was started from; without one in a message box,
@@ -243,10 +249,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     } else {
         showPage(1);
         MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Unicode: what the operator types reaches the host's pages in any
+        // script (an ANSI window, as the plug-in's pages are, gets its
+        // characters converted by the system).
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             if (!routeDialogMessage(message)) {
                 TranslateMessage(&message);
-                DispatchMessageA(&message);
+                DispatchMessageW(&message);
             }
         }
     }

@@ -13,6 +13,7 @@
 #include "host/connect/site_login_win32.h"
 #include "host/session/transcript_mask.h"
 #include "host/sites/wide_text_win32.h"
+#include "host/window/host_admin_win32.h"
 #include "host/window/transcript_pane_win32.h"
 #include "host/window/waiting_mode_win32.h"
 
@@ -58,6 +59,13 @@ constexpr UINT_PTR idleTimer = 1;
 const char* const pageNames[] = {
     "1  Add user", "2  Edit user", "3  Statistics", "4  User commands",
     "5  Site commands", "6  Groups", "7  Online users",
+};
+constexpr int pluginPageCount = 7;
+// After the plug-in's pages: a heading, then the host's own pages in the
+// order of AdminPage.
+const char* const hostPagesHeading = "Host pages (glftpd 2.x):";
+const char* const hostPageNames[] = {
+    "    Groups", "    Accounts", "    One change for many", "    Own commands",
 };
 
 // The largest page template, in dialog units.
@@ -190,8 +198,17 @@ void connectInteractively(bool ask, const char* title) {
 void onCommand(int id, int code) {
     if (id == ID_PAGE_LIST && code == LBN_SELCHANGE) {
         const LRESULT index = SendMessageA(app.pageList, LB_GETCURSEL, 0, 0);
-        if (index >= 0) {
+        if (index >= 0 && index < pluginPageCount) {
             showPage(static_cast<std::int32_t>(index) + 1);
+        } else if (index == pluginPageCount) {
+            // The heading: the page beyond it, coming from either side.
+            if (host_admin::shownPageNumber() == 1) {
+                showPage(pluginPageCount);
+            } else {
+                host_admin::showPage(AdminPage::Groups);
+            }
+        } else if (index > pluginPageCount) {
+            host_admin::showPage(static_cast<AdminPage>(index - pluginPageCount));
         }
         return;
     }
@@ -349,7 +366,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_FOCUS_PAGE:
-        if (app.currentPage != nullptr && IsWindow(app.currentPage)) {
+        if (host_admin::shownPage() == nullptr && app.currentPage != nullptr && IsWindow(app.currentPage)) {
             SendMessageA(app.currentPage, WM_PAGE_FOCUS, 0, 0);
         }
         return 0;
@@ -440,6 +457,10 @@ void createLeftColumn() {
     app.pageList = addControl("LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_TABSTOP | WS_VSCROLL,
                               ID_PAGE_LIST);
     for (const char* name : pageNames) {
+        SendMessageA(app.pageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    SendMessageA(app.pageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(hostPagesHeading));
+    for (const char* name : hostPageNames) {
         SendMessageA(app.pageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
     app.switchesGroup = addControl("BUTTON", "Simulated site", BS_GROUPBOX, ID_SWITCHES_GROUP);
@@ -570,8 +591,13 @@ void showPage(std::int32_t pageId) {
     if (app.plugin.initDialog == nullptr) {
         return;
     }
+    host_admin::hidePages();
     app.currentPage = app.plugin.initDialog(pageId, app.pageArea, hostCallback);
     app.currentPageId = pageId;
+    if (app.currentPage != nullptr) {
+        // The plug-in's page again after a host page hid it.
+        ShowWindow(app.currentPage, SW_SHOW);
+    }
     if (pageId >= 1 && pageId <= 7 &&
         SendMessageA(app.pageList, LB_GETCURSEL, 0, 0) != static_cast<LRESULT>(pageId - 1)) {
         SendMessageA(app.pageList, LB_SETCURSEL, static_cast<WPARAM>(pageId - 1), 0);
@@ -668,6 +694,9 @@ void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail) {
     // The plug-in reads the site's groups and users once per load: a fresh
     // load, so that no name of the site shown before stays in its lists.
     const std::int32_t pageId = app.currentPageId > 0 ? app.currentPageId : 1;
+    // The host pages read the site before: they start afresh, sending nothing.
+    const int hostPage = host_admin::shownPageNumber();
+    host_admin::destroyPages();
     if (app.plugin.initDialog != nullptr) {
         app.plugin.initDialog(0, app.pageArea, hostCallback);
     }
@@ -685,6 +714,18 @@ void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail) {
         return;
     }
     showPage(pageId);
+    if (hostPage > 0) {
+        host_admin::showPage(static_cast<AdminPage>(hostPage));
+    }
+}
+
+bool sendHostCommand(const std::string& command, session::Reply& reply) {
+    const bool wasOpen = app.served->isOpen();
+    waiting_mode::begin();
+    const bool answered = app.session->sendOwnCommand(command, reply);
+    waiting_mode::end();
+    noteIfConnectionLost(wasOpen);
+    return answered;
 }
 
 bool connectLive(bool interactive, std::string& failure) {

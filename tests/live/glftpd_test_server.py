@@ -100,6 +100,138 @@ SITE_SUCCESS = {
 }
 
 
+# The glftpd 2.x administration listings (SITE GRP, SITE GINFO, SITE USERS)
+# over a small site of the listing's accounts, in the layout glftpd 2.13 sends:
+# account: (primary group, siteop, group admin, leech, deleted, credits MiB).
+ADMIN_ACCOUNTS = {
+    "glftpd": ("glftpd", True, False, False, False, 5),
+    "alice": ("friends", False, False, False, False, 2868),
+    "bob": ("friends", False, True, False, False, 15),
+    "frank": ("friends", False, False, False, False, 15),
+    "erin": ("friends", False, False, False, True, 15),
+    "charlie_longname": ("testers", False, False, False, False, 15),
+    "testu1": ("testers", False, False, False, False, 15),
+    "carol": ("NoGroup", False, False, True, False, 0),
+    "leech": ("NoGroup", False, False, True, False, 0),
+    "dave": ("NoGroup", False, False, False, False, 15),
+}
+# group: (comment, slots, leech slots, allotment slots, max allotment KiB, max logins)
+ADMIN_GROUPS = {
+    "glftpd": ("glftpd", -1, 0, 0, 0, 0),
+    "friends": ("Friends of the site", 10, 2, 5, 4096, 4),
+    "testers": ("Beta testers", -1, -2, -1, 0, 0),
+    "NoGroup": ("No Group", -1, 0, 0, 0, 0),
+}
+GINFO_ART = [
+    "200-                                             ________",
+    "200- _____________.______________________________\\\\     _/___________",
+    "200- \\\\      _     |     _      /    _       /     \\\\     \\\\      _    \\\\",
+    "200-  \\\\     \\\\     |     /_____/     \\\\      /      |\\\\     \\\\     \\\\    /XFER",
+    "200-    \\\\______    |______|    \\\\___________/|______________\\\\    ____/ STATS",
+    "200- .---- /______| ------------------------------------ |_____| ------------.",
+    "200- |  Username |     Up |       MiB |     Dn |       MiB | Ratio |    Wkly |",
+    "200- |-----------+--------+-----------+--------+-----------+-------+---------|",
+]
+GINFO_RULE = "200- |----------+------+--------+------+--------+-------+--------------------|"
+
+
+def boxed(text):
+    """A line of glftpd's 73-column box."""
+    return "200- |" + text.ljust(71) + "|"
+
+
+def grp_value(label, value, hint):
+    return boxed((" %s: %s" % (label, value)).ljust(44) + hint)
+
+
+def grp_screen(args):
+    name = args[0] if args else ""
+    if name not in ADMIN_GROUPS:
+        return ["200 Group (%s) does not exist." % name]
+    comment, slots, leech, allot, size, logins = ADMIN_GROUPS[name]
+    unlimited = {-1: "Unlimited"}
+    return [
+        "200- Group Comment: " + comment,
+        "200- +" + "=" * 71 + "+",
+        boxed(" Groupname: " + name),
+        boxed(" Groupcomment: " + comment),
+        grp_value("Number of slots left", unlimited.get(slots, slots), "(-1 = Unlimited)"),
+        grp_value("Number of leech slots left", {-1: "Unlimited", -2: "Disabled"}.get(leech, leech),
+                  "(-1 = Disabled)"),
+        grp_value("Number of allotment slots left", {-1: "Unlimited", -2: "Disabled"}.get(allot, allot),
+                  "(-2 = Disabled, -1 = Unlim)"),
+        grp_value("Max. allotment size", "Unlimited" if size == 0 else "%f" % (size / 1024), "(0 = Unlimited)"),
+        grp_value("Max simultaneous logins", "Unlimited" if logins == 0 else logins, "(0 = Unlimited)"),
+        "200- +" + "-" * 71 + "+",
+        "200 Command Successful.",
+    ]
+
+
+def ginfo_screen(args):
+    name = args[0] if args else ""
+    if name not in ADMIN_GROUPS:
+        return ["200 '%s' is not a valid group. SITE GROUPS for a list." % name]
+    # Deleted members are listed like any other.
+    members = [(account, fields) for account, fields in ADMIN_ACCOUNTS.items() if fields[0] == name]
+    rows = []
+    for account, (_, siteop, gadmin, leech, _, _) in members:
+        mark = "*" if siteop else "+" if gadmin else " "
+        ratio = "leech" if leech else " 1:3 "
+        rows.append("200- |%s%-10s|%7d |%10d |%7d |%10d | %s |%8d |" % (mark, account, 0, 0, 0, 0, ratio, 0))
+    slots, leech_slots = ADMIN_GROUPS[name][1], ADMIN_GROUPS[name][2]
+    with_leech = sum(1 for _, fields in members if fields[3])
+    return GINFO_ART + rows + [
+        GINFO_RULE,
+        "200- |   * denotes a siteop (flag 1)     + denotes a group admin (flag 2)    |",
+        GINFO_RULE,
+        boxed("   Tot MiB Up:        0.0   Tot Files Up:      0   Users in group: %d" % len(members)),
+        boxed("   Tot MiB Dn:        0.0   Tot Files Dn:      0       With leech: %d" % with_leech),
+        boxed("   Total Free Slots: %-12sFree Leech Slots: %s" % ("Unlimited" if slots == -1 else slots,
+                                                                   leech_slots)),
+        "200- `" + "-" * 71 + "'",
+        "200 Command Successful.",
+    ]
+
+
+def users_screen(args):
+    """SITE USERS [=group | prefix* | deleted | flag word]: the rows leave out
+    the deleted accounts (but "deleted" lists only them), the counters count
+    the whole selection, deleted ones included."""
+    word = args[0] if args else ""
+    flag_words = {"siteop": 1, "1": 1, "gadmin": 2, "2": 2, "leech": 3}
+    if word.startswith("=") and word[1:] not in ADMIN_GROUPS:
+        return ["200 Group (%s) does not exist." % word[1:]]
+    selected = []
+    for account in sorted(ADMIN_ACCOUNTS):
+        fields = ADMIN_ACCOUNTS[account]
+        if word in ("", "all", "*"):
+            chosen = True
+        elif word.startswith("="):
+            chosen = fields[0] == word[1:]
+        elif word.endswith("*"):
+            chosen = account.startswith(word[:-1])
+        elif word == "deleted":
+            chosen = fields[4]
+        else:
+            chosen = word in flag_words and fields[flag_words[word]]
+        if chosen:
+            selected.append((account, fields))
+    shown = [(account, fields) for account, fields in selected if fields[4] == (word == "deleted")]
+    lines = ["200- Detailed User Listing..."]
+    for account, fields in shown:
+        lines.append("200- %-15s %-10s UL:%5dMiB      DL:%5dMiB      Credit:%6dMiB" % (account, fields[0], 0, 0,
+                                                                                     fields[5]))
+    counts = [sum(1 for _, fields in selected if fields[k]) for k in (1, 2, 3, 4)]
+    return lines + [
+        "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+        "200- SITEOPS=%d, GADMINS=%d, LEECH=%d, DELETED=%d" % tuple(counts),
+        "200 %d Total members." % len(shown),
+    ]
+
+
+ADMIN_SCREENS = {"GRP": grp_screen, "GINFO": ginfo_screen, "USERS": users_screen}
+
+
 def fixture(name):
     with open(os.path.join(FIXTURES, name), encoding="latin-1") as text:
         return [line.rstrip("\r\n") for line in text]
@@ -299,6 +431,8 @@ class GlftpdHandler(TLS_FTPHandler):
                 # glftpd writes a lone "200- " just after, before it reads on.
                 self.held = []
                 self.ioloop.call_later(0.001, self.stray_line)
+        elif keyword in ADMIN_SCREENS:
+            self.send_lines(ADMIN_SCREENS[keyword](args))
         elif keyword in SITE_FIXTURES:
             self.send_lines(fixture(SITE_FIXTURES[keyword]))
         elif keyword in SITE_SUCCESS:

@@ -143,6 +143,11 @@ TEST(HostSessionOverALink, TheLiveTourSendsOnlyWhatChangesNothing) {
         {"SITE CHANGE a ratio 3", false}, {"SITE MSG READ", false},   {"SITE NUKE x 3 bad", false},
         {"SITE GRPNFO g text", false},  {"SITE", false},              {"SITE WHO\r\nSITE KICK x", false},
         {"DELE file", false},
+        // The host's Groups and Accounts pages read with these.
+        {"SITE GRP iso", true},         {"SITE GINFO iso", true},     {"SITE USERS", true},
+        {"SITE USERS deleted", true},   {"SITE USERS =iso", true},    {"SITE GRP iso x", false},
+        {"SITE GRPCHANGE iso slots 5", false}, {"SITE CHGADMIN a iso", false}, {"SITE RENUSER a b", false},
+        {"SITE READD delme", false},    {"SITE PURGE delme", false},  {"SITE CHANGE =iso ratio 2", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(session::changesNothing(c.command), c.reads) << c.command;

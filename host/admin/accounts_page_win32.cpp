@@ -1,0 +1,334 @@
+// The Accounts page: SITE USERS with a filter; the selected account's
+// settings the Edit user page has no place for (SITE USER, written with SITE
+// CHANGE); rename (SITE RENUSER); re-add and purge of a deleted account.
+// Every write is read back.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "host/admin/account_settings.h"
+#include "host/admin/admin_page_kit_win32.h"
+#include "host/admin/admin_page_procedures_win32.h"
+#include "host/admin/user_listing.h"
+#include "host/resources/host_resources.h"
+#include "host/sites/wide_text_win32.h"
+
+namespace {
+
+using namespace admin_page;
+
+struct AccountsPage {
+    AdminContext* context = nullptr;
+    std::string argument;  // of the SITE USERS shown
+    admin::UserListing listing;
+    bool haveAccount = false;
+    admin::AccountSettings account;
+};
+
+struct FilterChoice {
+    const wchar_t* label;
+    admin::UserFilter filter;
+    bool takesValue;
+};
+const FilterChoice filters[] = {
+    {L"Everyone", admin::UserFilter::Everyone, false},
+    {L"Group", admin::UserFilter::Group, true},
+    {L"Name prefix", admin::UserFilter::NamePrefix, true},
+    {L"Flag word", admin::UserFilter::FlagWord, true},
+    {L"Deleted", admin::UserFilter::Deleted, false},
+};
+
+const Column accountColumns[] = {
+    {L"Account", 58, false}, {L"Group", 40, false}, {L"Up", 28, true}, {L"Down", 28, true}, {L"Credits", 30, true},
+};
+
+const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FROM,  IDC_ADMIN_ACCOUNT_TF_TO,
+                             IDC_ADMIN_ACCOUNT_IDLE,    IDC_ADMIN_ACCOUNT_COMMENT,  IDC_ADMIN_ACCOUNT_SIM_UP,
+                             IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
+                             IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
+
+const std::string& accountCell(const admin::ListedUser& user, int column) {
+    switch (column) {
+    case 0: return user.name;
+    case 1: return user.group;
+    case 2: return user.uploaded;
+    case 3: return user.downloaded;
+    default: return user.credits;
+    }
+}
+
+const FilterChoice& chosenFilter(HWND page) {
+    const LRESULT index = SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_GETCURSEL, 0, 0);
+    const std::size_t count = sizeof filters / sizeof filters[0];
+    return filters[index >= 0 && static_cast<std::size_t>(index) < count ? static_cast<std::size_t>(index) : 0];
+}
+
+void showAccount(HWND page, AccountsPage& state) {
+    const admin::AccountForm form = state.haveAccount ? admin::accountFormOf(state.account) : admin::AccountForm{};
+    setControlText(page, IDC_ADMIN_ACCOUNT_EXPIRES, form.expires);
+    setControlText(page, IDC_ADMIN_ACCOUNT_TF_FROM, form.timeframeFrom);
+    setControlText(page, IDC_ADMIN_ACCOUNT_TF_TO, form.timeframeTo);
+    setControlText(page, IDC_ADMIN_ACCOUNT_IDLE, form.idleTime);
+    setControlText(page, IDC_ADMIN_ACCOUNT_COMMENT, form.comment);
+    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_UP, form.maxSimUploads);
+    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN, form.maxSimDownloads);
+    setControlText(page, IDC_ADMIN_ACCOUNT_SAME_IP, form.sameIpLogins);
+    for (int id : accountFields) {
+        EnableWindow(GetDlgItem(page, id), state.haveAccount);
+    }
+    const bool deleted = state.haveAccount && state.account.deleted;
+    EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_READD), deleted);
+    EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_PURGE), deleted);
+    setControlText(page, IDC_ADMIN_ACCOUNT_SELECTED,
+                   !state.haveAccount ? "No account read yet."
+                                      : state.account.name + (deleted ? " (deleted)" : "") +
+                                            (state.account.groups.empty() ? "" : ", " + state.account.groups[0]));
+}
+
+void showListing(HWND page, AccountsPage& state) {
+    setRowCount(page, IDC_ADMIN_ACCOUNT_LIST, state.listing.users.size());
+    const admin::UserListing& listing = state.listing;
+    setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY,
+                   std::to_string(listing.users.size()) + " account(s) shown. Counted by the server: siteops " +
+                       std::to_string(listing.siteops) + ", gadmins " + std::to_string(listing.gadmins) +
+                       ", leech " + std::to_string(listing.leech) + ", deleted " + std::to_string(listing.deleted) +
+                       ".");
+}
+
+// SITE USER of the account into the form. Empty when read, else why not.
+std::string readAccount(HWND page, AccountsPage& state, const std::string& name) {
+    state.haveAccount = false;
+    Exchange exchange = send(*state.context, "SITE USER " + name);
+    std::string problem;
+    if (!exchange.answered) {
+        problem = exchange.verdict.text;
+    } else if (!admin::readAccountSettings(exchange.reply, state.account, problem)) {
+        problem = "SITE USER " + name + ": " + whyUnread(exchange, problem);
+    } else {
+        state.haveAccount = true;
+    }
+    showAccount(page, state);
+    return problem;
+}
+
+// SITE USERS with `argument`. Empty when listed, else why not.
+std::string list(HWND page, AccountsPage& state, const std::string& argument) {
+    state.listing = admin::UserListing{};
+    state.argument = argument;
+    Exchange exchange = send(*state.context, argument.empty() ? "SITE USERS" : "SITE USERS " + argument);
+    std::string problem;
+    if (!exchange.answered) {
+        problem = exchange.verdict.text;
+    } else if (!admin::readUserListing(exchange.reply, state.listing, problem)) {
+        problem = "SITE USERS: " + whyUnread(exchange, problem);
+        state.listing = admin::UserListing{};
+    }
+    showListing(page, state);
+    return problem;
+}
+
+// Selects the account's row (which reads it) or, not listed, reads it.
+std::string selectAccount(HWND page, AccountsPage& state, const std::string& name) {
+    for (std::size_t i = 0; i < state.listing.users.size(); ++i) {
+        if (state.listing.users[i].name == name) {
+            HWND view = GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST);
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(view, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(view, LVM_ENSUREVISIBLE, i, FALSE);
+            if (state.haveAccount && state.account.name == name) {
+                return "";
+            }
+        }
+    }
+    return readAccount(page, state, name);
+}
+
+void listChosen(HWND page, AccountsPage& state) {
+    const FilterChoice& choice = chosenFilter(page);
+    std::string argument;
+    std::string refusal;
+    if (!admin::usersArgument(choice.filter, controlText(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), argument, refusal)) {
+        refuse(page, *state.context, "Accounts", refusal);
+        return;
+    }
+    state.haveAccount = false;
+    showAccount(page, state);
+    const std::string problem = list(page, state, argument);
+    showResult(page, problem.empty() ? "Listed. Pick an account to read its settings." : problem);
+}
+
+// After a change: the listing again and the account read back.
+std::string readBack(HWND page, AccountsPage& state, const std::string& name) {
+    std::string problem = list(page, state, state.argument);
+    const std::string accountProblem = name.empty() ? "" : selectAccount(page, state, name);
+    if (!accountProblem.empty()) {
+        problem += (problem.empty() ? "" : "\n") + accountProblem;
+    }
+    if (!problem.empty()) {
+        return "Read back: " + problem;
+    }
+    return name.empty() ? "Read back from SITE USERS." : "Read back from SITE USERS and SITE USER.";
+}
+
+void writeSettings(HWND page, AccountsPage& state) {
+    admin::AccountForm form;
+    form.expires = controlText(page, IDC_ADMIN_ACCOUNT_EXPIRES);
+    form.timeframeFrom = controlText(page, IDC_ADMIN_ACCOUNT_TF_FROM);
+    form.timeframeTo = controlText(page, IDC_ADMIN_ACCOUNT_TF_TO);
+    form.idleTime = controlText(page, IDC_ADMIN_ACCOUNT_IDLE);
+    form.comment = controlText(page, IDC_ADMIN_ACCOUNT_COMMENT);
+    form.maxSimUploads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_UP);
+    form.maxSimDownloads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN);
+    form.sameIpLogins = controlText(page, IDC_ADMIN_ACCOUNT_SAME_IP);
+    const admin::Plan plan = admin::accountChangePlan(state.account, form);
+    if (!plan.refusal.empty()) {
+        refuse(page, *state.context, "Account settings", plan.refusal);
+        return;
+    }
+    if (plan.commands.empty()) {
+        showResult(page, "Nothing changed: nothing was sent.");
+        return;
+    }
+    const std::string name = state.account.name;
+    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    const std::string problem = readAccount(page, state, name);
+    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE USER." : "\nRead back: " + problem));
+}
+
+void rename(HWND page, AccountsPage& state) {
+    const std::string newName = controlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME);
+    const admin::Plan plan = admin::renamePlan(state.account.name, newName);
+    if (!plan.refusal.empty()) {
+        refuse(page, *state.context, "Rename", plan.refusal);
+        return;
+    }
+    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    if (outcome.complete) {
+        setControlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "");
+    }
+    showResult(page, outcome.summary + "\n" + readBack(page, state, outcome.complete ? newName : state.account.name));
+}
+
+void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
+    const std::string name = state.account.name;
+    const admin::Plan plan = purge ? admin::purgePlan(name) : admin::readdPlan(name);
+    if (!plan.refusal.empty()) {
+        refuse(page, *state.context, purge ? "Purge" : "Re-add", plan.refusal);
+        return;
+    }
+    if (purge && !confirm(page, *state.context, "Purge",
+                          "Purge the deleted account " + name +
+                              "?\n\nIts user file goes for good: this cannot be undone.")) {
+        showResult(page, "Purge of " + name + " not confirmed: nothing was sent.");
+        return;
+    }
+    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    state.haveAccount = false;
+    showAccount(page, state);
+    showResult(page, outcome.summary + "\n" + readBack(page, state, purge && outcome.complete ? "" : name));
+}
+
+void onCommand(HWND page, AccountsPage& state, int id, int code) {
+    if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
+        EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), chosenFilter(page).takesValue);
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    switch (id) {
+    case IDC_ADMIN_ACCOUNT_LIST_BUTTON:
+        listChosen(page, state);
+        break;
+    case IDC_ADMIN_ACCOUNT_WRITE:
+        if (state.haveAccount) {
+            writeSettings(page, state);
+        }
+        break;
+    case IDC_ADMIN_ACCOUNT_RENAME:
+        if (state.haveAccount) {
+            rename(page, state);
+        }
+        break;
+    case IDC_ADMIN_ACCOUNT_READD:
+    case IDC_ADMIN_ACCOUNT_PURGE:
+        if (state.haveAccount && state.account.deleted) {
+            readdOrPurge(page, state, id == IDC_ADMIN_ACCOUNT_PURGE);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// True when the notification's result is set (DWLP_MSGRESULT).
+bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
+    if (header.idFrom != IDC_ADMIN_ACCOUNT_LIST) {
+        return false;
+    }
+    const std::vector<admin::ListedUser>& users = state.listing.users;
+    if (header.code == LVN_ODFINDITEMW) {
+        const int row = findRow(reinterpret_cast<NMLVFINDITEMW&>(header), users.size(),
+                                [&](std::size_t i) -> const std::string& { return users[i].name; });
+        SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
+        return true;
+    }
+    if (header.code == LVN_GETDISPINFOW) {
+        auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
+        const auto row = static_cast<std::size_t>(request.item.iItem);
+        if (request.item.iItem >= 0 && row < state.listing.users.size()) {
+            giveCellText(request, accountCell(state.listing.users[row], request.item.iSubItem));
+        }
+    } else if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        const auto row = static_cast<std::size_t>(change.iItem);
+        if (change.iItem >= 0 && row < state.listing.users.size() && (change.uChanged & LVIF_STATE) != 0 &&
+            (change.uNewState & LVIS_SELECTED) != 0 && (change.uOldState & LVIS_SELECTED) == 0) {
+            const std::string name = state.listing.users[row].name;
+            const std::string problem = readAccount(page, state, name);
+            showResult(page, problem.empty() ? "Read " + name + " (SITE USER)." : problem);
+        }
+    }
+    return false;
+}
+
+INT_PTR CALLBACK accountsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    AccountsPage* state = stateOf<AccountsPage>(page);
+    switch (message) {
+    case WM_INITDIALOG: {
+        auto* created = new AccountsPage;
+        created->context = reinterpret_cast<AdminContext*>(lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
+        addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
+        for (const FilterChoice& choice : filters) {
+            SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(choice.label));
+        }
+        SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, 0, 0);
+        EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), FALSE);
+        showAccount(page, *created);
+        showResult(page, "Nothing is read until you press List.");
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (state != nullptr) {
+            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        return state != nullptr && onNotify(page, *state, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_NCDESTROY:
+        delete state;
+        SetWindowLongPtrW(page, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+DLGPROC accountsAdminPageProcedure() { return accountsPageProc; }

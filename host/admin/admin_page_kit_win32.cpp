@@ -1,0 +1,197 @@
+#include "host/admin/admin_page_kit_win32.h"
+
+#include <commctrl.h>
+
+#include "host/resources/host_resources.h"
+#include "host/sites/wide_text_win32.h"
+
+namespace admin_page {
+
+std::string controlText(HWND page, int id) {
+    std::string text;
+    if (!wide_text::windowText(GetDlgItem(page, id), text)) {
+        text.clear();
+    }
+    return text;
+}
+
+void setControlText(HWND page, int id, const std::string& utf8) {
+    // Only a change: a control given its own text again repaints for nothing.
+    HWND control = GetDlgItem(page, id);
+    const std::wstring wanted = wide_text::toWide(utf8);
+    const int length = GetWindowTextLengthW(control);
+    if (length == static_cast<int>(wanted.size())) {
+        std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+        GetWindowTextW(control, &shown[0], length + 1);
+        shown.resize(static_cast<std::size_t>(length));
+        if (shown == wanted) {
+            return;
+        }
+    }
+    SetWindowTextW(control, wanted.c_str());
+}
+
+void showResult(HWND page, const std::string& utf8) {
+    // The box is a multi-line edit: its lines end in CR LF.
+    std::string text;
+    text.reserve(utf8.size() + 16);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\n' && (i == 0 || utf8[i - 1] != '\r')) {
+            text += '\r';
+        }
+        text += utf8[i];
+    }
+    setControlText(page, IDC_ADMIN_RESULT, text);
+}
+
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message) {
+    showResult(page, message + "\nNothing was sent.");
+    if (context.ask) {
+        context.ask(page, message + "\n\nNothing was sent.", title, MB_OK | MB_ICONWARNING);
+    }
+}
+
+bool confirm(HWND page, AdminContext& context, const std::string& title, const std::string& question) {
+    return context.ask && context.ask(page, question, title, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+Exchange send(AdminContext& context, const std::string& command) {
+    Exchange exchange;
+    std::string failure;
+    if (!context.send || !context.send(command, exchange.reply, failure)) {
+        exchange.verdict.text =
+            failure.empty() ? "Not sent, or no complete reply: see the transcript." : failure;
+        return exchange;
+    }
+    exchange.answered = true;
+    exchange.verdict = admin::judgeReply(exchange.reply);
+    if (exchange.reply.code >= 500 && exchange.reply.code < 600 &&
+        exchange.verdict.text.find("not understood") != std::string::npos) {
+        // A server without the command: glftpd 1.x has none of these pages'.
+        exchange.verdict.text += " (this server does not know the command: the host's pages need glftpd 2.x)";
+    }
+    return exchange;
+}
+
+std::string whyUnread(const Exchange& exchange, const std::string& readerFailure) {
+    return exchange.verdict.done || exchange.verdict.text.empty() ? readerFailure : exchange.verdict.text;
+}
+
+admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
+    std::vector<session::Reply> replies;
+    std::string unanswered;
+    for (const std::string& command : plan.commands) {
+        Exchange exchange = send(context, command);
+        if (!exchange.answered) {
+            unanswered = command + ": " + exchange.verdict.text;
+            break;
+        }
+        replies.push_back(std::move(exchange.reply));
+        if (!exchange.verdict.done) {
+            break;
+        }
+    }
+    admin::PlanOutcome outcome = admin::planOutcome(plan, replies);
+    if (!unanswered.empty()) {
+        outcome.complete = false;
+        outcome.summary += (outcome.summary.empty() ? "" : "\n") + unanswered;
+    }
+    return outcome;
+}
+
+void addColumns(HWND page, int listId, const Column* columns, std::size_t count) {
+    HWND list = GetDlgItem(page, listId);
+    SendMessageW(list, LVM_SETUNICODEFORMAT, TRUE, 0);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (std::size_t i = 0; i < count; ++i) {
+        RECT width{0, 0, columns[i].widthDlu, 0};
+        MapDialogRect(page, &width);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = columns[i].right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.cx = width.right;
+        column.pszText = const_cast<wchar_t*>(columns[i].title);
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void setRowCount(HWND page, int listId, std::size_t rows) {
+    HWND list = GetDlgItem(page, listId);
+    // A virtual list keeps its selection by row number: the rows are new, so
+    // none is selected (another account would stand where the old one was).
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    // Only the count: the list asks for the rows it shows (and repaints).
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+}
+
+int selectedRow(HWND page, int listId) {
+    return static_cast<int>(
+        SendMessageW(GetDlgItem(page, listId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void giveCellText(NMLVDISPINFOW& request, const std::string& utf8) {
+    if ((request.item.mask & LVIF_TEXT) == 0 || request.item.pszText == nullptr || request.item.cchTextMax <= 0) {
+        return;
+    }
+    // Called for every cell painted: no allocation.
+    const int room = request.item.cchTextMax - 1;
+    int length = utf8.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(utf8.size());
+    int written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+    if (written == 0 && length > 0) {
+        // Longer than the room (260 characters): the characters that fit,
+        // cut where one starts.
+        int units = 0;
+        int cut = 0;
+        while (cut < length) {
+            const unsigned char lead = static_cast<unsigned char>(utf8[static_cast<std::size_t>(cut)]);
+            const int bytes = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+            const int needed = bytes == 4 ? 2 : 1;
+            if (units + needed > room || cut + bytes > length) {
+                break;
+            }
+            units += needed;
+            cut += bytes;
+        }
+        length = cut;
+        written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+        // Malformed bytes may take more room than counted: shorter still.
+        while (written == 0 && length > 0) {
+            --length;
+            written = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, request.item.pszText, room);
+        }
+    }
+    request.item.pszText[written] = L'\0';
+}
+
+int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<const std::string&(std::size_t)>& nameOf) {
+    if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr || rows == 0) {
+        return -1;
+    }
+    std::string wanted;
+    if (!wide_text::toUtf8(find.lvfi.psz, wanted)) {
+        return -1;
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const bool partial = (find.lvfi.flags & LVFI_PARTIAL) != 0;
+    const std::size_t start =
+        find.iStart >= 0 && static_cast<std::size_t>(find.iStart) < rows ? static_cast<std::size_t>(find.iStart) : 0;
+    for (std::size_t step = 0; step < rows; ++step) {
+        const std::size_t row = (start + step) % rows;
+        const std::string& name = nameOf(row);
+        if (name.size() < wanted.size() || (!partial && name.size() != wanted.size())) {
+            continue;
+        }
+        bool same = true;
+        for (std::size_t i = 0; i < wanted.size() && same; ++i) {
+            same = lower(name[i]) == lower(wanted[i]);
+        }
+        if (same) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+}  // namespace admin_page

@@ -1,0 +1,73 @@
+#pragma once
+// What the four administration pages share: their texts in and out of the
+// controls (UTF-8 inside, UTF-16 at the control), the result box, sending a
+// command or a plan through the context, and the virtual list views.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/admin/admin_pages_win32.h"
+#include "host/admin/admin_plans.h"
+#include "host/admin/admin_reply.h"
+
+namespace admin_page {
+
+std::string controlText(HWND page, int id);
+void setControlText(HWND page, int id, const std::string& utf8);
+// The page's result box (IDC_ADMIN_RESULT): what the last action came to.
+void showResult(HWND page, const std::string& utf8);
+
+// A refusal of the operator's input before anything is sent.
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message);
+// Asks before an action that cannot be undone; true only on Yes (No is the default).
+bool confirm(HWND page, AdminContext& context, const std::string& title, const std::string& question);
+
+// One command and its judged reply. False when it was not sent or not
+// answered (`verdict.text` says why) or when the server refused it.
+struct Exchange {
+    bool answered = false;
+    session::Reply reply;
+    admin::Verdict verdict;
+};
+Exchange send(AdminContext& context, const std::string& command);
+// Why an answered reply could not be read: the server's refusal when it
+// refused (a server without the command says so), else the reader's words.
+std::string whyUnread(const Exchange& exchange, const std::string& readerFailure);
+
+// Sends a plan's commands in order up to the first one refused or not
+// answered; the outcome's summary says what was applied and what was not.
+admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
+
+// A report-view list view whose rows live in the page (LVS_OWNERDATA): the
+// columns once, then only the row count on a fill.
+struct Column {
+    const wchar_t* title;
+    int widthDlu;
+    bool right;
+};
+void addColumns(HWND page, int listId, const Column* columns, std::size_t count);
+void setRowCount(HWND page, int listId, std::size_t rows);
+// The selected row, or -1.
+int selectedRow(HWND page, int listId);
+// Fills an LVN_GETDISPINFOW request with `utf8`, converted straight into
+// the list's buffer (cut to its room).
+void giveCellText(NMLVDISPINFOW& request, const std::string& utf8);
+
+// The row an LVN_ODFINDITEMW asks for (typing a name in the list, or
+// LVM_FINDITEM): the first from `find.iStart` whose name equals the text,
+// or starts with it for LVFI_PARTIAL, without regard to ASCII case; -1 when
+// none. `nameOf(i)` is row i's name.
+int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<const std::string&(std::size_t)>& nameOf);
+
+// The page's state object, kept in DWLP_USER from WM_INITDIALOG on.
+template <typename State>
+State* stateOf(HWND page) {
+    return reinterpret_cast<State*>(GetWindowLongPtrW(page, DWLP_USER));
+}
+
+}  // namespace admin_page

@@ -1,0 +1,16 @@
+#pragma once
+// SITE GROUPS: the names of the public groups, as the plug-in's directory
+// reads them (the private ones, marked '*', have no GRP screen).
+#include <string>
+#include <vector>
+
+#include "host/session/site_link.h"
+
+namespace admin {
+
+// The rows after the heading's line of dashes that carry ")" after the
+// member count, up to the first line without one. False with `failure` set
+// when the reply holds no such heading (a refusal, another screen).
+bool readPublicGroupNames(const session::Reply& reply, std::vector<std::string>& names, std::string& failure);
+
+}  // namespace admin

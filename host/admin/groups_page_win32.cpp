@@ -1,0 +1,307 @@
+// The Groups page: the public groups (SITE GROUPS), the selected group's
+// settings (SITE GRP, written with SITE GRPCHANGE), its members (SITE GINFO,
+// deleted ones from SITE USERS deleted) and the group-admin toggle (SITE
+// CHGADMIN). Every write is read back.
+#include "host/admin/admin_page_procedures_win32.h"
+
+#include <commctrl.h>
+
+#include "host/admin/admin_page_kit_win32.h"
+#include "host/admin/group_members.h"
+#include "host/admin/group_names.h"
+#include "host/admin/group_settings.h"
+#include "host/admin/user_listing.h"
+#include "host/resources/host_resources.h"
+#include "host/sites/wide_text_win32.h"
+
+namespace {
+
+using namespace admin_page;
+
+struct GroupsPage {
+    AdminContext* context = nullptr;
+    std::vector<std::string> groups;
+    std::string group;  // the one shown, empty: none
+    bool haveSettings = false;
+    bool haveMembers = false;
+    admin::GroupSettings settings;
+    admin::GroupInfo info;
+    std::string marks;  // the cell being given
+};
+
+const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_SLOTS, IDC_ADMIN_GROUP_ALLOT_SLOTS,
+                             IDC_ADMIN_GROUP_MAX_ALLOT,  IDC_ADMIN_GROUP_MAX_LOGINS,  IDC_ADMIN_GROUP_COMMENT,
+                             IDC_ADMIN_GROUP_WRITE};
+
+const Column memberColumns[] = {
+    {L"Member", 62, false}, {L"Marks", 58, false},  {L"Files up", 34, true}, {L"MiB up", 38, true},
+    {L"Files dn", 34, true}, {L"MiB dn", 38, true}, {L"Ratio", 30, false},  {L"Weekly", 36, true},
+};
+
+std::string marksOf(const admin::GroupMember& member) {
+    std::string marks;
+    for (const auto& mark : {std::make_pair(member.siteop, "siteop"), std::make_pair(member.groupAdmin, "gadmin"),
+                             std::make_pair(member.deleted, "deleted")}) {
+        if (mark.first) {
+            marks += (marks.empty() ? "" : ", ") + std::string(mark.second);
+        }
+    }
+    return marks;
+}
+
+const std::string& memberCell(const admin::GroupMember& member, int column, std::string& marks) {
+    switch (column) {
+    case 0: return member.name;
+    case 1: return marks = marksOf(member);
+    case 2: return member.filesUp;
+    case 3: return member.mibUp;
+    case 4: return member.filesDown;
+    case 5: return member.mibDown;
+    case 6: return member.ratio;
+    default: return member.weekly;
+    }
+}
+
+std::string slotsText(std::int64_t free) { return free == -1 ? "unlimited" : std::to_string(free); }
+
+void showSettings(HWND page, GroupsPage& state) {
+    const admin::GroupForm form = state.haveSettings ? admin::groupFormOf(state.settings) : admin::GroupForm{};
+    setControlText(page, IDC_ADMIN_GROUP_SLOTS, form.slots);
+    setControlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
+    setControlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
+    setControlText(page, IDC_ADMIN_GROUP_MAX_ALLOT, form.maxAllotSizeKb);
+    setControlText(page, IDC_ADMIN_GROUP_MAX_LOGINS, form.maxLogins);
+    setControlText(page, IDC_ADMIN_GROUP_COMMENT, form.comment);
+    for (int id : settingFields) {
+        EnableWindow(GetDlgItem(page, id), state.haveSettings);
+    }
+}
+
+void showMembers(HWND page, GroupsPage& state) {
+    setRowCount(page, IDC_ADMIN_MEMBER_LIST, state.info.members.size());
+    std::string summary;
+    if (state.haveMembers) {
+        summary = std::to_string(state.info.usersInGroup) + " member(s), " + std::to_string(state.info.withLeech) +
+                  " with leech; free slots " + slotsText(state.info.freeSlots) + ", free leech slots " +
+                  slotsText(state.info.freeLeechSlots);
+    }
+    setControlText(page, IDC_ADMIN_MEMBER_SUMMARY, summary);
+    EnableWindow(GetDlgItem(page, IDC_ADMIN_MEMBER_ADMIN), !state.info.members.empty());
+}
+
+// SITE GRP and SITE GINFO of the group, the deleted members marked. Returns
+// what went wrong, empty when all was read.
+std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
+    state.group = group;
+    state.haveSettings = false;
+    state.haveMembers = false;
+    state.info = admin::GroupInfo{};
+    std::string problem;
+    Exchange grp = send(*state.context, "SITE GRP " + group);
+    std::string failure;
+    if (!grp.answered) {
+        problem = grp.verdict.text;
+    } else if (!admin::readGroupSettings(grp.reply, state.settings, failure)) {
+        problem = "SITE GRP " + group + ": " + whyUnread(grp, failure);
+    } else {
+        state.haveSettings = true;
+    }
+    if (problem.empty()) {
+        Exchange ginfo = send(*state.context, "SITE GINFO " + group);
+        if (!ginfo.answered) {
+            problem = ginfo.verdict.text;
+        } else if (!admin::readGroupInfo(ginfo.reply, state.info, failure)) {
+            problem = "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
+            state.info = admin::GroupInfo{};
+        } else {
+            state.haveMembers = true;
+        }
+    }
+    if (problem.empty()) {
+        // GINFO shows a deleted member like any other.
+        Exchange deleted = send(*state.context, "SITE USERS deleted");
+        admin::UserListing listing;
+        if (deleted.answered && admin::readUserListing(deleted.reply, listing, failure)) {
+            admin::markDeleted(state.info, listing);
+        } else {
+            problem = "Deleted members are not marked: SITE USERS deleted: " +
+                      (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
+        }
+    }
+    showSettings(page, state);
+    showMembers(page, state);
+    return problem;
+}
+
+void loadGroups(HWND page, GroupsPage& state) {
+    Exchange exchange = send(*state.context, "SITE GROUPS");
+    std::string failure;
+    HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    state.groups.clear();
+    if (!exchange.answered) {
+        showResult(page, "SITE GROUPS failed: " + exchange.verdict.text);
+        return;
+    }
+    if (!admin::readPublicGroupNames(exchange.reply, state.groups, failure)) {
+        showResult(page, "SITE GROUPS failed: " + whyUnread(exchange, failure));
+        return;
+    }
+    for (const std::string& name : state.groups) {
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(name).c_str()));
+    }
+    showResult(page, std::to_string(state.groups.size()) + " public group(s). Pick one to read its settings and members.");
+}
+
+// The name of the group picked in the list, as the server wrote it.
+std::string pickedGroup(HWND page, const GroupsPage& state) {
+    HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
+    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (index < 0) {
+        return "";
+    }
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(text.size() - 1);
+    std::string name;
+    wide_text::toUtf8(text, name);
+    for (const std::string& group : state.groups) {
+        if (group == name) {
+            return group;
+        }
+    }
+    return "";
+}
+
+void writeSettings(HWND page, GroupsPage& state) {
+    if (!state.haveSettings) {
+        return;
+    }
+    admin::GroupForm form;
+    form.slots = controlText(page, IDC_ADMIN_GROUP_SLOTS);
+    form.leechSlots = controlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS);
+    form.allotSlots = controlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS);
+    form.maxAllotSizeKb = controlText(page, IDC_ADMIN_GROUP_MAX_ALLOT);
+    form.maxLogins = controlText(page, IDC_ADMIN_GROUP_MAX_LOGINS);
+    form.comment = controlText(page, IDC_ADMIN_GROUP_COMMENT);
+    const admin::Plan plan = admin::groupChangePlan(state.settings, form);
+    if (!plan.refusal.empty()) {
+        refuse(page, *state.context, "Group settings", plan.refusal);
+        return;
+    }
+    if (plan.commands.empty()) {
+        showResult(page, "Nothing changed: nothing was sent.");
+        return;
+    }
+    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    const std::string group = state.group;
+    const std::string problem = readGroup(page, state, group);
+    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE GRP." : "\nRead back: " + problem));
+}
+
+void toggleGroupAdmin(HWND page, GroupsPage& state) {
+    const int row = selectedRow(page, IDC_ADMIN_MEMBER_LIST);
+    if (row < 0 || static_cast<std::size_t>(row) >= state.info.members.size()) {
+        refuse(page, *state.context, "Group admin", "Pick a member first.");
+        return;
+    }
+    const std::string member = state.info.members[static_cast<std::size_t>(row)].name;
+    const admin::Plan plan = admin::groupAdminTogglePlan(member, state.group);
+    if (!plan.refusal.empty()) {
+        refuse(page, *state.context, "Group admin", plan.refusal);
+        return;
+    }
+    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    const std::string group = state.group;
+    const std::string problem = readGroup(page, state, group);
+    // The member's row again, with its mark as GINFO shows it now.
+    for (std::size_t i = 0; i < state.info.members.size(); ++i) {
+        if (state.info.members[i].name == member) {
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(GetDlgItem(page, IDC_ADMIN_MEMBER_LIST), LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(GetDlgItem(page, IDC_ADMIN_MEMBER_LIST), LVM_ENSUREVISIBLE, i, FALSE);
+            break;
+        }
+    }
+    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE GINFO." : "\nRead back: " + problem));
+}
+
+void onCommand(HWND page, GroupsPage& state, int id, int code) {
+    if (id == IDC_ADMIN_GROUP_LIST && code == LBN_SELCHANGE) {
+        const std::string group = pickedGroup(page, state);
+        if (!group.empty()) {
+            const std::string problem = readGroup(page, state, group);
+            showResult(page, problem.empty() ? "Read " + group + " (SITE GRP, SITE GINFO)." : problem);
+        }
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    switch (id) {
+    case IDC_ADMIN_GROUP_LOAD:
+        loadGroups(page, state);
+        break;
+    case IDC_ADMIN_GROUP_WRITE:
+        writeSettings(page, state);
+        break;
+    case IDC_ADMIN_MEMBER_ADMIN:
+        toggleGroupAdmin(page, state);
+        break;
+    default:
+        break;
+    }
+}
+
+INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    GroupsPage* state = stateOf<GroupsPage>(page);
+    switch (message) {
+    case WM_INITDIALOG: {
+        auto* created = new GroupsPage;
+        created->context = reinterpret_cast<AdminContext*>(lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
+        addColumns(page, IDC_ADMIN_MEMBER_LIST, memberColumns, sizeof memberColumns / sizeof memberColumns[0]);
+        showSettings(page, *created);
+        showMembers(page, *created);
+        showResult(page, "Nothing is read until you press Load groups.");
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (state != nullptr) {
+            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
+        }
+        return TRUE;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (state == nullptr || header->idFrom != IDC_ADMIN_MEMBER_LIST) {
+            return FALSE;
+        }
+        const std::vector<admin::GroupMember>& members = state->info.members;
+        if (header->code == LVN_GETDISPINFOW) {
+            auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+            const auto row = static_cast<std::size_t>(request->item.iItem);
+            if (request->item.iItem >= 0 && row < members.size()) {
+                giveCellText(*request, memberCell(members[row], request->item.iSubItem, state->marks));
+            }
+        } else if (header->code == LVN_ODFINDITEMW) {
+            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), members.size(),
+                                    [&](std::size_t i) -> const std::string& { return members[i].name; });
+            SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_NCDESTROY:
+        delete state;
+        SetWindowLongPtrW(page, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+DLGPROC groupsAdminPageProcedure() { return groupsPageProc; }

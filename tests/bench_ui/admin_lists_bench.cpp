@@ -1,0 +1,427 @@
+// How long the host's own pages take to read a big listing and show it:
+// SITE USERS of many accounts on the Accounts page and SITE GINFO of a big
+// group on the Groups page, from the operator's click until the list is
+// painted, beside the bare cost of the same rows in the same control (a
+// virtual list view of the page's style and columns, in a plain window,
+// given the same strings and painted).
+//
+//   admin_lists_bench.exe [--reps N] [--smoke]
+//
+// Prints one line a measurement, tab-separated, as page_fill_bench does:
+//   fill <page> <size> <page microseconds> <bare microseconds>
+// (the minimum over the repetitions); size 0 is an empty listing. --smoke
+// runs each once at a tiny size and only checks that the lists come up
+// filled.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/admin/admin_pages_win32.h"
+#include "host/resources/host_resources.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::uint32_t nextRandom(std::uint32_t& state) {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+// Unique account names as operators pick them, sorted as SITE USERS lists them.
+Lines makeNames(int count, std::uint32_t seed) {
+    static const char* const syllables[] = {"ka", "ro", "mi", "zen", "tor", "ax", "li", "qu",
+                                            "be", "dra", "no", "vex", "sil", "um", "pa", "he"};
+    Lines names;
+    std::uint32_t state = seed;
+    for (int i = 0; i < count; ++i) {
+        std::string name;
+        for (int part = 1 + static_cast<int>(nextRandom(state) % 2); part > 0; --part) {
+            name += syllables[nextRandom(state) % 16];
+        }
+        names.push_back(name + std::to_string(i));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string column(const std::string& text, std::size_t width, bool right) {
+    if (text.size() >= width) {
+        return text;
+    }
+    const std::string pad(width - text.size(), ' ');
+    return right ? pad + text : text + pad;
+}
+
+struct Listing {
+    Lines reply;                 // as glftpd 2.13 sends it
+    std::vector<Lines> cells;    // what each row shows, in the page's columns
+};
+
+// SITE USERS: name, group, uploaded, downloaded, credits.
+Listing usersListing(int count) {
+    Listing listing;
+    listing.reply.push_back("200- Detailed User Listing...");
+    std::uint32_t state = 31;
+    for (const std::string& name : makeNames(count, 7u)) {
+        const std::string group = "grp" + std::to_string(nextRandom(state) % 300);
+        const std::string up = std::to_string(nextRandom(state) % 90000);
+        const std::string down = std::to_string(nextRandom(state) % 90000);
+        const std::string credit = std::to_string(nextRandom(state) % 9000);
+        listing.reply.push_back("200- " + column(name, 15, false) + " " + column(group, 10, false) + " UL:" +
+                                column(up, 5, true) + "MiB      DL:" + column(down, 5, true) + "MiB      Credit:" +
+                                column(credit, 6, true) + "MiB");
+        listing.cells.push_back({name, group, up + "MiB", down + "MiB", credit + "MiB"});
+    }
+    listing.reply.push_back("200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0");
+    listing.reply.push_back("200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0");
+    listing.reply.push_back("200 " + std::to_string(count) + " Total members.");
+    return listing;
+}
+
+const Lines ginfoFrame = {
+    "200-                                             ________",
+    "200- _____________.______________________________\\\\     _/___________",
+    "200- \\\\      _     |     _      /    _       /     \\\\     \\\\      _    \\\\",
+    "200-  \\\\     \\\\     |     /_____/     \\\\      /      |\\\\     \\\\     \\\\    /XFER",
+    "200-    \\\\______    |______|    \\\\___________/|______________\\\\    ____/ STATS",
+    "200- .---- /______| ------------------------------------ |_____| ------------.",
+    "200- |  Username |     Up |       MiB |     Dn |       MiB | Ratio |    Wkly |",
+    "200- |-----------+--------+-----------+--------+-----------+-------+---------|",
+};
+
+// SITE GINFO: the member rows as the stock template writes them.
+Listing ginfoListing(int count) {
+    Listing listing;
+    listing.reply = ginfoFrame;
+    std::uint32_t state = 43;
+    for (const std::string& name : makeNames(count, 11u)) {
+        const char mark = nextRandom(state) % 50 == 0 ? '+' : ' ';
+        const std::string filesUp = std::to_string(nextRandom(state) % 9000);
+        const std::string mibUp = std::to_string(nextRandom(state) % 900000);
+        const std::string filesDown = std::to_string(nextRandom(state) % 9000);
+        const std::string mibDown = std::to_string(nextRandom(state) % 900000);
+        const std::string ratio = nextRandom(state) % 20 == 0 ? "leech" : " 1:3 ";
+        listing.reply.push_back("200- |" + std::string(1, mark) + column(name.substr(0, 10), 10, false) + "|" +
+                                column(filesUp, 7, true) + " |" + column(mibUp, 10, true) + " |" +
+                                column(filesDown, 7, true) + " |" + column(mibDown, 10, true) + " | " + ratio +
+                                " |       0 |");
+        listing.cells.push_back({name.substr(0, 10), filesUp, mibUp, filesDown, mibDown, ratio, "0"});
+    }
+    const std::string rule = "200- |----------+------+--------+------+--------+-------+--------------------|";
+    listing.reply.push_back(rule);
+    listing.reply.push_back("200- |   * denotes a siteop (flag 1)     + denotes a group admin (flag 2)    |");
+    listing.reply.push_back(rule);
+    listing.reply.push_back(column("200- |   Tot MiB Up:        0.0   Tot Files Up:      0   Users in group: " +
+                                       std::to_string(count), 77, false) + "|");
+    listing.reply.push_back("200- |   Tot MiB Dn:        0.0   Tot Files Dn:      0       With leech: 0   |");
+    listing.reply.push_back("200- |   Total Free Slots: Unlimited   Free Leech Slots: 0                   |");
+    listing.reply.push_back("200- `-----------------------------------------------------------------------'");
+    listing.reply.push_back("200 Command Successful.");
+    return listing;
+}
+
+Lines grpScreen(const std::string& group) {
+    auto boxed = [](const std::string& text) { return "200- |" + column(text, 71, false) + "|"; };
+    return {"200- Group Comment: Added by glftpd",
+            "200- +=======================================================================+",
+            boxed(" Groupname: " + group),
+            boxed(" Groupcomment: Added by glftpd"),
+            "200- | Number of slots left: Unlimited            (-1 = Unlimited)           |",
+            "200- | Number of leech slots left: 0              (-1 = Disabled)            |",
+            "200- | Number of allotment slots left: 0          (-2 = Disabled, -1 = Unlim)|",
+            "200- | Max. allotment size: Unlimited             (0 = Unlimited)            |",
+            "200- | Max simultaneous logins: Unlimited         (0 = Unlimited)            |",
+            "200- +-----------------------------------------------------------------------+",
+            "200 Command Successful."};
+}
+
+const Lines noDeleted = {"200- Detailed User Listing...",
+                         "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                         "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0", "200 0 Total members."};
+
+// ---------------------------------------------------------------------------
+// The site behind the page: every reply prepared before the clock starts
+// and handed over by a swap, so the page's time is its own reading and
+// showing; the replies are put back afterwards.
+
+std::map<std::string, Lines> replies;
+
+bool answer(const std::string& command, session::Reply& reply, std::string& failure) {
+    auto found = replies.find(command);
+    if (found == replies.end()) {
+        reply.lines = {"200 Command Successful."};
+        return true;
+    }
+    reply.code = 200;
+    reply.lines.swap(found->second);  // put back by restoreReplies()
+    failure.clear();
+    return true;
+}
+
+void restoreReplies(const std::map<std::string, Lines>& prepared) {
+    replies = prepared;
+}
+
+double nowMicroseconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+void pumpMessages() {
+    MSG message;
+    for (int i = 0; i < 10000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+HWND hostWindow = nullptr;
+
+void paintNow(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void click(HWND page, int id) {
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+int itemCount(HWND page, int id) {
+    return static_cast<int>(SendDlgItemMessageW(page, id, LVM_GETITEMCOUNT, 0, 0));
+}
+
+// ---------------------------------------------------------------------------
+// The bare cost: a virtual list view with the page's list's styles and
+// columns in a plain window, its rows' strings copied in as a page keeps
+// them, the count set, shown and painted.
+
+std::vector<Lines>* bareRows = nullptr;
+
+LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && bareRows != nullptr) {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+        if (info->hdr.code == LVN_GETDISPINFOW && (info->item.mask & LVIF_TEXT) != 0) {
+            const Lines& row = (*bareRows)[static_cast<std::size_t>(info->item.iItem)];
+            const std::size_t cell = static_cast<std::size_t>(info->item.iSubItem);
+            const std::string& text = cell < row.size() ? row[cell] : row[0];
+            const int room = info->item.cchTextMax;
+            const int written = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                                    info->item.pszText, room > 0 ? room - 1 : 0);
+            if (room > 0) {
+                info->item.pszText[written] = L'\0';
+            }
+            return 0;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+double timeBare(HWND pageList, const std::vector<Lines>& cells) {
+    RECT box{};
+    GetClientRect(GetParent(pageList), &box);
+    HWND plain = CreateWindowExW(0, L"QuorinAdminBenchPlain", L"", WS_CHILD, 0, 0, box.right, box.bottom,
+                                 hostWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+    RECT place{};
+    GetWindowRect(pageList, &place);
+    MapWindowPoints(nullptr, GetParent(pageList), reinterpret_cast<POINT*>(&place), 2);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(pageList, GWL_STYLE)) | LVS_OWNERDATA;
+    HWND list = CreateWindowExW(static_cast<DWORD>(GetWindowLongW(pageList, GWL_EXSTYLE)), WC_LISTVIEWW, L"",
+                                style, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                plain, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(list, WM_SETFONT, SendMessageW(pageList, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, SendMessageW(pageList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(pageList, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < columns; ++index) {
+        wchar_t title[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = title;
+        column.cchTextMax = 64;
+        SendMessageW(pageList, LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    }
+    paintNow(hostWindow);
+
+    const double start = nowMicroseconds();
+    std::vector<Lines> kept(cells);
+    bareRows = &kept;
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(kept.size()), 0);
+    ShowWindow(plain, SW_SHOW);
+    paintNow(plain);
+    const double elapsed = nowMicroseconds() - start;
+    DestroyWindow(plain);
+    bareRows = nullptr;
+    pumpMessages();
+    return elapsed;
+}
+
+// ---------------------------------------------------------------------------
+
+struct Measurement {
+    double page = -1;
+    double bare = -1;
+};
+
+void keepBest(Measurement& best, double page, double bare) {
+    if (best.page < 0 || page < best.page) {
+        best.page = page;
+    }
+    if (best.bare < 0 || bare < best.bare) {
+        best.bare = bare;
+    }
+}
+
+bool report(const char* name, int size, const Measurement& measured) {
+    if (measured.page < 0) {
+        std::printf("fail\t%s\t%d\n", name, size);
+        std::fflush(stdout);
+        return false;
+    }
+    std::printf("fill\t%s\t%d\t%.0f\t%.0f\n", name, size, measured.page, measured.bare);
+    std::fflush(stdout);
+    return true;
+}
+
+AdminContext benchContext() {
+    AdminContext context;
+    context.send = answer;
+    context.ask = [](HWND, const std::string&, const std::string&, UINT) { return IDYES; };
+    context.loadOwnCommands = [] { return Lines(); };
+    context.saveOwnCommands = [](const Lines&, std::string&) { return true; };
+    return context;
+}
+
+// The Accounts page listing everyone: the click on List until painted.
+bool benchAccounts(int accounts, int repetitions) {
+    const Listing listing = usersListing(accounts);
+    const std::map<std::string, Lines> prepared = {{"SITE USERS", listing.reply}};
+    Measurement best;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        restoreReplies(prepared);
+        AdminContext context = benchContext();
+        HWND page = createAdminPage(AdminPage::Accounts, hostWindow, context);
+        if (page == nullptr) {
+            return report("Host accounts", accounts, Measurement());
+        }
+        paintNow(hostWindow);
+        const double start = nowMicroseconds();
+        click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+        paintNow(page);
+        const double elapsed = nowMicroseconds() - start;
+        const int shown = itemCount(page, IDC_ADMIN_ACCOUNT_LIST);
+        const double bare = timeBare(GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST), listing.cells);
+        DestroyWindow(page);
+        pumpMessages();
+        if (shown != accounts) {
+            std::fprintf(stderr, "Accounts: %d rows shown, not %d\n", shown, accounts);
+            return report("Host accounts", accounts, Measurement());
+        }
+        keepBest(best, elapsed, bare);
+    }
+    return report("Host accounts", accounts, best);
+}
+
+// The Groups page showing one group: the pick of the group until its
+// settings and members are read (SITE GRP, SITE GINFO, SITE USERS deleted)
+// and painted.
+bool benchGroupMembers(int members, int repetitions) {
+    const std::string group = "bigcrew";
+    const Listing listing = ginfoListing(members);
+    const Lines groups = {"200- #users  Group Abbr.      Group Description",
+                          "200- ----------------------------------------------------------------------",
+                          "200- (" + column(std::to_string(members), 4, true) + ")  bigcrew          Big crew",
+                          "200- ",
+                          "200 1 user groups, 0 privileged groups."};
+    const std::map<std::string, Lines> prepared = {{"SITE GROUPS", groups},
+                                                   {"SITE GRP " + group, grpScreen(group)},
+                                                   {"SITE GINFO " + group, listing.reply},
+                                                   {"SITE USERS deleted", noDeleted}};
+    Measurement best;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        restoreReplies(prepared);
+        AdminContext context = benchContext();
+        HWND page = createAdminPage(AdminPage::Groups, hostWindow, context);
+        if (page == nullptr) {
+            return report("Host group members", members, Measurement());
+        }
+        click(page, IDC_ADMIN_GROUP_LOAD);
+        paintNow(hostWindow);
+        const double start = nowMicroseconds();
+        const LRESULT index = SendDlgItemMessageA(page, IDC_ADMIN_GROUP_LIST, LB_SELECTSTRING,
+                                                  static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(group.c_str()));
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_ADMIN_GROUP_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_ADMIN_GROUP_LIST)));
+        const bool picked = index != LB_ERR;
+        pumpMessages();
+        paintNow(page);
+        const double elapsed = nowMicroseconds() - start;
+        const int shown = itemCount(page, IDC_ADMIN_MEMBER_LIST);
+        const double bare = timeBare(GetDlgItem(page, IDC_ADMIN_MEMBER_LIST), listing.cells);
+        DestroyWindow(page);
+        pumpMessages();
+        if (!picked || shown != members) {
+            std::fprintf(stderr, "Groups: %d members shown, not %d\n", shown, members);
+            return report("Host group members", members, Measurement());
+        }
+        keepBest(best, elapsed, bare);
+    }
+    return report("Host group members", members, best);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int repetitions = 5;
+    bool smoke = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0) {
+            smoke = true;
+        } else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) {
+            repetitions = std::max(1, std::atoi(argv[++i]));
+        }
+    }
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuorinAdminBenchHost";
+    RegisterClassW(&windowClass);
+    windowClass.lpfnWndProc = plainProc;
+    windowClass.lpszClassName = L"QuorinAdminBenchPlain";
+    RegisterClassW(&windowClass);
+    hostWindow = CreateWindowExW(0, L"QuorinAdminBenchHost", L"Bench host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 0, 0, 1000, 750, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(hostWindow, SW_SHOW);
+
+    bool ok = true;
+    if (smoke) {
+        ok &= benchAccounts(40, 1);
+        ok &= benchGroupMembers(30, 1);
+    } else {
+        // Size 0: an empty listing, what the page costs before any row.
+        for (int accounts : {0, 1000, 10000, 50000}) {
+            ok &= benchAccounts(accounts, repetitions);
+        }
+        for (int members : {0, 100, 1000}) {
+            ok &= benchGroupMembers(members, repetitions);
+        }
+    }
+    DestroyWindow(hostWindow);
+    return ok ? 0 : 1;
+}

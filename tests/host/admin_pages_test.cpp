@@ -1,0 +1,431 @@
+// The host's administration pages against a site that answers as the real
+// glftpd 2.13 did (its captured replies): what the tours cannot see, that a
+// refused value, a question answered No or a server's refusal sends nothing
+// more and shows no success, and what each action sends and reads back.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/admin/admin_pages_win32.h"
+#include "host/resources/host_resources.h"
+
+namespace {
+
+session::Reply capture(const std::string& name) {
+    std::ifstream file(std::string(QUORIN_FIXTURE_DIR) + "/glftpd213/" + name);
+    session::Reply reply;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        reply.lines.push_back(line);
+    }
+    if (!reply.lines.empty()) {
+        reply.code = std::atoi(reply.lines.back().substr(0, 3).c_str());
+    }
+    return reply;
+}
+
+session::Reply oneLine(const std::string& line) {
+    session::Reply reply;
+    reply.lines.push_back(line);
+    reply.code = std::atoi(line.substr(0, 3).c_str());
+    return reply;
+}
+
+// SITE GROUPS as glftpd writes it (the groups of the captured site).
+session::Reply groupListing() {
+    session::Reply reply;
+    reply.lines = {"200- #users  Group Abbr.      Group Description",
+                   "200- ----------------------------------------------------------------------",
+                   "200- (   5)  iso              ISO release group",
+                   "200- (   3)  mp3              MP3 group",
+                   "200- (   0)  emptygrp         Never gets a member",
+                   "200- ",
+                   "200-  *STAFF           My Private Group",
+                   "200 3 user groups, 1 privileged groups."};
+    return reply;
+}
+
+// The site: each command's captured answer, what was sent, what was asked.
+class CapturedSite {
+public:
+    CapturedSite() {
+        answers["SITE GROUPS"] = groupListing();
+        answers["SITE GRP iso"] = capture("site-grp-iso-after.txt");
+        answers["SITE GINFO iso"] = capture("site-ginfo-iso.txt");
+        answers["SITE USERS deleted"] = capture("site-users-deleted.txt");
+        answers["SITE USERS"] = capture("site-users.txt");
+        answers["SITE USERS =iso"] = capture("site-users-eq-iso.txt");
+        answers["SITE USER delme"] = capture("site-user-delme-after-chgadmin.txt");
+        answers["SITE USER isouser1"] = capture("site-user-isouser1-all-settings.txt");
+        answers["SITE GRPCHANGE iso slots 25"] = oneLine("200 Command Successful.");
+        answers["SITE PURGE delme"] = oneLine("200 User (delme) purged.");
+        answers["SITE RENUSER isouser1 mp3one"] = oneLine("200 User mp3one already exists");
+        answers["SITE CHANGE =iso ratio 2"] = capture("site-change-eq-iso-ratio-2.txt");
+        answers["SITE REQUESTS"] = oneLine("200 No requests.");
+        context.send = [this](const std::string& command, session::Reply& reply, std::string& failure) {
+            sent.push_back(command);
+            const auto found = answers.find(command);
+            if (found == answers.end()) {
+                failure = "the captured site has no answer to " + command;
+                return false;
+            }
+            reply = found->second;
+            return true;
+        };
+        context.ask = [this](HWND, const std::string& text, const std::string&, UINT type) {
+            asked.push_back(text);
+            types.push_back(type);
+            return (type & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
+        };
+        context.loadOwnCommands = [this] { return kept; };
+        context.saveOwnCommands = [this](const std::vector<std::string>& commands, std::string&) {
+            kept = commands;
+            return true;
+        };
+        INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&classes);
+        WNDCLASSW frame{};
+        frame.lpfnWndProc = DefWindowProcW;
+        frame.hInstance = GetModuleHandleW(nullptr);
+        frame.lpszClassName = L"AdminPagesTestFrame";
+        RegisterClassW(&frame);  // once per process; later calls fail harmlessly
+        parent = CreateWindowExW(WS_EX_CONTROLPARENT, L"AdminPagesTestFrame", L"", WS_POPUP, 0, 0, 800, 600, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~CapturedSite() { DestroyWindow(parent); }
+    CapturedSite(const CapturedSite&) = delete;
+    CapturedSite& operator=(const CapturedSite&) = delete;
+
+    HWND open(AdminPage page) {
+        HWND made = createAdminPage(page, parent, context);
+        EXPECT_NE(made, nullptr) ;
+        return made;
+    }
+    // What was sent since the last call.
+    std::vector<std::string> takeSent() {
+        std::vector<std::string> taken;
+        taken.swap(sent);
+        return taken;
+    }
+
+    std::map<std::string, session::Reply> answers;
+    std::vector<std::string> sent;
+    std::vector<std::string> asked;
+    std::vector<UINT> types;
+    int answer = IDNO;
+    std::vector<std::string> kept;
+    AdminContext context;
+    HWND parent = nullptr;
+};
+
+void click(HWND page, int id) {
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+void type(HWND page, int id, const std::string& text) { SetDlgItemTextA(page, id, text.c_str()); }
+
+std::string textOf(HWND page, int id) {
+    char text[4096] = {};
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return text;
+}
+
+void pickGroup(HWND page, const char* name) {
+    HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
+    const LRESULT index =
+        SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+    ASSERT_GE(index, 0) << name;
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_ADMIN_GROUP_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+// The row of `name` in a virtual list (found through the page), selected.
+int selectRow(HWND page, int listId, const char* name) {
+    HWND list = GetDlgItem(page, listId);
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING;
+    find.psz = name;
+    const int row =
+        static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    if (row >= 0) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    return row;
+}
+
+std::string cell(HWND page, int listId, int row, int column) {
+    wchar_t text[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(GetDlgItem(page, listId), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    char narrow[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+int rowCount(HWND page, int listId) {
+    return static_cast<int>(SendDlgItemMessageW(page, listId, LVM_GETITEMCOUNT, 0, 0));
+}
+
+using Commands = std::vector<std::string>;
+
+TEST(AdminPages, EachPageSendsNothingUntilTheOperatorActs) {
+    CapturedSite site;
+    for (AdminPage page : {AdminPage::Groups, AdminPage::Accounts, AdminPage::BulkChange, AdminPage::OwnCommands}) {
+        DestroyWindow(site.open(page));
+    }
+    EXPECT_EQ(site.takeSent(), Commands{});
+    EXPECT_TRUE(site.asked.empty());
+}
+
+TEST(AdminPages, GroupsReadsSettingsAndMembersWithTheDeletedOneMarked) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_ADMIN_GROUP_LIST, LB_GETCOUNT, 0, 0), 3);  // STAFF is private
+    pickGroup(page, "iso");
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE GROUPS", "SITE GRP iso", "SITE GINFO iso", "SITE USERS deleted"}));
+    EXPECT_EQ(textOf(page, IDC_ADMIN_GROUP_SLOTS), "20");
+    EXPECT_EQ(textOf(page, IDC_ADMIN_GROUP_COMMENT), "ISO couriers: best of the best");
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_MEMBER_LIST), 5);
+    const int delme = selectRow(page, IDC_ADMIN_MEMBER_LIST, "delme");
+    ASSERT_GE(delme, 0);
+    EXPECT_NE(cell(page, IDC_ADMIN_MEMBER_LIST, delme, 1).find("deleted"), std::string::npos);
+    const int isoadm = selectRow(page, IDC_ADMIN_MEMBER_LIST, "isoadm");
+    EXPECT_NE(cell(page, IDC_ADMIN_MEMBER_LIST, isoadm, 1).find("gadmin"), std::string::npos);
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, GroupsSendsOnlyTheChangeAndReadsItBack) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    pickGroup(page, "iso");
+    site.takeSent();
+    type(page, IDC_ADMIN_GROUP_SLOTS, "25");
+    click(page, IDC_ADMIN_GROUP_WRITE);
+    EXPECT_EQ(site.takeSent(),
+              (Commands{"SITE GRPCHANGE iso slots 25", "SITE GRP iso", "SITE GINFO iso", "SITE USERS deleted"}));
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, GroupsRefusesWhatTheServerWouldWrapOrCutAndSendsNothing) {
+    const struct {
+        int field;
+        std::string value;
+    } refused[] = {
+        {IDC_ADMIN_GROUP_SLOTS, "99999999"},
+        {IDC_ADMIN_GROUP_SLOTS, "abc"},
+        {IDC_ADMIN_GROUP_COMMENT, std::string(64, 'c')},
+    };
+    for (const auto& c : refused) {
+        CapturedSite site;
+        HWND page = site.open(AdminPage::Groups);
+        click(page, IDC_ADMIN_GROUP_LOAD);
+        pickGroup(page, "iso");
+        site.takeSent();
+        type(page, c.field, c.value);
+        click(page, IDC_ADMIN_GROUP_WRITE);
+        EXPECT_EQ(site.takeSent(), Commands{}) << c.value;
+        ASSERT_EQ(site.types.size(), 1u) << c.value;
+        EXPECT_EQ(site.types[0] & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(textOf(page, c.field), c.value) << "the operator's value stays to be corrected";
+        DestroyWindow(page);
+    }
+}
+
+TEST(AdminPages, PurgeAskedNamingTheAccountSendsNothingOnNo) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Accounts);
+    SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, 4, 0);  // the deleted ones
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "delme"), 0);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS deleted", "SITE USER delme"}));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_ACCOUNT_PURGE)));
+
+    click(page, IDC_ADMIN_ACCOUNT_PURGE);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_NE(site.asked[0].find("delme"), std::string::npos);
+    EXPECT_EQ(site.types[0] & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));
+
+    site.answer = IDYES;
+    click(page, IDC_ADMIN_ACCOUNT_PURGE);
+    const Commands sent = site.takeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0], "SITE PURGE delme");
+    EXPECT_EQ(sent[1], "SITE USERS deleted") << "read back";
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, AccountsRefusesACommentThatWouldEndTheSession) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0) << "not in SITE USERS";
+    site.takeSent();
+    EXPECT_EQ(textOf(page, IDC_ADMIN_ACCOUNT_COMMENT), "Long-time courier, ask before moving");
+    type(page, IDC_ADMIN_ACCOUNT_COMMENT, std::string(50, 'x'));
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    EXPECT_EQ(site.asked.size(), 1u);
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, AServerRefusalIsShownAsAFailureNeverAsDone) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0);
+    site.takeSent();
+    type(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "mp3one");
+    click(page, IDC_ADMIN_ACCOUNT_RENAME);
+    const Commands sent = site.takeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0], "SITE RENUSER isouser1 mp3one");
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("already exists"), std::string::npos) << result;
+    EXPECT_EQ(result.find("renamed"), std::string::npos) << result;
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, AServerWithoutTheCommandsIsNamedAsSuch) {
+    CapturedSite site;
+    site.answers["SITE GRP mp3"] = oneLine("500 'SITE GRP': command not understood.");
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    pickGroup(page, "mp3");
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE GROUPS", "SITE GRP mp3"})) << "nothing more after the refusal";
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("need glftpd 2.x"), std::string::npos) << result;
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_GROUP_WRITE)));
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, OneChangeForManyCountsAndAsksAndSendsNothingOnNo) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::BulkChange);
+    type(page, IDC_ADMIN_BULK_GROUP, "iso");
+    SendDlgItemMessageA(page, IDC_ADMIN_BULK_SETTING, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>("ratio"));
+    type(page, IDC_ADMIN_BULK_VALUE, "2");
+    click(page, IDC_ADMIN_BULK_APPLY);
+    EXPECT_EQ(site.takeSent(), Commands{"SITE USERS =iso"}) << "only the count";
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_EQ(site.types[0] & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2));
+    // The listing's four live members: the server changes no deleted one.
+    EXPECT_NE(site.asked[0].find("4 account"), std::string::npos) << site.asked[0];
+
+    site.answer = IDYES;
+    click(page, IDC_ADMIN_BULK_APPLY);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS =iso", "SITE CHANGE =iso ratio 2"}));
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("applied to 5"), std::string::npos) << result;  // the server's own count
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, AFormReadInAnyScriptSendsNothingWhenUnchanged) {
+    // A comment outside the ANSI code page: shown as it is and read back from
+    // the control unchanged, so that Write finds nothing to send.
+    CapturedSite site;
+    for (std::string& line : site.answers["SITE USER isouser1"].lines) {
+        const std::size_t at = line.find("Long-time courier, ask before moving");
+        if (at != std::string::npos) {
+            line = line.substr(0, at) + "Kurier f\xc3\xbcr Zo\xc3\xab, \xd0\xba\xd1\x83\xd1\x80\xd1\x8c\xd0\xb5\xd1\x80";
+        }
+    }
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0);
+    site.takeSent();
+    wchar_t shown[64] = {};
+    GetDlgItemTextW(page, IDC_ADMIN_ACCOUNT_COMMENT, shown, 64);
+    EXPECT_STREQ(shown, L"Kurier f\u00fcr Zo\u00eb, \u043a\u0443\u0440\u044c\u0435\u0440");
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    EXPECT_TRUE(site.asked.empty());
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, FiftyThousandAccountsAreAllInTheVirtualList) {
+    CapturedSite site;
+    session::Reply& listing = site.answers["SITE USERS"];
+    listing.lines = {"200- Detailed User Listing..."};
+    char row[128];
+    for (int i = 0; i < 50000; ++i) {
+        std::snprintf(row, sizeof row, "200- user%05d       iso        UL:    0MiB      DL:    0MiB      Credit:    15MiB", i);
+        listing.lines.push_back(row);
+    }
+    listing.lines.push_back("200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0");
+    listing.lines.push_back("200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0");
+    listing.lines.push_back("200 50000 Total members.");
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 50000);
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 0), "user49999");
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15MiB");
+    // Typing a name finds its row.
+    site.answers["SITE USER user31337"] = site.answers["SITE USER isouser1"];
+    EXPECT_EQ(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "user31337"), 31337);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS", "SITE USER user31337"}));
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, ACellLongerThanTheListsRoomIsCutAtACharacter) {
+    CapturedSite site;
+    std::string name;
+    for (int i = 0; i < 400; ++i) {
+        name += "\xc3\xbc";  // two bytes, one character
+    }
+    site.answers["SITE USERS"].lines = {"200- Detailed User Listing...",
+                                        "200- " + name + " iso        UL:    0MiB      DL:    0MiB      Credit:    15MiB",
+                                        "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                                        "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0", "200 1 Total members."};
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 1);
+    wchar_t text[300];
+    std::fill(std::begin(text), std::end(text), L'#');
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 100;
+    SendMessageW(GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(text), std::wstring(99, L'\u00fc'));
+    EXPECT_EQ(text[100], L'#') << "written past the room";
+    DestroyWindow(page);
+}
+
+TEST(AdminPages, OwnCommandsAreKeptWithoutSendingAndSentOnlyOnSend) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::OwnCommands);
+    type(page, IDC_ADMIN_OWN_NEW, "DELE /site/file");
+    click(page, IDC_ADMIN_OWN_ADD);
+    EXPECT_TRUE(site.kept.empty()) << "only SITE commands";
+    type(page, IDC_ADMIN_OWN_NEW, "SITE REQUESTS");
+    click(page, IDC_ADMIN_OWN_ADD);
+    EXPECT_EQ(site.kept, Commands{"SITE REQUESTS"});
+    EXPECT_EQ(site.takeSent(), Commands{});
+    click(page, IDC_ADMIN_OWN_SEND);
+    EXPECT_EQ(site.takeSent(), Commands{"SITE REQUESTS"});
+    EXPECT_NE(textOf(page, IDC_ADMIN_RESULT).find("No requests."), std::string::npos);
+    DestroyWindow(page);
+}
+
+}  // namespace

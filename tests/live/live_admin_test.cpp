@@ -1,0 +1,360 @@
+// The host's own administration pages against a real glftpd 2.13, started
+// and given a small site by run_glftpd213.sh: each page is driven as an
+// operator drives it, its commands go through the host session over a live
+// TLS connection, and what it changed is read back with a fresh command of
+// the server's own. The tests share one site and run in order: Groups reads
+// delme as deleted before Accounts re-adds him.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/admin/admin_pages_win32.h"
+#include "host/live/live_site_win32.h"
+#include "host/resources/host_resources.h"
+#include "host/session/host_session.h"
+#include "tests/ui/harness/plugin_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct RealServer {
+    int port = 0;
+    std::string fingerprint, user, password;
+};
+
+// The value after "key": in the one flat object glftpd213_site.py writes.
+std::string jsonValue(const std::string& json, const std::string& key) {
+    std::size_t at = json.find("\"" + key + "\"");
+    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t start = json.find_first_not_of(" \"", at + 1);
+    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
+    return start == std::string::npos ? std::string() : json.substr(start, end - start);
+}
+
+bool loadRealServer(RealServer& server, std::string& failure) {
+    const char* state = std::getenv("QUORIN_GLFTPD_STATE");
+    if (state == nullptr || *state == '\0') {
+        failure = "QUORIN_GLFTPD_STATE is not set: run this through tests/live/run_glftpd213.sh";
+        return false;
+    }
+    std::ifstream in(std::string(state) + "\\server.json", std::ios::binary);
+    std::stringstream json;
+    json << in.rdbuf();
+    server.port = std::atoi(jsonValue(json.str(), "port").c_str());
+    server.fingerprint = jsonValue(json.str(), "fingerprint");
+    server.user = jsonValue(json.str(), "user");
+    server.password = jsonValue(json.str(), "password");
+    if (server.port <= 0 || server.fingerprint.size() != 95 || server.user.empty()) {
+        failure = std::string("no usable server.json in ") + state + ": " + json.str();
+        return false;
+    }
+    return true;
+}
+
+// Every command line that reaches the connection, in order.
+class RecordingLink : public session::SiteLink {
+public:
+    explicit RecordingLink(session::SiteLink& link) : inner(link) {}
+    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
+        sent.push_back(command);
+        return inner.exchange(command, reply, failure);
+    }
+    bool isOpen() const override { return inner.isOpen(); }
+    Lines sent;
+
+private:
+    session::SiteLink& inner;
+};
+
+bool holds(const session::Reply& reply, const std::string& text) {
+    for (const std::string& line : reply.lines) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string joined(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "\n  " + line;
+    }
+    return text;
+}
+
+// The first of the lines, "" when there are none.
+std::string first(const Lines& lines) {
+    return lines.empty() ? std::string() : lines.front();
+}
+
+// The row of a list view whose first cell is `name`; -1 when none is.
+int rowNamed(HWND page, int listId, const std::string& name) {
+    const std::vector<Lines> rows = listViewRows(page, listId);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (!rows[row].empty() && rows[row][0] == name) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+class LiveAdmin : public testing::Test {
+protected:
+    static void SetUpTestSuite() { loaded = loadRealServer(server, loadFailure); }
+
+    void SetUp() override {
+        ASSERT_TRUE(loaded) << loadFailure;
+        live::SiteOptions options;
+        options.host = "127.0.0.1";
+        options.port = server.port;
+        options.user = server.user;
+        options.password = server.password;
+        options.fingerprint = server.fingerprint;
+        options.requireTls = true;
+        std::string failure;
+        ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
+        session = std::make_unique<session::HostSession>(recorder);
+        context.send = [this](const std::string& command, session::Reply& reply, std::string& why) {
+            if (session->sendOwnCommand(command, reply)) {
+                return true;
+            }
+            why = session->firstFailure();
+            return false;
+        };
+        context.ask = [this](HWND, const std::string& text, const std::string& title, UINT type) {
+            questions.push_back({title + ": " + text, type});
+            if (answers.empty()) {
+                return IDOK;
+            }
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+        context.loadOwnCommands = [this] { return ownCommands; };
+        context.saveOwnCommands = [this](const Lines& commands, std::string&) {
+            ownCommands = commands;
+            return true;
+        };
+        parent = CreateWindowExW(0, L"STATIC", L"Host pages", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 700,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+    }
+
+    void TearDown() override {
+        if (page != nullptr) {
+            DestroyWindow(page);
+        }
+        if (parent != nullptr) {
+            DestroyWindow(parent);
+        }
+        pumpMessages();
+        if (session) {
+            for (const std::string& fault : session->faults()) {
+                ADD_FAILURE() << "host session fault: " << fault;
+            }
+        }
+        // The exact lines each run sent, for the record of what was changed.
+        std::cout << "[ commands ] " << testing::UnitTest::GetInstance()->current_test_info()->name()
+                  << joined(recorder.sent) << "\n[ read back ]" << joined(readBacks) << std::endl;
+        connection.close();
+    }
+
+    HWND open(AdminPage which) {
+        page = createAdminPage(which, parent, context);
+        pumpMessages();
+        return page;
+    }
+
+    // Presses a button and returns what that sent.
+    Lines press(int buttonId) {
+        const std::size_t mark = recorder.sent.size();
+        clickButton(page, buttonId);
+        pumpMessages();
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // Selects the row of `name` in a list view and returns what that sent.
+    Lines pick(int listId, const std::string& name) {
+        const std::size_t mark = recorder.sent.size();
+        const int row = rowNamed(page, listId, name);
+        EXPECT_GE(row, 0) << name << " is not listed";
+        if (row >= 0) {
+            selectListViewRow(page, listId, row);
+            pumpMessages();
+        }
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // Selects the item `text` of a list box as a click does; what that sent.
+    Lines pickItem(int listId, const std::string& text) {
+        const std::size_t mark = recorder.sent.size();
+        const Lines items = listBoxItems(page, listId);
+        const auto found = std::find(items.begin(), items.end(), text);
+        EXPECT_NE(found, items.end()) << text << " is not listed:" << joined(items);
+        if (found != items.end()) {
+            selectListBoxItem(page, listId, static_cast<int>(found - items.begin()));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(page, listId)));
+            pumpMessages();
+        }
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // The server's own answer, on the same connection but past the page.
+    session::Reply readBack(const std::string& command) {
+        session::Reply reply;
+        std::string failure;
+        EXPECT_TRUE(connection.exchange(command, reply, failure)) << command << ": " << failure;
+        readBacks.push_back(command);
+        return reply;
+    }
+
+    struct Question {
+        std::string text;
+        UINT type;
+    };
+
+    static RealServer server;
+    static bool loaded;
+    static std::string loadFailure;
+    live::LiveSite connection;
+    RecordingLink recorder{connection};
+    std::unique_ptr<session::HostSession> session;
+    AdminContext context;
+    std::vector<Question> questions;
+    std::deque<int> answers;
+    Lines ownCommands;
+    Lines readBacks;  // the commands of the checks, past the page
+    HWND parent = nullptr;
+    HWND page = nullptr;
+};
+
+RealServer LiveAdmin::server;
+bool LiveAdmin::loaded = false;
+std::string LiveAdmin::loadFailure;
+
+TEST_F(LiveAdmin, GroupsChangesSlotsAndCommentAndTogglesAGroupAdmin) {
+    ASSERT_NE(open(AdminPage::Groups), nullptr);
+    EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
+    EXPECT_EQ(press(IDC_ADMIN_GROUP_LOAD), (Lines{"SITE GROUPS"}));
+    const Lines loaded = pickItem(IDC_ADMIN_GROUP_LIST, "iso");
+    EXPECT_EQ(loaded, (Lines{"SITE GRP iso", "SITE GINFO iso", "SITE USERS deleted"}));
+    EXPECT_EQ(getText(page, IDC_ADMIN_GROUP_SLOTS), "-1") << "slots read as unlimited";
+    const std::vector<Lines> members = listViewRows(page, IDC_ADMIN_MEMBER_LIST);
+    ASSERT_GE(rowNamed(page, IDC_ADMIN_MEMBER_LIST, "delme"), 0);
+    const Lines& delme = members[static_cast<std::size_t>(rowNamed(page, IDC_ADMIN_MEMBER_LIST, "delme"))];
+    EXPECT_NE(joined(delme).find("deleted"), std::string::npos) << joined(delme);
+
+    setText(page, IDC_ADMIN_GROUP_SLOTS, "7");
+    setText(page, IDC_ADMIN_GROUP_COMMENT, "Couriers of the week");
+    const Lines written = press(IDC_ADMIN_GROUP_WRITE);
+    EXPECT_EQ(Lines(written.begin(), written.begin() + std::min<std::size_t>(written.size(), 2)),
+              (Lines{"SITE GRPCHANGE iso slots 7", "SITE GRPCHANGE iso comment Couriers of the week"}));
+    const session::Reply grp = readBack("SITE GRP iso");
+    EXPECT_TRUE(holds(grp, "| Number of slots left: 7 ")) << joined(grp.lines);
+    EXPECT_TRUE(holds(grp, "| Groupcomment: Couriers of the week ")) << joined(grp.lines);
+    EXPECT_EQ(getText(page, IDC_ADMIN_GROUP_SLOTS), "7") << "the page did not read it back";
+
+    pick(IDC_ADMIN_MEMBER_LIST, "isouser1");
+    EXPECT_EQ(first(press(IDC_ADMIN_MEMBER_ADMIN)), "SITE CHGADMIN isouser1 iso");
+    EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "| Groups: *iso "));
+    pick(IDC_ADMIN_MEMBER_LIST, "isouser1");
+    EXPECT_EQ(first(press(IDC_ADMIN_MEMBER_ADMIN)), "SITE CHGADMIN isouser1 iso");
+    EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "| Groups: iso "));
+}
+
+TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
+    ASSERT_NE(open(AdminPage::Accounts), nullptr);
+    EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "A group"));
+    setText(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE, "iso");
+    EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS =iso"}));
+    EXPECT_EQ(pick(IDC_ADMIN_ACCOUNT_LIST, "isouser1"), (Lines{"SITE USER isouser1"}));
+
+    setText(page, IDC_ADMIN_ACCOUNT_EXPIRES, "2027-06-30");
+    setText(page, IDC_ADMIN_ACCOUNT_IDLE, "30");
+    setText(page, IDC_ADMIN_ACCOUNT_COMMENT, "Courier since 2026");
+    const Lines written = press(IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(Lines(written.begin(), written.begin() + std::min<std::size_t>(written.size(), 3)),
+              (Lines{"SITE CHANGE isouser1 expires 2027-06-30", "SITE CHANGE isouser1 idle_time 30",
+                     "SITE CHANGE isouser1 comment Courier since 2026"}));
+    const session::Reply user = readBack("SITE USER isouser1");
+    EXPECT_TRUE(holds(user, "Expires: 2027-06-30")) << joined(user.lines);
+    EXPECT_TRUE(holds(user, "Idle time: 30 ")) << joined(user.lines);
+    EXPECT_TRUE(holds(user, "200- User Comment: Courier since 2026")) << joined(user.lines);
+
+    // Rename: mp3two becomes mp3duo.
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Everyone"));
+    press(IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    pick(IDC_ADMIN_ACCOUNT_LIST, "mp3two");
+    setText(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "mp3duo");
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_RENAME)), "SITE RENUSER mp3two mp3duo");
+    const session::Reply renamed = readBack("SITE USERS =mp3");
+    EXPECT_TRUE(holds(renamed, "200- mp3duo ")) << joined(renamed.lines);
+    EXPECT_FALSE(holds(renamed, "200- mp3two ")) << joined(renamed.lines);
+
+    // The deleted ones: delme back, gone for good (asked first, No the default).
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones"));
+    EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS deleted"}));
+    pick(IDC_ADMIN_ACCOUNT_LIST, "delme");
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_READD)), "SITE READD delme");
+    EXPECT_TRUE(holds(readBack("SITE USERS =iso"), "200- delme "));
+
+    pick(IDC_ADMIN_ACCOUNT_LIST, "gone");
+    answers = {IDYES};
+    EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_PURGE)), "SITE PURGE gone");
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].text.find("gone"), std::string::npos) << questions[0].text;
+    EXPECT_EQ(questions[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2)) << "No is not the default";
+    EXPECT_TRUE(holds(readBack("SITE USER gone"), "User 'gone' does not exist."));
+    EXPECT_FALSE(holds(readBack("SITE USERS deleted"), "200- gone "));
+}
+
+TEST_F(LiveAdmin, OneChangeForAGroupSaysHowManyFirstAndWhatTheServerReported) {
+    ASSERT_NE(open(AdminPage::BulkChange), nullptr);
+    EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
+    EXPECT_TRUE(isChecked(page, IDC_ADMIN_BULK_TO_GROUP));
+    setText(page, IDC_ADMIN_BULK_GROUP, "mp3");
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_BULK_SETTING, "max_sim_up"));
+    setText(page, IDC_ADMIN_BULK_VALUE, "3");
+    answers = {IDYES};
+    EXPECT_EQ(press(IDC_ADMIN_BULK_APPLY), (Lines{"SITE USERS =mp3", "SITE CHANGE =mp3 max_sim_up 3"}));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].text.find("changes 2 account(s)"), std::string::npos) << questions[0].text;
+    EXPECT_EQ(questions[0].type & MB_DEFMASK, static_cast<UINT>(MB_DEFBUTTON2)) << "No is not the default";
+    EXPECT_NE(getText(page, IDC_ADMIN_RESULT).find("(applied to 2)"), std::string::npos)
+        << getText(page, IDC_ADMIN_RESULT);
+    EXPECT_TRUE(holds(readBack("SITE USER mp3one"), "Max Sim Uploads: 3 "));
+    EXPECT_TRUE(holds(readBack("SITE USER mp3duo"), "Max Sim Uploads: 3 "));
+}
+
+TEST_F(LiveAdmin, AnOwnCommandIsSentOnAClickAndItsReplyShown) {
+    const std::string command = "SITE GRPCHANGE friends comment Friends who run the site";
+    ASSERT_NE(open(AdminPage::OwnCommands), nullptr);
+    setText(page, IDC_ADMIN_OWN_NEW, command);
+    EXPECT_TRUE(press(IDC_ADMIN_OWN_ADD).empty()) << "an added command was sent";
+    EXPECT_EQ(ownCommands, (Lines{command})) << "not kept with the site";
+    pickItem(IDC_ADMIN_OWN_LIST, command);
+    EXPECT_EQ(press(IDC_ADMIN_OWN_SEND), (Lines{command}));
+    EXPECT_NE(getText(page, IDC_ADMIN_RESULT).find("Command Successful."), std::string::npos)
+        << getText(page, IDC_ADMIN_RESULT);
+    EXPECT_TRUE(holds(readBack("SITE GRP friends"), "| Groupcomment: Friends who run the site "));
+}
+
+}  // namespace
