@@ -299,6 +299,14 @@ TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     EXPECT_TRUE(holds(user, "Idle time: 30 ")) << joined(user.lines);
     EXPECT_TRUE(holds(user, "200- User Comment: Courier since 2026")) << joined(user.lines);
 
+    // A comment of 50 characters would end the server's session: refused on
+    // the page, nothing sent, the connection still open.
+    setText(page, IDC_ADMIN_ACCOUNT_COMMENT, std::string(50, 'c'));
+    EXPECT_TRUE(press(IDC_ADMIN_ACCOUNT_WRITE).empty()) << "a 50-character comment was sent";
+    EXPECT_EQ(questions.size(), 1u) << "no refusal shown";
+    EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "200- User Comment: Courier since 2026"));
+    questions.clear();
+
     // Rename: mp3two becomes mp3duo.
     ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Everyone"));
     press(IDC_ADMIN_ACCOUNT_LIST_BUTTON);
