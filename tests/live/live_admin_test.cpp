@@ -282,7 +282,7 @@ TEST_F(LiveAdmin, GroupsChangesSlotsAndCommentAndTogglesAGroupAdmin) {
 TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     ASSERT_NE(open(AdminPage::Accounts), nullptr);
     EXPECT_TRUE(recorder.sent.empty()) << "sent before the operator acted:" << joined(recorder.sent);
-    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "A group"));
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Group"));
     setText(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE, "iso");
     EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS =iso"}));
     EXPECT_EQ(pick(IDC_ADMIN_ACCOUNT_LIST, "isouser1"), (Lines{"SITE USER isouser1"}));
@@ -299,6 +299,14 @@ TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     EXPECT_TRUE(holds(user, "Idle time: 30 ")) << joined(user.lines);
     EXPECT_TRUE(holds(user, "200- User Comment: Courier since 2026")) << joined(user.lines);
 
+    // A comment of 50 characters would end the server's session: refused on
+    // the page, nothing sent, the connection still open.
+    setText(page, IDC_ADMIN_ACCOUNT_COMMENT, std::string(50, 'c'));
+    EXPECT_TRUE(press(IDC_ADMIN_ACCOUNT_WRITE).empty()) << "a 50-character comment was sent";
+    EXPECT_EQ(questions.size(), 1u) << "no refusal shown";
+    EXPECT_TRUE(holds(readBack("SITE USER isouser1"), "200- User Comment: Courier since 2026"));
+    questions.clear();
+
     // Rename: mp3two becomes mp3duo.
     ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Everyone"));
     press(IDC_ADMIN_ACCOUNT_LIST_BUTTON);
@@ -310,7 +318,7 @@ TEST_F(LiveAdmin, AccountsChangesSettingsRenamesReaddsAndPurges) {
     EXPECT_FALSE(holds(renamed, "200- mp3two ")) << joined(renamed.lines);
 
     // The deleted ones: delme back, gone for good (asked first, No the default).
-    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted ones"));
+    ASSERT_TRUE(pickComboItemByText(page, IDC_ADMIN_ACCOUNT_FILTER, "Deleted"));
     EXPECT_EQ(press(IDC_ADMIN_ACCOUNT_LIST_BUTTON), (Lines{"SITE USERS deleted"}));
     pick(IDC_ADMIN_ACCOUNT_LIST, "delme");
     EXPECT_EQ(first(press(IDC_ADMIN_ACCOUNT_READD)), "SITE READD delme");
