@@ -45,7 +45,8 @@ struct GroupMemberCells {
 class GroupInfoIndex {
 public:
     // Takes the reply's lines (moved). False, with readGroupInfo's words,
-    // when they are not a member list; the index is then empty.
+    // when they are not a member list: the index is then empty and the
+    // reply left as it was.
     bool read(session::Reply&& reply, std::string& failure);
     void clear();
 

@@ -35,7 +35,8 @@ struct ListedUserCells {
 class UserListingIndex {
 public:
     // Takes the reply's lines (moved). False, with readUserListing's words,
-    // when they are not an account listing; the index is then empty.
+    // when they are not an account listing: the index is then empty and the
+    // reply left as it was.
     bool read(session::Reply&& reply, std::string& failure);
     void clear();
 
