@@ -136,9 +136,13 @@ void setRowCount(HWND page, int listId, std::size_t rows) {
     HWND list = GetDlgItem(page, listId);
     // A virtual list keeps its selection by row number: the rows are new, so
     // none is selected (another account would stand where the old one was).
-    LVITEMW none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    // Only when one is: Wine clears the state of every old row one by one.
+    if (SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) != 0 ||
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) != -1) {
+        LVITEMW none{};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    }
     // Only the count: the list asks for the rows it shows (and repaints).
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
 }
