@@ -1,8 +1,8 @@
 #include "host/admin/group_members.h"
 
 #include <string_view>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
