@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+#include <utility>
+
 #include "host/admin/account_settings.h"
 #include "host/admin/admin_page_kit_win32.h"
 #include "host/admin/admin_page_procedures_win32.h"
@@ -20,7 +23,7 @@ using namespace admin_page;
 struct AccountsPage {
     AdminContext* context = nullptr;
     std::string argument;  // of the SITE USERS shown
-    admin::UserListing listing;
+    admin::UserListingIndex listing;  // the reply's lines, a row read when shown
     bool haveAccount = false;
     admin::AccountSettings account;
 };
@@ -47,13 +50,13 @@ const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FRO
                              IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
                              IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
 
-const std::string& accountCell(const admin::ListedUser& user, int column) {
+std::string_view accountCell(const admin::ListedUserCells& cells, int column) {
     switch (column) {
-    case 0: return user.name;
-    case 1: return user.group;
-    case 2: return user.uploaded;
-    case 3: return user.downloaded;
-    default: return user.credits;
+    case 0: return cells.name;
+    case 1: return cells.group;
+    case 2: return cells.uploaded;
+    case 3: return cells.downloaded;
+    default: return cells.credits;
     }
 }
 
@@ -86,10 +89,10 @@ void showAccount(HWND page, AccountsPage& state) {
 }
 
 void showListing(HWND page, AccountsPage& state) {
-    setRowCount(page, IDC_ADMIN_ACCOUNT_LIST, state.listing.users.size());
-    const admin::UserListing& listing = state.listing;
+    setRowCount(page, IDC_ADMIN_ACCOUNT_LIST, state.listing.size());
+    const admin::UserListingIndex& listing = state.listing;
     setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY,
-                   std::to_string(listing.users.size()) + " account(s) shown. Counted by the server: siteops " +
+                   std::to_string(listing.size()) + " account(s) shown. Counted by the server: siteops " +
                        std::to_string(listing.siteops) + ", gadmins " + std::to_string(listing.gadmins) +
                        ", leech " + std::to_string(listing.leech) + ", deleted " + std::to_string(listing.deleted) +
                        ".");
@@ -113,15 +116,15 @@ std::string readAccount(HWND page, AccountsPage& state, const std::string& name)
 
 // SITE USERS with `argument`. Empty when listed, else why not.
 std::string list(HWND page, AccountsPage& state, const std::string& argument) {
-    state.listing = admin::UserListing{};
+    state.listing.clear();
     state.argument = argument;
-    Exchange exchange = send(*state.context, argument.empty() ? "SITE USERS" : "SITE USERS " + argument);
+    Exchange exchange = sendForReader(*state.context, argument.empty() ? "SITE USERS" : "SITE USERS " + argument);
     std::string problem;
     if (!exchange.answered) {
         problem = exchange.verdict.text;
-    } else if (!admin::readUserListing(exchange.reply, state.listing, problem)) {
+    } else if (!state.listing.read(std::move(exchange.reply), problem)) {
+        // An unread reply is left as it was, for the judge.
         problem = "SITE USERS: " + whyUnread(exchange, problem);
-        state.listing = admin::UserListing{};
     }
     showListing(page, state);
     return problem;
@@ -129,8 +132,8 @@ std::string list(HWND page, AccountsPage& state, const std::string& argument) {
 
 // Selects the account's row (which reads it) or, not listed, reads it.
 std::string selectAccount(HWND page, AccountsPage& state, const std::string& name) {
-    for (std::size_t i = 0; i < state.listing.users.size(); ++i) {
-        if (state.listing.users[i].name == name) {
+    for (std::size_t i = 0; i < state.listing.size(); ++i) {
+        if (state.listing.rowName(i) == name) {
             HWND view = GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST);
             LVITEMW item{};
             item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -269,25 +272,25 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
     if (header.idFrom != IDC_ADMIN_ACCOUNT_LIST) {
         return false;
     }
-    const std::vector<admin::ListedUser>& users = state.listing.users;
+    const admin::UserListingIndex& listing = state.listing;
     if (header.code == LVN_ODFINDITEMW) {
-        const int row = findRow(reinterpret_cast<NMLVFINDITEMW&>(header), users.size(),
-                                [&](std::size_t i) -> const std::string& { return users[i].name; });
+        const int row = findRow(reinterpret_cast<NMLVFINDITEMW&>(header), listing.size(),
+                                [&](std::size_t i) { return listing.rowName(i); });
         SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
         return true;
     }
     if (header.code == LVN_GETDISPINFOW) {
         auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
         const auto row = static_cast<std::size_t>(request.item.iItem);
-        if (request.item.iItem >= 0 && row < state.listing.users.size()) {
-            giveCellText(request, accountCell(state.listing.users[row], request.item.iSubItem));
+        if (request.item.iItem >= 0 && row < listing.size()) {
+            giveCellText(request, accountCell(listing.rowCells(row), request.item.iSubItem));
         }
     } else if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         const auto row = static_cast<std::size_t>(change.iItem);
-        if (change.iItem >= 0 && row < state.listing.users.size() && (change.uChanged & LVIF_STATE) != 0 &&
+        if (change.iItem >= 0 && row < listing.size() && (change.uChanged & LVIF_STATE) != 0 &&
             (change.uNewState & LVIS_SELECTED) != 0 && (change.uOldState & LVIS_SELECTED) == 0) {
-            const std::string name = state.listing.users[row].name;
+            const std::string name(listing.rowName(row));
             const std::string problem = readAccount(page, state, name);
             showResult(page, problem.empty() ? "Read " + name + " (SITE USER)." : problem);
         }

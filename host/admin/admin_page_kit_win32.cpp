@@ -55,7 +55,20 @@ bool confirm(HWND page, AdminContext& context, const std::string& title, const s
     return context.ask && context.ask(page, question, title, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-Exchange send(AdminContext& context, const std::string& command) {
+namespace {
+
+admin::Verdict verdictOf(const session::Reply& reply) {
+    admin::Verdict verdict = admin::judgeReply(reply);
+    if (reply.code >= 500 && reply.code < 600 && verdict.text.find("not understood") != std::string::npos) {
+        // A server without the command: glftpd 1.x has none of these pages'.
+        verdict.text += " (this server does not know the command: the host's pages need glftpd 2.x)";
+    }
+    return verdict;
+}
+
+}  // namespace
+
+Exchange sendForReader(AdminContext& context, const std::string& command) {
     Exchange exchange;
     std::string failure;
     if (!context.send || !context.send(command, exchange.reply, failure)) {
@@ -64,17 +77,21 @@ Exchange send(AdminContext& context, const std::string& command) {
         return exchange;
     }
     exchange.answered = true;
-    exchange.verdict = admin::judgeReply(exchange.reply);
-    if (exchange.reply.code >= 500 && exchange.reply.code < 600 &&
-        exchange.verdict.text.find("not understood") != std::string::npos) {
-        // A server without the command: glftpd 1.x has none of these pages'.
-        exchange.verdict.text += " (this server does not know the command: the host's pages need glftpd 2.x)";
+    return exchange;
+}
+
+Exchange send(AdminContext& context, const std::string& command) {
+    Exchange exchange = sendForReader(context, command);
+    if (exchange.answered) {
+        exchange.verdict = verdictOf(exchange.reply);
+        exchange.judged = true;
     }
     return exchange;
 }
 
 std::string whyUnread(const Exchange& exchange, const std::string& readerFailure) {
-    return exchange.verdict.done || exchange.verdict.text.empty() ? readerFailure : exchange.verdict.text;
+    const admin::Verdict verdict = exchange.judged ? exchange.verdict : verdictOf(exchange.reply);
+    return verdict.done || verdict.text.empty() ? readerFailure : verdict.text;
 }
 
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
@@ -119,9 +136,13 @@ void setRowCount(HWND page, int listId, std::size_t rows) {
     HWND list = GetDlgItem(page, listId);
     // A virtual list keeps its selection by row number: the rows are new, so
     // none is selected (another account would stand where the old one was).
-    LVITEMW none{};
-    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    // Only when one is: Wine clears the state of every old row one by one.
+    if (SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) != 0 ||
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) != -1) {
+        LVITEMW none{};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    }
     // Only the count: the list asks for the rows it shows (and repaints).
     SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
 }
@@ -131,7 +152,7 @@ int selectedRow(HWND page, int listId) {
         SendMessageW(GetDlgItem(page, listId), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void giveCellText(NMLVDISPINFOW& request, const std::string& utf8) {
+void giveCellText(NMLVDISPINFOW& request, std::string_view utf8) {
     if ((request.item.mask & LVIF_TEXT) == 0 || request.item.pszText == nullptr || request.item.cchTextMax <= 0) {
         return;
     }
@@ -165,7 +186,7 @@ void giveCellText(NMLVDISPINFOW& request, const std::string& utf8) {
     request.item.pszText[written] = L'\0';
 }
 
-int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<const std::string&(std::size_t)>& nameOf) {
+int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std::string_view(std::size_t)>& nameOf) {
     if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr || rows == 0) {
         return -1;
     }
@@ -179,7 +200,7 @@ int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<con
         find.iStart >= 0 && static_cast<std::size_t>(find.iStart) < rows ? static_cast<std::size_t>(find.iStart) : 0;
     for (std::size_t step = 0; step < rows; ++step) {
         const std::size_t row = (start + step) % rows;
-        const std::string& name = nameOf(row);
+        const std::string_view name = nameOf(row);
         if (name.size() < wanted.size() || (!partial && name.size() != wanted.size())) {
             continue;
         }

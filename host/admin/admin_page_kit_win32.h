@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/admin/admin_pages_win32.h"
@@ -31,12 +32,18 @@ bool confirm(HWND page, AdminContext& context, const std::string& title, const s
 // answered (`verdict.text` says why) or when the server refused it.
 struct Exchange {
     bool answered = false;
+    bool judged = false;  // `verdict` holds the judge's word on the reply
     session::Reply reply;
     admin::Verdict verdict;
 };
 Exchange send(AdminContext& context, const std::string& command);
+// A command whose reply a reader reads: the same, but the reply is judged
+// only if the reader refuses it (whyUnread): judging reads every line, and
+// a listing of 50,000 rows is read once.
+Exchange sendForReader(AdminContext& context, const std::string& command);
 // Why an answered reply could not be read: the server's refusal when it
 // refused (a server without the command says so), else the reader's words.
+// The reply must be as the server sent it.
 std::string whyUnread(const Exchange& exchange, const std::string& readerFailure);
 
 // Sends a plan's commands in order up to the first one refused or not
@@ -56,13 +63,13 @@ void setRowCount(HWND page, int listId, std::size_t rows);
 int selectedRow(HWND page, int listId);
 // Fills an LVN_GETDISPINFOW request with `utf8`, converted straight into
 // the list's buffer (cut to its room).
-void giveCellText(NMLVDISPINFOW& request, const std::string& utf8);
+void giveCellText(NMLVDISPINFOW& request, std::string_view utf8);
 
 // The row an LVN_ODFINDITEMW asks for (typing a name in the list, or
 // LVM_FINDITEM): the first from `find.iStart` whose name equals the text,
 // or starts with it for LVFI_PARTIAL, without regard to ASCII case; -1 when
 // none. `nameOf(i)` is row i's name.
-int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<const std::string&(std::size_t)>& nameOf);
+int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std::string_view(std::size_t)>& nameOf);
 
 // The page's state object, kept in DWLP_USER from WM_INITDIALOG on.
 template <typename State>

@@ -2,6 +2,7 @@
 // A group's members as SITE GINFO shows them (glftpd 2.x).
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/session/site_link.h"
@@ -27,5 +28,43 @@ struct GroupInfo {
 bool readGroupInfo(const session::Reply& reply, GroupInfo& out, std::string& failure);
 // Marks the members that `deleted` (SITE USERS deleted) lists.
 void markDeleted(GroupInfo& info, const UserListing& deleted);
+
+class UserListingIndex;
+
+// One member row's cells as views into its reply line.
+struct GroupMemberCells {
+    std::string_view name;
+    bool siteop = false, groupAdmin = false;
+    std::string_view filesUp, mibUp, filesDown, mibDown, ratio, weekly;
+};
+
+// A SITE GINFO reply kept as its lines, its member rows read one at a time
+// when they are shown: one pass checks the shape, every row and the footer
+// as readGroupInfo does, and no string is made a cell. The cells equal
+// readGroupInfo's.
+class GroupInfoIndex {
+public:
+    // Takes the reply's lines (moved). False, with readGroupInfo's words,
+    // when they are not a member list: the index is then empty and the
+    // reply left as it was.
+    bool read(session::Reply&& reply, std::string& failure);
+    void clear();
+
+    std::size_t size() const { return rows_; }
+    // Row `row` (below size(); past it, empty cells). Views into the kept lines.
+    GroupMemberCells rowCells(std::size_t row) const;
+    std::string_view rowName(std::size_t row) const;
+    bool rowDeleted(std::size_t row) const { return row < deleted_.size() && deleted_[row] != 0; }
+    // Marks the members that `deleted` (SITE USERS deleted) lists.
+    void markDeleted(const UserListingIndex& deleted);
+
+    std::int64_t usersInGroup = 0, withLeech = 0;
+    std::int64_t freeSlots = 0, freeLeechSlots = 0;  // -1: "Unlimited"
+
+private:
+    std::vector<std::string> lines_;
+    std::size_t firstRow_ = 0, rows_ = 0;
+    std::vector<char> deleted_;  // a mark a row, once marked
+};
 
 }  // namespace admin

@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+#include <utility>
+
 #include "host/admin/admin_page_kit_win32.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_names.h"
@@ -25,8 +28,7 @@ struct GroupsPage {
     bool haveSettings = false;
     bool haveMembers = false;
     admin::GroupSettings settings;
-    admin::GroupInfo info;
-    std::string marks;  // the cell being given
+    admin::GroupInfoIndex info;  // the reply's lines, a row read when shown
 };
 
 const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_SLOTS, IDC_ADMIN_GROUP_ALLOT_SLOTS,
@@ -38,27 +40,25 @@ const Column memberColumns[] = {
     {L"Files dn", 34, true}, {L"MiB dn", 38, true}, {L"Ratio", 30, false},  {L"Weekly", 36, true},
 };
 
-std::string marksOf(const admin::GroupMember& member) {
-    std::string marks;
-    for (const auto& mark : {std::make_pair(member.siteop, "siteop"), std::make_pair(member.groupAdmin, "gadmin"),
-                             std::make_pair(member.deleted, "deleted")}) {
-        if (mark.first) {
-            marks += (marks.empty() ? "" : ", ") + std::string(mark.second);
-        }
-    }
-    return marks;
+// The Marks cell: siteop, gadmin, deleted, as many as apply.
+std::string_view marksOf(const admin::GroupMemberCells& cells, bool deleted) {
+    static const std::string_view texts[8] = {
+        "", "siteop", "gadmin", "siteop, gadmin", "deleted", "siteop, deleted", "gadmin, deleted",
+        "siteop, gadmin, deleted"};
+    return texts[(cells.siteop ? 1 : 0) | (cells.groupAdmin ? 2 : 0) | (deleted ? 4 : 0)];
 }
 
-const std::string& memberCell(const admin::GroupMember& member, int column, std::string& marks) {
+std::string_view memberCell(const admin::GroupInfoIndex& info, std::size_t row, int column) {
+    const admin::GroupMemberCells cells = info.rowCells(row);
     switch (column) {
-    case 0: return member.name;
-    case 1: return marks = marksOf(member);
-    case 2: return member.filesUp;
-    case 3: return member.mibUp;
-    case 4: return member.filesDown;
-    case 5: return member.mibDown;
-    case 6: return member.ratio;
-    default: return member.weekly;
+    case 0: return cells.name;
+    case 1: return marksOf(cells, info.rowDeleted(row));
+    case 2: return cells.filesUp;
+    case 3: return cells.mibUp;
+    case 4: return cells.filesDown;
+    case 5: return cells.mibDown;
+    case 6: return cells.ratio;
+    default: return cells.weekly;
     }
 }
 
@@ -78,7 +78,7 @@ void showSettings(HWND page, GroupsPage& state) {
 }
 
 void showMembers(HWND page, GroupsPage& state) {
-    setRowCount(page, IDC_ADMIN_MEMBER_LIST, state.info.members.size());
+    setRowCount(page, IDC_ADMIN_MEMBER_LIST, state.info.size());
     std::string summary;
     if (state.haveMembers) {
         summary = std::to_string(state.info.usersInGroup) + " member(s), " + std::to_string(state.info.withLeech) +
@@ -86,7 +86,7 @@ void showMembers(HWND page, GroupsPage& state) {
                   slotsText(state.info.freeLeechSlots);
     }
     setControlText(page, IDC_ADMIN_MEMBER_SUMMARY, summary);
-    EnableWindow(GetDlgItem(page, IDC_ADMIN_MEMBER_ADMIN), !state.info.members.empty());
+    EnableWindow(GetDlgItem(page, IDC_ADMIN_MEMBER_ADMIN), state.info.size() != 0);
 }
 
 // SITE GRP and SITE GINFO of the group, the deleted members marked. Returns
@@ -95,7 +95,7 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
     state.group = group;
     state.haveSettings = false;
     state.haveMembers = false;
-    state.info = admin::GroupInfo{};
+    state.info.clear();
     std::string problem;
     Exchange grp = send(*state.context, "SITE GRP " + group);
     std::string failure;
@@ -107,22 +107,22 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
         state.haveSettings = true;
     }
     if (problem.empty()) {
-        Exchange ginfo = send(*state.context, "SITE GINFO " + group);
+        Exchange ginfo = sendForReader(*state.context, "SITE GINFO " + group);
         if (!ginfo.answered) {
             problem = ginfo.verdict.text;
-        } else if (!admin::readGroupInfo(ginfo.reply, state.info, failure)) {
+        } else if (!state.info.read(std::move(ginfo.reply), failure)) {
+            // An unread reply is left as it was, for the judge.
             problem = "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
-            state.info = admin::GroupInfo{};
         } else {
             state.haveMembers = true;
         }
     }
     if (problem.empty()) {
         // GINFO shows a deleted member like any other.
-        Exchange deleted = send(*state.context, "SITE USERS deleted");
-        admin::UserListing listing;
-        if (deleted.answered && admin::readUserListing(deleted.reply, listing, failure)) {
-            admin::markDeleted(state.info, listing);
+        Exchange deleted = sendForReader(*state.context, "SITE USERS deleted");
+        admin::UserListingIndex listing;
+        if (deleted.answered && listing.read(std::move(deleted.reply), failure)) {
+            state.info.markDeleted(listing);
         } else {
             problem = "Deleted members are not marked: SITE USERS deleted: " +
                       (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
@@ -201,11 +201,11 @@ void writeSettings(HWND page, GroupsPage& state) {
 
 void toggleGroupAdmin(HWND page, GroupsPage& state) {
     const int row = selectedRow(page, IDC_ADMIN_MEMBER_LIST);
-    if (row < 0 || static_cast<std::size_t>(row) >= state.info.members.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= state.info.size()) {
         refuse(page, *state.context, "Group admin", "Pick a member first.");
         return;
     }
-    const std::string member = state.info.members[static_cast<std::size_t>(row)].name;
+    const std::string member(state.info.rowName(static_cast<std::size_t>(row)));
     const admin::Plan plan = admin::groupAdminTogglePlan(member, state.group);
     if (!plan.refusal.empty()) {
         refuse(page, *state.context, "Group admin", plan.refusal);
@@ -215,8 +215,8 @@ void toggleGroupAdmin(HWND page, GroupsPage& state) {
     const std::string group = state.group;
     const std::string problem = readGroup(page, state, group);
     // The member's row again, with its mark as GINFO shows it now.
-    for (std::size_t i = 0; i < state.info.members.size(); ++i) {
-        if (state.info.members[i].name == member) {
+    for (std::size_t i = 0; i < state.info.size(); ++i) {
+        if (state.info.rowName(i) == member) {
             LVITEMW item{};
             item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -278,16 +278,16 @@ INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         if (state == nullptr || header->idFrom != IDC_ADMIN_MEMBER_LIST) {
             return FALSE;
         }
-        const std::vector<admin::GroupMember>& members = state->info.members;
+        const admin::GroupInfoIndex& info = state->info;
         if (header->code == LVN_GETDISPINFOW) {
             auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
             const auto row = static_cast<std::size_t>(request->item.iItem);
-            if (request->item.iItem >= 0 && row < members.size()) {
-                giveCellText(*request, memberCell(members[row], request->item.iSubItem, state->marks));
+            if (request->item.iItem >= 0 && row < info.size()) {
+                giveCellText(*request, memberCell(info, row, request->item.iSubItem));
             }
         } else if (header->code == LVN_ODFINDITEMW) {
-            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), members.size(),
-                                    [&](std::size_t i) -> const std::string& { return members[i].name; });
+            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), info.size(),
+                                    [&](std::size_t i) { return info.rowName(i); });
             SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
             return TRUE;
         }

@@ -1,6 +1,7 @@
 #include "host/admin/user_listing.h"
 
 #include <string_view>
+#include <utility>
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
@@ -29,7 +30,7 @@ std::size_t labelAt(std::string_view text, std::string_view label, std::size_t f
     return std::string_view::npos;
 }
 
-bool readRow(std::string_view text, ListedUser& user) {
+bool readRow(std::string_view text, ListedUserCells& cells) {
     const std::size_t up = labelAt(text, "UL:", 1);
     if (up == std::string_view::npos) return false;
     const std::size_t down = labelAt(text, "DL:", up + 4);
@@ -40,20 +41,20 @@ bool readRow(std::string_view text, ListedUser& user) {
     std::size_t nameEnd = 0;
     while (nameEnd < head.size() && head[nameEnd] != ' ') ++nameEnd;
     if (nameEnd == 0) return false;
-    user.name.assign(head.data(), nameEnd);
-    const std::string_view group = trimBlanks(head.substr(nameEnd));
-    user.group.assign(group.data(), group.size());
-    const std::string_view uploaded = sizeAfter(text, up + 4, down);
-    const std::string_view downloaded = sizeAfter(text, down + 4, credit);
-    const std::string_view credits = sizeAfter(text, credit + 8, text.size());
-    user.uploaded.assign(uploaded.data(), uploaded.size());
-    user.downloaded.assign(downloaded.data(), downloaded.size());
-    user.credits.assign(credits.data(), credits.size());
+    cells.name = head.substr(0, nameEnd);
+    cells.group = trimBlanks(head.substr(nameEnd));
+    cells.uploaded = sizeAfter(text, up + 4, down);
+    cells.downloaded = sizeAfter(text, down + 4, credit);
+    cells.credits = sizeAfter(text, credit + 8, text.size());
     return true;
 }
 
+struct Counters {
+    std::int64_t siteops = 0, gadmins = 0, leech = 0, deleted = 0, total = 0;
+};
+
 // "SITEOPS=2, GADMINS=1, LEECH=1, DELETED=1".
-bool readCounters(std::string_view text, UserListing& out) {
+bool readCounters(std::string_view text, Counters& out) {
     static const std::string_view labels[] = {"SITEOPS=", "GADMINS=", "LEECH=", "DELETED="};
     std::int64_t* const targets[] = {&out.siteops, &out.gadmins, &out.leech, &out.deleted};
     for (int i = 0; i < 4; ++i) {
@@ -66,13 +67,15 @@ bool readCounters(std::string_view text, UserListing& out) {
     return true;
 }
 
-}  // namespace
-
-bool readUserListing(const session::Reply& reply, UserListing& out, std::string& failure) {
-    out = UserListing{};
+// Header, one row an account, "Uploaded: ...", the counters, "N Total
+// members.": every row is handed to `onRow` (index from 0, its cells) as it
+// is checked. False, with the operator's words, when the reply is no
+// complete listing.
+template <typename OnRow>
+bool scanListing(const session::Reply& reply, Counters& counters, std::string& failure, OnRow&& onRow) {
+    counters = Counters{};
     failure.clear();
     const std::size_t count = reply.lines.size();
-    // Header, one row an account, "Uploaded: ...", the counters, "N Total members.".
     const bool header = count > 0 && trimTrailingBlanks(lineTextView(reply.lines[0])) == "Detailed User Listing...";
     if (header && count < 4) {
         failure = "The account listing ends early.";
@@ -84,33 +87,90 @@ bool readUserListing(const session::Reply& reply, UserListing& out, std::string&
         return false;
     }
     const std::size_t rows = count - 4;
-    out.users.resize(rows);
+    ListedUserCells cells;
     for (std::size_t i = 0; i < rows; ++i) {
-        if (!readRow(lineTextView(reply.lines[i + 1]), out.users[i])) {
+        if (!readRow(lineTextView(reply.lines[i + 1]), cells)) {
             failure = "Line " + std::to_string(i + 2) + " of the account listing is not an account row.";
-            out = UserListing{};
             return false;
         }
+        onRow(i, cells);
     }
     const std::string_view totals = lineTextView(reply.lines[count - 3]);
-    const std::string_view counters = lineTextView(reply.lines[count - 2]);
+    const std::string_view counterLine = lineTextView(reply.lines[count - 2]);
     const std::string_view last = trimTrailingBlanks(lineTextView(reply.lines[count - 1]));
     const std::size_t blank = last.find(' ');
-    bool complete = startsWith(totals, "Uploaded:") && readCounters(counters, out) &&
-                    blank != std::string_view::npos && last.substr(blank) == " Total members." &&
-                    readInteger(last.substr(0, blank), out.total);
-    if (complete && out.total != static_cast<std::int64_t>(rows)) {
-        failure = "The account listing says " + std::to_string(out.total) + " accounts but shows " +
-                  std::to_string(rows) + ".";
-        out = UserListing{};
-        return false;
-    }
+    const bool complete = startsWith(totals, "Uploaded:") && readCounters(counterLine, counters) &&
+                          blank != std::string_view::npos && last.substr(blank) == " Total members." &&
+                          readInteger(last.substr(0, blank), counters.total);
     if (!complete) {
         failure = "The account listing ends early.";
-        out = UserListing{};
+        return false;
+    }
+    if (counters.total != static_cast<std::int64_t>(rows)) {
+        failure = "The account listing says " + std::to_string(counters.total) + " accounts but shows " +
+                  std::to_string(rows) + ".";
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool readUserListing(const session::Reply& reply, UserListing& out, std::string& failure) {
+    out = UserListing{};
+    Counters counters;
+    const bool read = scanListing(reply, counters, failure, [&](std::size_t i, const ListedUserCells& cells) {
+        if (i == 0) out.users.resize(reply.lines.size() - 4);
+        ListedUser& user = out.users[i];
+        user.name.assign(cells.name.data(), cells.name.size());
+        user.group.assign(cells.group.data(), cells.group.size());
+        user.uploaded.assign(cells.uploaded.data(), cells.uploaded.size());
+        user.downloaded.assign(cells.downloaded.data(), cells.downloaded.size());
+        user.credits.assign(cells.credits.data(), cells.credits.size());
+    });
+    if (!read) {
+        out = UserListing{};
+        return false;
+    }
+    out.siteops = counters.siteops;
+    out.gadmins = counters.gadmins;
+    out.leech = counters.leech;
+    out.deleted = counters.deleted;
+    out.total = counters.total;
+    return true;
+}
+
+bool UserListingIndex::read(session::Reply&& reply, std::string& failure) {
+    clear();
+    Counters counters;
+    if (!scanListing(reply, counters, failure, [](std::size_t, const ListedUserCells&) {})) return false;
+    lines_ = std::move(reply.lines);
+    rows_ = lines_.size() - 4;
+    siteops = counters.siteops;
+    gadmins = counters.gadmins;
+    leech = counters.leech;
+    deleted = counters.deleted;
+    total = counters.total;
+    return true;
+}
+
+void UserListingIndex::clear() {
+    lines_.clear();
+    rows_ = 0;
+    siteops = gadmins = leech = deleted = total = 0;
+}
+
+ListedUserCells UserListingIndex::rowCells(std::size_t row) const {
+    ListedUserCells cells;
+    if (row >= rows_ || !readRow(lineTextView(lines_[row + 1]), cells)) return ListedUserCells{};
+    return cells;
+}
+
+std::string_view UserListingIndex::rowName(std::size_t row) const {
+    if (row >= rows_) return {};
+    // The first word: the row was checked, so it ends before "UL:".
+    const std::string_view text = lineTextView(lines_[row + 1]);
+    return text.substr(0, text.find(' '));
 }
 
 std::string usersCommand(const std::string& argument) {

@@ -2,6 +2,7 @@
 // SITE USERS (glftpd 2.x): one row per account, then the counters.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/session/site_link.h"
@@ -21,6 +22,36 @@ struct UserListing {
 };
 
 bool readUserListing(const session::Reply& reply, UserListing& out, std::string& failure);
+
+// One row's cells as views into its reply line.
+struct ListedUserCells {
+    std::string_view name, group, uploaded, downloaded, credits;
+};
+
+// A SITE USERS reply kept as its lines, its rows read one at a time when
+// they are shown: a list of 50,000 accounts costs one pass over the lines
+// (the shape, every row and the count checked as readUserListing checks
+// them) and no string a cell. The cells equal readUserListing's.
+class UserListingIndex {
+public:
+    // Takes the reply's lines (moved). False, with readUserListing's words,
+    // when they are not an account listing: the index is then empty and the
+    // reply left as it was.
+    bool read(session::Reply&& reply, std::string& failure);
+    void clear();
+
+    std::size_t size() const { return rows_; }
+    // Row `row` (below size(); past it, empty cells). Views into the kept lines.
+    ListedUserCells rowCells(std::size_t row) const;
+    std::string_view rowName(std::size_t row) const;
+
+    // The counter line's figures; `total` equals size().
+    std::int64_t siteops = 0, gadmins = 0, leech = 0, deleted = 0, total = 0;
+
+private:
+    std::vector<std::string> lines_;
+    std::size_t rows_ = 0;  // lines 1..rows_
+};
 
 // The SITE USERS argument for a filter: everyone "", a group "=iso", a prefix
 // "f*", a flag word ("siteop") or flag character, "deleted".

@@ -1,6 +1,9 @@
 // The SITE USERS reader on any bytes: no fault, every row holds a name
 // without blanks, the rows are as many as the listing says, and the count
-// before one change for many never exceeds them.
+// before one change for many never exceeds them; the row-at-a-time
+// reader reads what the full reader reads.
+#include <utility>
+
 #include "host/admin/admin_plans.h"
 #include "host/admin/user_listing.h"
 #include "tests/fuzz/admin_fuzz_reply.h"
@@ -9,7 +12,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const session::Reply reply = adminFuzzReply(data, size);
     std::string failure;
     admin::UserListing listing;
-    if (!admin::readUserListing(reply, listing, failure)) {
+    const bool read = admin::readUserListing(reply, listing, failure);
+    // The row-at-a-time reader reads the same rows, or refuses alike.
+    admin::UserListingIndex index;
+    session::Reply taken = reply;
+    std::string indexFailure;
+    FUZZ_CHECK(index.read(std::move(taken), indexFailure) == read && indexFailure == failure);
+    FUZZ_CHECK(index.size() == listing.users.size() && index.total == listing.total);
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const admin::ListedUserCells cells = index.rowCells(i);
+        const admin::ListedUser& user = listing.users[i];
+        FUZZ_CHECK(cells.name == user.name && cells.group == user.group && cells.uploaded == user.uploaded &&
+                   cells.downloaded == user.downloaded && cells.credits == user.credits &&
+                   index.rowName(i) == user.name);
+    }
+    if (!read) {
         FUZZ_CHECK(!failure.empty() && listing.users.empty());
         return 0;
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/admin/account_settings.h"
@@ -557,3 +558,102 @@ TEST(AdminReaders, RepliesNoCaptureShowsAreReadOrRefusedWithoutFault) {
 }
 
 }  // namespace
+
+// The row-at-a-time readers the pages show big listings with: on every
+// capture and every made reply of their commands they read, or refuse with
+// the same words, what the full readers read, cell for cell.
+std::string cellsOf(const admin::ListedUserCells& cells) {
+    return std::string(cells.name) + "|" + std::string(cells.group) + "|" + std::string(cells.uploaded) + "|" +
+           std::string(cells.downloaded) + "|" + std::string(cells.credits);
+}
+std::string cellsOf(const admin::ListedUser& user) {
+    return user.name + "|" + user.group + "|" + user.uploaded + "|" + user.downloaded + "|" + user.credits;
+}
+std::string cellsOf(const admin::GroupMemberCells& cells, bool deleted) {
+    return std::string(cells.siteop ? "*" : cells.groupAdmin ? "+" : "") + std::string(cells.name) + "|" +
+           std::string(cells.filesUp) + "|" + std::string(cells.mibUp) + "|" + std::string(cells.filesDown) + "|" +
+           std::string(cells.mibDown) + "|" + std::string(cells.ratio) + "|" + std::string(cells.weekly) +
+           (deleted ? "|deleted" : "");
+}
+std::string cellsOf(const admin::GroupMember& member) {
+    return std::string(member.siteop ? "*" : member.groupAdmin ? "+" : "") + member.name + "|" + member.filesUp +
+           "|" + member.mibUp + "|" + member.filesDown + "|" + member.mibDown + "|" + member.ratio + "|" +
+           member.weekly + (member.deleted ? "|deleted" : "");
+}
+
+// Both readers on one reply; `what` names it in a failure.
+void expectIndexReadsAsFullReader(Reader reader, const session::Reply& reply, const std::string& what) {
+    std::string fullFailure, indexFailure;
+    if (reader == Reader::Listing) {
+        admin::UserListing listing;
+        const bool read = admin::readUserListing(reply, listing, fullFailure);
+        admin::UserListingIndex index;
+        session::Reply taken = reply;
+        EXPECT_EQ(index.read(std::move(taken), indexFailure), read) << what;
+        EXPECT_EQ(indexFailure, fullFailure) << what;
+        ASSERT_EQ(index.size(), listing.users.size()) << what;
+        for (std::size_t i = 0; i < index.size(); ++i) {
+            EXPECT_EQ(cellsOf(index.rowCells(i)), cellsOf(listing.users[i])) << what << " row " << i;
+            EXPECT_EQ(index.rowName(i), listing.users[i].name) << what << " row " << i;
+        }
+        EXPECT_EQ(cellsOf(index.rowCells(index.size())), "||||") << what;
+        EXPECT_EQ(std::vector<std::int64_t>({index.siteops, index.gadmins, index.leech, index.deleted, index.total}),
+                  std::vector<std::int64_t>(
+                      {listing.siteops, listing.gadmins, listing.leech, listing.deleted, listing.total}))
+            << what;
+        return;
+    }
+    admin::GroupInfo info;
+    const bool read = admin::readGroupInfo(reply, info, fullFailure);
+    admin::GroupInfoIndex index;
+    session::Reply taken = reply;
+    EXPECT_EQ(index.read(std::move(taken), indexFailure), read) << what;
+    EXPECT_EQ(indexFailure, fullFailure) << what;
+    // Every second member deleted, as SITE USERS deleted would list them.
+    session::Reply deletedReply;
+    deletedReply.code = 200;
+    deletedReply.lines.push_back(usersHead);
+    admin::UserListing deleted;
+    for (std::size_t i = 0; i < info.members.size(); i += 2) {
+        deletedReply.lines.push_back("200- " + info.members[i].name + " iso UL: 0MiB DL: 0MiB Credit: 0MiB");
+        deleted.users.push_back({info.members[i].name, "iso", "0MiB", "0MiB", "0MiB"});
+    }
+    deletedReply.lines.push_back(usersTotals);
+    deletedReply.lines.push_back("200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0");
+    deletedReply.lines.push_back("200 " + std::to_string(deleted.users.size()) + " Total members.");
+    admin::UserListingIndex deletedIndex;
+    std::string failure;
+    admin::markDeleted(info, deleted);
+    if (deletedIndex.read(std::move(deletedReply), failure)) index.markDeleted(deletedIndex);
+    ASSERT_EQ(index.size(), info.members.size()) << what << " " << failure;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        EXPECT_EQ(cellsOf(index.rowCells(i), index.rowDeleted(i)), cellsOf(info.members[i])) << what << " row " << i;
+        EXPECT_EQ(index.rowName(i), info.members[i].name) << what << " row " << i;
+    }
+    EXPECT_EQ(cellsOf(index.rowCells(index.size()), false), "||||||") << what;
+    EXPECT_EQ(std::vector<std::int64_t>({index.usersInGroup, index.withLeech, index.freeSlots, index.freeLeechSlots}),
+              std::vector<std::int64_t>({info.usersInGroup, info.withLeech, info.freeSlots, info.freeLeechSlots}))
+        << what;
+}
+
+TEST(AdminReaders, RowAtATimeReadersReadWhatTheFullReadersRead) {
+    int replies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(fixtureDir())) {
+        const std::string file = entry.path().filename().string();
+        const Reader reader = readerOf(file);
+        if (reader == Reader::Listing || reader == Reader::Members) {
+            expectIndexReadsAsFullReader(reader, replyOf(file), file);
+            ++replies;
+        }
+    }
+    for (const Made& reply : made) {
+        if (reply.reader == Reader::Listing || reply.reader == Reader::Members) {
+            session::Reply sent;
+            sent.code = reply.code;
+            sent.lines = reply.lines;
+            expectIndexReadsAsFullReader(reply.reader, sent, reply.what);
+            ++replies;
+        }
+    }
+    EXPECT_GT(replies, 40);
+}
