@@ -15,9 +15,11 @@ std::string controlText(HWND page, int id) {
     return text;
 }
 
-void setControlText(HWND page, int id, const std::string& utf8) {
-    // Only a change: a control given its own text again repaints for nothing.
-    HWND control = GetDlgItem(page, id);
+namespace {
+
+// Sets a control's text when it differs; true when it was set. A control
+// given its own text again repaints for nothing.
+bool replaceText(HWND control, const std::string& utf8) {
     const std::wstring wanted = wide_text::toWide(utf8);
     const int length = GetWindowTextLengthW(control);
     if (length == static_cast<int>(wanted.size())) {
@@ -25,14 +27,15 @@ void setControlText(HWND page, int id, const std::string& utf8) {
         GetWindowTextW(control, &shown[0], length + 1);
         shown.resize(static_cast<std::size_t>(length));
         if (shown == wanted) {
-            return;
+            return false;
         }
     }
     SetWindowTextW(control, wanted.c_str());
+    return true;
 }
 
-void showResult(HWND page, const std::string& utf8) {
-    // The box is a multi-line edit: its lines end in CR LF.
+// The result box's lines end in CR LF (a multi-line edit).
+std::string resultText(const std::string& utf8) {
     std::string text;
     text.reserve(utf8.size() + 16);
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -41,7 +44,128 @@ void showResult(HWND page, const std::string& utf8) {
         }
         text += utf8[i];
     }
-    setControlText(page, IDC_ADMIN_RESULT, text);
+    return text;
+}
+
+// What a control's frame shows of its scroll bars.
+struct ScrollBars {
+    LONG style = 0;
+    SCROLLINFO vertical{};
+    SCROLLINFO horizontal{};
+};
+
+ScrollBars scrollBarsOf(HWND control) {
+    ScrollBars bars;
+    bars.style = GetWindowLongW(control, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL);
+    for (SCROLLINFO* info : {&bars.vertical, &bars.horizontal}) {
+        info->cbSize = sizeof(SCROLLINFO);
+        info->fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    }
+    if ((bars.style & WS_VSCROLL) == 0 || !GetScrollInfo(control, SB_VERT, &bars.vertical)) {
+        bars.vertical = SCROLLINFO{};
+    }
+    if ((bars.style & WS_HSCROLL) == 0 || !GetScrollInfo(control, SB_HORZ, &bars.horizontal)) {
+        bars.horizontal = SCROLLINFO{};
+    }
+    return bars;
+}
+
+bool sameBar(const SCROLLINFO& a, const SCROLLINFO& b) {
+    return a.nMin == b.nMin && a.nMax == b.nMax && a.nPage == b.nPage && a.nPos == b.nPos;
+}
+
+// The repaint of a changed control: its client area, and its frame when its
+// scroll bars changed.
+UINT repaintOf(const ScrollBars& before, const ScrollBars& after) {
+    const bool same = before.style == after.style && sameBar(before.vertical, after.vertical) &&
+                      sameBar(before.horizontal, after.horizontal);
+    return RDW_INVALIDATE | RDW_ERASE | (same ? 0u : static_cast<UINT>(RDW_FRAME));
+}
+
+const wchar_t pageUpdateProperty[] = L"QuorinPageUpdate";
+
+}  // namespace
+
+void setControlText(HWND page, int id, const std::string& utf8) {
+    replaceText(GetDlgItem(page, id), utf8);
+}
+
+void showResult(HWND page, const std::string& utf8) {
+    PageUpdate update(page);
+    update.showResult(utf8);
+}
+
+PageUpdate::PageUpdate(HWND page) : page_(page) {
+    auto* outer = static_cast<PageUpdate*>(GetPropW(page, pageUpdateProperty));
+    if (outer != nullptr) {
+        holder_ = outer;
+        return;
+    }
+    if ((GetWindowLongW(page, GWL_STYLE) & WS_VISIBLE) == 0) {
+        return;  // a hidden page draws nothing: changed as it is
+    }
+    // Turning drawing off drops what waits to be painted: painted first.
+    RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!SetPropW(page, pageUpdateProperty, this)) {
+        return;
+    }
+    holder_ = this;
+    SendMessageW(page, WM_SETREDRAW, FALSE, 0);
+}
+
+PageUpdate::~PageUpdate() {
+    if (holder_ != this) {
+        return;
+    }
+    SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
+    RemovePropW(page_, pageUpdateProperty);
+    for (const Repaint& repaint : repaints_) {
+        RedrawWindow(repaint.control, nullptr, nullptr, repaint.flags);
+    }
+}
+
+void PageUpdate::repaint(HWND control, UINT flags) {
+    if (holder_ == nullptr || control == nullptr) {
+        return;  // drawn as it changed
+    }
+    for (Repaint& known : holder_->repaints_) {
+        if (known.control == control) {
+            known.flags |= flags;
+            return;
+        }
+    }
+    holder_->repaints_.push_back({control, flags});
+}
+
+void PageUpdate::setText(int id, const std::string& utf8) {
+    HWND control = GetDlgItem(page_, id);
+    const ScrollBars before = scrollBarsOf(control);
+    if (replaceText(control, utf8)) {
+        repaint(control, repaintOf(before, scrollBarsOf(control)));
+    }
+}
+
+void PageUpdate::showResult(const std::string& utf8) {
+    setText(IDC_ADMIN_RESULT, resultText(utf8));
+}
+
+void PageUpdate::enable(int id, bool enabled) {
+    HWND control = GetDlgItem(page_, id);
+    if ((IsWindowEnabled(control) != FALSE) != enabled) {
+        EnableWindow(control, enabled);
+        repaint(control, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+void PageUpdate::setRowCount(int listId, std::size_t rows) {
+    HWND list = GetDlgItem(page_, listId);
+    const ScrollBars before = scrollBarsOf(list);
+    admin_page::setRowCount(page_, listId, rows);
+    repaint(list, repaintOf(before, scrollBarsOf(list)));
+}
+
+void PageUpdate::changed(int id) {
+    repaint(GetDlgItem(page_, id), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message) {

@@ -23,6 +23,42 @@ void setControlText(HWND page, int id, const std::string& utf8);
 // The page's result box (IDC_ADMIN_RESULT): what the last action came to.
 void showResult(HWND page, const std::string& utf8);
 
+// Changes to a page's controls painted once, in the next paint. Under Wine
+// some changes draw at once and again when the control paints: a button
+// enabled or disabled, the scroll bar of an edit given a text (about a
+// millisecond a scroll bar, themed) or of a list given a count. While a
+// PageUpdate lives the page is not drawn (WM_SETREDRAW); at its end each
+// control it changed is invalidated, its frame too when the frame changed.
+// What was waiting to be painted before is painted when it starts. Make it
+// once the commands are sent: the page is not repainted while it lives. One
+// made while another holds the same page leaves the repaints to that one.
+class PageUpdate {
+public:
+    explicit PageUpdate(HWND page);
+    ~PageUpdate();
+    PageUpdate(const PageUpdate&) = delete;
+    PageUpdate& operator=(const PageUpdate&) = delete;
+
+    // As setControlText, showResult and setRowCount.
+    void setText(int id, const std::string& utf8);
+    void showResult(const std::string& utf8);
+    void setRowCount(int listId, std::size_t rows);
+    void enable(int id, bool enabled);
+    // A change made to the control by other means: repainted, frame and all.
+    void changed(int id);
+
+private:
+    struct Repaint {
+        HWND control;
+        UINT flags;
+    };
+    void repaint(HWND control, UINT flags);
+
+    HWND page_;
+    PageUpdate* holder_ = nullptr;  // the one that turned drawing off, this or an outer one
+    std::vector<Repaint> repaints_;
+};
+
 // A refusal of the operator's input before anything is sent.
 void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message);
 // Asks before an action that cannot be undone; true only on Yes (No is the default).

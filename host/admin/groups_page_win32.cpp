@@ -64,34 +64,51 @@ std::string_view memberCell(const admin::GroupInfoIndex& info, std::size_t row, 
 
 std::string slotsText(std::int64_t free) { return free == -1 ? "unlimited" : std::to_string(free); }
 
-void showSettings(HWND page, GroupsPage& state) {
+// The group read last (its settings, members and summary) and `result`,
+// painted once.
+void showGroup(HWND page, const GroupsPage& state, const std::string& result, const std::string& selectMember = "") {
+    PageUpdate update(page);
     const admin::GroupForm form = state.haveSettings ? admin::groupFormOf(state.settings) : admin::GroupForm{};
-    setControlText(page, IDC_ADMIN_GROUP_SLOTS, form.slots);
-    setControlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
-    setControlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
-    setControlText(page, IDC_ADMIN_GROUP_MAX_ALLOT, form.maxAllotSizeKb);
-    setControlText(page, IDC_ADMIN_GROUP_MAX_LOGINS, form.maxLogins);
-    setControlText(page, IDC_ADMIN_GROUP_COMMENT, form.comment);
+    update.setText(IDC_ADMIN_GROUP_SLOTS, form.slots);
+    update.setText(IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
+    update.setText(IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
+    update.setText(IDC_ADMIN_GROUP_MAX_ALLOT, form.maxAllotSizeKb);
+    update.setText(IDC_ADMIN_GROUP_MAX_LOGINS, form.maxLogins);
+    update.setText(IDC_ADMIN_GROUP_COMMENT, form.comment);
     for (int id : settingFields) {
-        EnableWindow(GetDlgItem(page, id), state.haveSettings);
+        update.enable(id, state.haveSettings);
     }
-}
 
-void showMembers(HWND page, GroupsPage& state) {
-    setRowCount(page, IDC_ADMIN_MEMBER_LIST, state.info.size());
+    update.setRowCount(IDC_ADMIN_MEMBER_LIST, state.info.size());
+    if (!selectMember.empty()) {
+        // The member's row again, with its mark as GINFO shows it now.
+        for (std::size_t i = 0; i < state.info.size(); ++i) {
+            if (state.info.rowName(i) == selectMember) {
+                HWND list = GetDlgItem(page, IDC_ADMIN_MEMBER_LIST);
+                LVITEMW item{};
+                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                item.state = LVIS_SELECTED | LVIS_FOCUSED;
+                SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+                SendMessageW(list, LVM_ENSUREVISIBLE, i, FALSE);
+                update.changed(IDC_ADMIN_MEMBER_LIST);
+                break;
+            }
+        }
+    }
     std::string summary;
     if (state.haveMembers) {
         summary = std::to_string(state.info.usersInGroup) + " member(s), " + std::to_string(state.info.withLeech) +
                   " with leech; free slots " + slotsText(state.info.freeSlots) + ", free leech slots " +
                   slotsText(state.info.freeLeechSlots);
     }
-    setControlText(page, IDC_ADMIN_MEMBER_SUMMARY, summary);
-    EnableWindow(GetDlgItem(page, IDC_ADMIN_MEMBER_ADMIN), state.info.size() != 0);
+    update.setText(IDC_ADMIN_MEMBER_SUMMARY, summary);
+    update.enable(IDC_ADMIN_MEMBER_ADMIN, state.info.size() != 0);
+    update.showResult(result);
 }
 
-// SITE GRP and SITE GINFO of the group, the deleted members marked. Returns
-// what went wrong, empty when all was read.
-std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
+// SITE GRP and SITE GINFO of the group, the deleted members marked; shown
+// by showGroup. Returns what went wrong, empty when all was read.
+std::string readGroup(GroupsPage& state, const std::string& group) {
     state.group = group;
     state.haveSettings = false;
     state.haveMembers = false;
@@ -128,8 +145,6 @@ std::string readGroup(HWND page, GroupsPage& state, const std::string& group) {
                       (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
         }
     }
-    showSettings(page, state);
-    showMembers(page, state);
     return problem;
 }
 
@@ -195,8 +210,9 @@ void writeSettings(HWND page, GroupsPage& state) {
     }
     const admin::PlanOutcome outcome = runPlan(*state.context, plan);
     const std::string group = state.group;
-    const std::string problem = readGroup(page, state, group);
-    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE GRP." : "\nRead back: " + problem));
+    const std::string problem = readGroup(state, group);
+    showGroup(page, state,
+              outcome.summary + (problem.empty() ? "\nRead back from SITE GRP." : "\nRead back: " + problem));
 }
 
 void toggleGroupAdmin(HWND page, GroupsPage& state) {
@@ -213,27 +229,18 @@ void toggleGroupAdmin(HWND page, GroupsPage& state) {
     }
     const admin::PlanOutcome outcome = runPlan(*state.context, plan);
     const std::string group = state.group;
-    const std::string problem = readGroup(page, state, group);
-    // The member's row again, with its mark as GINFO shows it now.
-    for (std::size_t i = 0; i < state.info.size(); ++i) {
-        if (state.info.rowName(i) == member) {
-            LVITEMW item{};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(GetDlgItem(page, IDC_ADMIN_MEMBER_LIST), LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-            SendMessageW(GetDlgItem(page, IDC_ADMIN_MEMBER_LIST), LVM_ENSUREVISIBLE, i, FALSE);
-            break;
-        }
-    }
-    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE GINFO." : "\nRead back: " + problem));
+    const std::string problem = readGroup(state, group);
+    showGroup(page, state,
+              outcome.summary + (problem.empty() ? "\nRead back from SITE GINFO." : "\nRead back: " + problem),
+              member);
 }
 
 void onCommand(HWND page, GroupsPage& state, int id, int code) {
     if (id == IDC_ADMIN_GROUP_LIST && code == LBN_SELCHANGE) {
         const std::string group = pickedGroup(page, state);
         if (!group.empty()) {
-            const std::string problem = readGroup(page, state, group);
-            showResult(page, problem.empty() ? "Read " + group + " (SITE GRP, SITE GINFO)." : problem);
+            const std::string problem = readGroup(state, group);
+            showGroup(page, state, problem.empty() ? "Read " + group + " (SITE GRP, SITE GINFO)." : problem);
         }
         return;
     }
@@ -263,9 +270,7 @@ INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         created->context = reinterpret_cast<AdminContext*>(lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
         addColumns(page, IDC_ADMIN_MEMBER_LIST, memberColumns, sizeof memberColumns / sizeof memberColumns[0]);
-        showSettings(page, *created);
-        showMembers(page, *created);
-        showResult(page, "Nothing is read until you press Load groups.");
+        showGroup(page, *created, "Nothing is read until you press Load groups.");
         return TRUE;
     }
     case WM_COMMAND:

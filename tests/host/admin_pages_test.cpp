@@ -213,6 +213,24 @@ TEST(AdminPages, GroupsReadsSettingsAndMembersWithTheDeletedOneMarked) {
     DestroyWindow(page);
 }
 
+// A pick's changes are painted once: the page's drawing is held while they
+// are made and given back after, to a shown page only.
+TEST(AdminPages, GroupsPickLeavesThePageDrawnAsItWas) {
+    CapturedSite site;
+    for (const bool shown : {true, false}) {
+        HWND page = site.open(AdminPage::Groups);
+        ShowWindow(page, shown ? SW_SHOWNA : SW_HIDE);
+        click(page, IDC_ADMIN_GROUP_LOAD);
+        pickGroup(page, "iso");
+        EXPECT_EQ((GetWindowLongW(page, GWL_STYLE) & WS_VISIBLE) != 0, shown);
+        EXPECT_EQ(GetPropW(page, L"QuorinPageUpdate"), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_GROUP_SLOTS)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_MEMBER_ADMIN)));
+        EXPECT_EQ(textOf(page, IDC_ADMIN_RESULT), "Read iso (SITE GRP, SITE GINFO).");
+        DestroyWindow(page);
+    }
+}
+
 TEST(AdminPages, GroupsSendsOnlyTheChangeAndReadsItBack) {
     CapturedSite site;
     HWND page = site.open(AdminPage::Groups);
