@@ -88,9 +88,14 @@ void showAccount(HWND page, AccountsPage& state) {
                                             (state.account.groups.empty() ? "" : ", " + state.account.groups[0]));
 }
 
-void showListing(HWND page, AccountsPage& state) {
+// `read`: the server's listing was read; otherwise no counts are the server's.
+void showListing(HWND page, AccountsPage& state, bool read) {
     setRowCount(page, IDC_ADMIN_ACCOUNT_LIST, state.listing.size());
     const admin::UserListingIndex& listing = state.listing;
+    if (!read) {
+        setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY, "No listing read.");
+        return;
+    }
     setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY,
                    std::to_string(listing.size()) + " account(s) shown. Counted by the server: siteops " +
                        std::to_string(listing.siteops) + ", gadmins " + std::to_string(listing.gadmins) +
@@ -126,7 +131,7 @@ std::string list(HWND page, AccountsPage& state, const std::string& argument) {
         // An unread reply is left as it was, for the judge.
         problem = "SITE USERS: " + whyUnread(exchange, problem);
     }
-    showListing(page, state);
+    showListing(page, state, problem.empty());
     return problem;
 }
 
