@@ -1,5 +1,6 @@
 #include "host/admin/account_settings.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "host/admin/admin_reply.h"
@@ -43,8 +44,17 @@ void readGroups(std::string_view text, AccountSettings& out) {
 
 }  // namespace
 
-bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std::string& failure) {
+bool readAccountSettings(const session::Reply& coloured, AccountSettings& out, std::string& failure) {
     out = AccountSettings{};
+    // A coloured screen is read as its plain twin.
+    session::Reply plain;
+    const bool hasCodes = std::any_of(coloured.lines.begin(), coloured.lines.end(),
+                                      [](const std::string& line) { return hasColour(line); });
+    if (hasCodes) {
+        plain = coloured;
+        removeColour(plain.lines);
+    }
+    const session::Reply& reply = hasCodes ? plain : coloured;
     failure.clear();
     enum Field { Name, Expires, Flags, Idle, Logins, SameIp, SimUp, SimDown, Timeframe, Groups, FieldCount };
     static const std::string_view labels[FieldCount] = {
@@ -71,7 +81,12 @@ bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std:
             if (labels[field].front() == '|' && !startsWith(text, labels[field])) continue;
             seen[field] = true;
             switch (field) {
-            case Name: out.name = std::string(value); break;
+            case Name: {
+                // The whole name: it may hold '|' and tabs, never a blank.
+                const std::string_view rest = text.substr(labels[field].size());
+                out.name = std::string(rest.substr(0, rest.find(' ')));
+                break;
+            }
             case Expires: out.expires = std::string(value); break;
             case Flags: out.flags = std::string(value); break;
             case Idle: out.idleTime = std::string(value); break;

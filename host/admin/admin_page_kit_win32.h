@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,9 @@ struct Exchange {
     session::Reply reply;
     admin::Verdict verdict;
 };
+// The reply's lines come without colour codes (an operator with glftpd's
+// colour flag gets every line coloured): no code reaches a control, a
+// question or a result line.
 Exchange send(AdminContext& context, const std::string& command);
 // A command whose reply a reader reads: the same, but the reply is judged
 // only if the reader refuses it (whyUnread): judging reads every line, and
@@ -85,6 +89,31 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
 // Sends a plan's commands in order up to the first one refused or not
 // answered; the outcome's summary says what was applied and what was not.
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
+
+// The write every page shares: refuse what the plan refuses (nothing
+// sent), say so when nothing changed, ask first when it cannot be undone or
+// reaches many, send the plan up to its first refusal, read back, and show
+// the verdict. A page says only what is its own: the plan, the question,
+// how to read its target back.
+struct WriteAction {
+    std::string title;     // of the refusal's message box and the question
+    admin::Plan plan;
+    std::string question;  // non-empty: asked first, No the default
+    std::string notConfirmed;  // the result when not confirmed
+    std::string nothingChanged = "Nothing changed: nothing was sent.";
+    // A change for many: the count the question named; the server's
+    // "applied to N" must equal it.
+    std::int64_t confirmedCount = -1;
+    // Reads the target back after sending (whatever the server answered):
+    // "" when read, with what it shows of the written settings in `values`,
+    // else why not. Unset: nothing is read back.
+    std::function<std::string(std::vector<admin::Written>& values)> readBack;
+};
+enum class WriteResult { Refused, NothingChanged, NotConfirmed, Sent };
+// The result box gets the verdict (admin::writeVerdict); `outcome`, when
+// given, what the plan came to.
+WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action,
+                     admin::PlanOutcome* outcome = nullptr);
 
 // A report-view list view whose rows live in the page (LVS_OWNERDATA): the
 // columns once, then only the row count on a fill.

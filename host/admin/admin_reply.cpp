@@ -120,7 +120,9 @@ bool isSuccessEnd(std::string_view text, Verdict& verdict) {
 
 std::string lineText(const std::string& line) { return std::string(lineTextView(line)); }
 
-Verdict judgeReply(const session::Reply& reply) {
+namespace {
+
+Verdict judgePlainReply(const session::Reply& reply) {
     Verdict verdict;
     if (reply.lines.empty()) {
         verdict.text = "The server sent no reply.";
@@ -183,6 +185,19 @@ Verdict judgeReply(const session::Reply& reply) {
         }
     }
     return verdict;
+}
+
+}  // namespace
+
+Verdict judgeReply(const session::Reply& reply) {
+    // A coloured reply is judged as its plain twin.
+    for (const std::string& line : reply.lines) {
+        if (line.find('\x1b') == std::string::npos || !hasColour(line)) continue;
+        session::Reply plain = reply;
+        removeColour(plain.lines);
+        return judgePlainReply(plain);
+    }
+    return judgePlainReply(reply);
 }
 
 }  // namespace admin

@@ -34,6 +34,8 @@ struct Verdict {
 // setting's help line or "No flags were changed." is refused, and so is an
 // unknown last line or a reply with no lines. A list form with an "Error
 // modifying x" line is not done (which names were taken is in `modified`).
+// A coloured reply (an operator with glftpd's colour flag) is judged as its
+// plain twin, and the verdict's words carry no colour codes.
 // Made for glftpd's own administration commands: a site script's reply (the
 // operator's own commands) is shown as it came, not judged.
 Verdict judgeReply(const session::Reply& reply);
