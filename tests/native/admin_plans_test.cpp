@@ -344,7 +344,7 @@ TEST(AdminPlans, TheCountBeforeOneChangeForManyIsTheServersOwn) {
 
 TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     const admin::Plan group{"", {"SITE GRPCHANGE iso slots 10", "SITE GRPCHANGE iso max_logins abc",
-                                 "SITE GRPCHANGE iso comment x"}};
+                                 "SITE GRPCHANGE iso comment x"}, {}};
     admin::PlanOutcome outcome = admin::planOutcome(
         group, {capture("site-grpchange-iso-slots-10.txt"), capture("site-grpchange-iso-slots-abc.txt")});
     EXPECT_EQ(outcome.applied, 1u);
@@ -358,18 +358,18 @@ TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     EXPECT_EQ(outcome.applied, 3u);
     EXPECT_TRUE(outcome.complete);
 
-    const admin::Plan list{"", {"SITE CHANGE { mp3one nosuchuser } tagline x"}};
+    const admin::Plan list{"", {"SITE CHANGE { mp3one nosuchuser } tagline x"}, {}};
     outcome = admin::planOutcome(list, {capture("site-change-list-with-missing.txt")});
     EXPECT_EQ(outcome.applied, 0u);
     EXPECT_FALSE(outcome.complete);
     EXPECT_EQ(outcome.summary, "tagline x: modified mp3one; not modified: nosuchuser.");
 
-    const admin::Plan everyone{"", {"SITE CHANGE * max_sim_up 3"}};
+    const admin::Plan everyone{"", {"SITE CHANGE * max_sim_up 3"}, {}};
     outcome = admin::planOutcome(everyone, {capture("site-change-all-max_sim_up-3.txt")});
     EXPECT_TRUE(outcome.complete);
     EXPECT_EQ(outcome.summary, "Done: max_sim_up 3 (applied to 10).");
 
-    const admin::Plan crash{"", {"SITE CHANGE crashme comment " + repeated('c', 50), "SITE CHANGE crashme idle_time 5"}};
+    const admin::Plan crash{"", {"SITE CHANGE crashme comment " + repeated('c', 50), "SITE CHANGE crashme idle_time 5"}, {}};
     outcome = admin::planOutcome(crash, {capture("site-change-comment-50.txt")});
     EXPECT_EQ(outcome.applied, 0u);
     EXPECT_NE(outcome.summary.find("The server ended the session."), std::string::npos) << outcome.summary;
@@ -378,4 +378,88 @@ TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     EXPECT_EQ(admin::planOutcome(admin::Plan{}, {}).summary, "Nothing to change.");
 }
 
+// A comment an older client wrote in Latin-1 is shown readable and kept as
+// the server's bytes: changing only the idle time sends only the idle time.
+TEST(AdminPlans, AValueTheOperatorLeftIsNeverSentAndKeepsTheServersBytes) {
+    admin::AccountSettings eve = isouser1();
+    eve.name = "eve12";
+    eve.comment = "Gr\xfc\xdf" "e aus K\xf6ln";  // Latin-1
+    eve.idleTime = "Disabled";
+    admin::AccountForm form = admin::accountFormOf(eve);
+    EXPECT_EQ(form.comment, "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln");
+    EXPECT_EQ(form.idleTime, "-1") << "the box holds a number; -1 is said beside it";
+    EXPECT_TRUE(admin::accountChangePlan(eve, form).commands.empty());
+    form.idleTime = "15";
+    EXPECT_EQ(admin::accountChangePlan(eve, form).commands,
+              std::vector<std::string>{"SITE CHANGE eve12 idle_time 15"});
+    form.comment = "Gruesse aus Koeln";
+    EXPECT_EQ(admin::accountChangePlan(eve, form).commands,
+              (std::vector<std::string>{"SITE CHANGE eve12 idle_time 15", "SITE CHANGE eve12 comment Gruesse aus Koeln"}));
+}
+
+// "Written and read back" only when the read-back holds what was written;
+// otherwise the setting and what the server holds.
+TEST(AdminPlans, TheVerdictComparesTheReadBackWithWhatWasWritten) {
+    admin::AccountSettings before;
+    std::string failure;
+    ASSERT_TRUE(admin::readAccountSettings(capture("colour/account-site-user-isouser1-plain.txt"), before, failure));
+    admin::AccountSettings after;
+    ASSERT_TRUE(admin::readAccountSettings(capture("colour/account-site-user-isouser1-after-colour.txt"), after, failure));
+    admin::AccountForm form = admin::accountFormOf(before);
+    form.idleTime = "20";
+    form.comment = "Courier";
+    const admin::Plan plan = admin::accountChangePlan(before, form);
+    ASSERT_EQ(plan.commands.size(), 2u);
+    const admin::PlanOutcome taken =
+        admin::planOutcome(plan, {capture("colour/account-site-change-isouser1-comment-colour.txt"),
+                                  capture("colour/account-site-change-isouser1-comment-colour.txt")});
+    ASSERT_TRUE(taken.complete);
+    std::vector<admin::Written> readBack = admin::accountReadBack(after);
+    EXPECT_EQ(admin::writeVerdict(plan, taken, -1, &readBack, ""),
+              "Written and read back: Idle time 20, Comment \"Courier\".");
+
+    // The server took idle time 20 but holds 0 (as it does for "abc").
+    after.idleTime = "0";
+    readBack = admin::accountReadBack(after);
+    const std::string differs = admin::writeVerdict(plan, taken, -1, &readBack, "");
+    EXPECT_EQ(differs.find("Written and read back"), std::string::npos) << differs;
+    EXPECT_NE(differs.find("Idle time: written 20, the server holds 0."), std::string::npos) << differs;
+
+    const std::string unread = admin::writeVerdict(plan, taken, -1, nullptr, "User 'isouser1' does not exist.");
+    EXPECT_EQ(unread, "Sent and taken by the server: Idle time 20, Comment \"Courier\".\n"
+                      "Not read back: User 'isouser1' does not exist.");
+}
+
+// SITE USERS =ISO lists iso without regard to case (5 accounts), SITE
+// CHANGE =ISO matches with case and changes none: the count refuses the
+// other case, and an applied count that differs is the server's numbers.
+TEST(AdminPlans, AChangeForManyIsCountedWithTheChangesCaseAndNeverDoneOnOtherNumbers) {
+    admin::UserListing listing;
+    std::string failure;
+    ASSERT_TRUE(admin::readUserListing(capture("colour/account-site-users-eq-ISO-colour.txt"), listing, failure));
+    const admin::BulkForm upper{admin::BulkTarget::Group, "ISO", {}, "idle_time", "30"};
+    EXPECT_EQ(admin::bulkCount(upper, listing), 5);
+    const std::string problem = admin::bulkCountProblem(upper, listing);
+    EXPECT_NE(problem.find("The group is called iso, not ISO"), std::string::npos) << problem;
+    const admin::BulkForm lower{admin::BulkTarget::Group, "iso", {}, "idle_time", "30"};
+    EXPECT_EQ(admin::bulkCountProblem(lower, listing), "");
+
+    // Were it sent anyway: "applied to 0" against 5 confirmed.
+    const admin::Plan plan = admin::bulkChangePlan(upper);
+    const admin::PlanOutcome outcome =
+        admin::planOutcome(plan, {capture("colour/account-site-change-eq-ISO-idle_time-30-colour.txt")});
+    const std::string verdict = admin::writeVerdict(plan, outcome, 5, nullptr, "");
+    EXPECT_EQ(verdict.find("Done"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("Taken"), std::string::npos) << verdict;
+    EXPECT_NE(verdict.find("The server's numbers differ from the count: it says applied to 0 account(s), but 5 "
+                           "were counted and confirmed."),
+              std::string::npos)
+        << verdict;
+    const admin::PlanOutcome same =
+        admin::planOutcome(admin::bulkChangePlan(lower), {capture("colour/account-site-change-eq-iso-idle_time-30-colour.txt")});
+    EXPECT_EQ(admin::writeVerdict(admin::bulkChangePlan(lower), same, 5, nullptr, ""),
+              "Taken by the server: Idle time (min.) 30 for =iso (as counted).");
+}
+
 }  // namespace
+
