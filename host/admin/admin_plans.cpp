@@ -601,7 +601,11 @@ std::string writeVerdict(const Plan& plan, const PlanOutcome& outcome, std::int6
         text = "Sent: " + what + ".\n" + numbers;
         numbers.clear();
     } else if (readBack == nullptr && readBackProblem.empty()) {
-        text = "Taken by the server: " + what + (confirmedCount >= 0 ? " (as counted)." : ".");
+        std::string count;
+        if (outcome.appliedCount >= 0) count = "applied to " + std::to_string(outcome.appliedCount);
+        else if (!outcome.modified.empty()) count = "modified " + joined(outcome.modified);
+        text = "Taken by the server: " + what + (count.empty() ? "" : " (" + count + ")") +
+               (confirmedCount >= 0 ? ", as counted." : ".");
     }
     if (!numbers.empty()) text += "\n" + numbers;
     if (readBack == nullptr && readBackProblem.empty()) return text;

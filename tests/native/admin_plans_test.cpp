@@ -458,7 +458,7 @@ TEST(AdminPlans, AChangeForManyIsCountedWithTheChangesCaseAndNeverDoneOnOtherNum
     const admin::PlanOutcome same =
         admin::planOutcome(admin::bulkChangePlan(lower), {capture("colour/account-site-change-eq-iso-idle_time-30-colour.txt")});
     EXPECT_EQ(admin::writeVerdict(admin::bulkChangePlan(lower), same, 5, nullptr, ""),
-              "Taken by the server: Idle time (min.) 30 for =iso (as counted).");
+              "Taken by the server: Idle time (min.) 30 for =iso (applied to 5), as counted.");
 }
 
 }  // namespace
