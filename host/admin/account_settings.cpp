@@ -1,6 +1,5 @@
 #include "host/admin/account_settings.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "host/admin/admin_reply.h"
@@ -46,15 +45,8 @@ void readGroups(std::string_view text, AccountSettings& out) {
 
 bool readAccountSettings(const session::Reply& coloured, AccountSettings& out, std::string& failure) {
     out = AccountSettings{};
-    // A coloured screen is read as its plain twin.
-    session::Reply plain;
-    const bool hasCodes = std::any_of(coloured.lines.begin(), coloured.lines.end(),
-                                      [](const std::string& line) { return hasColour(line); });
-    if (hasCodes) {
-        plain = coloured;
-        removeColour(plain.lines);
-    }
-    const session::Reply& reply = hasCodes ? plain : coloured;
+    session::Reply storage;  // a coloured one is read as its plain twin
+    const session::Reply& reply = plainTwin(coloured, storage);
     failure.clear();
     enum Field { Name, Expires, Flags, Idle, Logins, SameIp, SimUp, SimDown, Timeframe, Groups, FieldCount };
     static const std::string_view labels[FieldCount] = {

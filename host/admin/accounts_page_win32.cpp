@@ -25,6 +25,10 @@ namespace {
 using namespace admin_page;
 
 struct AccountsPage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+
     AdminContext* context = nullptr;
     std::string argument;  // of the SITE USERS shown
     admin::UserListingIndex listing;  // the reply's lines, a row read when shown
@@ -377,39 +381,20 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
     return false;
 }
 
-INT_PTR CALLBACK accountsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    AccountsPage* state = stateOf<AccountsPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new AccountsPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
-        for (const FilterChoice& choice : filters) {
-            SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(choice.label));
-        }
-        showFilter(page, everyoneFilter);
-        showAccount(page, *created);
-        showResult(page, "Nothing is read until you press List.");
-        return TRUE;
+void AccountsPage::init(HWND page) {
+    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
+    for (const FilterChoice& choice : filters) {
+        SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label));
     }
-    case WM_COMMAND:
-        if (state != nullptr) {
-            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
-        }
-        return TRUE;
-    case WM_NOTIFY:
-        return state != nullptr && onNotify(page, *state, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    showFilter(page, everyoneFilter);
+    showAccount(page, *this);
+    showResult(page, "Nothing is read until you press List.");
 }
+
+void AccountsPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
+
+bool AccountsPage::notify(HWND page, NMHDR& header) { return onNotify(page, *this, header); }
 
 }  // namespace
 
-DLGPROC accountsAdminPageProcedure() { return accountsPageProc; }
+DLGPROC accountsAdminPageProcedure() { return pageProcedure<AccountsPage>; }

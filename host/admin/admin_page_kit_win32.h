@@ -142,4 +142,36 @@ State* stateOf(HWND page) {
     return reinterpret_cast<State*>(GetWindowLongPtrW(page, DWLP_USER));
 }
 
+// The dialog procedure of a page: its State made on WM_INITDIALOG with the
+// context (lParam) in `state.context`, then `state.init(page)`; commands go
+// to `state.command(page, id, code)`, notifications to `state.notify(page,
+// header)` (true when it set DWLP_MSGRESULT); the state is deleted with the
+// page. A page says only what is its own.
+template <typename State>
+INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    State* state = stateOf<State>(page);
+    switch (message) {
+    case WM_INITDIALOG: {
+        auto* created = new State;
+        created->context = reinterpret_cast<AdminContext*>(lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
+        created->init(page);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (state != nullptr) {
+            state->command(page, LOWORD(wParam), HIWORD(wParam));
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        return state != nullptr && state->notify(page, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_NCDESTROY:
+        delete state;
+        SetWindowLongPtrW(page, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
 }  // namespace admin_page

@@ -189,15 +189,20 @@ Verdict judgePlainReply(const session::Reply& reply) {
 
 }  // namespace
 
-Verdict judgeReply(const session::Reply& reply) {
-    // A coloured reply is judged as its plain twin.
+const session::Reply& plainTwin(const session::Reply& reply, session::Reply& storage) {
     for (const std::string& line : reply.lines) {
         if (line.find('\x1b') == std::string::npos || !hasColour(line)) continue;
-        session::Reply plain = reply;
-        removeColour(plain.lines);
-        return judgePlainReply(plain);
+        storage = reply;
+        removeColour(storage.lines);
+        return storage;
     }
-    return judgePlainReply(reply);
+    return reply;
+}
+
+Verdict judgeReply(const session::Reply& reply) {
+    // A coloured reply is judged as its plain twin.
+    session::Reply storage;
+    return judgePlainReply(plainTwin(reply, storage));
 }
 
 }  // namespace admin

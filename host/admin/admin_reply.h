@@ -40,6 +40,10 @@ struct Verdict {
 // operator's own commands) is shown as it came, not judged.
 Verdict judgeReply(const session::Reply& reply);
 
+// The reply itself when no line holds a colour code, else its plain twin,
+// made in `storage`: every reader reads a coloured reply as its plain twin.
+const session::Reply& plainTwin(const session::Reply& reply, session::Reply& storage);
+
 // The text of a reply line without its code prefix ("200- x" -> "x", "200 x" -> "x").
 std::string lineText(const std::string& line);
 

@@ -19,6 +19,10 @@ namespace {
 using namespace admin_page;
 
 struct BulkChangePage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND, NMHDR&) { return false; }
+
     AdminContext* context = nullptr;
 };
 
@@ -99,54 +103,29 @@ void apply(HWND page, BulkChangePage& state) {
     runWrite(page, *state.context, action);
 }
 
-INT_PTR CALLBACK bulkChangePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    BulkChangePage* state = stateOf<BulkChangePage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new BulkChangePage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        for (std::size_t i = 0; i < admin::bulkSettingCount; ++i) {
-            const std::wstring words = wide_text::toWide(admin::bulkSettings[i].words);
-            SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(words.c_str()));
-        }
-        SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_SETCURSEL, 0, 0);
-        showSettingHint(page);
-        CheckRadioButton(page, IDC_ADMIN_BULK_TO_GROUP, IDC_ADMIN_BULK_TO_ALL, IDC_ADMIN_BULK_TO_GROUP);
-        enableTargets(page);
-        showResult(page, "Nothing is sent until you press Apply and answer Yes.");
-        return TRUE;
+void BulkChangePage::init(HWND page) {
+    for (std::size_t i = 0; i < admin::bulkSettingCount; ++i) {
+        const std::wstring words = wide_text::toWide(admin::bulkSettings[i].words);
+        SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(words.c_str()));
     }
-    case WM_COMMAND:
-        if (state != nullptr && LOWORD(wParam) == IDC_ADMIN_BULK_SETTING && HIWORD(wParam) == CBN_SELCHANGE) {
-            showSettingHint(page);
-            return TRUE;
-        }
-        if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
-            return TRUE;
-        }
-        switch (LOWORD(wParam)) {
-        case IDC_ADMIN_BULK_TO_GROUP:
-        case IDC_ADMIN_BULK_TO_LIST:
-        case IDC_ADMIN_BULK_TO_ALL:
-            enableTargets(page);
-            break;
-        case IDC_ADMIN_BULK_APPLY:
-            apply(page, *state);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
+    SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_SETCURSEL, 0, 0);
+    showSettingHint(page);
+    CheckRadioButton(page, IDC_ADMIN_BULK_TO_GROUP, IDC_ADMIN_BULK_TO_ALL, IDC_ADMIN_BULK_TO_GROUP);
+    enableTargets(page);
+    showResult(page, "Nothing is sent until you press Apply and answer Yes.");
+}
+
+void BulkChangePage::command(HWND page, int id, int code) {
+    if (id == IDC_ADMIN_BULK_SETTING && code == CBN_SELCHANGE) {
+        showSettingHint(page);
+    } else if (code == BN_CLICKED && id == IDC_ADMIN_BULK_APPLY) {
+        apply(page, *this);
+    } else if (code == BN_CLICKED &&
+               (id == IDC_ADMIN_BULK_TO_GROUP || id == IDC_ADMIN_BULK_TO_LIST || id == IDC_ADMIN_BULK_TO_ALL)) {
+        enableTargets(page);
     }
 }
 
 }  // namespace
 
-DLGPROC bulkChangeAdminPageProcedure() { return bulkChangePageProc; }
+DLGPROC bulkChangeAdminPageProcedure() { return pageProcedure<BulkChangePage>; }

@@ -1,6 +1,5 @@
 #include "host/admin/user_listing.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -119,15 +118,8 @@ bool scanListing(const session::Reply& reply, Counters& counters, std::string& f
 
 bool readUserListing(const session::Reply& coloured, UserListing& out, std::string& failure) {
     out = UserListing{};
-    // A coloured listing is read as its plain twin.
-    session::Reply plain;
-    const bool hasCodes = std::any_of(coloured.lines.begin(), coloured.lines.end(),
-                                      [](const std::string& line) { return hasColour(line); });
-    if (hasCodes) {
-        plain = coloured;
-        removeColour(plain.lines);
-    }
-    const session::Reply& reply = hasCodes ? plain : coloured;
+    session::Reply storage;  // a coloured one is read as its plain twin
+    const session::Reply& reply = plainTwin(coloured, storage);
     Counters counters;
     const bool read = scanListing(reply, counters, failure, [&](std::size_t i, const ListedUserCells& cells) {
         if (i == 0) out.users.resize(reply.lines.size() - 4);
