@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/admin/account_settings.h"
@@ -21,6 +22,10 @@ struct Written {
 };
 
 struct Plan {
+    Plan() = default;
+    Plan(std::string refusalText, std::vector<std::string> commandLines, std::vector<Written> writtenSettings = {})
+        : refusal(std::move(refusalText)), commands(std::move(commandLines)), written(std::move(writtenSettings)) {}
+
     std::string refusal;                // non-empty: refuse with this message, send nothing
     std::vector<std::string> commands;  // in order; empty: nothing changed
     // One for each command whose setting a read-back shows (parallel to

@@ -344,7 +344,7 @@ TEST(AdminPlans, TheCountBeforeOneChangeForManyIsTheServersOwn) {
 
 TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     const admin::Plan group{"", {"SITE GRPCHANGE iso slots 10", "SITE GRPCHANGE iso max_logins abc",
-                                 "SITE GRPCHANGE iso comment x"}, {}};
+                                 "SITE GRPCHANGE iso comment x"}};
     admin::PlanOutcome outcome = admin::planOutcome(
         group, {capture("site-grpchange-iso-slots-10.txt"), capture("site-grpchange-iso-slots-abc.txt")});
     EXPECT_EQ(outcome.applied, 1u);
@@ -358,18 +358,18 @@ TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     EXPECT_EQ(outcome.applied, 3u);
     EXPECT_TRUE(outcome.complete);
 
-    const admin::Plan list{"", {"SITE CHANGE { mp3one nosuchuser } tagline x"}, {}};
+    const admin::Plan list{"", {"SITE CHANGE { mp3one nosuchuser } tagline x"}};
     outcome = admin::planOutcome(list, {capture("site-change-list-with-missing.txt")});
     EXPECT_EQ(outcome.applied, 0u);
     EXPECT_FALSE(outcome.complete);
     EXPECT_EQ(outcome.summary, "tagline x: modified mp3one; not modified: nosuchuser.");
 
-    const admin::Plan everyone{"", {"SITE CHANGE * max_sim_up 3"}, {}};
+    const admin::Plan everyone{"", {"SITE CHANGE * max_sim_up 3"}};
     outcome = admin::planOutcome(everyone, {capture("site-change-all-max_sim_up-3.txt")});
     EXPECT_TRUE(outcome.complete);
     EXPECT_EQ(outcome.summary, "Done: max_sim_up 3 (applied to 10).");
 
-    const admin::Plan crash{"", {"SITE CHANGE crashme comment " + repeated('c', 50), "SITE CHANGE crashme idle_time 5"}, {}};
+    const admin::Plan crash{"", {"SITE CHANGE crashme comment " + repeated('c', 50), "SITE CHANGE crashme idle_time 5"}};
     outcome = admin::planOutcome(crash, {capture("site-change-comment-50.txt")});
     EXPECT_EQ(outcome.applied, 0u);
     EXPECT_NE(outcome.summary.find("The server ended the session."), std::string::npos) << outcome.summary;
