@@ -52,10 +52,10 @@ const FilterChoice filters[] = {
 };
 constexpr int everyoneFilter = 0;
 
-// The sizes under a MiB heading, grouped: "1,227" fits where "1227MiB" was cut.
+// The sizes in MiB, grouped ("1,227" fits where "1227MiB" was cut); the
+// summary below the list names the unit.
 const Column accountColumns[] = {
-    {L"Account", 54, false}, {L"Group", 36, false}, {L"Up MiB", 28, true}, {L"Down MiB", 30, true},
-    {L"Credit MiB", 32, true},
+    {L"Account", 50, false}, {L"Group", 33, false}, {L"Up", 30, true}, {L"Down", 30, true}, {L"Credits", 32, true},
 };
 
 const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FROM,  IDC_ADMIN_ACCOUNT_TF_TO,
@@ -125,7 +125,7 @@ void showListing(HWND page, AccountsPage& state, bool read) {
         return;
     }
     setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY,
-                   std::to_string(listing.size()) + " account(s) shown. Counted by the server: siteops " +
+                   std::to_string(listing.size()) + " account(s) shown, sizes in MiB. Counted by the server: siteops " +
                        std::to_string(listing.siteops) + ", gadmins " + std::to_string(listing.gadmins) +
                        ", leech " + std::to_string(listing.leech) + ", deleted " + std::to_string(listing.deleted) +
                        ".");
@@ -294,7 +294,7 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
         action.notConfirmed = "Purge of \"" + shownName(name) + "\" not confirmed: nothing was sent.";
     }
     if (action.plan.refusal.empty()) {
-        action.plan.written.push_back({"Account " + shownName(name), purge ? "purged" : "live"});
+        action.plan.written.push_back({"Account " + shownName(name), purge ? "purged" : "re-added"});
     }
     action.readBack = [&](std::vector<admin::Written>& values) {
         state.haveAccount = false;
@@ -309,7 +309,7 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
         }
         const std::string problem = relist(page, state, name);
         if (problem.empty()) {
-            values.push_back({"Account " + shownName(name), state.account.deleted ? "deleted" : "live"});
+            values.push_back({"Account " + shownName(name), state.account.deleted ? "still deleted" : "re-added"});
         }
         return problem;
     };

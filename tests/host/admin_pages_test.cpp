@@ -398,7 +398,7 @@ TEST(AdminPages, FiftyThousandAccountsAreAllInTheVirtualList) {
     click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
     ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 50000);
     EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 0), "user49999");
-    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15");  // under "Credit MiB"
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15");  // MiB, as the summary says
     // Typing a name finds its row.
     site.answers["SITE USER user31337"] = site.answers["SITE USER isouser1"];
     EXPECT_EQ(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "user31337"), 31337);
