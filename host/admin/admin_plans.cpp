@@ -161,6 +161,10 @@ std::string speedProblem(std::string_view value) {
 
 }  // namespace
 
+// The group settings in the operator's words, for a verdict.
+const char* const groupSettingWords[] = {"Slots", "Leech slots", "Allotment slots", "Largest allotment (KiB)",
+                                         "Logins at once", "Comment"};
+
 GroupForm groupFormOf(const GroupSettings& loaded) {
     GroupForm form;
     form.slots = std::to_string(loaded.slots);
@@ -168,7 +172,7 @@ GroupForm groupFormOf(const GroupSettings& loaded) {
     form.allotSlots = std::to_string(loaded.allotSlots);
     form.maxAllotSizeKb = std::to_string(loaded.maxAllotSizeKb);
     form.maxLogins = std::to_string(loaded.maxLogins);
-    form.comment = loaded.comment;
+    form.comment = displayText(loaded.comment);
     return form;
 }
 
@@ -179,31 +183,47 @@ Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form) {
     const std::string prefix = "SITE GRPCHANGE " + loaded.name + " ";
     struct Number {
         const char* setting;
+        const char* words;
         const std::string& text;
         std::int64_t loaded;
         const NumberRule& rule;
     };
     const Number numbers[] = {
-        {"slots", form.slots, loaded.slots, slotsRule},
-        {"leech_slots", form.leechSlots, loaded.leechSlots, leechSlotsRule},
-        {"allot_slots", form.allotSlots, loaded.allotSlots, allotSlotsRule},
-        {"max_allot_size", form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
-        {"max_logins", form.maxLogins, loaded.maxLogins, groupLoginsRule},
+        {"slots", groupSettingWords[0], form.slots, loaded.slots, slotsRule},
+        {"leech_slots", groupSettingWords[1], form.leechSlots, loaded.leechSlots, leechSlotsRule},
+        {"allot_slots", groupSettingWords[2], form.allotSlots, loaded.allotSlots, allotSlotsRule},
+        {"max_allot_size", groupSettingWords[3], form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
+        {"max_logins", groupSettingWords[4], form.maxLogins, loaded.maxLogins, groupLoginsRule},
     };
     for (const Number& number : numbers) {
         std::int64_t value = 0;
         if (!changedNumber(number.text, number.loaded, number.rule, value, problem)) return refused(problem);
-        if (value != number.loaded)
+        if (value != number.loaded) {
             plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+            plan.written.push_back({number.words, std::to_string(value)});
+        }
     }
+    // A comment the operator did not retype keeps the server's bytes.
     const std::string comment = words(form.comment);
-    if (comment != loaded.comment) {
+    if (comment != words(groupFormOf(loaded).comment) && comment != loaded.comment) {
         if (comment.empty()) return refused("A group comment cannot be empty.");
         problem = groupCommentProblem(comment);
         if (!problem.empty()) return refused(problem);
         plan.commands.push_back(prefix + "comment " + comment);
+        plan.written.push_back({groupSettingWords[5], comment});
     }
     return plan;
+}
+
+std::vector<Written> groupReadBack(const GroupSettings& group) {
+    return {
+        {groupSettingWords[0], std::to_string(group.slots)},
+        {groupSettingWords[1], std::to_string(group.leechSlots)},
+        {groupSettingWords[2], std::to_string(group.allotSlots)},
+        {groupSettingWords[3], std::to_string(group.maxAllotSizeKb)},
+        {groupSettingWords[4], std::to_string(group.maxLogins)},
+        {groupSettingWords[5], group.comment},
+    };
 }
 
 AccountForm accountFormOf(const AccountSettings& loaded) {

@@ -42,8 +42,13 @@ std::string readBackDifferences(const Plan& plan, std::size_t applied, const std
 struct GroupForm {
     std::string slots, leechSlots, allotSlots, maxAllotSizeKb, maxLogins, comment;
 };
+// A comment that is not UTF-8 is shown read as Windows' Western code page
+// and sent only when retyped.
 GroupForm groupFormOf(const GroupSettings& loaded);
 Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form);
+// The settings groupChangePlan writes, as SITE GRP shows them, for
+// readBackDifferences (SITE GRPCHANGE, read back with SITE GRP).
+std::vector<Written> groupReadBack(const GroupSettings& group);
 
 struct AccountForm {
     std::string expires, timeframeFrom, timeframeTo, idleTime, comment, maxSimUploads,

@@ -461,5 +461,26 @@ TEST(AdminPlans, AChangeForManyIsCountedWithTheChangesCaseAndNeverDoneOnOtherNum
               "Taken by the server: Idle time (min.) 30 for =iso (applied to 5), as counted.");
 }
 
+// The same for a group (SITE GRPCHANGE, read back with SITE GRP): what the
+// group page hands the kit.
+TEST(AdminPlans, AGroupChangeReadsBackAsWrittenOrNamesWhatTheServerHolds) {
+    admin::GroupSettings group = iso();
+    group.comment = "Caf\xe9 couriers";  // Latin-1
+    admin::GroupForm form = admin::groupFormOf(group);
+    EXPECT_EQ(form.comment, "Caf\xc3\xa9 couriers");
+    EXPECT_TRUE(admin::groupChangePlan(group, form).commands.empty()) << "the comment left as it was";
+    form.slots = "7";
+    const admin::Plan plan = admin::groupChangePlan(group, form);
+    ASSERT_EQ(plan.commands, std::vector<std::string>{"SITE GRPCHANGE iso slots 7"});
+    const admin::PlanOutcome taken = admin::planOutcome(plan, {capture("site-grpchange-iso-slots-10.txt")});
+    admin::GroupSettings after = group;
+    after.slots = 7;
+    std::vector<admin::Written> readBack = admin::groupReadBack(after);
+    EXPECT_EQ(admin::writeVerdict(plan, taken, -1, &readBack, ""), "Written and read back: Slots 7.");
+    readBack = admin::groupReadBack(group);  // another group's screen: slots 20
+    EXPECT_NE(admin::writeVerdict(plan, taken, -1, &readBack, "").find("Slots: written 7, the server holds 20."),
+              std::string::npos);
+}
+
 }  // namespace
 
