@@ -169,10 +169,11 @@ void PageUpdate::changed(int id) {
     repaint(GetDlgItem(page_, id), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
-void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message) {
-    showResult(page, message + "\nNothing was sent.");
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,
+            const std::string& note) {
+    showResult(page, message + "\n" + note);
     if (context.ask) {
-        context.ask(page, message + "\n\nNothing was sent.", title, MB_OK | MB_ICONWARNING);
+        context.ask(page, message + "\n\n" + note, title, MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -244,7 +245,7 @@ admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
 
 WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action, admin::PlanOutcome* outcome) {
     if (!action.plan.refusal.empty()) {
-        refuse(page, context, action.title, action.plan.refusal);
+        refuse(page, context, action.title, action.plan.refusal, action.refusedNote);
         return WriteResult::Refused;
     }
     if (action.plan.commands.empty()) {

@@ -61,7 +61,9 @@ private:
 };
 
 // A refusal of the operator's input before anything is sent.
-void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message);
+// `note` says what was (not) sent.
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,
+            const std::string& note = "Nothing was sent.");
 // Asks before an action that cannot be undone; true only on Yes (No is the default).
 bool confirm(HWND page, AdminContext& context, const std::string& title, const std::string& question);
 
@@ -101,6 +103,7 @@ struct WriteAction {
     std::string question;  // non-empty: asked first, No the default
     std::string notConfirmed;  // the result when not confirmed
     std::string nothingChanged = "Nothing changed: nothing was sent.";
+    std::string refusedNote = "Nothing was sent.";  // after a refusal of the plan
     // A change for many: the count the question named; the server's
     // "applied to N" must equal it.
     std::int64_t confirmedCount = -1;

@@ -93,6 +93,7 @@ void apply(HWND page, BulkChangePage& state) {
             return;
         }
         action.plan.refusal = admin::bulkCountProblem(form, listing);
+        action.refusedNote = "Nothing was changed: only the count was read (" + countCommand + ").";
         const std::int64_t count = admin::bulkCount(form, listing);
         const std::string& command = action.plan.commands.front();
         action.confirmedCount = count;
