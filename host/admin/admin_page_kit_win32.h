@@ -1,7 +1,9 @@
 #pragma once
 // What the four administration pages share: their texts in and out of the
 // controls (UTF-8 inside, UTF-16 at the control), the result box, sending a
-// command or a plan through the context, and the virtual list views.
+// command or a plan through the context (replies without colour codes), the
+// write sequence (refuse, nothing changed, ask, send, read back, verdict),
+// the dialog procedure, and the virtual list views.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -85,7 +87,7 @@ Exchange send(AdminContext& context, const std::string& command);
 Exchange sendForReader(AdminContext& context, const std::string& command);
 // Why an answered reply could not be read: the server's refusal when it
 // refused (a server without the command says so), else the reader's words.
-// The reply must be as the server sent it.
+// The reply must be as the server sent it (but for its colour codes).
 std::string whyUnread(const Exchange& exchange, const std::string& readerFailure);
 
 // Sends a plan's commands in order up to the first one refused or not
