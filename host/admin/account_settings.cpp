@@ -43,8 +43,10 @@ void readGroups(std::string_view text, AccountSettings& out) {
 
 }  // namespace
 
-bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std::string& failure) {
+bool readAccountSettings(const session::Reply& coloured, AccountSettings& out, std::string& failure) {
     out = AccountSettings{};
+    session::Reply storage;  // a coloured one is read as its plain twin
+    const session::Reply& reply = plainTwin(coloured, storage);
     failure.clear();
     enum Field { Name, Expires, Flags, Idle, Logins, SameIp, SimUp, SimDown, Timeframe, Groups, FieldCount };
     static const std::string_view labels[FieldCount] = {
@@ -71,7 +73,12 @@ bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std:
             if (labels[field].front() == '|' && !startsWith(text, labels[field])) continue;
             seen[field] = true;
             switch (field) {
-            case Name: out.name = std::string(value); break;
+            case Name: {
+                // The whole name: it may hold '|' and tabs, never a blank.
+                const std::string_view rest = text.substr(labels[field].size());
+                out.name = std::string(rest.substr(0, rest.find(' ')));
+                break;
+            }
             case Expires: out.expires = std::string(value); break;
             case Flags: out.flags = std::string(value); break;
             case Idle: out.idleTime = std::string(value); break;

@@ -9,6 +9,8 @@
 namespace admin {
 
 struct AccountSettings {  // from the SITE USER screen (2.x)
+    // `name`: the whole name the screen shows (up to the blank after it: it
+    // may hold '|' or a tab). `comment`: the server's bytes, valid UTF-8 or not.
     std::string name, comment, expires /* "2027-06-30" or "Never" */, flags;
     int timeframeFrom = 0, timeframeTo = 0;     // hours; 0 0 = none
     std::string idleTime;                       // "30", "Disabled" (-1), "-5"
@@ -19,6 +21,7 @@ struct AccountSettings {  // from the SITE USER screen (2.x)
     bool deleted = false;                       // flag 6
 };
 
+// A coloured screen reads as its plain twin.
 bool readAccountSettings(const session::Reply& reply, AccountSettings& out, std::string& failure);
 
 }  // namespace admin

@@ -1,7 +1,9 @@
-// The Accounts page: SITE USERS with a filter; the selected account's
-// settings the Edit user page has no place for (SITE USER, written with SITE
-// CHANGE); rename (SITE RENUSER); re-add and purge of a deleted account.
-// Every write is read back.
+// The Accounts page: SITE USERS with a filter; the picked account's settings
+// the Edit user page has no place for (SITE USER, written with SITE CHANGE);
+// rename (SITE RENUSER); re-add and purge of a deleted account. Every
+// command names the whole account picked in the listing, and only once the
+// server's SITE USER screen named that same account; every write is read
+// back and compared with what was written.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,8 +12,10 @@
 #include <utility>
 
 #include "host/admin/account_settings.h"
+#include "host/admin/admin_identity.h"
 #include "host/admin/admin_page_kit_win32.h"
 #include "host/admin/admin_page_procedures_win32.h"
+#include "host/admin/admin_text.h"
 #include "host/admin/user_listing.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
@@ -21,28 +25,37 @@ namespace {
 using namespace admin_page;
 
 struct AccountsPage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+
     AdminContext* context = nullptr;
     std::string argument;  // of the SITE USERS shown
     admin::UserListingIndex listing;  // the reply's lines, a row read when shown
     bool haveAccount = false;
+    // The account as the server's screen showed it; its name is the picked one.
     admin::AccountSettings account;
 };
 
 struct FilterChoice {
     const wchar_t* label;
+    const wchar_t* valueLabel;  // beside the value box
     admin::UserFilter filter;
     bool takesValue;
 };
 const FilterChoice filters[] = {
-    {L"Everyone", admin::UserFilter::Everyone, false},
-    {L"Group", admin::UserFilter::Group, true},
-    {L"Name prefix", admin::UserFilter::NamePrefix, true},
-    {L"Flag word", admin::UserFilter::FlagWord, true},
-    {L"Deleted", admin::UserFilter::Deleted, false},
+    {L"Everyone", L"&Value", admin::UserFilter::Everyone, false},
+    {L"Group", L"&Group", admin::UserFilter::Group, true},
+    {L"Name prefix", L"Pr&efix", admin::UserFilter::NamePrefix, true},
+    {L"Flag word", L"Fla&g", admin::UserFilter::FlagWord, true},
+    {L"Deleted", L"&Value", admin::UserFilter::Deleted, false},
 };
+constexpr int everyoneFilter = 0;
 
+// The sizes in MiB, grouped ("1,227" fits where "1227MiB" was cut); the
+// summary below the list names the unit.
 const Column accountColumns[] = {
-    {L"Account", 58, false}, {L"Group", 40, false}, {L"Up", 28, true}, {L"Down", 28, true}, {L"Credits", 30, true},
+    {L"Account", 50, false}, {L"Group", 33, false}, {L"Up", 30, true}, {L"Down", 30, true}, {L"Credits", 32, true},
 };
 
 const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FROM,  IDC_ADMIN_ACCOUNT_TF_TO,
@@ -50,20 +63,35 @@ const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FRO
                              IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
                              IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
 
-std::string_view accountCell(const admin::ListedUserCells& cells, int column) {
+std::string_view accountCell(const admin::ListedUserCells& cells, int column, char (&buffer)[32]) {
     switch (column) {
     case 0: return cells.name;
     case 1: return cells.group;
-    case 2: return cells.uploaded;
-    case 3: return cells.downloaded;
-    default: return cells.credits;
+    case 2: return admin::mibCell(cells.uploaded, buffer);
+    case 3: return admin::mibCell(cells.downloaded, buffer);
+    default: return admin::mibCell(cells.credits, buffer);
     }
 }
 
-const FilterChoice& chosenFilter(HWND page) {
+int chosenFilterIndex(HWND page) {
     const LRESULT index = SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_GETCURSEL, 0, 0);
     const std::size_t count = sizeof filters / sizeof filters[0];
-    return filters[index >= 0 && static_cast<std::size_t>(index) < count ? static_cast<std::size_t>(index) : 0];
+    return index >= 0 && static_cast<std::size_t>(index) < count ? static_cast<int>(index) : 0;
+}
+
+void showFilter(HWND page, int index) {
+    SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SetDlgItemTextW(page, IDC_ADMIN_ACCOUNT_FILTER_LABEL, filters[index].valueLabel);
+    EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), filters[index].takesValue);
+}
+
+// A name as the page says it: a tab shown as "\t".
+std::string shownName(const std::string& name) {
+    std::string text;
+    for (char c : name) {
+        text += c == '\t' ? std::string("\\t") : std::string(1, c);
+    }
+    return text;
 }
 
 void showAccount(HWND page, AccountsPage& state) {
@@ -84,7 +112,7 @@ void showAccount(HWND page, AccountsPage& state) {
     EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_PURGE), deleted);
     setControlText(page, IDC_ADMIN_ACCOUNT_SELECTED,
                    !state.haveAccount ? "No account read yet."
-                                      : state.account.name + (deleted ? " (deleted)" : "") +
+                                      : shownName(state.account.name) + (deleted ? " (deleted)" : "") +
                                             (state.account.groups.empty() ? "" : ", " + state.account.groups[0]));
 }
 
@@ -97,23 +125,29 @@ void showListing(HWND page, AccountsPage& state, bool read) {
         return;
     }
     setControlText(page, IDC_ADMIN_ACCOUNT_SUMMARY,
-                   std::to_string(listing.size()) + " account(s) shown. Counted by the server: siteops " +
+                   std::to_string(listing.size()) + " account(s) shown, sizes in MiB. Counted by the server: siteops " +
                        std::to_string(listing.siteops) + ", gadmins " + std::to_string(listing.gadmins) +
                        ", leech " + std::to_string(listing.leech) + ", deleted " + std::to_string(listing.deleted) +
                        ".");
 }
 
-// SITE USER of the account into the form. Empty when read, else why not.
-std::string readAccount(HWND page, AccountsPage& state, const std::string& name) {
+// SITE USER of the picked account into the form, once the screen names
+// exactly it. Empty when read, else why not (nothing is then sent for it).
+std::string readAccount(HWND page, AccountsPage& state, const std::string& picked) {
     state.haveAccount = false;
-    Exchange exchange = send(*state.context, "SITE USER " + name);
-    std::string problem;
+    std::string problem = admin::accountNameProblem2x(picked);
+    if (!problem.empty()) {
+        showAccount(page, state);
+        return problem + " Nothing was sent.";
+    }
+    Exchange exchange = send(*state.context, "SITE USER " + picked);
     if (!exchange.answered) {
         problem = exchange.verdict.text;
     } else if (!admin::readAccountSettings(exchange.reply, state.account, problem)) {
-        problem = "SITE USER " + name + ": " + whyUnread(exchange, problem);
+        problem = "SITE USER " + shownName(picked) + ": " + whyUnread(exchange, problem);
     } else {
-        state.haveAccount = true;
+        problem = admin::accountScreenProblem(picked, state.account.name);
+        state.haveAccount = problem.empty();
     }
     showAccount(page, state);
     return problem;
@@ -123,7 +157,7 @@ std::string readAccount(HWND page, AccountsPage& state, const std::string& name)
 std::string list(HWND page, AccountsPage& state, const std::string& argument) {
     state.listing.clear();
     state.argument = argument;
-    Exchange exchange = sendForReader(*state.context, argument.empty() ? "SITE USERS" : "SITE USERS " + argument);
+    Exchange exchange = sendForReader(*state.context, admin::usersCommand(argument));
     std::string problem;
     if (!exchange.answered) {
         problem = exchange.verdict.text;
@@ -133,6 +167,16 @@ std::string list(HWND page, AccountsPage& state, const std::string& argument) {
     }
     showListing(page, state, problem.empty());
     return problem;
+}
+
+// Whether the listing shows the account (the whole name, byte for byte).
+bool listed(const AccountsPage& state, const std::string& name) {
+    for (std::size_t i = 0; i < state.listing.size(); ++i) {
+        if (state.listing.rowName(i) == name) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Selects the account's row (which reads it) or, not listed, reads it.
@@ -155,7 +199,7 @@ std::string selectAccount(HWND page, AccountsPage& state, const std::string& nam
 }
 
 void listChosen(HWND page, AccountsPage& state) {
-    const FilterChoice& choice = chosenFilter(page);
+    const FilterChoice& choice = filters[chosenFilterIndex(page)];
     std::string argument;
     std::string refusal;
     if (!admin::usersArgument(choice.filter, controlText(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), argument, refusal)) {
@@ -168,20 +212,24 @@ void listChosen(HWND page, AccountsPage& state) {
     showResult(page, problem.empty() ? "Listed. Pick an account to read its settings." : problem);
 }
 
-// After a change: the listing again and the account read back.
-std::string readBack(HWND page, AccountsPage& state, const std::string& name) {
-    std::string problem = list(page, state, state.argument);
+// The listing again, and the account `name` selected and read; "" when
+// both were read. A listing that no longer shows the account (a re-added one
+// under "Deleted") is listed for everyone, so that the list shows the
+// account the right side shows.
+std::string relist(HWND page, AccountsPage& state, const std::string& name, bool listFirst = true) {
+    std::string problem = listFirst ? list(page, state, state.argument) : std::string();
+    if (problem.empty() && !name.empty() && !listed(state, name) && !state.argument.empty()) {
+        showFilter(page, everyoneFilter);
+        problem = list(page, state, "");
+    }
     const std::string accountProblem = name.empty() ? "" : selectAccount(page, state, name);
     if (!accountProblem.empty()) {
         problem += (problem.empty() ? "" : "\n") + accountProblem;
     }
-    if (!problem.empty()) {
-        return "Read back: " + problem;
-    }
-    return name.empty() ? "Read back from SITE USERS." : "Read back from SITE USERS and SITE USER.";
+    return problem;
 }
 
-void writeSettings(HWND page, AccountsPage& state) {
+admin::AccountForm formOf(HWND page) {
     admin::AccountForm form;
     form.expires = controlText(page, IDC_ADMIN_ACCOUNT_EXPIRES);
     form.timeframeFrom = controlText(page, IDC_ADMIN_ACCOUNT_TF_FROM);
@@ -191,57 +239,86 @@ void writeSettings(HWND page, AccountsPage& state) {
     form.maxSimUploads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_UP);
     form.maxSimDownloads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN);
     form.sameIpLogins = controlText(page, IDC_ADMIN_ACCOUNT_SAME_IP);
-    const admin::Plan plan = admin::accountChangePlan(state.account, form);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, "Account settings", plan.refusal);
-        return;
-    }
-    if (plan.commands.empty()) {
-        showResult(page, "Nothing changed: nothing was sent.");
-        return;
-    }
+    return form;
+}
+
+void writeSettings(HWND page, AccountsPage& state) {
     const std::string name = state.account.name;
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
-    const std::string problem = readAccount(page, state, name);
-    showResult(page, outcome.summary + (problem.empty() ? "\nRead back from SITE USER." : "\nRead back: " + problem));
+    WriteAction action;
+    action.title = "Account settings";
+    action.plan = admin::accountChangePlan(state.account, formOf(page));
+    action.readBack = [&](std::vector<admin::Written>& values) {
+        const std::string problem = readAccount(page, state, name);
+        if (problem.empty()) {
+            values = admin::accountReadBack(state.account);
+        }
+        return problem;
+    };
+    runWrite(page, *state.context, action);
 }
 
 void rename(HWND page, AccountsPage& state) {
-    const std::string newName = controlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME);
-    const admin::Plan plan = admin::renamePlan(state.account.name, newName);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, "Rename", plan.refusal);
-        return;
+    const std::string oldName = state.account.name;
+    const std::string newName(admin::trimBlanks(controlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME)));
+    WriteAction action;
+    action.title = "Rename";
+    action.plan = admin::renamePlan(oldName, newName);
+    if (action.plan.refusal.empty()) {
+        action.plan.written.push_back({"Name", newName});
     }
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
-    if (outcome.complete) {
-        setControlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "");
-    }
-    showResult(page, outcome.summary + "\n" + readBack(page, state, outcome.complete ? newName : state.account.name));
+    action.readBack = [&](std::vector<admin::Written>& values) {
+        // Renamed: the new name's screen; refused: the old one's, unchanged.
+        std::string problem = list(page, state, state.argument);
+        if (problem.empty()) {
+            problem = relist(page, state, listed(state, newName) ? newName : oldName, false);
+        }
+        if (problem.empty()) {
+            values.push_back({"Name", state.account.name});
+            if (state.account.name == newName) {
+                setControlText(page, IDC_ADMIN_ACCOUNT_NEW_NAME, "");
+            }
+        }
+        return problem;
+    };
+    runWrite(page, *state.context, action);
 }
 
 void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
     const std::string name = state.account.name;
-    const admin::Plan plan = purge ? admin::purgePlan(name) : admin::readdPlan(name);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, purge ? "Purge" : "Re-add", plan.refusal);
-        return;
+    WriteAction action;
+    action.title = purge ? "Purge" : "Re-add";
+    action.plan = purge ? admin::purgePlan(name) : admin::readdPlan(name);
+    if (purge) {
+        action.question = "Purge the deleted account \"" + shownName(name) +
+                          "\"?\n\nIts user file goes for good: this cannot be undone.";
+        action.notConfirmed = "Purge of \"" + shownName(name) + "\" not confirmed: nothing was sent.";
     }
-    if (purge && !confirm(page, *state.context, "Purge",
-                          "Purge the deleted account " + name +
-                              "?\n\nIts user file goes for good: this cannot be undone.")) {
-        showResult(page, "Purge of " + name + " not confirmed: nothing was sent.");
-        return;
+    if (action.plan.refusal.empty()) {
+        action.plan.written.push_back({"Account " + shownName(name), purge ? "purged" : "re-added"});
     }
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
-    state.haveAccount = false;
-    showAccount(page, state);
-    showResult(page, outcome.summary + "\n" + readBack(page, state, purge && outcome.complete ? "" : name));
+    action.readBack = [&](std::vector<admin::Written>& values) {
+        state.haveAccount = false;
+        showAccount(page, state);
+        if (purge) {
+            // Purged: gone from the deleted accounts' listing.
+            std::string problem = list(page, state, state.argument);
+            if (problem.empty()) {
+                values.push_back({"Account " + shownName(name), listed(state, name) ? "still listed" : "purged"});
+            }
+            return problem;
+        }
+        const std::string problem = relist(page, state, name);
+        if (problem.empty()) {
+            values.push_back({"Account " + shownName(name), state.account.deleted ? "still deleted" : "re-added"});
+        }
+        return problem;
+    };
+    runWrite(page, *state.context, action);
 }
 
 void onCommand(HWND page, AccountsPage& state, int id, int code) {
     if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
-        EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), chosenFilter(page).takesValue);
+        showFilter(page, chosenFilterIndex(page));
         return;
     }
     if (code != BN_CLICKED) {
@@ -288,7 +365,8 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
         auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
         const auto row = static_cast<std::size_t>(request.item.iItem);
         if (request.item.iItem >= 0 && row < listing.size()) {
-            giveCellText(request, accountCell(listing.rowCells(row), request.item.iSubItem));
+            char buffer[32];
+            giveCellText(request, accountCell(listing.rowCells(row), request.item.iSubItem, buffer));
         }
     } else if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
@@ -297,46 +375,26 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
             (change.uNewState & LVIS_SELECTED) != 0 && (change.uOldState & LVIS_SELECTED) == 0) {
             const std::string name(listing.rowName(row));
             const std::string problem = readAccount(page, state, name);
-            showResult(page, problem.empty() ? "Read " + name + " (SITE USER)." : problem);
+            showResult(page, problem.empty() ? "Read " + shownName(name) + " (SITE USER)." : problem);
         }
     }
     return false;
 }
 
-INT_PTR CALLBACK accountsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    AccountsPage* state = stateOf<AccountsPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new AccountsPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
-        for (const FilterChoice& choice : filters) {
-            SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(choice.label));
-        }
-        SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, 0, 0);
-        EnableWindow(GetDlgItem(page, IDC_ADMIN_ACCOUNT_FILTER_VALUE), FALSE);
-        showAccount(page, *created);
-        showResult(page, "Nothing is read until you press List.");
-        return TRUE;
+void AccountsPage::init(HWND page) {
+    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
+    for (const FilterChoice& choice : filters) {
+        SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label));
     }
-    case WM_COMMAND:
-        if (state != nullptr) {
-            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
-        }
-        return TRUE;
-    case WM_NOTIFY:
-        return state != nullptr && onNotify(page, *state, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    showFilter(page, everyoneFilter);
+    showAccount(page, *this);
+    showResult(page, "Nothing is read until you press List.");
 }
+
+void AccountsPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
+
+bool AccountsPage::notify(HWND page, NMHDR& header) { return onNotify(page, *this, header); }
 
 }  // namespace
 
-DLGPROC accountsAdminPageProcedure() { return accountsPageProc; }
+DLGPROC accountsAdminPageProcedure() { return pageProcedure<AccountsPage>; }

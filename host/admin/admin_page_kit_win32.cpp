@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "host/admin/admin_text.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 
@@ -168,10 +169,11 @@ void PageUpdate::changed(int id) {
     repaint(GetDlgItem(page_, id), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
-void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message) {
-    showResult(page, message + "\nNothing was sent.");
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,
+            const std::string& note) {
+    showResult(page, message + "\n" + note);
     if (context.ask) {
-        context.ask(page, message + "\n\nNothing was sent.", title, MB_OK | MB_ICONWARNING);
+        context.ask(page, message + "\n\n" + note, title, MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -201,6 +203,7 @@ Exchange sendForReader(AdminContext& context, const std::string& command) {
         return exchange;
     }
     exchange.answered = true;
+    admin::removeColour(exchange.reply.lines);
     return exchange;
 }
 
@@ -238,6 +241,34 @@ admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
         outcome.summary += (outcome.summary.empty() ? "" : "\n") + unanswered;
     }
     return outcome;
+}
+
+WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action, admin::PlanOutcome* outcome) {
+    if (!action.plan.refusal.empty()) {
+        refuse(page, context, action.title, action.plan.refusal, action.refusedNote);
+        return WriteResult::Refused;
+    }
+    if (action.plan.commands.empty()) {
+        showResult(page, action.nothingChanged);
+        return WriteResult::NothingChanged;
+    }
+    if (!action.question.empty() && !confirm(page, context, action.title, action.question)) {
+        showResult(page, action.notConfirmed.empty() ? "Not confirmed: nothing was sent." : action.notConfirmed);
+        return WriteResult::NotConfirmed;
+    }
+    const admin::PlanOutcome sent = runPlan(context, action.plan);
+    std::vector<admin::Written> values;
+    std::string problem;
+    if (action.readBack) {
+        problem = action.readBack(values);
+    }
+    std::string verdict = admin::writeVerdict(action.plan, sent, action.confirmedCount,
+                                              action.readBack && problem.empty() ? &values : nullptr, problem);
+    showResult(page, verdict);
+    if (outcome != nullptr) {
+        *outcome = sent;
+    }
+    return WriteResult::Sent;
 }
 
 void addColumns(HWND page, int listId, const Column* columns, std::size_t count) {

@@ -1,12 +1,15 @@
 #pragma once
 // What the four administration pages share: their texts in and out of the
 // controls (UTF-8 inside, UTF-16 at the control), the result box, sending a
-// command or a plan through the context, and the virtual list views.
+// command or a plan through the context (replies without colour codes), the
+// write sequence (refuse, nothing changed, ask, send, read back, verdict),
+// the dialog procedure, and the virtual list views.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -60,7 +63,9 @@ private:
 };
 
 // A refusal of the operator's input before anything is sent.
-void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message);
+// `note` says what was (not) sent.
+void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,
+            const std::string& note = "Nothing was sent.");
 // Asks before an action that cannot be undone; true only on Yes (No is the default).
 bool confirm(HWND page, AdminContext& context, const std::string& title, const std::string& question);
 
@@ -72,6 +77,9 @@ struct Exchange {
     session::Reply reply;
     admin::Verdict verdict;
 };
+// The reply's lines come without colour codes (an operator with glftpd's
+// colour flag gets every line coloured): no code reaches a control, a
+// question or a result line.
 Exchange send(AdminContext& context, const std::string& command);
 // A command whose reply a reader reads: the same, but the reply is judged
 // only if the reader refuses it (whyUnread): judging reads every line, and
@@ -79,12 +87,38 @@ Exchange send(AdminContext& context, const std::string& command);
 Exchange sendForReader(AdminContext& context, const std::string& command);
 // Why an answered reply could not be read: the server's refusal when it
 // refused (a server without the command says so), else the reader's words.
-// The reply must be as the server sent it.
+// The reply must be as the server sent it (but for its colour codes).
 std::string whyUnread(const Exchange& exchange, const std::string& readerFailure);
 
 // Sends a plan's commands in order up to the first one refused or not
 // answered; the outcome's summary says what was applied and what was not.
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
+
+// The write every page shares: refuse what the plan refuses (nothing
+// sent), say so when nothing changed, ask first when it cannot be undone or
+// reaches many, send the plan up to its first refusal, read back, and show
+// the verdict. A page says only what is its own: the plan, the question,
+// how to read its target back.
+struct WriteAction {
+    std::string title;     // of the refusal's message box and the question
+    admin::Plan plan;
+    std::string question;  // non-empty: asked first, No the default
+    std::string notConfirmed;  // the result when not confirmed
+    std::string nothingChanged = "Nothing changed: nothing was sent.";
+    std::string refusedNote = "Nothing was sent.";  // after a refusal of the plan
+    // A change for many: the count the question named; the server's
+    // "applied to N" must equal it.
+    std::int64_t confirmedCount = -1;
+    // Reads the target back after sending (whatever the server answered):
+    // "" when read, with what it shows of the written settings in `values`,
+    // else why not. Unset: nothing is read back.
+    std::function<std::string(std::vector<admin::Written>& values)> readBack;
+};
+enum class WriteResult { Refused, NothingChanged, NotConfirmed, Sent };
+// The result box gets the verdict (admin::writeVerdict); `outcome`, when
+// given, what the plan came to.
+WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action,
+                     admin::PlanOutcome* outcome = nullptr);
 
 // A report-view list view whose rows live in the page (LVS_OWNERDATA): the
 // columns once, then only the row count on a fill.
@@ -111,6 +145,38 @@ int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std
 template <typename State>
 State* stateOf(HWND page) {
     return reinterpret_cast<State*>(GetWindowLongPtrW(page, DWLP_USER));
+}
+
+// The dialog procedure of a page: its State made on WM_INITDIALOG with the
+// context (lParam) in `state.context`, then `state.init(page)`; commands go
+// to `state.command(page, id, code)`, notifications to `state.notify(page,
+// header)` (true when it set DWLP_MSGRESULT); the state is deleted with the
+// page. A page says only what is its own.
+template <typename State>
+INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    State* state = stateOf<State>(page);
+    switch (message) {
+    case WM_INITDIALOG: {
+        auto* created = new State;
+        created->context = reinterpret_cast<AdminContext*>(lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
+        created->init(page);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (state != nullptr) {
+            state->command(page, LOWORD(wParam), HIWORD(wParam));
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        return state != nullptr && state->notify(page, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_NCDESTROY:
+        delete state;
+        SetWindowLongPtrW(page, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
 }
 
 }  // namespace admin_page

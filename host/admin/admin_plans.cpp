@@ -3,6 +3,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "host/admin/admin_identity.h"
 #include "host/admin/admin_input.h"
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
@@ -121,6 +122,14 @@ std::string describe(const std::string& command) {
     return std::string(text);
 }
 
+// The setting a plan's command writes in the operator's words where the
+// plan has them ("Idle time 30"), else as describe() says it.
+std::string describeWritten(const Plan& plan, std::size_t i) {
+    if (plan.written.size() != plan.commands.size()) return describe(plan.commands[i]);
+    const Written& written = plan.written[i];
+    return written.setting + " " + (written.setting == "Comment" ? "\"" + written.value + "\"" : written.value);
+}
+
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) {
@@ -152,6 +161,10 @@ std::string speedProblem(std::string_view value) {
 
 }  // namespace
 
+// The group settings in the operator's words, for a verdict.
+const char* const groupSettingWords[] = {"Slots", "Leech slots", "Allotment slots", "Largest allotment (KiB)",
+                                         "Logins at once", "Comment"};
+
 GroupForm groupFormOf(const GroupSettings& loaded) {
     GroupForm form;
     form.slots = std::to_string(loaded.slots);
@@ -159,7 +172,7 @@ GroupForm groupFormOf(const GroupSettings& loaded) {
     form.allotSlots = std::to_string(loaded.allotSlots);
     form.maxAllotSizeKb = std::to_string(loaded.maxAllotSizeKb);
     form.maxLogins = std::to_string(loaded.maxLogins);
-    form.comment = loaded.comment;
+    form.comment = displayText(loaded.comment);
     return form;
 }
 
@@ -170,31 +183,47 @@ Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form) {
     const std::string prefix = "SITE GRPCHANGE " + loaded.name + " ";
     struct Number {
         const char* setting;
+        const char* words;
         const std::string& text;
         std::int64_t loaded;
         const NumberRule& rule;
     };
     const Number numbers[] = {
-        {"slots", form.slots, loaded.slots, slotsRule},
-        {"leech_slots", form.leechSlots, loaded.leechSlots, leechSlotsRule},
-        {"allot_slots", form.allotSlots, loaded.allotSlots, allotSlotsRule},
-        {"max_allot_size", form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
-        {"max_logins", form.maxLogins, loaded.maxLogins, groupLoginsRule},
+        {"slots", groupSettingWords[0], form.slots, loaded.slots, slotsRule},
+        {"leech_slots", groupSettingWords[1], form.leechSlots, loaded.leechSlots, leechSlotsRule},
+        {"allot_slots", groupSettingWords[2], form.allotSlots, loaded.allotSlots, allotSlotsRule},
+        {"max_allot_size", groupSettingWords[3], form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
+        {"max_logins", groupSettingWords[4], form.maxLogins, loaded.maxLogins, groupLoginsRule},
     };
     for (const Number& number : numbers) {
         std::int64_t value = 0;
         if (!changedNumber(number.text, number.loaded, number.rule, value, problem)) return refused(problem);
-        if (value != number.loaded)
+        if (value != number.loaded) {
             plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+            plan.written.push_back({number.words, std::to_string(value)});
+        }
     }
+    // A comment the operator did not retype keeps the server's bytes.
     const std::string comment = words(form.comment);
-    if (comment != loaded.comment) {
+    if (comment != words(groupFormOf(loaded).comment) && comment != loaded.comment) {
         if (comment.empty()) return refused("A group comment cannot be empty.");
         problem = groupCommentProblem(comment);
         if (!problem.empty()) return refused(problem);
         plan.commands.push_back(prefix + "comment " + comment);
+        plan.written.push_back({groupSettingWords[5], comment});
     }
     return plan;
+}
+
+std::vector<Written> groupReadBack(const GroupSettings& group) {
+    return {
+        {groupSettingWords[0], std::to_string(group.slots)},
+        {groupSettingWords[1], std::to_string(group.leechSlots)},
+        {groupSettingWords[2], std::to_string(group.allotSlots)},
+        {groupSettingWords[3], std::to_string(group.maxAllotSizeKb)},
+        {groupSettingWords[4], std::to_string(group.maxLogins)},
+        {groupSettingWords[5], group.comment},
+    };
 }
 
 AccountForm accountFormOf(const AccountSettings& loaded) {
@@ -202,8 +231,9 @@ AccountForm accountFormOf(const AccountSettings& loaded) {
     form.expires = normalDate(loaded.expires);
     form.timeframeFrom = std::to_string(loaded.timeframeFrom);
     form.timeframeTo = std::to_string(loaded.timeframeTo);
-    form.idleTime = loaded.idleTime;
-    form.comment = loaded.comment;
+    // The box holds numbers; "-1 = disabled" is said beside it.
+    form.idleTime = equalsIgnoringCase(loaded.idleTime, "Disabled") ? "-1" : loaded.idleTime;
+    form.comment = displayText(loaded.comment);
     form.maxSimUploads = loaded.maxSimUploads;
     form.maxSimDownloads = loaded.maxSimDownloads;
     form.sameIpLogins = loaded.sameIpLogins;
@@ -211,65 +241,79 @@ AccountForm accountFormOf(const AccountSettings& loaded) {
 }
 
 Plan accountChangePlan(const AccountSettings& loaded, const AccountForm& form) {
-    std::string problem = targetProblem(loaded.name, "an account");
+    std::string problem = accountNameProblem2x(loaded.name);
     if (!problem.empty()) return refused(problem);
     const std::string prefix = "SITE CHANGE " + loaded.name + " ";
+    const AccountForm shown = accountFormOf(loaded);
+    const auto changed = [](const std::string& typed, const std::string& was) { return words(typed) != words(was); };
     Plan plan;
+    const auto add = [&plan](std::string command, const char* setting, std::string value) {
+        plan.commands.push_back(std::move(command));
+        plan.written.push_back({setting, std::move(value)});
+    };
 
     const std::string expires = normalDate(form.expires);
-    if (expires != normalDate(loaded.expires)) {
+    if (changed(form.expires, shown.expires) && expires != normalDate(loaded.expires)) {
         problem = dateProblem(expires);
         if (!problem.empty()) return refused(problem);
-        plan.commands.push_back(prefix + "expires " + expires);
+        add(prefix + "expires " + expires, "Expires", expires);
     }
 
-    // Both hours empty: no timeframe, which the server keeps as 0 0.
-    std::string from = words(form.timeframeFrom), to = words(form.timeframeTo);
-    if (from.empty() && to.empty()) from = to = "0";
-    problem = hourProblem(from);
-    if (problem.empty()) problem = hourProblem(to);
-    if (!problem.empty()) return refused("Timeframe: " + problem);
-    std::int64_t fromHour = 0, toHour = 0;
-    readInteger(from, fromHour);
-    readInteger(to, toHour);
-    if (fromHour != loaded.timeframeFrom || toHour != loaded.timeframeTo)
-        plan.commands.push_back(prefix + "timeframe " + std::to_string(fromHour) + " " +
-                                std::to_string(toHour));
+    if (changed(form.timeframeFrom, shown.timeframeFrom) || changed(form.timeframeTo, shown.timeframeTo)) {
+        // Both hours empty: no timeframe, which the server keeps as 0 0.
+        std::string from = words(form.timeframeFrom), to = words(form.timeframeTo);
+        if (from.empty() && to.empty()) from = to = "0";
+        problem = hourProblem(from);
+        if (problem.empty()) problem = hourProblem(to);
+        if (!problem.empty()) return refused("Timeframe: " + problem);
+        std::int64_t fromHour = 0, toHour = 0;
+        readInteger(from, fromHour);
+        readInteger(to, toHour);
+        if (fromHour != loaded.timeframeFrom || toHour != loaded.timeframeTo) {
+            const std::string hours = std::to_string(fromHour) + " " + std::to_string(toHour);
+            add(prefix + "timeframe " + hours, "Timeframe", hours);
+        }
+    }
 
     struct Number {
         const char* setting;
+        const char* words;
         const std::string& text;
-        const std::string& shown;
+        const std::string& shownText;
+        const std::string& loadedText;
         const NumberRule& rule;
     };
     const Number numbers[] = {
-        {"idle_time", form.idleTime, loaded.idleTime, idleRule},
-        {"max_sim_up", form.maxSimUploads, loaded.maxSimUploads, simRule},
-        {"max_sim_down", form.maxSimDownloads, loaded.maxSimDownloads, simRule},
+        {"idle_time", "Idle time", form.idleTime, shown.idleTime, loaded.idleTime, idleRule},
+        {"max_sim_up", "Uploads at once", form.maxSimUploads, shown.maxSimUploads, loaded.maxSimUploads, simRule},
+        {"max_sim_down", "Downloads at once", form.maxSimDownloads, shown.maxSimDownloads, loaded.maxSimDownloads,
+         simRule},
     };
     for (const Number& number : numbers) {
-        if (words(number.text) == number.shown) continue;
+        if (!changed(number.text, number.shownText)) continue;
         std::int64_t was = 0;
-        const bool known = shownNumber(number.shown, number.rule, was);
+        const bool known = shownNumber(number.loadedText, number.rule, was);
         std::int64_t value = 0;
         if (!formNumber(number.text, number.rule, value, problem)) return refused(problem);
         if (known && value == was) continue;
         if (value < number.rule.low || value > number.rule.high)
             return refused(numberProblem(std::to_string(value), number.rule.low, number.rule.high,
                                          number.rule.what));
-        plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+        add(prefix + number.setting + " " + std::to_string(value), number.words, std::to_string(value));
     }
 
-    const std::string comment = words(form.comment);
-    if (comment != loaded.comment) {
+    // The comment is sent only when retyped: one the operator left keeps the
+    // server's bytes, UTF-8 or not.
+    if (changed(form.comment, shown.comment)) {
+        const std::string comment = words(form.comment);
         if (comment.empty()) return refused("A comment cannot be empty.");
         problem = commentProblem(comment);
         if (!problem.empty()) return refused(problem);
-        plan.commands.push_back(prefix + "comment " + comment);
+        if (comment != loaded.comment) add(prefix + "comment " + comment, "Comment", comment);
     }
 
     // num_logins sets both numbers: the account's own maximum goes along unchanged.
-    if (words(form.sameIpLogins) != loaded.sameIpLogins) {
+    if (changed(form.sameIpLogins, shown.sameIpLogins)) {
         std::int64_t was = 0, value = 0, logins = 0;
         const bool known = shownNumber(loaded.sameIpLogins, loginsRule, was);
         if (!formNumber(form.sameIpLogins, loginsRule, value, problem)) return refused(problem);
@@ -279,8 +323,8 @@ Plan accountChangePlan(const AccountSettings& loaded, const AccountForm& form) {
                                              loginsRule.what));
             if (!shownNumber(loaded.maxLogins, loginsRule, logins) || logins < 0 || logins > 30000)
                 return refused("The account's maximum logins could not be read; read the account again.");
-            plan.commands.push_back(prefix + "num_logins " + std::to_string(logins) + " " +
-                                    std::to_string(value));
+            add(prefix + "num_logins " + std::to_string(logins) + " " + std::to_string(value), "Logins from one IP",
+                std::to_string(value));
         }
     }
 
@@ -289,8 +333,44 @@ Plan accountChangePlan(const AccountSettings& loaded, const AccountForm& form) {
     return plan;
 }
 
+std::vector<Written> accountReadBack(const AccountSettings& account) {
+    const auto number = [](const std::string& shown, const NumberRule& rule) {
+        std::int64_t value = 0;
+        return shownNumber(shown, rule, value) ? std::to_string(value) : shown;
+    };
+    return {
+        {"Expires", normalDate(account.expires)},
+        {"Timeframe", std::to_string(account.timeframeFrom) + " " + std::to_string(account.timeframeTo)},
+        {"Idle time", number(account.idleTime, idleRule)},
+        {"Uploads at once", number(account.maxSimUploads, simRule)},
+        {"Downloads at once", number(account.maxSimDownloads, simRule)},
+        {"Comment", account.comment},
+        {"Logins from one IP", number(account.sameIpLogins, loginsRule)},
+    };
+}
+
+std::string readBackDifferences(const Plan& plan, std::size_t applied, const std::vector<Written>& readBack) {
+    std::string differences;
+    const std::size_t count = applied < plan.written.size() ? applied : plan.written.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Written& written = plan.written[i];
+        const Written* held = nullptr;
+        for (const Written& candidate : readBack)
+            if (candidate.setting == written.setting) held = &candidate;
+        if (held == nullptr) {
+            differences += (differences.empty() ? "" : "\n") + written.setting + ": written " +
+                           displayText(written.value) + ", not shown by the server's read-back.";
+        } else if (words(held->value) != words(written.value)) {
+            differences += (differences.empty() ? "" : "\n") + written.setting + ": written " +
+                           displayText(written.value) + ", the server holds " +
+                           (held->value.empty() ? std::string("nothing") : displayText(held->value)) + ".";
+        }
+    }
+    return differences;
+}
+
 Plan renamePlan(const std::string& oldName, const std::string& newName) {
-    std::string problem = targetProblem(oldName, "an account");
+    std::string problem = accountNameProblem2x(oldName);
     if (!problem.empty()) return refused(problem);
     const std::string name = words(newName);
     problem = accountNameProblem(name);
@@ -300,20 +380,20 @@ Plan renamePlan(const std::string& oldName, const std::string& newName) {
 }
 
 Plan groupAdminTogglePlan(const std::string& user, const std::string& group) {
-    std::string problem = targetProblem(user, "an account");
+    std::string problem = accountNameProblem2x(user);
     if (problem.empty()) problem = targetProblem(group, "a group");
     if (!problem.empty()) return refused(problem);
     return single("SITE CHGADMIN " + user + " " + group);
 }
 
 Plan readdPlan(const std::string& user) {
-    const std::string problem = targetProblem(user, "an account");
+    const std::string problem = accountNameProblem2x(user);
     return problem.empty() ? single("SITE READD " + user) : refused(problem);
 }
 
 Plan purgePlan(const std::string& user) {
     // "SITE PURGE *" purges every deleted account: one name only.
-    const std::string problem = targetProblem(user, "an account");
+    const std::string problem = accountNameProblem2x(user);
     return problem.empty() ? single("SITE PURGE " + user) : refused(problem);
 }
 
@@ -400,7 +480,9 @@ Plan bulkChangePlan(const BulkForm& form) {
         target = "{";
         for (const std::string& account : form.accounts) {
             const std::string name = words(account);
-            problem = targetProblem(name, "an account");
+            problem = accountNameProblem2x(name);
+            // Inside "{ ... }" a brace or '=' would end or change the list.
+            if (problem.empty()) problem = targetProblem(name, "an account");
             if (!problem.empty()) break;
             if (!seen.insert(name).second) {
                 problem = name + " is in the list twice.";
@@ -413,7 +495,12 @@ Plan bulkChangePlan(const BulkForm& form) {
     }
     }
     if (!problem.empty()) return refused(problem);
-    return single("SITE CHANGE " + target + " " + setting + " " + value);
+    Plan plan = single("SITE CHANGE " + target + " " + setting + " " + value);
+    std::string settingWords = setting;
+    for (std::size_t i = 0; i < bulkSettingCount; ++i)
+        if (setting == bulkSettings[i].key) settingWords = bulkSettings[i].words;
+    plan.written.push_back({settingWords, value + " for " + (form.target == BulkTarget::Everyone ? "every account" : target)});
+    return plan;
 }
 
 std::string bulkCountCommand(const BulkForm& form) {
@@ -429,6 +516,41 @@ std::int64_t bulkCount(const BulkForm& form, const UserListing& listing) {
     return count;
 }
 
+std::string bulkCountProblem(const BulkForm& form, const UserListing& listing) {
+    if (form.target != BulkTarget::Group) return {};
+    const std::string typed = words(form.group);
+    const ListedUser* otherCase = nullptr;
+    for (const ListedUser& user : listing.users) {
+        if (user.group == typed) return {};
+        if (otherCase == nullptr && equalsIgnoringCase(user.group, typed)) otherCase = &user;
+    }
+    if (otherCase == nullptr) return {};
+    return "The group is called " + otherCase->group + ", not " + typed + ": SITE USERS =" + typed + " lists its " +
+           std::to_string(listing.users.size()) + " account(s) without regard to case, but SITE CHANGE =" + typed +
+           " matches the name with case and would change none. Type " + otherCase->group + ".";
+}
+
+// The settings as the operator knows them; the server's key in brackets
+// would say nothing more.
+const BulkSetting bulkSettings[] = {
+    {"ratio", "Ratio", "0 to 9: 3 is 1:3, 0 is leech (no ratio)"},
+    {"credits", "Credits (KiB)", "a whole number of KiB, for example 4096 (4 MiB)"},
+    {"max_sim_up", "Uploads at once", "-1 unlimited, 0 to 30000"},
+    {"max_sim_down", "Downloads at once", "-1 unlimited, 0 to 30000"},
+    {"num_logins", "Logins (and from one IP)", "logins, then logins from one IP: 0 unlimited, for example 4 2"},
+    {"idle_time", "Idle time (min.)", "minutes before an idle login is dropped; -1 disabled"},
+    {"expires", "Expires", "YYYY-MM-DD (for example 2027-06-30) or never"},
+    {"timeframe", "Timeframe (hours)", "two hours 0 to 23 when logins are allowed, for example 8 20; 0 0 any time"},
+    {"time_limit", "Time limit (min.)", "minutes a login may last, 0 unlimited"},
+    {"wkly_allotment", "Weekly allotment", "section,KiB, for example 0,2048"},
+    {"max_dlspeed", "Max. download speed", "KiB/s, or m for MiB/s (2m); 0 unlimited"},
+    {"max_ulspeed", "Max. upload speed", "KiB/s, or m for MiB/s (2m); 0 unlimited"},
+    {"tagline", "Tagline", "at most 63 characters"},
+    {"comment", "Comment", "at most 49 characters"},
+    {"flags", "Flags", "+ or - and flags 1-8, A-N, for example +I"},
+};
+const std::size_t bulkSettingCount = sizeof bulkSettings / sizeof bulkSettings[0];
+
 PlanOutcome planOutcome(const Plan& plan, const std::vector<session::Reply>& replies) {
     PlanOutcome outcome;
     if (plan.commands.empty()) {
@@ -441,7 +563,9 @@ PlanOutcome planOutcome(const Plan& plan, const std::vector<session::Reply>& rep
     const std::size_t answered = replies.size() < plan.commands.size() ? replies.size() : plan.commands.size();
     for (std::size_t i = 0; i < answered; ++i) {
         const Verdict verdict = judgeReply(replies[i]);
-        const std::string what = describe(plan.commands[i]);
+        const std::string what = describeWritten(plan, i);
+        outcome.appliedCount = verdict.appliedCount;
+        outcome.modified = verdict.modified;
         if (verdict.done) {
             ++outcome.applied;
             taken.push_back(verdict.appliedCount >= 0
@@ -466,11 +590,59 @@ PlanOutcome planOutcome(const Plan& plan, const std::vector<session::Reply>& rep
     if (unsent > 0) {
         std::vector<std::string> rest;
         for (std::size_t i = plan.commands.size() - unsent; i < plan.commands.size(); ++i)
-            rest.push_back(describe(plan.commands[i]));
+            rest.push_back(describeWritten(plan, i));
         summary += (summary.empty() ? "" : " ") + std::string("Not sent: ") + joined(rest) + ".";
     }
     outcome.summary = summary;
     return outcome;
+}
+
+std::string writeVerdict(const Plan& plan, const PlanOutcome& outcome, std::int64_t confirmedCount,
+                         const std::vector<Written>* readBack, const std::string& readBackProblem) {
+    if (plan.commands.empty()) return outcome.summary;
+    std::vector<std::string> taken;
+    for (std::size_t i = 0; i < outcome.applied && i < plan.commands.size(); ++i) taken.push_back(describeWritten(plan, i));
+    const std::string what = joined(taken);
+    std::string numbers;
+    if (confirmedCount >= 0 && outcome.applied > 0) {
+        const bool listForm = outcome.appliedCount < 0;
+        const std::int64_t reached =
+            listForm ? static_cast<std::int64_t>(outcome.modified.size()) : outcome.appliedCount;
+        if (reached != confirmedCount)
+            numbers = "The server's numbers differ from the count: " +
+                      (listForm ? "it modified " + std::to_string(reached) + " account(s)"
+                                : "it says applied to " + std::to_string(reached) + " account(s)") +
+                      ", but " + std::to_string(confirmedCount) + " were counted and confirmed. List the accounts (SITE USERS) to see which hold the change.";
+    }
+    std::string text;
+    if (!outcome.complete) {
+        text = outcome.summary;
+    } else if (!numbers.empty()) {
+        text = "Sent: " + what + ".\n" + numbers;
+        numbers.clear();
+    } else if (readBack == nullptr && readBackProblem.empty()) {
+        std::string count;
+        if (outcome.appliedCount >= 0) count = "applied to " + std::to_string(outcome.appliedCount);
+        else if (!outcome.modified.empty()) count = "modified " + joined(outcome.modified);
+        text = "Taken by the server: " + what + (count.empty() ? "" : " (" + count + ")") +
+               (confirmedCount >= 0 ? ", as counted." : ".");
+    }
+    if (!numbers.empty()) text += "\n" + numbers;
+    if (readBack == nullptr && readBackProblem.empty()) return text;
+    if (!readBackProblem.empty()) {
+        if (outcome.complete) text = "Sent and taken by the server: " + what + ".";
+        return text + "\nNot read back: " + readBackProblem;
+    }
+    const std::string differences = readBackDifferences(plan, outcome.applied, *readBack);
+    if (outcome.complete) {
+        text = differences.empty() ? "Written and read back: " + what + "."
+                                   : "Sent and taken by the server: " + what +
+                                         ".\nRead back, the server holds something else:\n" + differences;
+    } else if (outcome.applied > 0) {
+        text += differences.empty() ? "\nWhat was written reads back as written."
+                                    : "\nRead back, the server holds something else:\n" + differences;
+    }
+    return text;
 }
 
 }  // namespace admin

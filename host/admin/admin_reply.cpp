@@ -120,7 +120,9 @@ bool isSuccessEnd(std::string_view text, Verdict& verdict) {
 
 std::string lineText(const std::string& line) { return std::string(lineTextView(line)); }
 
-Verdict judgeReply(const session::Reply& reply) {
+namespace {
+
+Verdict judgePlainReply(const session::Reply& reply) {
     Verdict verdict;
     if (reply.lines.empty()) {
         verdict.text = "The server sent no reply.";
@@ -183,6 +185,24 @@ Verdict judgeReply(const session::Reply& reply) {
         }
     }
     return verdict;
+}
+
+}  // namespace
+
+const session::Reply& plainTwin(const session::Reply& reply, session::Reply& storage) {
+    for (const std::string& line : reply.lines) {
+        if (line.find('\x1b') == std::string::npos || !hasColour(line)) continue;
+        storage = reply;
+        removeColour(storage.lines);
+        return storage;
+    }
+    return reply;
+}
+
+Verdict judgeReply(const session::Reply& reply) {
+    // A coloured reply is judged as its plain twin.
+    session::Reply storage;
+    return judgePlainReply(plainTwin(reply, storage));
 }
 
 }  // namespace admin

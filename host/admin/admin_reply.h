@@ -34,9 +34,15 @@ struct Verdict {
 // setting's help line or "No flags were changed." is refused, and so is an
 // unknown last line or a reply with no lines. A list form with an "Error
 // modifying x" line is not done (which names were taken is in `modified`).
+// A coloured reply (an operator with glftpd's colour flag) is judged as its
+// plain twin, and the verdict's words carry no colour codes.
 // Made for glftpd's own administration commands: a site script's reply (the
 // operator's own commands) is shown as it came, not judged.
 Verdict judgeReply(const session::Reply& reply);
+
+// The reply itself when no line holds a colour code, else its plain twin,
+// made in `storage`: every reader reads a coloured reply as its plain twin.
+const session::Reply& plainTwin(const session::Reply& reply, session::Reply& storage);
 
 // The text of a reply line without its code prefix ("200- x" -> "x", "200 x" -> "x").
 std::string lineText(const std::string& line);

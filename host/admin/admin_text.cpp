@@ -111,3 +111,103 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 }
 
 }  // namespace admin
+
+namespace admin {
+
+namespace {
+
+// The length of the colour sequence at `at` (ESC '[' digits/';' 'm'), or 0.
+std::size_t colourAt(std::string_view text, std::size_t at) {
+    if (at + 2 >= text.size() || text[at] != '\x1b' || text[at + 1] != '[') return 0;
+    std::size_t end = at + 2;
+    while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == ';')) ++end;
+    return end < text.size() && text[end] == 'm' ? end + 1 - at : 0;
+}
+
+}  // namespace
+
+bool hasColour(std::string_view text) {
+    for (std::size_t at = text.find('\x1b'); at != std::string_view::npos; at = text.find('\x1b', at + 1))
+        if (colourAt(text, at) != 0) return true;
+    return false;
+}
+
+std::string withoutColour(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t skip = text[at] == '\x1b' ? colourAt(text, at) : 0;
+        if (skip != 0) {
+            at += skip;
+            continue;
+        }
+        plain += text[at++];
+    }
+    return plain;
+}
+
+bool removeColour(std::vector<std::string>& lines) {
+    bool any = false;
+    for (std::string& line : lines) {
+        if (line.find('\x1b') == std::string::npos || !hasColour(line)) continue;
+        line = withoutColour(line);
+        any = true;
+    }
+    return any;
+}
+
+bool isUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        std::size_t more = 0;
+        std::uint32_t code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) more = 1, code = lead & 0x1Fu;
+        else if (lead >= 0xE0 && lead <= 0xEF) more = 2, code = lead & 0x0Fu;
+        else if (lead >= 0xF0 && lead <= 0xF4) more = 3, code = lead & 0x07u;
+        else return false;
+        if (at + more >= text.size()) return false;
+        for (std::size_t i = 1; i <= more; ++i) {
+            const unsigned char next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if ((more == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (more == 3 && (code < 0x10000 || code > 0x10FFFF)))
+            return false;
+        at += more + 1;
+    }
+    return true;
+}
+
+std::string displayText(std::string_view bytes) {
+    if (isUtf8(bytes)) return std::string(bytes);
+    // Windows-1252: Latin-1 with printable characters in 0x80-0x9F.
+    static const std::uint16_t high[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (char c : bytes) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        const std::uint32_t code = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
+        if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xE0 | (code >> 12));
+            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
+}  // namespace admin

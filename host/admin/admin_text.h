@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace admin {
 
@@ -28,6 +29,20 @@ bool hasControl(std::string_view text);
 bool hasBlankOrControl(std::string_view text);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether the text holds an ANSI colour sequence (ESC '[' digits and ';' 'm'),
+// as glftpd sends every line to an operator with its colour flag (5).
+bool hasColour(std::string_view text);
+// The text without its colour sequences: the plain twin of a coloured line.
+std::string withoutColour(std::string_view text);
+// Every line of the reply without its colour sequences; true when one had any.
+bool removeColour(std::vector<std::string>& lines);
+
+// Whether the bytes are valid UTF-8 (no overlong forms, no surrogates).
+bool isUtf8(std::string_view text);
+// The bytes as UTF-8 text for a control: valid UTF-8 as it is, anything
+// else read as Windows' Western code page (Latin-1 written by an older client).
+std::string displayText(std::string_view bytes);
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 

@@ -12,20 +12,18 @@
 #include "host/admin/admin_page_procedures_win32.h"
 #include "host/admin/user_listing.h"
 #include "host/resources/host_resources.h"
+#include "host/sites/wide_text_win32.h"
 
 namespace {
 
 using namespace admin_page;
 
 struct BulkChangePage {
-    AdminContext* context = nullptr;
-};
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND, NMHDR&) { return false; }
 
-// The SITE CHANGE settings an operator changes for many accounts at once.
-const wchar_t* const settings[] = {
-    L"ratio",       L"credits",       L"max_sim_up",  L"max_sim_down", L"num_logins",
-    L"idle_time",   L"expires",       L"timeframe",   L"time_limit",   L"wkly_allotment",
-    L"max_dlspeed", L"max_ulspeed",   L"tagline",     L"comment",      L"flags",
+    AdminContext* context = nullptr;
 };
 
 std::vector<std::string> words(const std::string& text) {
@@ -54,7 +52,10 @@ admin::BulkForm formOf(HWND page) {
     }
     form.group = controlText(page, IDC_ADMIN_BULK_GROUP);
     form.accounts = words(controlText(page, IDC_ADMIN_BULK_ACCOUNTS));
-    form.setting = controlText(page, IDC_ADMIN_BULK_SETTING);
+    const LRESULT chosen = SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_GETCURSEL, 0, 0);
+    form.setting = chosen >= 0 && static_cast<std::size_t>(chosen) < admin::bulkSettingCount
+                       ? admin::bulkSettings[chosen].key
+                       : "";
     form.value = controlText(page, IDC_ADMIN_BULK_VALUE);
     return form;
 }
@@ -65,81 +66,67 @@ void enableTargets(HWND page) {
                  IsDlgButtonChecked(page, IDC_ADMIN_BULK_TO_LIST) == BST_CHECKED);
 }
 
-void apply(HWND page, BulkChangePage& state) {
-    const admin::BulkForm form = formOf(page);
-    const admin::Plan plan = admin::bulkChangePlan(form);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, "One change for many", plan.refusal);
-        return;
-    }
-    if (plan.commands.empty()) {
-        showResult(page, "Nothing to send.");
-        return;
-    }
-    // How many the server will change, counted as it counts them.
-    const std::string countCommand = admin::bulkCountCommand(form);
-    Exchange counted = send(*state.context, countCommand);
-    admin::UserListing listing;
-    std::string failure;
-    if (!counted.answered || !admin::readUserListing(counted.reply, listing, failure)) {
-        showResult(page, "The accounts could not be counted (" + countCommand + ": " +
-                             (counted.answered ? whyUnread(counted, failure) : counted.verdict.text) + ").\nNothing was changed.");
-        return;
-    }
-    const std::int64_t count = admin::bulkCount(form, listing);
-    const std::string& command = plan.commands.front();
-    if (!confirm(page, *state.context, "One change for many",
-                 command + "\n\nchanges " + std::to_string(count) + " account(s) at once. Send it?")) {
-        showResult(page, command + "\nwould change " + std::to_string(count) +
-                             " account(s): not confirmed, nothing was sent.");
-        return;
-    }
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
-    showResult(page, command + " (counted before: " + std::to_string(count) + " account(s))\n" + outcome.summary);
+void showSettingHint(HWND page) {
+    const LRESULT chosen = SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_GETCURSEL, 0, 0);
+    setControlText(page, IDC_ADMIN_BULK_SETTING_HINT,
+                   chosen >= 0 && static_cast<std::size_t>(chosen) < admin::bulkSettingCount
+                       ? std::string("Value: ") + admin::bulkSettings[chosen].hint + "."
+                       : std::string());
 }
 
-INT_PTR CALLBACK bulkChangePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    BulkChangePage* state = stateOf<BulkChangePage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new BulkChangePage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        for (const wchar_t* setting : settings) {
-            SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(setting));
+void apply(HWND page, BulkChangePage& state) {
+    const admin::BulkForm form = formOf(page);
+    WriteAction action;
+    action.title = "One change for many";
+    action.plan = admin::bulkChangePlan(form);
+    action.nothingChanged = "Nothing to send.";
+    if (action.plan.refusal.empty() && !action.plan.commands.empty()) {
+        // How many the server will change, counted as it counts them.
+        const std::string countCommand = admin::bulkCountCommand(form);
+        Exchange counted = send(*state.context, countCommand);
+        admin::UserListing listing;
+        std::string failure;
+        if (!counted.answered || !admin::readUserListing(counted.reply, listing, failure)) {
+            showResult(page, "The accounts could not be counted (" + countCommand + ": " +
+                                 (counted.answered ? whyUnread(counted, failure) : counted.verdict.text) +
+                                 ").\nNothing was changed.");
+            return;
         }
-        SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_SETCURSEL, 0, 0);
-        CheckRadioButton(page, IDC_ADMIN_BULK_TO_GROUP, IDC_ADMIN_BULK_TO_ALL, IDC_ADMIN_BULK_TO_GROUP);
-        enableTargets(page);
-        showResult(page, "Nothing is sent until you press Apply and answer Yes.");
-        return TRUE;
+        action.plan.refusal = admin::bulkCountProblem(form, listing);
+        action.refusedNote = "Nothing was changed: only the count was read (" + countCommand + ").";
+        const std::int64_t count = admin::bulkCount(form, listing);
+        const std::string& command = action.plan.commands.front();
+        action.confirmedCount = count;
+        action.question = command + "\n\nchanges " + std::to_string(count) + " account(s) at once. Send it?";
+        action.notConfirmed = command + "\nwould change " + std::to_string(count) +
+                              " account(s): not confirmed, nothing was sent.";
     }
-    case WM_COMMAND:
-        if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
-            return TRUE;
-        }
-        switch (LOWORD(wParam)) {
-        case IDC_ADMIN_BULK_TO_GROUP:
-        case IDC_ADMIN_BULK_TO_LIST:
-        case IDC_ADMIN_BULK_TO_ALL:
-            enableTargets(page);
-            break;
-        case IDC_ADMIN_BULK_APPLY:
-            apply(page, *state);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
+    runWrite(page, *state.context, action);
+}
+
+void BulkChangePage::init(HWND page) {
+    for (std::size_t i = 0; i < admin::bulkSettingCount; ++i) {
+        const std::wstring words = wide_text::toWide(admin::bulkSettings[i].words);
+        SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(words.c_str()));
+    }
+    SendDlgItemMessageW(page, IDC_ADMIN_BULK_SETTING, CB_SETCURSEL, 0, 0);
+    showSettingHint(page);
+    CheckRadioButton(page, IDC_ADMIN_BULK_TO_GROUP, IDC_ADMIN_BULK_TO_ALL, IDC_ADMIN_BULK_TO_GROUP);
+    enableTargets(page);
+    showResult(page, "Nothing is sent until you press Apply and answer Yes.");
+}
+
+void BulkChangePage::command(HWND page, int id, int code) {
+    if (id == IDC_ADMIN_BULK_SETTING && code == CBN_SELCHANGE) {
+        showSettingHint(page);
+    } else if (code == BN_CLICKED && id == IDC_ADMIN_BULK_APPLY) {
+        apply(page, *this);
+    } else if (code == BN_CLICKED &&
+               (id == IDC_ADMIN_BULK_TO_GROUP || id == IDC_ADMIN_BULK_TO_LIST || id == IDC_ADMIN_BULK_TO_ALL)) {
+        enableTargets(page);
     }
 }
 
 }  // namespace
 
-DLGPROC bulkChangeAdminPageProcedure() { return bulkChangePageProc; }
+DLGPROC bulkChangeAdminPageProcedure() { return pageProcedure<BulkChangePage>; }

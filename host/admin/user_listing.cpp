@@ -116,8 +116,10 @@ bool scanListing(const session::Reply& reply, Counters& counters, std::string& f
 
 }  // namespace
 
-bool readUserListing(const session::Reply& reply, UserListing& out, std::string& failure) {
+bool readUserListing(const session::Reply& coloured, UserListing& out, std::string& failure) {
     out = UserListing{};
+    session::Reply storage;  // a coloured one is read as its plain twin
+    const session::Reply& reply = plainTwin(coloured, storage);
     Counters counters;
     const bool read = scanListing(reply, counters, failure, [&](std::size_t i, const ListedUserCells& cells) {
         if (i == 0) out.users.resize(reply.lines.size() - 4);
@@ -142,6 +144,8 @@ bool readUserListing(const session::Reply& reply, UserListing& out, std::string&
 
 bool UserListingIndex::read(session::Reply&& reply, std::string& failure) {
     clear();
+    // Kept as the plain twin: the rows shown carry no colour codes.
+    removeColour(reply.lines);
     Counters counters;
     if (!scanListing(reply, counters, failure, [](std::size_t, const ListedUserCells&) {})) return false;
     lines_ = std::move(reply.lines);
@@ -171,6 +175,20 @@ std::string_view UserListingIndex::rowName(std::size_t row) const {
     // The first word: the row was checked, so it ends before "UL:".
     const std::string_view text = lineTextView(lines_[row + 1]);
     return text.substr(0, text.find(' '));
+}
+
+std::string_view mibCell(std::string_view shown, char (&buffer)[32]) {
+    if (!endsWith(shown, "MiB")) return shown;
+    const std::string_view digits = shown.substr(0, shown.size() - 3);
+    if (digits.empty() || digits.size() > 20) return shown;
+    for (char c : digits)
+        if (c < '0' || c > '9') return shown;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) buffer[length++] = ',';
+        buffer[length++] = digits[i];
+    }
+    return std::string_view(buffer, length);
 }
 
 std::string usersCommand(const std::string& argument) {

@@ -21,6 +21,7 @@ struct UserListing {
     std::int64_t total = 0;  // "N Total members.": the rows shown
 };
 
+// A coloured listing reads as its plain twin: the same names, groups and counts.
 bool readUserListing(const session::Reply& reply, UserListing& out, std::string& failure);
 
 // One row's cells as views into its reply line.
@@ -34,9 +35,10 @@ struct ListedUserCells {
 // them) and no string a cell. The cells equal readUserListing's.
 class UserListingIndex {
 public:
-    // Takes the reply's lines (moved). False, with readUserListing's words,
-    // when they are not an account listing: the index is then empty and the
-    // reply left as it was.
+    // Takes the reply's lines (moved), without their colour codes. False,
+    // with readUserListing's words, when they are not an account listing:
+    // the index is then empty and the reply left as it was (but for its
+    // colour codes, which the judge reads past).
     bool read(session::Reply&& reply, std::string& failure);
     void clear();
 
@@ -52,6 +54,11 @@ private:
     std::vector<std::string> lines_;
     std::size_t rows_ = 0;  // lines 1..rows_
 };
+
+// A size as the listing shows it ("1227MiB") for a column headed in MiB:
+// the number with thousands grouped ("1,227"); any other text as it is.
+// The result lives in `buffer` or in `shown`.
+std::string_view mibCell(std::string_view shown, char (&buffer)[32]);
 
 // The SITE USERS argument for a filter: everyone "", a group "=iso", a prefix
 // "f*", a flag word ("siteop") or flag character, "deleted".

@@ -75,3 +75,10 @@
 #define IDC_ADMIN_OWN_ADD           392
 #define IDC_ADMIN_OWN_REMOVE        393
 #define IDC_ADMIN_OWN_SEND          394
+
+// Accounts and One change for many: labels and hints (520-539).
+#define IDC_ADMIN_ACCOUNT_FILTER_LABEL 520
+#define IDC_ADMIN_ACCOUNT_TF_TO_LABEL  521
+#define IDC_ADMIN_ACCOUNT_IDLE_HINT    522
+#define IDC_ADMIN_BULK_SETTING_HINT    523
+#define IDC_ADMIN_BULK_LIST_HINT       524

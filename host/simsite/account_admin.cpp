@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
+#include "host/simsite/account_colours.h"
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/site_reply.h"
 #include "host/simsite/site_text.h"
@@ -416,9 +418,17 @@ Reply SimulatedSite::detailedUserListing(const CommandWords& words) {
     } else if (argument[0] == '=') {
         selection.kind = UserSelection::Group;
         selection.text = argument.substr(1);
-        if (publicGroup(selection.text) == nullptr) {
+        // Matched without regard to case here (=ISO lists iso), unlike SITE CHANGE =group.
+        const SiteGroup* listed = nullptr;
+        for (const SiteGroup& entry : groupList) {
+            if (!entry.isPrivate && equalsIgnoreCase(entry.name, selection.text)) {
+                listed = &entry;
+            }
+        }
+        if (listed == nullptr) {
             return oneLine("Group (" + selection.text + ") does not exist.");
         }
+        selection.text = listed->name;
     } else if (argument.back() == '*') {
         selection.kind = UserSelection::Prefix;
         selection.text = argument.substr(0, argument.size() - 1);
@@ -734,6 +744,168 @@ Reply SimulatedSite::groupAddUser(const CommandWords& words) {
     }
     reply.line("");
     return reply.end(done);
+}
+
+}  // namespace simsite
+
+namespace simsite {
+
+namespace {
+
+const std::string reset = "\x1b[0m";
+const std::string lineEnd = "\x1b[0m\x1b[0m\x1b[0;37m";  // a "200-" line's end
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// "User (x) readded.": the name in white inside cyan.
+std::string namedResult(const std::string& text, bool dotOutside) {
+    const std::size_t close = text.find(") ");
+    if (!startsWith(text, "User (") || close == std::string::npos) return "\x1b[1;36m" + text + reset;
+    const std::string name = text.substr(6, close - 6);
+    std::string rest = text.substr(close);
+    if (dotOutside && endsWith(rest, ".")) {
+        rest.pop_back();
+        return "\x1b[1;36mUser (\x1b[1;37m" + name + "\x1b[1;36m" + rest + reset + ".";
+    }
+    return "\x1b[1;36mUser (\x1b[1;37m" + name + "\x1b[1;36m" + rest + reset;
+}
+
+// A one-line answer's text, as each command colours it.
+std::string colouredLast(const std::string& keyword, const std::string& text) {
+    if (text == "Command Successful.") return "\x1b[1;37m" + text + reset;
+    if (startsWith(text, "Change command applied to ") || text == "Invalid hour") return text;
+    if (text == "Done") return "\x1b[1;36m" + text + reset;
+    if (startsWith(text, "Group (") && endsWith(text, ") does not exist.")) {
+        const std::string name = text.substr(7, text.size() - 7 - 17);
+        return "\x1b[1;37mGroup (\x1b[1;31m" + name + "\x1b[1;37m) does not exist." + reset;
+    }
+    if (startsWith(text, "You can not modify deleted user") ||
+        (keyword == "READD" && endsWith(text, " has not been deleted.")))
+        return "\x1b[1;31m" + text + reset;
+    if (startsWith(text, "User (") && endsWith(text, " renamed.")) return namedResult(text, true);
+    if (startsWith(text, "User (") && (endsWith(text, ") purged.") || endsWith(text, ") readded.")))
+        return namedResult(text, false);
+    return "\x1b[1;36m" + text + reset;
+}
+
+// "| Label: value    Label: value  |" with each label cyan and value green.
+std::string colouredScreenRow(const std::string& text) {
+    std::string inner = text.substr(2, text.size() - 3);
+    std::string out = "\x1b[1;37m\x1b[34m| ";
+    std::size_t at = 0;
+    while (at < inner.size()) {
+        const std::size_t colon = inner.find(':', at);
+        const std::size_t gap = inner.find("  ", at);
+        if (colon == std::string::npos || (gap != std::string::npos && gap < colon)) {
+            // No label before the next gap: the rest as it is.
+            out += inner.substr(at);
+            break;
+        }
+        out += "\x1b[36m" + inner.substr(at, colon - at) + "\x1b[1;36m:";
+        std::size_t value = colon + 1;
+        if (value < inner.size() && inner[value] == ' ') {
+            out += " \x1b[1;32m";
+            ++value;
+        } else {
+            out += "\x1b[1;32m";
+        }
+        // The value runs to the next label: after two blanks, a word and ':'.
+        std::size_t next = value;
+        std::size_t cut = inner.size();
+        while ((next = inner.find("  ", next)) != std::string::npos) {
+            std::size_t word = next;
+            while (word < inner.size() && inner[word] == ' ') ++word;
+            const std::size_t nextColon = inner.find(':', word);
+            const std::size_t nextGap = inner.find("  ", word);
+            if (word < inner.size() && nextColon != std::string::npos &&
+                (nextGap == std::string::npos || nextColon < nextGap) && inner[word] != '(') {
+                cut = word;
+                break;
+            }
+            next = word;
+        }
+        out += inner.substr(value, cut - value);
+        at = cut;
+    }
+    return out + "\x1b[34m|" + lineEnd;
+}
+
+std::string colouredListingRow(const std::string& text, const std::vector<SiteUser>& users) {
+    const std::size_t up = text.find(" UL:");
+    if (up == std::string::npos || up < 16) return "\x1b[1;37m" + text + lineEnd;
+    const std::string name = text.substr(0, text.find(' '));
+    std::string colour = "\x1b[1;34m";
+    for (const SiteUser& account : users) {
+        if (account.name != name) continue;
+        colour = account.deleted() ? "\x1b[1;30m" : account.hasFlag('1') ? "\x1b[1;37m"
+                                                  : account.hasFlag('2') ? "\x1b[37m" : "\x1b[1;34m";
+    }
+    std::string rest = text.substr(up + 1);
+    const auto label = [&rest](const std::string& word) {
+        const std::size_t at = rest.find(word + ":");
+        if (at != std::string::npos) rest.replace(at, word.size() + 1, "\x1b[36m" + word + "\x1b[1;36m:\x1b[36m");
+    };
+    label("UL");
+    label("DL");
+    label("Credit");
+    return "\x1b[1;37m" + colour + text.substr(0, 16) + "\x1b[34m" + text.substr(16, up + 1 - 16) + rest + reset +
+           "\x1b[0;37m";
+}
+
+}  // namespace
+
+bool colourAccountReply(const std::string& keyword, const std::vector<SiteUser>& users, Reply& reply) {
+    static const char* const keywords[] = {"USERS", "USER", "CHANGE", "RENUSER", "READD", "PURGE"};
+    if (std::find_if(std::begin(keywords), std::end(keywords), [&](const char* k) { return keyword == k; }) ==
+        std::end(keywords))
+        return false;
+    for (std::size_t i = 0; i < reply.lines.size(); ++i) {
+        std::string& line = reply.lines[i];
+        if (line.size() < 4) continue;
+        const bool last = i + 1 == reply.lines.size();
+        const std::size_t textAt = line[3] == '-' && line.size() > 4 ? 5 : 4;
+        const std::string head = line.substr(0, textAt);
+        const std::string text = line.substr(textAt);
+        if (last) {
+            line = head + (keyword == "USERS" && endsWith(text, " Total members.") ? "\x1b[36m" + text + reset
+                                                                                   : colouredLast(keyword, text));
+        } else if (keyword == "USERS" && text == "Detailed User Listing...") {
+            line = head + "\x1b[1;37m\x1b[1;36mD\x1b[36metailed \x1b[1;36mU\x1b[36mser \x1b[1;36mL\x1b[36misting..." +
+                   lineEnd;
+        } else if (keyword == "USERS" && startsWith(text, "Uploaded:")) {
+            std::string coloured = text;
+            for (const char* label : {"Files Down:", "Files Up:", "Downloaded:", "Uploaded:"}) {
+                const std::size_t at = coloured.find(label);
+                if (at != std::string::npos)
+                    coloured.replace(at, std::string(label).size(), std::string("\x1b[36m") + label + "\x1b[1;36m");
+            }
+            line = head + "\x1b[1;37m" + coloured + lineEnd;
+        } else if (keyword == "USERS" && startsWith(text, "SITEOPS=")) {
+            std::string coloured = text;
+            const std::size_t gadmins = coloured.find("GADMINS=");
+            const std::size_t leech = coloured.find("LEECH=");
+            const std::size_t deleted = coloured.find("DELETED=");
+            if (gadmins != std::string::npos && leech != std::string::npos && deleted != std::string::npos)
+                coloured = "\x1b[1;37m" + coloured.substr(0, gadmins) + "\x1b[37m" +
+                           coloured.substr(gadmins, leech - gadmins) + "\x1b[1;36m" +
+                           coloured.substr(leech, deleted - leech) + "\x1b[1;30m" + coloured.substr(deleted);
+            line = head + "\x1b[1;37m" + coloured + lineEnd;
+        } else if (keyword == "USERS") {
+            line = head + colouredListingRow(text, users);
+        } else if (keyword == "USER" && startsWith(text, "User Comment: ")) {
+            line = head + "\x1b[1;37m\x1b[44mUser Comment\x1b[1;36m: \x1b[1;33m" + text.substr(14) + lineEnd;
+        } else if (keyword == "USER" && startsWith(text, "| ") && endsWith(text, "|")) {
+            line = head + colouredScreenRow(text);
+        } else if (keyword == "USER" && startsWith(text, "+")) {
+            line = head + "\x1b[1;37m\x1b[34m" + text + lineEnd;
+        } else {
+            line = head + "\x1b[1;37m" + text + reset + "\x1b[0;37m";
+        }
+    }
+    return true;
 }
 
 }  // namespace simsite

@@ -1,4 +1,5 @@
 #include "host/simsite/simulated_site.h"
+#include "host/simsite/account_colours.h"
 #include "host/simsite/site_reply.h"
 
 #include <algorithm>
@@ -228,6 +229,14 @@ void SimulatedSite::setOperatorColours(bool on) {
 
 Reply SimulatedSite::handle(const std::string& commandLine) {
     Reply reply = answer(commandLine);
+    if (operatorUser().hasFlag('5') && newer()) {
+        // The 2.x account commands as glftpd 2.13 colours them.
+        const CommandWords words(commandLine);
+        if (upperCase(words[0]) == "SITE" && words.size() >= 2 &&
+            colourAccountReply(upperCase(words[1]), userList, reply)) {
+            return reply;
+        }
+    }
     if (operatorUser().hasFlag('5')) {
         // The code stays in front; the server colours the text after it.
         for (std::string& line : reply.lines) {

@@ -321,17 +321,17 @@ const TourStep simulatedHostPages[] = {
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "newbie1st");
          click(page, IDC_ADMIN_ACCOUNT_PURGE);
          expectOnSite(simulatedSite().findUser("newbie1st") == nullptr, picture, "newbie1st is purged");
-         expectResult(page, picture, "Done");
+         expectResult(page, picture, "Written and read back");
          selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, "olduser");
          click(page, IDC_ADMIN_ACCOUNT_READD);
          expectOnSite(!simulatedSite().findUser("olduser")->deleted(), picture, "olduser is re-added");
-         expectResult(page, picture, "Done");
+         expectResult(page, picture, "Written and read back");
      },
      "11-host-accounts.png", false},
     {hostPageId(AdminPage::BulkChange),
      [](HWND page, const char* picture) {
          type(page, IDC_ADMIN_BULK_GROUP, "couriers");
-         pickCombo(page, IDC_ADMIN_BULK_SETTING, "max_sim_up");
+         pickCombo(page, IDC_ADMIN_BULK_SETTING, "Uploads at once");
          type(page, IDC_ADMIN_BULK_VALUE, "3");
          click(page, IDC_ADMIN_BULK_APPLY);
          expectOnSite(simulatedSite().findUser("carol")->maxSimUploads == 3 &&

@@ -398,7 +398,7 @@ TEST(AdminPages, FiftyThousandAccountsAreAllInTheVirtualList) {
     click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
     ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 50000);
     EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 0), "user49999");
-    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15MiB");
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, 49999, 4), "15");  // MiB, as the summary says
     // Typing a name finds its row.
     site.answers["SITE USER user31337"] = site.answers["SITE USER isouser1"];
     EXPECT_EQ(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "user31337"), 31337);
@@ -446,4 +446,229 @@ TEST(AdminPages, OwnCommandsAreKeptWithoutSendingAndSentOnlyOnSend) {
     DestroyWindow(page);
 }
 
+// A listing row as glftpd 2.13 prints it, a SITE USER screen for `name`.
+std::string usersRow(const std::string& name) {
+    return "200- " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') +
+           "iso        UL: 1227MiB      DL:    0MiB      Credit:    15MiB";
+}
+session::Reply screenOf(const std::string& captureName, const std::string& name, const std::string& comment) {
+    session::Reply reply = capture(captureName);
+    for (std::string& line : reply.lines) {
+        const std::size_t at = line.find("| Username: ");
+        if (at != std::string::npos) {
+            line = "200- | Username: " + name + std::string(name.size() < 25 ? 25 - name.size() : 1, ' ') +
+                   "Created: 12-07-26                  |";
+        }
+        if (!comment.empty() && line.rfind("200- User Comment: ", 0) == 0) {
+            line = "200- User Comment: " + comment;
+        }
+    }
+    return reply;
+}
+
+// The site of the odd names glftpd 2.13 takes: alice and alice|x, Alice
+// beside alice, a 17-character name, a tab.
+void addOddNames(CapturedSite& site) {
+    site.answers["SITE USERS"].lines = {"200- Detailed User Listing...",
+                                        usersRow("Alice"),
+                                        usersRow("alice"),
+                                        usersRow("alice|x"),
+                                        usersRow("tab\tname"),
+                                        usersRow("verylongname12345"),
+                                        "200- Uploaded:  1227.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                                        "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0",
+                                        "200 5 Total members."};
+    for (const char* name : {"Alice", "alice", "alice|x", "tab\tname", "verylongname12345"}) {
+        site.answers[std::string("SITE USER ") + name] = screenOf("site-user-isouser1-all-settings.txt", name, "");
+        site.answers[std::string("SITE CHANGE ") + name + " comment Moved"] = oneLine("200 Command Successful.");
+    }
+}
+
+// The target is the whole name picked in the listing: each odd name is
+// read and changed as itself; a screen that names another account (cut at
+// '|', cut to 9 as GINFO shows members, another case) refuses any change
+// and sends nothing.
+TEST(AdminPages, AccountsActsOnTheWholePickedNameOrOnNothing) {
+    for (const char* name : {"alice|x", "tab\tname", "verylongname12345", "Alice"}) {
+        CapturedSite site;
+        addOddNames(site);
+        HWND page = site.open(AdminPage::Accounts);
+        click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+        ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, name), 0) << name;
+        EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS", std::string("SITE USER ") + name}));
+        type(page, IDC_ADMIN_ACCOUNT_COMMENT, "Moved");
+        click(page, IDC_ADMIN_ACCOUNT_WRITE);
+        const Commands sent = site.takeSent();
+        ASSERT_FALSE(sent.empty()) << name;
+        EXPECT_EQ(sent[0], std::string("SITE CHANGE ") + name + " comment Moved");
+        DestroyWindow(page);
+    }
+    const struct {
+        const char* picked;
+        const char* shown;
+        const char* why;
+    } others[] = {
+        {"alice|x", "alice", "cut short"},
+        {"verylongname12345", "verylongn", "cut short"},
+        {"Alice", "alice", "differ in case"},
+    };
+    for (const auto& other : others) {
+        CapturedSite site;
+        addOddNames(site);
+        site.answers[std::string("SITE USER ") + other.picked] =
+            screenOf("site-user-isouser1-all-settings.txt", other.shown, "");
+        HWND page = site.open(AdminPage::Accounts);
+        click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+        ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, other.picked), 0) << other.picked;
+        site.takeSent();
+        const std::string result = textOf(page, IDC_ADMIN_RESULT);
+        EXPECT_NE(result.find(other.why), std::string::npos) << result;
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_ACCOUNT_WRITE))) << other.picked;
+        click(page, IDC_ADMIN_ACCOUNT_WRITE);
+        click(page, IDC_ADMIN_ACCOUNT_RENAME);
+        EXPECT_EQ(site.takeSent(), Commands{}) << other.picked;
+        DestroyWindow(page);
+    }
+}
+
+TEST(AdminPages, PurgeAsksNamingTheWholeAccountAndPurgesExactlyIt) {
+    CapturedSite site;
+    site.answers["SITE USERS deleted"].lines = {"200- Detailed User Listing...", usersRow("alice|x"),
+                                                "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                                                "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=1", "200 1 Total members."};
+    site.answers["SITE USER alice|x"] = screenOf("site-user-delme-after-chgadmin.txt", "alice|x", "");
+    site.answers["SITE PURGE alice|x"] = oneLine("200 User (alice|x) purged.");
+    HWND page = site.open(AdminPage::Accounts);
+    SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, 4, 0);  // the deleted ones
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "alice|x"), 0);
+    site.takeSent();
+    site.answer = IDYES;
+    click(page, IDC_ADMIN_ACCOUNT_PURGE);
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_NE(site.asked[0].find("\"alice|x\""), std::string::npos) << site.asked[0];
+    const Commands sent = site.takeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0], "SITE PURGE alice|x");
+    DestroyWindow(page);
+}
+
+// An operator with glftpd's colour flag: the listing, the screen and the
+// server's answers reach the page without a colour code, and the page reads
+// them as their plain twins.
+TEST(AdminPages, ColouredRepliesReachNoControlAndReadAsPlain) {
+    CapturedSite site;
+    site.answers["SITE USERS"] = capture("colour/account-site-users-colour.txt");
+    site.answers["SITE USER isouser1"] = capture("colour/account-site-user-isouser1-colour.txt");
+    site.answers["SITE CHANGE isouser1 comment Courier"] = capture("colour/account-site-change-isouser1-comment-colour.txt");
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_EQ(rowCount(page, IDC_ADMIN_ACCOUNT_LIST), 7);
+    const int row = selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1");
+    ASSERT_GE(row, 0);
+    for (int column = 0; column < 5; ++column) {
+        EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, row, column).find('\x1b'), std::string::npos) << column;
+    }
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, row, 1), "iso");
+    EXPECT_EQ(textOf(page, IDC_ADMIN_ACCOUNT_COMMENT), "Added by glftpd");
+    EXPECT_EQ(textOf(page, IDC_ADMIN_ACCOUNT_IDLE), "-1") << "a number in the box; -1 is said beside it";
+    type(page, IDC_ADMIN_ACCOUNT_COMMENT, "Courier");
+    site.answers["SITE USER isouser1"] = capture("colour/account-site-user-isouser1-after-colour.txt");
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS", "SITE USER isouser1", "SITE CHANGE isouser1 comment Courier",
+                                         "SITE USER isouser1"}));
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result, "Written and read back: Comment \"Courier\".");
+    for (int id : {IDC_ADMIN_ACCOUNT_SUMMARY, IDC_ADMIN_ACCOUNT_SELECTED, IDC_ADMIN_ACCOUNT_COMMENT}) {
+        EXPECT_EQ(textOf(page, id).find('\x1b'), std::string::npos) << id;
+    }
+    DestroyWindow(page);
+}
+
+// After a write the page compares the read-back with what it wrote: a
+// setting the server holds otherwise is named with what it holds.
+TEST(AdminPages, AWriteThatReadsBackOtherwiseIsNamedNeverDone) {
+    CapturedSite site;
+    site.answers["SITE CHANGE isouser1 idle_time 15"] = capture("site-change-idle_time-30.txt");
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0);
+    site.takeSent();
+    type(page, IDC_ADMIN_ACCOUNT_IDLE, "15");
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE CHANGE isouser1 idle_time 15", "SITE USER isouser1"}));
+    const std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result.find("Written and read back"), std::string::npos) << result;
+    EXPECT_NE(result.find("Idle time: written 15, the server holds 30."), std::string::npos) << result;
+    DestroyWindow(page);
+}
+
+// A comment an older client wrote in Latin-1: changing only the idle time
+// sends only the idle time; the comment keeps the server's bytes.
+TEST(AdminPages, AnUnchangedCommentInLatin1IsNeverSent) {
+    CapturedSite site;
+    site.answers["SITE USER isouser1"] =
+        screenOf("site-user-isouser1-all-settings.txt", "isouser1", "Gr\xfc\xdf" "e aus K\xf6ln");
+    site.answers["SITE CHANGE isouser1 idle_time 15"] = capture("site-change-idle_time-30.txt");
+    HWND page = site.open(AdminPage::Accounts);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "isouser1"), 0);
+    site.takeSent();
+    wchar_t shown[64] = {};
+    GetDlgItemTextW(page, IDC_ADMIN_ACCOUNT_COMMENT, shown, 64);
+    EXPECT_STREQ(shown, L"Gr\u00fc\u00dfe aus K\u00f6ln");
+    type(page, IDC_ADMIN_ACCOUNT_IDLE, "15");
+    click(page, IDC_ADMIN_ACCOUNT_WRITE);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE CHANGE isouser1 idle_time 15", "SITE USER isouser1"}));
+    DestroyWindow(page);
+}
+
+// A re-added account leaves the deleted ones' listing: the list shows
+// everyone and the account the right side shows.
+TEST(AdminPages, AfterAReAddTheListShowsTheAccount) {
+    CapturedSite site;
+    HWND page = site.open(AdminPage::Accounts);
+    SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_SETCURSEL, 4, 0);
+    click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON);
+    ASSERT_GE(selectRow(page, IDC_ADMIN_ACCOUNT_LIST, "delme"), 0);
+    site.takeSent();
+    site.answers["SITE READD delme"] = oneLine("200 User (delme) readded.");
+    site.answers["SITE USERS deleted"].lines = {"200- Detailed User Listing...",
+                                                "200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0",
+                                                "200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0", "200 0 Total members."};
+    site.answers["SITE USERS"].lines.insert(site.answers["SITE USERS"].lines.begin() + 1, usersRow("delme"));
+    auto& total = site.answers["SITE USERS"].lines.back();
+    total = "200 " + std::to_string(std::atoi(total.substr(4).c_str()) + 1) + " Total members.";
+    site.answers["SITE USER delme"] = screenOf("site-user-isouser1-all-settings.txt", "delme", "");
+    click(page, IDC_ADMIN_ACCOUNT_READD);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE READD delme", "SITE USERS deleted", "SITE USERS", "SITE USER delme"}));
+    const int row = static_cast<int>(SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_LIST, LVM_GETNEXTITEM,
+                                                         static_cast<WPARAM>(-1), LVNI_SELECTED));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(cell(page, IDC_ADMIN_ACCOUNT_LIST, row, 0), "delme");
+    EXPECT_EQ(textOf(page, IDC_ADMIN_ACCOUNT_SELECTED).rfind("delme", 0), 0u);
+    EXPECT_NE(textOf(page, IDC_ADMIN_RESULT).find("Written and read back"), std::string::npos)
+        << textOf(page, IDC_ADMIN_RESULT);
+    DestroyWindow(page);
+}
+
+// SITE USERS =ISO counts iso's members without regard to case; SITE CHANGE
+// =ISO would change none: refused with the group's name, nothing sent.
+TEST(AdminPages, OneChangeForManyRefusesAGroupInAnotherCase) {
+    CapturedSite site;
+    site.answers["SITE USERS =ISO"] = capture("colour/account-site-users-eq-ISO-colour.txt");
+    HWND page = site.open(AdminPage::BulkChange);
+    type(page, IDC_ADMIN_BULK_GROUP, "ISO");
+    type(page, IDC_ADMIN_BULK_VALUE, "2");
+    click(page, IDC_ADMIN_BULK_APPLY);
+    EXPECT_EQ(site.takeSent(), Commands{"SITE USERS =ISO"}) << "only the count";
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_EQ(site.types[0] & MB_TYPEMASK, static_cast<UINT>(MB_OK)) << "a refusal, not a question";
+    EXPECT_NE(site.asked[0].find("The group is called iso"), std::string::npos) << site.asked[0];
+    EXPECT_NE(site.asked[0].find("Nothing was changed: only the count was read"), std::string::npos) << site.asked[0];
+    EXPECT_EQ(site.asked[0].find('\x1b'), std::string::npos);
+    DestroyWindow(page);
+}
+
 }  // namespace
+

@@ -378,4 +378,109 @@ TEST(AdminPlans, TheOutcomeSaysWhichPartWasTaken) {
     EXPECT_EQ(admin::planOutcome(admin::Plan{}, {}).summary, "Nothing to change.");
 }
 
+// A comment an older client wrote in Latin-1 is shown readable and kept as
+// the server's bytes: changing only the idle time sends only the idle time.
+TEST(AdminPlans, AValueTheOperatorLeftIsNeverSentAndKeepsTheServersBytes) {
+    admin::AccountSettings eve = isouser1();
+    eve.name = "eve12";
+    eve.comment = "Gr\xfc\xdf" "e aus K\xf6ln";  // Latin-1
+    eve.idleTime = "Disabled";
+    admin::AccountForm form = admin::accountFormOf(eve);
+    EXPECT_EQ(form.comment, "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln");
+    EXPECT_EQ(form.idleTime, "-1") << "the box holds a number; -1 is said beside it";
+    EXPECT_TRUE(admin::accountChangePlan(eve, form).commands.empty());
+    form.idleTime = "15";
+    EXPECT_EQ(admin::accountChangePlan(eve, form).commands,
+              std::vector<std::string>{"SITE CHANGE eve12 idle_time 15"});
+    form.comment = "Gruesse aus Koeln";
+    EXPECT_EQ(admin::accountChangePlan(eve, form).commands,
+              (std::vector<std::string>{"SITE CHANGE eve12 idle_time 15", "SITE CHANGE eve12 comment Gruesse aus Koeln"}));
+}
+
+// "Written and read back" only when the read-back holds what was written;
+// otherwise the setting and what the server holds.
+TEST(AdminPlans, TheVerdictComparesTheReadBackWithWhatWasWritten) {
+    admin::AccountSettings before;
+    std::string failure;
+    ASSERT_TRUE(admin::readAccountSettings(capture("colour/account-site-user-isouser1-plain.txt"), before, failure));
+    admin::AccountSettings after;
+    ASSERT_TRUE(admin::readAccountSettings(capture("colour/account-site-user-isouser1-after-colour.txt"), after, failure));
+    admin::AccountForm form = admin::accountFormOf(before);
+    form.idleTime = "20";
+    form.comment = "Courier";
+    const admin::Plan plan = admin::accountChangePlan(before, form);
+    ASSERT_EQ(plan.commands.size(), 2u);
+    const admin::PlanOutcome taken =
+        admin::planOutcome(plan, {capture("colour/account-site-change-isouser1-comment-colour.txt"),
+                                  capture("colour/account-site-change-isouser1-comment-colour.txt")});
+    ASSERT_TRUE(taken.complete);
+    std::vector<admin::Written> readBack = admin::accountReadBack(after);
+    EXPECT_EQ(admin::writeVerdict(plan, taken, -1, &readBack, ""),
+              "Written and read back: Idle time 20, Comment \"Courier\".");
+
+    // The server took idle time 20 but holds 0 (as it does for "abc").
+    after.idleTime = "0";
+    readBack = admin::accountReadBack(after);
+    const std::string differs = admin::writeVerdict(plan, taken, -1, &readBack, "");
+    EXPECT_EQ(differs.find("Written and read back"), std::string::npos) << differs;
+    EXPECT_NE(differs.find("Idle time: written 20, the server holds 0."), std::string::npos) << differs;
+
+    const std::string unread = admin::writeVerdict(plan, taken, -1, nullptr, "User 'isouser1' does not exist.");
+    EXPECT_EQ(unread, "Sent and taken by the server: Idle time 20, Comment \"Courier\".\n"
+                      "Not read back: User 'isouser1' does not exist.");
+}
+
+// SITE USERS =ISO lists iso without regard to case (5 accounts), SITE
+// CHANGE =ISO matches with case and changes none: the count refuses the
+// other case, and an applied count that differs is the server's numbers.
+TEST(AdminPlans, AChangeForManyIsCountedWithTheChangesCaseAndNeverDoneOnOtherNumbers) {
+    admin::UserListing listing;
+    std::string failure;
+    ASSERT_TRUE(admin::readUserListing(capture("colour/account-site-users-eq-ISO-colour.txt"), listing, failure));
+    const admin::BulkForm upper{admin::BulkTarget::Group, "ISO", {}, "idle_time", "30"};
+    EXPECT_EQ(admin::bulkCount(upper, listing), 5);
+    const std::string problem = admin::bulkCountProblem(upper, listing);
+    EXPECT_NE(problem.find("The group is called iso, not ISO"), std::string::npos) << problem;
+    const admin::BulkForm lower{admin::BulkTarget::Group, "iso", {}, "idle_time", "30"};
+    EXPECT_EQ(admin::bulkCountProblem(lower, listing), "");
+
+    // Were it sent anyway: "applied to 0" against 5 confirmed.
+    const admin::Plan plan = admin::bulkChangePlan(upper);
+    const admin::PlanOutcome outcome =
+        admin::planOutcome(plan, {capture("colour/account-site-change-eq-ISO-idle_time-30-colour.txt")});
+    const std::string verdict = admin::writeVerdict(plan, outcome, 5, nullptr, "");
+    EXPECT_EQ(verdict.find("Done"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("Taken"), std::string::npos) << verdict;
+    EXPECT_NE(verdict.find("The server's numbers differ from the count: it says applied to 0 account(s), but 5 "
+                           "were counted and confirmed."),
+              std::string::npos)
+        << verdict;
+    const admin::PlanOutcome same =
+        admin::planOutcome(admin::bulkChangePlan(lower), {capture("colour/account-site-change-eq-iso-idle_time-30-colour.txt")});
+    EXPECT_EQ(admin::writeVerdict(admin::bulkChangePlan(lower), same, 5, nullptr, ""),
+              "Taken by the server: Idle time (min.) 30 for =iso (applied to 5), as counted.");
+}
+
+// The same for a group (SITE GRPCHANGE, read back with SITE GRP): what the
+// group page hands the kit.
+TEST(AdminPlans, AGroupChangeReadsBackAsWrittenOrNamesWhatTheServerHolds) {
+    admin::GroupSettings group = iso();
+    group.comment = "Caf\xe9 couriers";  // Latin-1
+    admin::GroupForm form = admin::groupFormOf(group);
+    EXPECT_EQ(form.comment, "Caf\xc3\xa9 couriers");
+    EXPECT_TRUE(admin::groupChangePlan(group, form).commands.empty()) << "the comment left as it was";
+    form.slots = "7";
+    const admin::Plan plan = admin::groupChangePlan(group, form);
+    ASSERT_EQ(plan.commands, std::vector<std::string>{"SITE GRPCHANGE iso slots 7"});
+    const admin::PlanOutcome taken = admin::planOutcome(plan, {capture("site-grpchange-iso-slots-10.txt")});
+    admin::GroupSettings after = group;
+    after.slots = 7;
+    std::vector<admin::Written> readBack = admin::groupReadBack(after);
+    EXPECT_EQ(admin::writeVerdict(plan, taken, -1, &readBack, ""), "Written and read back: Slots 7.");
+    readBack = admin::groupReadBack(group);  // another group's screen: slots 20
+    EXPECT_NE(admin::writeVerdict(plan, taken, -1, &readBack, "").find("Slots: written 7, the server holds 20."),
+              std::string::npos);
+}
+
 }  // namespace
+

@@ -423,7 +423,7 @@ TEST(AdminReaders, EveryCaptureReadOrRefusedAsItsTextSays) {
     for (const Expected& row : expected) table[row.file] = &row;
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(fixtureDir()))
-        files.push_back(entry.path().filename().string());
+        if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     for (const Expected& row : expected)
         EXPECT_TRUE(std::binary_search(files.begin(), files.end(), std::string(row.file))) << "no fixture " << row.file;
@@ -639,6 +639,7 @@ void expectIndexReadsAsFullReader(Reader reader, const session::Reply& reply, co
 TEST(AdminReaders, RowAtATimeReadersReadWhatTheFullReadersRead) {
     int replies = 0;
     for (const auto& entry : std::filesystem::directory_iterator(fixtureDir())) {
+        if (!entry.is_regular_file()) continue;
         const std::string file = entry.path().filename().string();
         const Reader reader = readerOf(file);
         if (reader == Reader::Listing || reader == Reader::Members) {
@@ -657,3 +658,80 @@ TEST(AdminReaders, RowAtATimeReadersReadWhatTheFullReadersRead) {
     }
     EXPECT_GT(replies, 40);
 }
+
+namespace {
+
+// The replies an operator with glftpd's colour flag (5) gets, captured from
+// a real 2.13 beside their plain twins (colour/account-*-colour.txt and
+// -plain.txt, the same command on the same site): every reader gives the
+// coloured reply its plain twin's outcome, in words without colour codes.
+struct ColourRow {
+    const char* capture;  // the name between "account-" and "-colour.txt"
+    bool read;
+    const char* told;
+};
+
+// clang-format off
+const ColourRow colourRows[] = {
+    {"site-change-deleted", false, "You can not modify deleted user 'delme'."},
+    {"site-change-eq-ISO-idle_time-30", true, "Change command applied to 0 users. [0]"},
+    {"site-change-eq-iso-idle_time-30", true, "Change command applied to 5 users. [5]"},
+    {"site-change-isouser1-comment", true, "Command Successful."},
+    {"site-change-isouser1-max_sim_up-30001", false, "The value specified is out of range."},
+    {"site-change-isouser1-max_sim_up-5", true, "Changed max simultaneous uploads for isouser1 to 5."},
+    {"site-change-isouser1-timeframe-25", false, "Invalid hour"},
+    {"site-change-list", false, "Error modifying nosuchuser [modified isouser1] [not modified nosuchuser]"},
+    {"site-change-nosuchuser", false, "User 'nosuchuser' does not exist."},
+    {"site-purge", true, "User (purgeme) purged."},
+    {"site-purge-not-deleted", false, "Failed purge: isouser1 has not been deleted."},
+    {"site-readd", true, "User (delme) readded."},
+    {"site-readd-not-deleted", false, "User isouser1 has not been deleted."},
+    {"site-renuser", true, "User (renme) successfully renamed."},
+    {"site-user-delme", true, "delme expires Never timeframe 0-0 idle Disabled sim Unlimited/Unlimited logins 2/Unlimited flags 36 deleted groups iso admin  comment Added by glftpd"},
+    {"site-user-isouser1", true, "isouser1 expires Never timeframe 0-0 idle Disabled sim Unlimited/Unlimited logins 2/Unlimited flags 3 groups iso admin  comment Added by glftpd"},
+    {"site-user-isouser1-after", true, "isouser1 expires Never timeframe 0-0 idle 20 sim 5/Unlimited logins 2/Unlimited flags 3 groups iso admin  comment Courier"},
+    {"site-user-nosuchuser", false, "User 'nosuchuser' does not exist."},
+    {"site-users", true, "colop/iso/15MiB glftpd//5MiB isoadm/iso/15MiB isoleech/iso/15MiB isouser1/iso/15MiB mp3one/mp3/15MiB renme/iso/15MiB counters 2,1,1,1 total 7"},
+    {"site-users-deleted", true, "delme/iso/15MiB counters 0,0,0,1 total 1"},
+    {"site-users-eq-ISO", true, "colop/iso/15MiB isoadm/iso/15MiB isoleech/iso/15MiB isouser1/iso/15MiB renme/iso/15MiB counters 1,1,1,1 total 5"},
+    {"site-users-eq-iso", true, "colop/iso/15MiB isoadm/iso/15MiB isoleech/iso/15MiB isouser1/iso/15MiB renme/iso/15MiB counters 1,1,1,1 total 5"},
+    {"site-users-eq-nosuchgrp", false, "Group (nosuchgrp) does not exist."},
+};
+// clang-format on
+
+TEST(AdminReaders, ColouredRepliesReadAsTheirPlainTwins) {
+    const std::string dir = fixtureDir() + "/colour";
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string file = entry.path().filename().string();
+        if (startsWith(file, "account-") && endsWith(file, "-colour.txt"))
+            names.push_back(file.substr(8, file.size() - 8 - 11));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_GE(names.size(), 20u);
+    std::map<std::string, const ColourRow*> table;
+    for (const ColourRow& row : colourRows) table[row.capture] = &row;
+    for (const std::string& name : names) {
+        const Reader reader = readerOf(name);
+        const session::Reply coloured = replyOf("colour/account-" + name + "-colour.txt");
+        const session::Reply plain = replyOf("colour/account-" + name + "-plain.txt");
+        ASSERT_FALSE(plain.lines.empty()) << "no plain twin of " << name;
+        std::string toldColoured, toldPlain;
+        const bool readColoured = outcomeOf(reader, coloured, toldColoured);
+        const bool readPlain = outcomeOf(reader, plain, toldPlain);
+        EXPECT_EQ(readColoured, readPlain) << name;
+        EXPECT_EQ(toldColoured, toldPlain) << name;
+        EXPECT_EQ(toldColoured.find('\x1b'), std::string::npos) << name;
+        if (reader == Reader::Listing) expectIndexReadsAsFullReader(reader, coloured, name);
+        const auto row = table.find(name);
+        if (row == table.end()) {
+            ADD_FAILURE() << "no row: {\"" << name << "\", " << (readColoured ? "true" : "false") << ", \""
+                          << toldColoured << "\"},";
+            continue;
+        }
+        EXPECT_EQ(readColoured, row->second->read) << name;
+        EXPECT_EQ(toldColoured, row->second->told) << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+#pragma once
+// What the live tests of the host's administration pages share: the real
+// glftpd 2.13 that run_glftpd213.sh started (its server.json), a connection
+// and host session whose every command is recorded, the pages' context with
+// scripted answers, and the server's own answer past the page.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/admin/admin_pages_win32.h"
+#include "host/live/live_site_win32.h"
+#include "host/resources/host_resources.h"
+#include "host/session/host_session.h"
+#include "tests/ui/harness/plugin_fixture.h"
+
+namespace live_admin {
+
+using Lines = std::vector<std::string>;
+
+struct RealServer {
+    int port = 0;
+    std::string fingerprint, user, password;
+};
+
+// The value after "key": in the one flat object glftpd213_site.py writes.
+std::string jsonValue(const std::string& json, const std::string& key) {
+    std::size_t at = json.find("\"" + key + "\"");
+    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t start = json.find_first_not_of(" \"", at + 1);
+    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
+    return start == std::string::npos ? std::string() : json.substr(start, end - start);
+}
+
+bool loadRealServer(RealServer& server, std::string& failure) {
+    const char* state = std::getenv("QUORIN_GLFTPD_STATE");
+    if (state == nullptr || *state == '\0') {
+        failure = "QUORIN_GLFTPD_STATE is not set: run this through tests/live/run_glftpd213.sh";
+        return false;
+    }
+    std::ifstream in(std::string(state) + "\\server.json", std::ios::binary);
+    std::stringstream json;
+    json << in.rdbuf();
+    server.port = std::atoi(jsonValue(json.str(), "port").c_str());
+    server.fingerprint = jsonValue(json.str(), "fingerprint");
+    server.user = jsonValue(json.str(), "user");
+    server.password = jsonValue(json.str(), "password");
+    if (server.port <= 0 || server.fingerprint.size() != 95 || server.user.empty()) {
+        failure = std::string("no usable server.json in ") + state + ": " + json.str();
+        return false;
+    }
+    return true;
+}
+
+// Every command line that reaches the connection, in order.
+class RecordingLink : public session::SiteLink {
+public:
+    explicit RecordingLink(session::SiteLink& link) : inner(link) {}
+    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
+        sent.push_back(command);
+        return inner.exchange(command, reply, failure);
+    }
+    bool isOpen() const override { return inner.isOpen(); }
+    Lines sent;
+
+private:
+    session::SiteLink& inner;
+};
+
+bool holds(const session::Reply& reply, const std::string& text) {
+    for (const std::string& line : reply.lines) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string joined(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "\n  " + line;
+    }
+    return text;
+}
+
+// The first of the lines, "" when there are none.
+std::string first(const Lines& lines) {
+    return lines.empty() ? std::string() : lines.front();
+}
+
+// The row of a list view whose first cell is `name`; -1 when none is.
+int rowNamed(HWND page, int listId, const std::string& name) {
+    const std::vector<Lines> rows = listViewRows(page, listId);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (!rows[row].empty() && rows[row][0] == name) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+class LiveAdmin : public testing::Test {
+protected:
+    static void SetUpTestSuite() { loaded = loadRealServer(server, loadFailure); }
+
+    void SetUp() override {
+        ASSERT_TRUE(loaded) << loadFailure;
+        connectAs(server.user, server.password);
+        context.ask = [this](HWND, const std::string& text, const std::string& title, UINT type) {
+            questions.push_back({title + ": " + text, type});
+            if (answers.empty()) {
+                return IDOK;
+            }
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+        context.loadOwnCommands = [this] { return ownCommands; };
+        context.saveOwnCommands = [this](const Lines& commands, std::string&) {
+            ownCommands = commands;
+            return true;
+        };
+        parent = CreateWindowExW(0, L"STATIC", L"Host pages", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 700,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+    }
+
+    // A fresh connection and host session as `user` (the siteop, or an
+    // account the test made); the pages' commands go through it.
+    void connectAs(const std::string& user, const std::string& password) {
+        if (session) {
+            for (const std::string& fault : session->faults()) {
+                ADD_FAILURE() << "host session fault: " << fault;
+            }
+        }
+        connection.close();
+        live::SiteOptions options;
+        options.host = "127.0.0.1";
+        options.port = server.port;
+        options.user = user;
+        options.password = password;
+        options.fingerprint = server.fingerprint;
+        options.requireTls = true;
+        std::string failure;
+        ASSERT_TRUE(connection.open(options, nullptr, failure)) << user << ": " << failure;
+        session = std::make_unique<session::HostSession>(recorder);
+        context.send = [this](const std::string& command, session::Reply& reply, std::string& why) {
+            if (session->sendOwnCommand(command, reply)) {
+                return true;
+            }
+            why = session->firstFailure();
+            return false;
+        };
+    }
+
+    void TearDown() override {
+        if (page != nullptr) {
+            DestroyWindow(page);
+        }
+        if (parent != nullptr) {
+            DestroyWindow(parent);
+        }
+        pumpMessages();
+        if (session) {
+            for (const std::string& fault : session->faults()) {
+                ADD_FAILURE() << "host session fault: " << fault;
+            }
+        }
+        // The exact lines each run sent, for the record of what was changed.
+        std::cout << "[ commands ] " << testing::UnitTest::GetInstance()->current_test_info()->name()
+                  << joined(recorder.sent) << "\n[ read back ]" << joined(readBacks) << std::endl;
+        connection.close();
+    }
+
+    HWND open(AdminPage which) {
+        page = createAdminPage(which, parent, context);
+        pumpMessages();
+        return page;
+    }
+
+    // Presses a button and returns what that sent.
+    Lines press(int buttonId) {
+        const std::size_t mark = recorder.sent.size();
+        clickButton(page, buttonId);
+        pumpMessages();
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // Selects the row of `name` in a list view and returns what that sent.
+    Lines pick(int listId, const std::string& name) {
+        const std::size_t mark = recorder.sent.size();
+        const int row = rowNamed(page, listId, name);
+        EXPECT_GE(row, 0) << name << " is not listed";
+        if (row >= 0) {
+            selectListViewRow(page, listId, row);
+            pumpMessages();
+        }
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // Selects the item `text` of a list box as a click does; what that sent.
+    Lines pickItem(int listId, const std::string& text) {
+        const std::size_t mark = recorder.sent.size();
+        const Lines items = listBoxItems(page, listId);
+        const auto found = std::find(items.begin(), items.end(), text);
+        EXPECT_NE(found, items.end()) << text << " is not listed:" << joined(items);
+        if (found != items.end()) {
+            selectListBoxItem(page, listId, static_cast<int>(found - items.begin()));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(page, listId)));
+            pumpMessages();
+        }
+        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
+    }
+
+    // The server's own answer, on the same connection but past the page.
+    session::Reply readBack(const std::string& command) {
+        session::Reply reply;
+        std::string failure;
+        EXPECT_TRUE(connection.exchange(command, reply, failure)) << command << ": " << failure;
+        readBacks.push_back(command);
+        return reply;
+    }
+
+    struct Question {
+        std::string text;
+        UINT type;
+    };
+
+    inline static RealServer server;
+    inline static bool loaded = false;
+    inline static std::string loadFailure;
+    live::LiveSite connection;
+    RecordingLink recorder{connection};
+    std::unique_ptr<session::HostSession> session;
+    AdminContext context;
+    std::vector<Question> questions;
+    std::deque<int> answers;
+    Lines ownCommands;
+    Lines readBacks;  // the commands of the checks, past the page
+    HWND parent = nullptr;
+    HWND page = nullptr;
+};
+
+
+}  // namespace live_admin
