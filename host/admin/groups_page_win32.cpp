@@ -67,6 +67,7 @@ const admin::MemberMatch* cutRow(const GroupsPage& state, std::size_t row) {
 bool rowDeleted(const GroupsPage& state, std::size_t row) {
     const admin::MemberMatch* match = cutRow(state, row);
     if (match != nullptr && match->kind == admin::MemberMatch::Kind::Unique) return match->deleted;
+    if (match != nullptr && match->kind == admin::MemberMatch::Kind::Ambiguous) return false;  // which one is not known
     return state.info.rowDeleted(row);
 }
 
