@@ -1,6 +1,7 @@
 // The group administration of the 2.x server: SITE GRP, SITE GRPCHANGE,
 // SITE GINFO and SITE CHGADMIN, with the texts and layouts the server sends.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 #include "host/simsite/group_colours.h"
@@ -133,6 +134,21 @@ std::string applyGroupField(SiteGroup& entry, const GroupField& field, const Com
     return std::string();
 }
 
+// glftpd 2.13 finds a group without regard to case (SITE GRP ISO shows iso):
+// the first whose name matches; private ones only when asked for.
+template <typename List>
+auto groupWithoutCase(List& groups, const std::string& name, bool privateToo) -> decltype(&groups.front()) {
+    for (auto& entry : groups) {
+        if ((privateToo || !entry.isPrivate) && entry.name.size() == name.size() &&
+            std::equal(name.begin(), name.end(), entry.name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
 std::string slotsText(int value, bool disabledAtMinusTwo) {
     if (value == -1) {
         return "Unlimited";
@@ -172,7 +188,7 @@ Reply SimulatedSite::groupSettings(const CommandWords& words) {
         if (words.size() < 3) {
             return textBox(groupUsage);
         }
-        const SiteGroup* entry = publicGroup(words[2]);
+        const SiteGroup* entry = groupWithoutCase(groupList, words[2], false);
         if (entry == nullptr) {
             return oneLine("Group (" + words[2] + ") does not exist.");
         }
@@ -219,7 +235,7 @@ Reply SimulatedSite::changeGroups(const CommandWords& words) {
         const bool everyGroup = words[2] == "*";
         SiteGroup* single = nullptr;
         if (!list && !everyGroup) {
-            single = publicGroup(words[2]);
+            single = groupWithoutCase(groupList, words[2], false);
             if (single == nullptr) {
                 return oneLine("Group (" + words[2] + ") does not exist.");
             }
@@ -256,7 +272,7 @@ Reply SimulatedSite::changeGroups(const CommandWords& words) {
         // The server works through the list from its end.
         ReplyBuilder reply;
         for (auto name = listed.rbegin(); name != listed.rend(); ++name) {
-            SiteGroup* entry = publicGroup(*name);
+            SiteGroup* entry = groupWithoutCase(groupList, *name, false);
             if (entry != nullptr && applyGroupField(*entry, *field, words, valueAt).empty()) {
                 logChange("changed " + std::string(field->name) + " of group " + entry->name);
                 reply.line("Successfully modified " + *name);
@@ -279,7 +295,7 @@ Reply SimulatedSite::groupInfo(const CommandWords& words) {
         if (words.size() < 3) {
             return textBox(groupInfoUsage);
         }
-        const SiteGroup* entry = findGroup(words[2]);
+        const SiteGroup* entry = groupWithoutCase(groupList, words[2], true);
         if (entry == nullptr) {
             return oneLine("'" + words[2] + "' is not a valid group. SITE GROUPS for a list.");
         }
@@ -302,7 +318,8 @@ Reply SimulatedSite::groupInfo(const CommandWords& words) {
                                    account.adminGroups.end();
                 const char mark = account.hasFlag('1') ? '*' : admin ? '+' : ' ';
                 const Transfer& total = account.allTime;
-                reply.line("|" + std::string(1, mark) + padRight(account.name, 9) + " |" +
+                // The server cuts the name to its column: verylongname12345 shows as verylongn.
+                reply.line("|" + std::string(1, mark) + padRight(account.name.substr(0, 9), 9) + " |" +
                            format(" %6d | %9s | %6d | %9s | ", total.uploadFiles, megabytesText(total.uploadKb).c_str(),
                                   total.downloadFiles, megabytesText(total.downloadKb).c_str()) +
                            (account.ratio == 0 ? std::string("leech") : format(" 1:%d ", account.ratio)) +
@@ -366,7 +383,7 @@ Reply SimulatedSite::changeGroupAdmin(const CommandWords& words) {
             reply.line(row);
             return reply.end("Use SITE CHGADMIN <username> <group> to toggle group admin for a group.");
         }
-        const SiteGroup* entry = publicGroup(words[3]);
+        const SiteGroup* entry = groupWithoutCase(groupList, words[3], false);
         if (entry == nullptr) {
             return oneLine("'" + words[3] + "' is not a valid group. SITE GROUPS for a list.");
         }

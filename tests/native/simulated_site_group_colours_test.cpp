@@ -79,6 +79,13 @@ TEST(SimulatedSite2xColour, TheOperatorWithFlag5GetsTheGroupCommandsColouredOnce
     site.handle("SITE GRPCHANGE iso|x max_logins 70000");
     ASSERT_TRUE(admin::readGroupSettings(site.handle("SITE GRP iso|x"), settings, failure)) << failure;
     EXPECT_EQ(settings.maxLogins, 4464);
+    // Group names are found without regard to case; member names are cut to 9.
+    site.addGroup("ISO", "upper case", false);
+    ASSERT_TRUE(admin::readGroupSettings(site.handle("SITE GRP iso"), settings, failure)) << failure;
+    EXPECT_EQ(settings.name, "ISO");
+    site.addAccount("verylongname12345", "longpw1").groups = {"ISO"};
+    site.setOperatorColours(false);
+    EXPECT_NE(site.handle("SITE GINFO ISO").lines[8].find("| verylongn |"), std::string::npos);
 }
 
 }  // namespace
