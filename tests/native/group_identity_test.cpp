@@ -117,7 +117,9 @@ TEST(GroupIdentity, ACommandReachesOnlyThePickedGroupOrAccount) {
         } else {
             EXPECT_NE(problem.find(c.refusal), std::string::npos) << c.what << ": " << problem;
         }
-        if (*c.target != '\0') EXPECT_EQ(target, c.target) << c.what;
+        if (*c.target != '\0') {
+            EXPECT_EQ(target, c.target) << c.what;
+        }
         EXPECT_EQ(problem.find('\x1b'), std::string::npos) << c.what;
         EXPECT_EQ(problem.find('\t'), std::string::npos) << c.what << ": a tab is shown as <tab>";
     }
