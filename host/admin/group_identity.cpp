@@ -98,11 +98,7 @@ std::string screenNameProblem(std::string_view picked, std::string_view shown) {
     return command + " shows another group, " + visible(shown) + ".";
 }
 
-void MemberNames::add(std::string_view name, bool deleted) {
-    for (const auto& known : names_)
-        if (known.first == name) return;
-    names_.emplace_back(std::string(name), deleted);
-}
+void MemberNames::add(std::string_view name, bool deleted) { names_.emplace(std::string(name), deleted); }
 
 MemberMatch MemberNames::match(std::string_view shown) const {
     MemberMatch match;
@@ -110,12 +106,12 @@ MemberMatch MemberNames::match(std::string_view shown) const {
         match.name = std::string(shown);
         return match;
     }
-    const std::pair<std::string, bool>* found = nullptr;
-    for (const auto& known : names_) {
-        // Names are told apart with case: Bob and bob are two accounts.
-        if (known.first.size() < shown.size() || known.first.compare(0, shown.size(), shown) != 0) continue;
-        match.candidates.push_back(known.first);
-        found = &known;
+    const std::pair<const std::string, bool>* found = nullptr;
+    // Names are told apart with case: Bob and bob are two accounts.
+    for (auto known = names_.lower_bound(shown);
+         known != names_.end() && known->first.compare(0, shown.size(), shown) == 0; ++known) {
+        match.candidates.push_back(known->first);
+        found = &*known;
     }
     if (match.candidates.size() == 1) {
         match.kind = MemberMatch::Kind::Unique;
@@ -124,7 +120,6 @@ MemberMatch MemberNames::match(std::string_view shown) const {
         match.candidates.clear();
     } else {
         match.kind = match.candidates.empty() ? MemberMatch::Kind::Unknown : MemberMatch::Kind::Ambiguous;
-        std::sort(match.candidates.begin(), match.candidates.end());
     }
     return match;
 }

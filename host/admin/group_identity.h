@@ -14,6 +14,7 @@
 //   to 9;
 // - a group named "*" or "{" would be read by GRPCHANGE as every group or
 //   a list.
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -68,7 +69,7 @@ public:
     bool empty() const { return names_.empty(); }
 
 private:
-    std::vector<std::pair<std::string, bool>> names_;
+    std::map<std::string, bool, std::less<>> names_;  // name: deleted; in order, so that a prefix's names stand together
 };
 
 // Why a member row cannot be acted on ("" for Whole and Unique): the
