@@ -137,7 +137,9 @@ std::string matchProblem(const MemberMatch& match, std::string_view shown, std::
            " that SITE USERS lists starts with " + visible(shown) + ": the whole name is not known.";
 }
 
-bool readAdminGroups(const session::Reply& coloured, std::vector<AdminGroup>& groups, std::string& failure) {
+bool readAdminGroups(const session::Reply& coloured, std::string& user, std::vector<AdminGroup>& groups,
+                     std::string& failure) {
+    user.clear();
     groups.clear();
     failure.clear();
     session::Reply reply = coloured;
@@ -157,6 +159,8 @@ bool readAdminGroups(const session::Reply& coloured, std::vector<AdminGroup>& gr
                                                  : std::string("The reply is not the list of a user's groups.");
         return false;
     }
+    const std::string_view heading = trimTrailingBlanks(lineTextView(reply.lines[at]));
+    user = std::string(heading.substr(0, heading.size() - std::string_view(" is a member of the following groups:").size()));
     for (at += 2; at + 1 < reply.lines.size(); ++at) {
         std::string_view row = trimBlanks(lineTextView(reply.lines[at]));
         if (row.empty()) break;

@@ -83,7 +83,9 @@ struct AdminGroup {
     std::string name;
     bool groupAdmin = false;
 };
-bool readAdminGroups(const session::Reply& reply, std::vector<AdminGroup>& groups, std::string& failure);
+// `user` is the account the list is of, as its first line names it.
+bool readAdminGroups(const session::Reply& reply, std::string& user, std::vector<AdminGroup>& groups,
+                     std::string& failure);
 
 // Which way a SITE CHGADMIN toggle went by its own reply: +1 made group
 // admin ("... successfully added as gadmin ..."), -1 taken back

@@ -306,12 +306,15 @@ std::string adminReadBack(GroupsPage& state, const std::string& user, int direct
     const std::string command = "SITE CHGADMIN " + user;
     Exchange sent = sendPlain(state, command);
     std::vector<admin::AdminGroup> groups;
-    std::string failure;
+    std::string failure, listed;
     if (!sent.answered) {
         return "Not read back: " + sent.verdict.text;
     }
-    if (!admin::readAdminGroups(sent.reply, groups, failure)) {
+    if (!admin::readAdminGroups(sent.reply, listed, groups, failure)) {
         return "Not read back: " + command + ": " + failure;
+    }
+    if (listed != user) {
+        return "Not read back: " + command + " lists the groups of " + listed + ", not of " + user + ".";
     }
     for (const admin::AdminGroup& group : groups) {
         if (group.name != state.group) {

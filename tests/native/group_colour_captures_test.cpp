@@ -91,8 +91,10 @@ bool told(const std::string& what, const session::Reply& reply, std::string& out
     }
     if (what == "chgadmin-list") {
         std::vector<admin::AdminGroup> groups;
-        if (!admin::readAdminGroups(reply, groups, failure)) return out = failure, false;
-        for (const admin::AdminGroup& group : groups) out += (group.groupAdmin ? "@" : "") + group.name + " ";
+        std::string user;
+        if (!admin::readAdminGroups(reply, user, groups, failure)) return out = failure, false;
+        out = user + ":";
+        for (const admin::AdminGroup& group : groups) out += " " + std::string(group.groupAdmin ? "@" : "") + group.name;
         return true;
     }
     // A change: judged as the page judges it, without colours.
@@ -125,7 +127,7 @@ const Twin twins[] = {
     {"grpchange-nosuchgrp", false, "Group (nosuchgrp) does not exist."},
     {"chgadmin-give", true, "'verylongn' has been successfully added as gadmin for 'iso|x' [made group admin]"},
     {"chgadmin-take", true, "'verylongn' has been successfully removed as gadmin for 'iso|x' [group admin taken back]"},
-    {"chgadmin-list", true, "@iso|x "},
+    {"chgadmin-list", true, "verylongname12345: @iso|x"},
     {"chgadmin-nosuchuser", false, "'nosuchuser': user not found."},
     {"chgadmin-notmember", false, "User is not a member of the group."},
     {"users-eq-isox", true, "alice|x verylongn verylongname12345 total 3"},
