@@ -163,8 +163,15 @@ GroupWrite groupWrite(const std::string& group, const GroupSettings& loaded, con
         }
         if (value == loaded.*rule.field) continue;  // unchanged: left as the server keeps it
         if (value < rule.low || value > rule.high) {
-            write.refusal = settingWord(setting) + " takes " + rule.range + ": the server would keep " +
-                            std::to_string(value) + " as another number.";
+            // What the server would keep: the number's low 16 bits (32 for
+            // the allotment), as a signed number.
+            const int bits = setting == MaxAllotSize ? 32 : 16;
+            const auto low = static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << bits) - 1);
+            const std::int64_t kept = low >= (std::uint64_t{1} << (bits - 1))
+                                          ? static_cast<std::int64_t>(low) - (std::int64_t{1} << bits)
+                                          : static_cast<std::int64_t>(low);
+            write.refusal = settingWord(setting) + " takes " + rule.range + ", not " + std::to_string(value) +
+                            (kept != value ? " (the server would keep it as " + std::to_string(kept) + ")." : ".");
             break;
         }
         write.expected.*rule.field = value;
