@@ -39,7 +39,7 @@ struct GroupsPage {
     admin::GroupInfoIndex info;  // the reply's lines, a row read when shown
     // The rows whose name GINFO may have cut, with the whole name found.
     std::unordered_map<std::size_t, admin::MemberMatch> cutRows;
-    std::string cutNames;  // a cut row's shown text (shown name and "..."), kept for the list
+    std::string cutNames;  // the text of the cut row the list asked for last (its name and "...")
 };
 
 const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_SLOTS, IDC_ADMIN_GROUP_ALLOT_SLOTS,
