@@ -422,10 +422,25 @@ if(TARGET quorin_live_win32)
         set_tests_properties(live_admin PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
             SKIP_RETURN_CODE 77
             ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
+        # The Groups page on odd names and for an operator with colours: a
+        # server of its own, so that it runs beside live_admin.
+        set(QUORIN_GLFTPD_NAMES_PORT 2253 CACHE STRING "Port of the real glftpd 2.13 of the odd-names test")
+        set(QUORIN_GLFTPD_NAMES_IPC_KEY 0x00007B21 CACHE STRING "Its ipc key (its shared memory)")
+        add_executable(live_admin_names_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_names_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_compile_options(live_admin_names_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(live_admin_names_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(live_admin_names_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
+        target_link_options(live_admin_names_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME live_admin_names COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_names_test>)
+        set_tests_properties(live_admin_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+            RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-names")
         # The Accounts and One change for many pages on odd names and for an
         # operator with colours, on a server of their own.
-        set(QUORIN_GLFTPD_NAMES_PORT 2254 CACHE STRING "Port of the real glftpd 2.13 of the live account names test")
-        set(QUORIN_GLFTPD_NAMES_IPC_KEY 0x00007B22 CACHE STRING "Its ipc key (its shared memory)")
+        set(QUORIN_GLFTPD_ACCOUNT_NAMES_PORT 2254 CACHE STRING "Port of the real glftpd 2.13 of the live account names test")
+        set(QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY 0x00007B22 CACHE STRING "Its ipc key (its shared memory)")
         add_executable(live_admin_accounts_names_test
             ${CMAKE_SOURCE_DIR}/tests/live/live_admin_accounts_names_test.cpp
             ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
@@ -438,7 +453,7 @@ if(TARGET quorin_live_win32)
             ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_accounts_names_test>)
         set_tests_properties(live_admin_accounts_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
             RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_ACCOUNT_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-accounts")
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300

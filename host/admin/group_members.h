@@ -25,6 +25,9 @@ struct GroupInfo {
     std::int64_t freeSlots = 0, freeLeechSlots = 0;  // -1: "Unlimited"
 };
 
+// A coloured reply reads as its plain twin. glftpd cuts a member's name to
+// the column's 9 characters (verylongname12345 shows as verylongn): see
+// group_identity.h for the whole names.
 bool readGroupInfo(const session::Reply& reply, GroupInfo& out, std::string& failure);
 // Marks the members that `deleted` (SITE USERS deleted) lists.
 void markDeleted(GroupInfo& info, const UserListing& deleted);
@@ -44,9 +47,9 @@ struct GroupMemberCells {
 // readGroupInfo's.
 class GroupInfoIndex {
 public:
-    // Takes the reply's lines (moved). False, with readGroupInfo's words,
-    // when they are not a member list: the index is then empty and the
-    // reply left as it was.
+    // Takes the reply's lines (moved), their colours removed. False, with
+    // readGroupInfo's words, when they are not a member list: the index is
+    // then empty and the reply left as it was, without its colours.
     bool read(session::Reply&& reply, std::string& failure);
     void clear();
 

@@ -5,6 +5,7 @@
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
+#include "host/admin/group_colour.h"
 
 namespace admin {
 
@@ -53,8 +54,14 @@ bool readMiBAsKiB(std::string_view value, std::int64_t& kib) {
 
 }  // namespace
 
-bool readGroupSettings(const session::Reply& reply, GroupSettings& out, std::string& failure) {
+bool readGroupSettings(const session::Reply& coloured, GroupSettings& out, std::string& failure) {
     out = GroupSettings{};
+    session::Reply plain;
+    if (hasColours(coloured)) {
+        plain = coloured;
+        removeColours(plain);
+    }
+    const session::Reply& reply = plain.lines.empty() ? coloured : plain;
     failure.clear();
     enum Field { Name, Comment, Slots, Leech, Allot, AllotSize, Logins, FieldCount };
     static const std::string_view labels[FieldCount] = {
@@ -76,13 +83,13 @@ bool readGroupSettings(const session::Reply& reply, GroupSettings& out, std::str
             std::string_view value;
             valueAfter(text, labels[field], value);
             switch (field) {
-            case Name: out.name = std::string(value); break;
+            case Name:  // the whole name: it may hold '|' or a tab
             case Comment: {
                 // The rest of the box line: a comment may hold blanks and
                 // run past the frame when long.
                 std::string_view rest = trimBlanks(text.substr(labels[field].size()));
                 if (endsWith(rest, "|")) rest = trimBlanks(rest.substr(0, rest.size() - 1));
-                out.comment = std::string(rest);
+                (field == Name ? out.name : out.comment) = std::string(rest);
                 break;
             }
             case Slots: valid &= readSetting(value, -1, 0, out.slots); break;

@@ -1,15 +1,22 @@
 // The Groups page: the public groups (SITE GROUPS), the selected group's
 // settings (SITE GRP, written with SITE GRPCHANGE), its members (SITE GINFO,
-// deleted ones from SITE USERS deleted) and the group-admin toggle (SITE
-// CHGADMIN). Every write is read back.
+// deleted ones from SITE USERS deleted, names GINFO cuts made whole from
+// SITE USERS =group) and the group-admin toggle (SITE CHGADMIN). A command
+// goes to the whole name the operator picked, and only after the server's
+// screen showed that name; every write is read back and compared with what
+// was written. Coloured replies (flag 5) are read without their colours.
 #include "host/admin/admin_page_procedures_win32.h"
 
 #include <commctrl.h>
 
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "host/admin/admin_page_kit_win32.h"
+#include "host/admin/group_changes.h"
+#include "host/admin/group_colour.h"
+#include "host/admin/group_identity.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_names.h"
 #include "host/admin/group_settings.h"
@@ -23,12 +30,16 @@ using namespace admin_page;
 
 struct GroupsPage {
     AdminContext* context = nullptr;
-    std::vector<std::string> groups;
-    std::string group;  // the one shown, empty: none
+    std::vector<std::string> groups;  // as SITE GROUPS names them, in the list's order
+    std::string group;                // the one shown, empty: none
+    std::string groupProblem;         // why nothing is changed for it; empty: nothing against it
     bool haveSettings = false;
     bool haveMembers = false;
     admin::GroupSettings settings;
     admin::GroupInfoIndex info;  // the reply's lines, a row read when shown
+    // The rows whose name GINFO may have cut, with the whole name found.
+    std::unordered_map<std::size_t, admin::MemberMatch> cutRows;
+    std::string cutNames;  // the text of the cut row the list asked for last (its name and "...")
 };
 
 const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_SLOTS, IDC_ADMIN_GROUP_ALLOT_SLOTS,
@@ -48,11 +59,35 @@ std::string_view marksOf(const admin::GroupMemberCells& cells, bool deleted) {
     return texts[(cells.siteop ? 1 : 0) | (cells.groupAdmin ? 2 : 0) | (deleted ? 4 : 0)];
 }
 
-std::string_view memberCell(const admin::GroupInfoIndex& info, std::size_t row, int column) {
-    const admin::GroupMemberCells cells = info.rowCells(row);
+const admin::MemberMatch* cutRow(const GroupsPage& state, std::size_t row) {
+    const auto found = state.cutRows.find(row);
+    return found == state.cutRows.end() ? nullptr : &found->second;
+}
+
+bool rowDeleted(const GroupsPage& state, std::size_t row) {
+    const admin::MemberMatch* match = cutRow(state, row);
+    if (match != nullptr && match->kind == admin::MemberMatch::Kind::Unique) return match->deleted;
+    if (match != nullptr && match->kind == admin::MemberMatch::Kind::Ambiguous) return false;  // which one is not known
+    return state.info.rowDeleted(row);
+}
+
+// A member's name as the list shows it: the whole name where GINFO cut it
+// and it is known, the cut one followed by "..." where it is not.
+std::string_view memberName(const GroupsPage& state, std::size_t row, std::string& buffer) {
+    const std::string_view shown = state.info.rowName(row);
+    const admin::MemberMatch* match = cutRow(state, row);
+    if (match == nullptr || match->kind == admin::MemberMatch::Kind::Whole) return shown;
+    if (match->kind == admin::MemberMatch::Kind::Unique) return match->name;
+    buffer.assign(shown.data(), shown.size());
+    buffer += "...";
+    return buffer;
+}
+
+std::string_view memberCell(const GroupsPage& state, std::size_t row, int column, std::string& buffer) {
+    const admin::GroupMemberCells cells = state.info.rowCells(row);
     switch (column) {
-    case 0: return cells.name;
-    case 1: return marksOf(cells, info.rowDeleted(row));
+    case 0: return memberName(state, row, buffer);
+    case 1: return marksOf(cells, rowDeleted(state, row));
     case 2: return cells.filesUp;
     case 3: return cells.mibUp;
     case 4: return cells.filesDown;
@@ -65,10 +100,10 @@ std::string_view memberCell(const admin::GroupInfoIndex& info, std::size_t row, 
 std::string slotsText(std::int64_t free) { return free == -1 ? "unlimited" : std::to_string(free); }
 
 // The group read last (its settings, members and summary) and `result`,
-// painted once.
-void showGroup(HWND page, const GroupsPage& state, const std::string& result, const std::string& selectMember = "") {
+// painted once. `selectRow`: the member row to select again, -1 none.
+void showGroup(HWND page, GroupsPage& state, const std::string& result, long selectRow = -1) {
     PageUpdate update(page);
-    const admin::GroupForm form = state.haveSettings ? admin::groupFormOf(state.settings) : admin::GroupForm{};
+    const admin::GroupFields form = state.haveSettings ? admin::shownFields(state.settings) : admin::GroupFields{};
     update.setText(IDC_ADMIN_GROUP_SLOTS, form.slots);
     update.setText(IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
     update.setText(IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
@@ -80,25 +115,20 @@ void showGroup(HWND page, const GroupsPage& state, const std::string& result, co
     }
 
     update.setRowCount(IDC_ADMIN_MEMBER_LIST, state.info.size());
-    if (!selectMember.empty()) {
+    if (selectRow >= 0 && static_cast<std::size_t>(selectRow) < state.info.size()) {
         // The member's row again, with its mark as GINFO shows it now.
-        for (std::size_t i = 0; i < state.info.size(); ++i) {
-            if (state.info.rowName(i) == selectMember) {
-                HWND list = GetDlgItem(page, IDC_ADMIN_MEMBER_LIST);
-                LVITEMW item{};
-                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-                item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-                SendMessageW(list, LVM_ENSUREVISIBLE, i, FALSE);
-                update.changed(IDC_ADMIN_MEMBER_LIST);
-                break;
-            }
-        }
+        HWND list = GetDlgItem(page, IDC_ADMIN_MEMBER_LIST);
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selectRow), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selectRow), FALSE);
+        update.changed(IDC_ADMIN_MEMBER_LIST);
     }
     std::string summary;
     if (state.haveMembers) {
         summary = std::to_string(state.info.usersInGroup) + " member(s), " + std::to_string(state.info.withLeech) +
-                  " with leech; free slots " + slotsText(state.info.freeSlots) + ", free leech slots " +
+                  " of them leech; free slots: " + slotsText(state.info.freeSlots) + ", free leech slots: " +
                   slotsText(state.info.freeLeechSlots);
     }
     update.setText(IDC_ADMIN_MEMBER_SUMMARY, summary);
@@ -106,113 +136,201 @@ void showGroup(HWND page, const GroupsPage& state, const std::string& result, co
     update.showResult(result);
 }
 
-// SITE GRP and SITE GINFO of the group, the deleted members marked; shown
-// by showGroup. Returns what went wrong, empty when all was read.
-std::string readGroup(GroupsPage& state, const std::string& group) {
-    state.group = group;
-    state.haveSettings = false;
-    state.haveMembers = false;
-    state.info.clear();
-    std::string problem;
-    Exchange grp = send(*state.context, "SITE GRP " + group);
-    std::string failure;
-    if (!grp.answered) {
-        problem = grp.verdict.text;
-    } else if (!admin::readGroupSettings(grp.reply, state.settings, failure)) {
-        problem = "SITE GRP " + group + ": " + whyUnread(grp, failure);
+// One command; its reply without colours, so that neither a reader nor the
+// operator meets an escape code.
+Exchange sendPlain(GroupsPage& state, const std::string& command) {
+    Exchange sent = sendForReader(*state.context, command);
+    if (sent.answered) {
+        admin::removeColours(sent.reply);
+    }
+    return sent;
+}
+
+// The whole names of the rows GINFO may have cut, from SITE USERS =group
+// and the deleted listing. Returns what went wrong, empty when all was read.
+std::string matchCutRows(GroupsPage& state, const admin::UserListingIndex* deleted) {
+    bool anyCut = false;
+    for (std::size_t i = 0; i < state.info.size() && !anyCut; ++i) anyCut = admin::mayBeCut(state.info.rowName(i));
+    if (!anyCut) return {};
+    admin::MemberNames names;
+    if (deleted != nullptr) {
+        for (std::size_t i = 0; i < deleted->size(); ++i) names.add(deleted->rowName(i), true);
+    }
+    std::string problem, failure;
+    Exchange listed = sendPlain(state, "SITE USERS =" + state.group);
+    admin::UserListingIndex listing;
+    if (listed.answered && listing.read(std::move(listed.reply), failure)) {
+        for (std::size_t i = 0; i < listing.size(); ++i) names.add(listing.rowName(i), false);
     } else {
-        state.haveSettings = true;
+        problem = "The whole names of the members SITE GINFO cut are not known: SITE USERS =" + state.group + ": " +
+                  (listed.answered ? whyUnread(listed, failure) : listed.verdict.text);
     }
-    if (problem.empty()) {
-        Exchange ginfo = sendForReader(*state.context, "SITE GINFO " + group);
-        if (!ginfo.answered) {
-            problem = ginfo.verdict.text;
-        } else if (!state.info.read(std::move(ginfo.reply), failure)) {
-            // An unread reply is left as it was, for the judge.
-            problem = "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
-        } else {
-            state.haveMembers = true;
-        }
-    }
-    if (problem.empty()) {
-        // GINFO shows a deleted member like any other.
-        Exchange deleted = sendForReader(*state.context, "SITE USERS deleted");
-        admin::UserListingIndex listing;
-        if (deleted.answered && listing.read(std::move(deleted.reply), failure)) {
-            state.info.markDeleted(listing);
-        } else {
-            problem = "Deleted members are not marked: SITE USERS deleted: " +
-                      (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
-        }
+    for (std::size_t i = 0; i < state.info.size(); ++i) {
+        const std::string_view shown = state.info.rowName(i);
+        if (admin::mayBeCut(shown)) state.cutRows[i] = names.match(shown);
     }
     return problem;
 }
 
+// SITE GRP and SITE GINFO of the group, the deleted members marked and the
+// cut names made whole; shown by showGroup. Nothing is read past a screen
+// that is not the group's. Returns what went wrong, empty when all was read.
+std::string readGroup(GroupsPage& state, const std::string& group) {
+    state.group = group;
+    state.groupProblem.clear();
+    state.haveSettings = false;
+    state.haveMembers = false;
+    state.info.clear();
+    state.cutRows.clear();
+    std::string problem = admin::groupNameProblem(group, admin::GroupCommand::Settings);
+    if (!problem.empty()) {
+        state.groupProblem = problem;
+        return problem + "\nNothing was sent.";
+    }
+    Exchange grp = sendPlain(state, "SITE GRP " + group);
+    std::string failure;
+    if (!grp.answered) {
+        return grp.verdict.text;
+    }
+    if (!admin::readGroupSettings(grp.reply, state.settings, failure)) {
+        return "SITE GRP " + group + ": " + whyUnread(grp, failure);
+    }
+    problem = admin::screenNameProblem(group, state.settings.name);
+    if (!problem.empty()) {
+        state.groupProblem = problem;
+        return problem + "\nNothing is changed for " + group + " from this page: nothing more was sent.";
+    }
+    state.haveSettings = true;
+    problem = admin::groupNameProblem(group, admin::GroupCommand::Members);
+    if (!problem.empty()) {
+        return problem;
+    }
+    Exchange ginfo = sendPlain(state, "SITE GINFO " + group);
+    if (!ginfo.answered) {
+        return ginfo.verdict.text;
+    }
+    if (!state.info.read(std::move(ginfo.reply), failure)) {
+        // An unread reply is left as it was, for the judge.
+        return "SITE GINFO " + group + ": " + whyUnread(ginfo, failure);
+    }
+    state.haveMembers = true;
+    // GINFO shows a deleted member like any other.
+    Exchange deleted = sendPlain(state, "SITE USERS deleted");
+    admin::UserListingIndex listing;
+    if (deleted.answered && listing.read(std::move(deleted.reply), failure)) {
+        state.info.markDeleted(listing);
+        return matchCutRows(state, &listing);
+    }
+    problem = "Deleted members are not marked: SITE USERS deleted: " +
+              (deleted.answered ? whyUnread(deleted, failure) : deleted.verdict.text);
+    const std::string more = matchCutRows(state, nullptr);
+    return more.empty() ? problem : problem + "\n" + more;
+}
+
 void loadGroups(HWND page, GroupsPage& state) {
-    Exchange exchange = send(*state.context, "SITE GROUPS");
+    Exchange sent = sendPlain(state, "SITE GROUPS");
     std::string failure;
     HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     state.groups.clear();
-    if (!exchange.answered) {
-        showResult(page, "SITE GROUPS failed: " + exchange.verdict.text);
+    if (!sent.answered) {
+        showResult(page, "SITE GROUPS failed: " + sent.verdict.text);
         return;
     }
-    if (!admin::readPublicGroupNames(exchange.reply, state.groups, failure)) {
-        showResult(page, "SITE GROUPS failed: " + whyUnread(exchange, failure));
+    if (!admin::readPublicGroupNames(sent.reply, state.groups, failure)) {
+        showResult(page, "SITE GROUPS failed: " + whyUnread(sent, failure));
         return;
     }
     for (const std::string& name : state.groups) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(name).c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(admin::shownText(name)).c_str()));
     }
     showResult(page, std::to_string(state.groups.size()) + " public group(s). Pick one to read its settings and members.");
 }
 
-// The name of the group picked in the list, as the server wrote it.
+// The name of the group picked in the list, whole, as SITE GROUPS wrote it
+// (the list holds the groups in that order).
 std::string pickedGroup(HWND page, const GroupsPage& state) {
-    HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
-    const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (index < 0) {
+    const LRESULT index = SendDlgItemMessageW(page, IDC_ADMIN_GROUP_LIST, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<std::size_t>(index) >= state.groups.size()) {
         return "";
     }
-    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(text.size() - 1);
-    std::string name;
-    wide_text::toUtf8(text, name);
-    for (const std::string& group : state.groups) {
-        if (group == name) {
-            return group;
-        }
-    }
-    return "";
+    return state.groups[static_cast<std::size_t>(index)];
 }
 
 void writeSettings(HWND page, GroupsPage& state) {
     if (!state.haveSettings) {
+        refuse(page, *state.context, "Group settings",
+               state.groupProblem.empty() ? std::string("Pick a group first.") : state.groupProblem);
         return;
     }
-    admin::GroupForm form;
-    form.slots = controlText(page, IDC_ADMIN_GROUP_SLOTS);
-    form.leechSlots = controlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS);
-    form.allotSlots = controlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS);
-    form.maxAllotSizeKb = controlText(page, IDC_ADMIN_GROUP_MAX_ALLOT);
-    form.maxLogins = controlText(page, IDC_ADMIN_GROUP_MAX_LOGINS);
-    form.comment = controlText(page, IDC_ADMIN_GROUP_COMMENT);
-    const admin::Plan plan = admin::groupChangePlan(state.settings, form);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, "Group settings", plan.refusal);
+    admin::GroupFields fields;
+    fields.slots = controlText(page, IDC_ADMIN_GROUP_SLOTS);
+    fields.leechSlots = controlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS);
+    fields.allotSlots = controlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS);
+    fields.maxAllotSizeKb = controlText(page, IDC_ADMIN_GROUP_MAX_ALLOT);
+    fields.maxLogins = controlText(page, IDC_ADMIN_GROUP_MAX_LOGINS);
+    fields.comment = controlText(page, IDC_ADMIN_GROUP_COMMENT);
+    const admin::GroupWrite write = admin::groupWrite(state.group, state.settings, fields);
+    if (!write.refusal.empty()) {
+        refuse(page, *state.context, "Group settings", write.refusal);
         return;
     }
-    if (plan.commands.empty()) {
+    if (write.commands.empty()) {
         showResult(page, "Nothing changed: nothing was sent.");
         return;
     }
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    std::vector<session::Reply> replies;
+    std::string unanswered;
+    for (const std::string& command : write.commands) {
+        Exchange sent = sendPlain(state, command);
+        if (!sent.answered) {
+            unanswered = sent.verdict.text;
+            break;
+        }
+        const bool done = admin::judgeReply(sent.reply).done;
+        replies.push_back(std::move(sent.reply));
+        if (!done) {
+            break;
+        }
+    }
     const std::string group = state.group;
     const std::string problem = readGroup(state, group);
-    showGroup(page, state,
-              outcome.summary + (problem.empty() ? "\nRead back from SITE GRP." : "\nRead back: " + problem));
+    const admin::GroupWriteOutcome outcome = admin::groupWriteOutcome(
+        write, replies, unanswered, state.haveSettings ? &state.settings : nullptr, problem);
+    showGroup(page, state, outcome.summary + (problem.empty() || !state.haveSettings ? "" : "\n" + problem));
+}
+
+// Whether SITE CHGADMIN <user> (the user's groups, nothing changed) lists
+// the user as group admin of the group, in words.
+std::string adminReadBack(GroupsPage& state, const std::string& user, int direction) {
+    const std::string command = "SITE CHGADMIN " + user;
+    Exchange sent = sendPlain(state, command);
+    std::vector<admin::AdminGroup> groups;
+    std::string failure, listed;
+    if (!sent.answered) {
+        return "Not read back: " + sent.verdict.text;
+    }
+    if (!admin::readAdminGroups(sent.reply, listed, groups, failure)) {
+        return "Not read back: " + command + ": " + failure;
+    }
+    if (listed != user) {
+        return "Not read back: " + command + " lists the groups of " + listed + ", not of " + user + ".";
+    }
+    for (const admin::AdminGroup& group : groups) {
+        if (group.name != state.group) {
+            continue;
+        }
+        if (group.groupAdmin && direction >= 0) {
+            return user + " is now group admin of " + state.group + " (read back with " + command + ").";
+        }
+        if (!group.groupAdmin && direction <= 0) {
+            return user + " is no longer group admin of " + state.group + " (read back with " + command + ").";
+        }
+        return "The server answered that " + user + (direction > 0 ? " was made" : " is no longer") +
+               " group admin of " + state.group + ", but " + command + " lists " + user +
+               (group.groupAdmin ? " as group admin of it." : " as a member of it without group admin.");
+    }
+    return "Not read back: " + command + " does not list " + state.group + " among " + user + "'s groups.";
 }
 
 void toggleGroupAdmin(HWND page, GroupsPage& state) {
@@ -221,18 +339,41 @@ void toggleGroupAdmin(HWND page, GroupsPage& state) {
         refuse(page, *state.context, "Group admin", "Pick a member first.");
         return;
     }
-    const std::string member(state.info.rowName(static_cast<std::size_t>(row)));
-    const admin::Plan plan = admin::groupAdminTogglePlan(member, state.group);
-    if (!plan.refusal.empty()) {
-        refuse(page, *state.context, "Group admin", plan.refusal);
+    const auto index = static_cast<std::size_t>(row);
+    std::string problem = state.groupProblem;
+    if (problem.empty()) {
+        problem = admin::groupNameProblem(state.group, admin::GroupCommand::GroupAdmin);
+    }
+    std::string member(state.info.rowName(index));
+    const admin::MemberMatch* match = cutRow(state, index);
+    if (problem.empty() && match != nullptr) {
+        problem = admin::matchProblem(*match, member, state.group);
+        if (problem.empty()) {
+            member = match->name;
+        }
+    }
+    if (problem.empty()) {
+        problem = admin::memberNameProblem(member);
+    }
+    if (!problem.empty()) {
+        refuse(page, *state.context, "Group admin", problem);
         return;
     }
-    const admin::PlanOutcome outcome = runPlan(*state.context, plan);
+    const std::string command = "SITE CHGADMIN " + member + " " + state.group;
+    Exchange sent = sendPlain(state, command);
+    std::string result;
+    if (!sent.answered) {
+        result = command + ": " + sent.verdict.text;
+    } else {
+        const admin::Verdict verdict = admin::judgeReply(sent.reply);
+        result = verdict.done ? adminReadBack(state, member, admin::toggleDirection(sent.reply))
+                              : "The server refused group admin of " + state.group + " for " + member + ": " +
+                                    verdict.text + " Nothing changed.";
+    }
     const std::string group = state.group;
-    const std::string problem = readGroup(state, group);
-    showGroup(page, state,
-              outcome.summary + (problem.empty() ? "\nRead back from SITE GINFO." : "\nRead back: " + problem),
-              member);
+    const std::string problemReading = readGroup(state, group);
+    showGroup(page, state, result + (problemReading.empty() ? "" : "\n" + problemReading),
+              static_cast<long>(index) < static_cast<long>(state.info.size()) ? static_cast<long>(index) : -1);
 }
 
 void onCommand(HWND page, GroupsPage& state, int id, int code) {
@@ -283,16 +424,15 @@ INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         if (state == nullptr || header->idFrom != IDC_ADMIN_MEMBER_LIST) {
             return FALSE;
         }
-        const admin::GroupInfoIndex& info = state->info;
         if (header->code == LVN_GETDISPINFOW) {
             auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
             const auto row = static_cast<std::size_t>(request->item.iItem);
-            if (request->item.iItem >= 0 && row < info.size()) {
-                giveCellText(*request, memberCell(info, row, request->item.iSubItem));
+            if (request->item.iItem >= 0 && row < state->info.size()) {
+                giveCellText(*request, memberCell(*state, row, request->item.iSubItem, state->cutNames));
             }
         } else if (header->code == LVN_ODFINDITEMW) {
-            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), info.size(),
-                                    [&](std::size_t i) { return info.rowName(i); });
+            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), state->info.size(),
+                                    [&](std::size_t i) { return memberName(*state, i, state->cutNames); });
             SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
             return TRUE;
         }

@@ -1,5 +1,6 @@
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/account_colours.h"
+#include "host/simsite/group_colours.h"
 #include "host/simsite/site_reply.h"
 
 #include <algorithm>
@@ -240,6 +241,9 @@ Reply SimulatedSite::handle(const std::string& commandLine) {
     if (operatorUser().hasFlag('5')) {
         // The code stays in front; the server colours the text after it.
         for (std::string& line : reply.lines) {
+            if (line.find('\x1b') != std::string::npos) {
+                continue;  // in the colours its command's reply has (group_colours.h)
+            }
             const std::size_t textStart = std::min<std::size_t>(line.size(), 4);
             line = line.substr(0, textStart) + "\x1b[1;37m" + line.substr(textStart) + "\x1b[0m\x1b[0;37m";
         }
@@ -306,7 +310,9 @@ Reply SimulatedSite::groupsListing(const CommandWords&) {
     reply.line("A '*' denotes a private group.  Type SITE CHGRP to add ");
     reply.line("or remove users from these groups.  ");
     reply.line(" ");
-    return reply.end(format("%d user groups, %d privileged groups.", publicCount, privateCount));
+    Reply listing = reply.end(format("%d user groups, %d privileged groups.", publicCount, privateCount));
+    // glftpd 2.13's own colours; 1.x lines keep the plain wrap.
+    return newer() && operatorUser().hasFlag('5') ? paintGroupReply(GroupReply::Groups, std::move(listing)) : listing;
 }
 
 Reply SimulatedSite::userCommand(const CommandWords& words) {

@@ -300,7 +300,7 @@ const TourStep simulatedHostPages[] = {
          selectListRow(page, IDC_ADMIN_MEMBER_LIST, "bob");
          click(page, IDC_ADMIN_MEMBER_ADMIN);
          expectOnSite(isGroupAdmin("bob", "friends"), picture, "bob is group admin of friends");
-         expectResult(page, picture, "Done");
+         expectResult(page, picture, "bob is now group admin of friends");
      },
      "10-host-groups.png", false},
     {hostPageId(AdminPage::Accounts),

@@ -336,9 +336,21 @@ bool benchAccounts(int accounts, int repetitions) {
     return report("Host accounts", accounts, best);
 }
 
+// SITE USERS =group: the whole names of the members GINFO cuts.
+Lines groupUsers(int count) {
+    Lines reply = {"200- Detailed User Listing..."};
+    for (const std::string& name : makeNames(count, 11u)) {
+        reply.push_back("200- " + column(name, 15, false) + " bigcrew    UL:    0MiB      DL:    0MiB      Credit:    15MiB");
+    }
+    reply.push_back("200- Uploaded:     0.0MiB Downloaded:     0.0MiB Files Up:     0 Files Down:     0");
+    reply.push_back("200- SITEOPS=0, GADMINS=0, LEECH=0, DELETED=0");
+    reply.push_back("200 " + std::to_string(count) + " Total members.");
+    return reply;
+}
+
 // The Groups page showing one group: the pick of the group until its
-// settings and members are read (SITE GRP, SITE GINFO, SITE USERS deleted)
-// and painted.
+// settings and members are read (SITE GRP, SITE GINFO, SITE USERS deleted,
+// SITE USERS =group for the names GINFO cuts) and painted.
 bool benchGroupMembers(int members, int repetitions) {
     const std::string group = "bigcrew";
     const Listing listing = ginfoListing(members);
@@ -350,7 +362,8 @@ bool benchGroupMembers(int members, int repetitions) {
     const std::map<std::string, Lines> prepared = {{"SITE GROUPS", groups},
                                                    {"SITE GRP " + group, grpScreen(group)},
                                                    {"SITE GINFO " + group, listing.reply},
-                                                   {"SITE USERS deleted", noDeleted}};
+                                                   {"SITE USERS deleted", noDeleted},
+                                                   {"SITE USERS =" + group, groupUsers(members)}};
     Measurement best;
     for (int rep = 0; rep < repetitions; ++rep) {
         restoreReplies(prepared);

@@ -672,3 +672,93 @@ TEST(AdminPages, OneChangeForManyRefusesAGroupInAnotherCase) {
 
 }  // namespace
 
+namespace {
+
+// The Groups page for an operator with colours on a site whose groups and
+// members carry the names glftpd 2.13 takes (its replies, captured): every
+// command goes to the whole name picked, another group's screen or a cut
+// name that stands for several accounts sends nothing, and what is read
+// back is compared with what was written.
+TEST(AdminPages, GroupsActOnTheWholePickedNameAndReadColouredReplies) {
+    CapturedSite site;
+    const auto coloured = [](const std::string& what) { return capture("colour/group-" + what + "-colour.txt"); };
+    site.answers["SITE GROUPS"] = coloured("groups");
+    site.answers["SITE GRP ISO"] = coloured("grp-case-twin");
+    site.answers["SITE GRP iso|x"] = coloured("grp-isox");
+    site.answers["SITE GINFO iso|x"] = coloured("ginfo-isox");
+    site.answers["SITE USERS deleted"] = coloured("users-deleted");
+    site.answers["SITE USERS =iso|x"] = coloured("users-eq-isox");
+    site.answers["SITE GRPCHANGE iso|x slots 7"] = coloured("grpchange-isox-slots-7");
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    EXPECT_EQ(SendDlgItemMessageW(page, IDC_ADMIN_GROUP_LIST, LB_GETCOUNT, 0, 0), 10);
+
+    // ISO (the last; a list box finds names without case): the server shows
+    // iso, so nothing more is read or written.
+    HWND groups = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
+    SendMessageW(groups, LB_SETCURSEL, 9, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_ADMIN_GROUP_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(groups));
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE GROUPS", "SITE GRP ISO"}));
+    EXPECT_NE(textOf(page, IDC_ADMIN_RESULT).find("without regard to case"), std::string::npos)
+        << textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_ADMIN_GROUP_WRITE)));
+
+    pickGroup(page, "iso|x");
+    EXPECT_EQ(site.takeSent(),
+              (Commands{"SITE GRP iso|x", "SITE GINFO iso|x", "SITE USERS deleted", "SITE USERS =iso|x"}));
+    EXPECT_EQ(textOf(page, IDC_ADMIN_GROUP_SLOTS), "9");
+    EXPECT_EQ(textOf(page, IDC_ADMIN_GROUP_COMMENT), "Pipe couriers");
+    ASSERT_GE(selectRow(page, IDC_ADMIN_MEMBER_LIST, "alice|x"), 0);
+    // Three accounts start with verylongn: which row is which is unknown.
+    const int cut = selectRow(page, IDC_ADMIN_MEMBER_LIST, "verylongn...");
+    ASSERT_GE(cut, 0);
+    click(page, IDC_ADMIN_MEMBER_ADMIN);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_NE(site.asked[0].find("verylongn, verylongname12345 or verylongname99"), std::string::npos)
+        << site.asked[0];
+
+    // The server took slots 7, but SITE GRP still shows 9: not "read back".
+    type(page, IDC_ADMIN_GROUP_SLOTS, "7");
+    click(page, IDC_ADMIN_GROUP_WRITE);
+    EXPECT_EQ(site.takeSent().front(), "SITE GRPCHANGE iso|x slots 7");
+    std::string result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("Slots: 7 was written, the server holds 9."), std::string::npos) << result;
+    EXPECT_EQ(result.find("Written and read back"), std::string::npos) << result;
+    site.answers["SITE GRP iso|x"] = coloured("grp-isox-slots-7");
+    type(page, IDC_ADMIN_GROUP_SLOTS, "7");
+    click(page, IDC_ADMIN_GROUP_WRITE);
+    result = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_NE(result.find("Written and read back: Slots 7."), std::string::npos) << result;
+    EXPECT_EQ(result.find('\x1b'), std::string::npos) << result;
+    DestroyWindow(page);
+}
+
+// A group comment in Latin-1 (written by an older client) goes through the
+// page's controls and back unchanged: changing another setting sends that
+// setting only.
+TEST(AdminPages, GroupsKeepALatin1CommentUnlessItIsRetyped) {
+    CapturedSite site;
+    site.answers["SITE GROUPS"] = capture("colour/group-groups.txt");
+    site.answers["SITE GRP a|b|c"] = capture("colour/group-grp-latin1-comment.txt");
+    site.answers["SITE GINFO a|b|c"] = capture("site-ginfo-emptygrp.txt");
+    site.answers["SITE GRPCHANGE a|b|c slots 5"] = oneLine("200 Command Successful.");
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    pickGroup(page, "a|b|c");
+    site.takeSent();
+    wchar_t shown[64] = {};
+    GetDlgItemTextW(page, IDC_ADMIN_GROUP_COMMENT, shown, 64);
+    EXPECT_STREQ(shown, L"Gr\u00fc\u00dfe aus K\u00f6ln");
+    type(page, IDC_ADMIN_GROUP_SLOTS, "5");
+    click(page, IDC_ADMIN_GROUP_WRITE);
+    const Commands sent = site.takeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), "SITE GRPCHANGE a|b|c slots 5");
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const std::string& c) { return c.find("comment") != std::string::npos; }),
+              0);
+    DestroyWindow(page);
+}
+
+}  // namespace
