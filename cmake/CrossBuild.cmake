@@ -106,6 +106,8 @@ endif()
 add_library(quorin_admin_core STATIC ${QUORIN_ADMIN_CORE_SOURCES})
 target_include_directories(quorin_admin_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quorin_admin_core PRIVATE ${QUORIN_WARNINGS})
+# The own commands' replies: colour removed as the plug-in removes it, masked as the transcript masks.
+target_link_libraries(quorin_admin_core PUBLIC quorin_core_win32 quorin_session)
 # How a host loads the plug-in: the reference host, the UI tests' harness and
 # the benchmarks.
 add_library(quorin_plugin_library STATIC ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp)

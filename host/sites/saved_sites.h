@@ -98,7 +98,8 @@ public:
     const SavedSite* bind(const std::string& name, const SiteKey& key) const;
     // Adds the site, or replaces the one of that name in its place (the
     // name takes the new spelling). A fingerprint is kept in fingerprintText
-    // form. False with the reason when siteProblem refuses it.
+    // form; an own command that holds a password is kept without it, as
+    // session::withoutSecrets cuts it ("SITE CHPASS bob pw" as "SITE CHPASS bob"). False with the reason when siteProblem refuses it.
     bool put(const SavedSite& site, std::string& why);
     bool remove(const std::string& name);
     // Pins `fingerprint` for the saved site that `name` and `key` bind to
