@@ -75,3 +75,11 @@
 #define IDC_ADMIN_OWN_ADD           392
 #define IDC_ADMIN_OWN_REMOVE        393
 #define IDC_ADMIN_OWN_SEND          394
+
+// The password an own command asks for when it is sent.
+#define IDD_ADMIN_OWN_PASSWORD          500
+#define IDC_ADMIN_OWN_PASSWORD_COMMAND  501
+#define IDC_ADMIN_OWN_PASSWORD_EDIT     502
+#define IDC_ADMIN_OWN_PASSWORD_PROBLEM  503
+#define IDC_ADMIN_OWN_SEND_HINT         504
+#define IDC_ADMIN_OWN_ADD_HINT          505
