@@ -69,6 +69,8 @@ std::string shownText(const std::string& colourlessLine) {
 
 }  // namespace
 
+std::string shownReplyLine(const std::string& line) { return shownText(colourless(line)); }
+
 std::string groupedNumber(std::size_t number) {
     std::string digits = std::to_string(number);
     for (std::size_t at = digits.size(); at > 3; at -= 3) {
@@ -104,7 +106,7 @@ std::string ownCommandResult(const std::string& command, const session::Reply& r
                (last.empty() ? "." : ": " + last);
     }
     if (judgeReply(shown).done) {
-        return text + "Done: the server answered \"" + last + "\".";
+        return text + "Done: the server answered \"" + last + "\"";
     }
     return text + "Answered (code " + std::to_string(reply.code) +
            "): whether it was done is in the server's words above.";

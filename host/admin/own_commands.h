@@ -41,6 +41,10 @@ constexpr std::size_t shownLineBytes = 1000;
 // the server's words say it.
 std::string ownCommandResult(const std::string& command, const session::Reply& reply);
 
+// A reply line as the host shows it outside the transcript: without its
+// code and colour, control bytes written out, cut after shownLineBytes.
+std::string shownReplyLine(const std::string& line);
+
 // "1,234,567".
 std::string groupedNumber(std::size_t number);
 

@@ -50,7 +50,7 @@ std::string ownCommandsKeptWhere() {
         return "with the saved site \"" + app.savedSite.name + "\" (sites.ini)";
     }
     if (app.served && app.served->simulation() != nullptr) {
-        return "for this run only (the simulated site)";
+        return "for this run only";
     }
     return "for this run only: save the site with Connect... to keep them";
 }

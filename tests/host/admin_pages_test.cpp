@@ -553,7 +553,7 @@ TEST(AdminPages, OwnCommandsShowAColouredOrHugeReplyPlainAndBounded) {
     click(page, IDC_ADMIN_OWN_SEND);
     std::string result = fullTextOf(page, IDC_ADMIN_RESULT);
     EXPECT_EQ(result, "> SITE GRPCHANGE col comment x\r\nCommand Successful.\r\n"
-                      "Done: the server answered \"Command Successful.\".");
+                      "Done: the server answered \"Command Successful.\"");
 
     SendDlgItemMessageW(page, IDC_ADMIN_OWN_LIST, LB_SETCURSEL, 1, 0);
     click(page, IDC_ADMIN_OWN_SEND);
@@ -566,7 +566,7 @@ TEST(AdminPages, OwnCommandsShowAColouredOrHugeReplyPlainAndBounded) {
               std::string::npos);
     EXPECT_NE(result.find("\r\nrelease 699998\r\n"), std::string::npos);
     EXPECT_LT(result.size(), 20000u) << "bounded";
-    EXPECT_EQ(result.substr(result.rfind('\n') + 1), "Done: the server answered \"Command Successful.\".");
+    EXPECT_EQ(result.substr(result.rfind('\n') + 1), "Done: the server answered \"Command Successful.\"");
     DestroyWindow(page);
 }
 

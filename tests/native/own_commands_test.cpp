@@ -75,10 +75,10 @@ TEST(OwnCommands, TheResultIsTheServersWordsWithoutColour) {
     } cases[] = {
         {"glftpd's success, coloured (flag 5)", "SITE GRPCHANGE col comment x",
          replyOf(200, {"200 \x1b[1;37mCommand Successful.\x1b[0m"}), "Command Successful.",
-         "Done: the server answered \"Command Successful.\"."},
+         "Done: the server answered \"Command Successful.\""},
         {"a script's lines, then glftpd's success", "SITE RULES",
          replyOf(200, {"200- \x1b[36m1. No uploads outside /site/incoming.\x1b[0m", "200 Command Successful."}),
-         "1. No uploads outside /site/incoming.", "Done: the server answered \"Command Successful.\"."},
+         "1. No uploads outside /site/incoming.", "Done: the server answered \"Command Successful.\""},
         {"a script's own last words", "SITE REQUESTS", replyOf(200, {"200 No requests."}), "No requests.",
          "Answered (code 200): whether it was done is in the server's words above."},
         {"a refusal with code 200, coloured", "SITE REQUESTS",
@@ -89,7 +89,7 @@ TEST(OwnCommands, TheResultIsTheServersWordsWithoutColour) {
          replyOf(500, {"500 'SITE NOPE': command not understood."}), "'SITE NOPE': command not understood.",
          "Refused by the server (code 500): 'SITE NOPE': command not understood."},
         {"an escape that is no colour, a bell", "SITE X", replyOf(200, {"200- a\x1b[2Jb\x07", "200 Done"}),
-         "a\\x1b[2Jb\\x07", "Done: the server answered \"Done\"."},
+         "a\\x1b[2Jb\\x07", "Done: the server answered \"Done\""},
         {"a password in the command", "SITE CHPASS bob n3wpw", replyOf(200, {"200 Password Changed..."}),
          "Password Changed...", "Answered (code 200): whether it was done is in the server's words above."},
     };
@@ -123,7 +123,7 @@ TEST(OwnCommands, ABigReplyIsShownBounded) {
         // The command, the lines shown, the note of those left out, the verdict.
         EXPECT_EQ(shownLines, 1 + (bounded ? admin::shownHeadLines + admin::shownTailLines + 1 : count)) << count;
         EXPECT_EQ(result.find("\nline 0\n") != std::string::npos, count > 1) << count;
-        EXPECT_EQ(lastLine(result), "Done: the server answered \"Command Successful.\".") << count;
+        EXPECT_EQ(lastLine(result), "Done: the server answered \"Command Successful.\"") << count;
         if (bounded) {
             const std::size_t leftOut = count - admin::shownHeadLines - admin::shownTailLines;
             EXPECT_NE(result.find("\n... " + admin::groupedNumber(leftOut) + " more lines here (" +
