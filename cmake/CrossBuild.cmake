@@ -252,7 +252,7 @@ set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
 # glftpd 2.13: what they send, ask and refuse (shows no window).
 if(TARGET quorin_admin_pages)
     add_executable(admin_pages_test ${CMAKE_SOURCE_DIR}/tests/host/admin_pages_test.cpp
-        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc ${CMAKE_SOURCE_DIR}/host/window/layout_check_win32.cpp)
     set_source_files_properties(${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc PROPERTIES
         OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/resources/quorin_host.manifest)
     target_include_directories(admin_pages_test PRIVATE ${CMAKE_SOURCE_DIR})

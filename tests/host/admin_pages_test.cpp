@@ -18,6 +18,7 @@
 
 #include "host/admin/admin_pages_win32.h"
 #include "host/resources/host_resources.h"
+#include "host/window/layout_check_win32.h"
 
 namespace {
 
@@ -470,7 +471,8 @@ std::string listRow(HWND page, int id, int row) {
 // timer that runs inside the dialog's own modal loop.
 std::vector<std::string> passwordSteps;  // text to type and Send, or "" to Cancel
 int passwordDialogsSeen = 0;
-std::string passwordDialogProblem;
+std::vector<std::string> passwordDialogAnswers;  // for each Send in the dialog: the problem it says, or "taken"
+std::vector<std::string> passwordDialogLayout;
 
 void CALLBACK answerPasswordDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = FindWindowW(nullptr, L"Password for an own command");
@@ -483,6 +485,11 @@ void CALLBACK answerPasswordDialog(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     }
     ++passwordDialogsSeen;
+    if (passwordDialogsSeen == 1) {
+        SetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, "Type the password, or Cancel to send nothing.");
+        passwordDialogLayout = layout_check::problemsOf(dialog);
+        SetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, "");
+    }
     const std::string step = passwordSteps.front();
     passwordSteps.erase(passwordSteps.begin());
     if (step.empty()) {
@@ -493,7 +500,7 @@ void CALLBACK answerPasswordDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     char problem[256] = {};
     GetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, problem, sizeof problem);
-    passwordDialogProblem = problem;
+    passwordDialogAnswers.push_back(IsWindowVisible(dialog) ? problem : "taken");
 }
 
 // A command holding a password: kept and listed without it, asked for on
@@ -517,6 +524,8 @@ TEST(AdminPages, OwnCommandsKeepNoPasswordAndAskForItOnSend) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, answerPasswordDialog);
     click(page, IDC_ADMIN_OWN_SEND);
     EXPECT_EQ(passwordDialogsSeen, 2);
+    EXPECT_EQ(passwordDialogAnswers, (Commands{"Type the password, or Cancel to send nothing.", "taken"}));
+    EXPECT_EQ(passwordDialogLayout, Commands{}) << "the dialog's layout";
     EXPECT_EQ(site.takeSent(), Commands{"SITE ADDUSER bob n3wPW *@10.0.0.*"});
     std::string result = fullTextOf(page, IDC_ADMIN_RESULT);
     EXPECT_EQ(result.rfind("> SITE ADDUSER bob ****\r\n", 0), 0u) << result;
