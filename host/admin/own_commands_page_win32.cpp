@@ -86,9 +86,13 @@ void add(HWND page, OwnCommandsPage& state) {
         refuse(page, *state.context, "Own commands", problem + "\nThe command was not added to the list.");
         return;
     }
-    const std::string kept = admin::ownCommandToKeep(typed);
-    const bool cut = kept != typed;
+    // Blanks around it are no part of the command (and sites.ini keeps none).
+    const std::size_t begin = typed.find_first_not_of(" \t");
+    std::string command = typed.substr(begin, typed.find_last_not_of(" \t") + 1 - begin);
+    const std::string kept = admin::ownCommandToKeep(command);
+    const bool cut = kept != command;
     SecureZeroMemory(&typed[0], typed.size());
+    SecureZeroMemory(&command[0], command.size());
     for (const std::string& known : state.commands) {
         if (known == kept) {
             refuse(page, *state.context, "Own commands", kept + " is in the list already.");

@@ -510,7 +510,7 @@ TEST(AdminPages, OwnCommandsKeepNoPasswordAndAskForItOnSend) {
     CapturedSite site;
     site.answers["SITE ADDUSER bob n3wPW *@10.0.0.*"] = oneLine("200 User (bob) successfully added.");
     HWND page = site.open(AdminPage::OwnCommands);
-    type(page, IDC_ADMIN_OWN_NEW, "SITE ADDUSER bob s3cretPW *@10.0.0.*");
+    type(page, IDC_ADMIN_OWN_NEW, "  SITE ADDUSER bob s3cretPW *@10.0.0.* ");
     click(page, IDC_ADMIN_OWN_ADD);
     EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"});
     EXPECT_EQ(listRow(page, IDC_ADMIN_OWN_LIST, 0), "SITE ADDUSER bob  <password asked on Send>");
