@@ -2,6 +2,7 @@
 // password, and what the page shows of a reply (colour, length, verdict).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "host/admin/own_commands.h"
@@ -104,49 +105,31 @@ TEST(OwnCommands, TheResultIsTheServersWordsWithoutColour) {
     }
 }
 
-// A reply of any length shows its first and last lines and how many were
-// left out, each line bounded: what the page's control is given stays small.
-TEST(OwnCommands, ABigReplyIsShownBounded) {
-    for (const std::size_t count : {std::size_t{1}, admin::shownHeadLines + admin::shownTailLines,
-                                    admin::shownHeadLines + admin::shownTailLines + 1, std::size_t{700000}}) {
+// Up to the bound a reply shows whole; past it, its first and last lines
+// and one line for those left out (the Wine test sends 700,000). A long
+// line is cut at a character.
+TEST(OwnCommands, AReplyPastTheBoundIsShownBounded) {
+    const std::size_t bound = admin::shownHeadLines + admin::shownTailLines;
+    for (const std::size_t count : {bound, bound + 1}) {
         session::Reply reply;
-        for (std::size_t i = 0; i + 1 < count; ++i) {
-            reply.lines.push_back("200- \x1b[1;37mline " + std::to_string(i) + "\x1b[0m");
+        for (std::size_t i = 0; i < count; ++i) {
+            reply.lines.push_back("200- line " + std::to_string(i));
         }
-        reply.lines.push_back("200 Command Successful.");
         const std::string result = admin::ownCommandResult("SITE BIG", reply);
-        const bool bounded = count > admin::shownHeadLines + admin::shownTailLines;
-        std::size_t shownLines = 0;
-        for (const char c : result) {
-            shownLines += c == '\n' ? 1 : 0;
-        }
-        // The command, the lines shown, the note of those left out, the verdict.
-        EXPECT_EQ(shownLines, 1 + (bounded ? admin::shownHeadLines + admin::shownTailLines + 1 : count)) << count;
-        EXPECT_EQ(result.find("\nline 0\n") != std::string::npos, count > 1) << count;
-        EXPECT_EQ(lastLine(result), "Done: the server answered \"Command Successful.\"") << count;
-        if (bounded) {
-            const std::size_t leftOut = count - admin::shownHeadLines - admin::shownTailLines;
-            EXPECT_NE(result.find("\n... " + admin::groupedNumber(leftOut) + " more lines here (" +
-                                  admin::groupedNumber(count) + " in all): the whole reply is in the transcript ...\n"),
-                      std::string::npos)
-                << count;
-            EXPECT_NE(result.find("\nline " + std::to_string(admin::shownHeadLines - 1) + "\n"), std::string::npos);
-            EXPECT_EQ(result.find("\nline " + std::to_string(admin::shownHeadLines) + "\n"), std::string::npos);
-            EXPECT_NE(result.find("\nline " + std::to_string(count - 2) + "\n"), std::string::npos);
-        }
+        // The command, the lines, the note of those left out, the verdict.
+        EXPECT_EQ(static_cast<std::size_t>(std::count(result.begin(), result.end(), '\n')),
+                  count == bound ? 1 + bound : 2 + bound);
+        EXPECT_EQ(result.find("\nline " + std::to_string(admin::shownHeadLines) + "\n") == std::string::npos,
+                  count > bound);
+        EXPECT_NE(result.find("\nline " + std::to_string(count - 1) + "\n"), std::string::npos);
     }
-    EXPECT_EQ(admin::groupedNumber(699700), "699,700");
-    EXPECT_EQ(admin::groupedNumber(999), "999");
-
-    // One long line, cut at a character, however it is made.
     std::string wide;
     for (int i = 0; i < 2000; ++i) {
         wide += "\xc3\xa4";
     }
     const std::string result = admin::ownCommandResult("SITE WIDE", replyOf(200, {"200- " + wide, "200 Done"}));
-    const std::string shown = result.substr(result.find('\n') + 1, result.find('\n', result.find('\n') + 1) -
-                                                                        result.find('\n') - 1);
-    EXPECT_EQ(shown, wide.substr(0, admin::shownLineBytes) + " ... (3,000 more bytes)");
+    EXPECT_NE(result.find("\n" + wide.substr(0, admin::shownLineBytes) + " ... (3,000 more bytes)\n"),
+              std::string::npos);
 }
 
 }  // namespace
