@@ -93,6 +93,13 @@ void add(HWND page, OwnCommandsPage& state) {
     const bool cut = kept != command;
     SecureZeroMemory(&typed[0], typed.size());
     SecureZeroMemory(&command[0], command.size());
+    if (cut && !admin::ownCommandAsksPassword(kept)) {
+        // "SITE CHPASS  pw": no account name where it belongs.
+        refuse(page, *state.context, "Own commands",
+               kept + " lacks the account name, so the word after it may be a password: the command was not "
+                      "added.\nType the account name after " + kept + "; Send then asks for the password.");
+        return;
+    }
     for (const std::string& known : state.commands) {
         if (known == kept) {
             refuse(page, *state.context, "Own commands", kept + " is in the list already.");
@@ -119,7 +126,7 @@ void add(HWND page, OwnCommandsPage& state) {
 void remove(HWND page, OwnCommandsPage& state) {
     const int index = pickedCommand(page, state);
     if (index < 0) {
-        refuse(page, *state.context, "Own commands", "Pick a command first.");
+        refuse(page, *state.context, "Own commands", "Pick a command in the list first.");
         return;
     }
     std::vector<std::string> next = state.commands;

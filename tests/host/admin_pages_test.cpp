@@ -507,6 +507,12 @@ TEST(AdminPages, OwnCommandsKeepNoPasswordAndAskForItOnSend) {
     EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"});
     EXPECT_EQ(fullTextOf(page, IDC_ADMIN_RESULT).find("s3cretPW"), std::string::npos);
     EXPECT_EQ(textOf(page, IDC_ADMIN_OWN_NEW), "");
+    // Without the account name the word after the command may be the password: not kept.
+    type(page, IDC_ADMIN_OWN_NEW, "SITE CHPASS  s3cretPW");
+    click(page, IDC_ADMIN_OWN_ADD);
+    EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"});
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_EQ(site.asked[0].find("s3cretPW"), std::string::npos) << site.asked[0];
     EXPECT_EQ(site.takeSent(), Commands{});
 
     // Send: an empty password is refused in the dialog, then one is typed.
