@@ -84,7 +84,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         # The host's portable live-connection, saved-sites and administration
         # parts are fuzzed beside the core.
         add_library(quorin_core_fuzz STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_LIVE_CORE_SOURCES}
-            ${QUORIN_SITES_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES})
+            ${QUORIN_SITES_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES} ${QUORIN_SESSION_SOURCES})
         target_include_directories(quorin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
         target_compile_options(quorin_core_fuzz PRIVATE ${QUORIN_WARNINGS} ${QUORIN_FUZZ_FLAGS})
         foreach(source ${QUORIN_FUZZ_SOURCES})
