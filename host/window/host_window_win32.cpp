@@ -178,6 +178,7 @@ void noteUserAdded() {
                              std::to_string(app.usersAdded) + ".";
     wide_text::setWindowText(app.noteText, note);
 }
+
 // The panel, the title and the simulated site's switches, for the site
 // served now.
 void showServedSite(const std::string& detail = "") {
@@ -672,7 +673,7 @@ void runReleaseDialog(bool isNuke) {
     text += ", reason \"" + std::string(reason) + "\".";
     const std::string command = isNuke ? "SITE NUKE " + rewritten + " " + std::to_string(result) + " " + reason
                                        : "SITE UNNUKE " + rewritten + " " + reason;
-    text += "\r\nSent: " + command;
+    text += "\r\nCommand: " + command;
     simsite::Reply reply;
     const bool wasOpen = app.served->isOpen();
     waiting_mode::begin();
