@@ -368,7 +368,9 @@ bool SavedSites::put(const SavedSite& site, std::string& why) {
     // A command holding a password is kept without it (Send asks for it):
     // the file never holds one in the clear, nor does a file read back.
     for (std::string& command : kept.ownCommands) {
-        command = session::withoutSecrets(command);
+        const std::string without = session::withoutSecrets(command);
+        leftOutPassword = leftOutPassword || without != command;
+        command = without;
     }
     if (!kept.fingerprint.empty()) {
         canonicalFingerprint(site.fingerprint, kept.fingerprint);

@@ -118,6 +118,9 @@ public:
     bool setOwnCommands(const std::string& name, const SiteKey& key, const std::vector<std::string>& commands,
                         std::string& why);
     std::vector<std::string> names() const;  // in the order added
+    // Whether a put left a password out of an own command (a file an older
+    // host wrote holds one): the file holds what these sites do not.
+    bool passwordsLeftOut() const { return leftOutPassword; }
     const std::vector<SavedSite>& all() const { return list; }
 
 private:
@@ -130,6 +133,7 @@ private:
     // no choice of names in a hostile file makes a look-up slow.
     std::map<std::string, std::size_t> index;
     std::size_t sectionBytes = 0;  // the sites as formatSites writes them, without its header
+    bool leftOutPassword = false;
 };
 
 struct SitesDamage {

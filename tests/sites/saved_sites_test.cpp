@@ -320,6 +320,10 @@ TEST(SavedSites, KeepsNoPasswordOfAnOwnCommand) {
     EXPECT_TRUE(sites::parseSites(older, read).empty());
     EXPECT_EQ(read.find("Main")->ownCommands, expected);
     EXPECT_EQ(sites::formatSites(read), text) << "written back without the passwords";
+    EXPECT_TRUE(read.passwordsLeftOut()) << "the host writes the file again";
+    SavedSites clean;
+    EXPECT_TRUE(sites::parseSites(text, clean).empty());
+    EXPECT_FALSE(clean.passwordsLeftOut());
 }
 
 TEST(SavedSites, BindOnlyTheConnectionTheNameStandsFor) {
