@@ -106,6 +106,8 @@ endif()
 add_library(quorin_admin_core STATIC ${QUORIN_ADMIN_CORE_SOURCES})
 target_include_directories(quorin_admin_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quorin_admin_core PRIVATE ${QUORIN_WARNINGS})
+# The own commands' replies: colour removed as the plug-in removes it, masked as the transcript masks.
+target_link_libraries(quorin_admin_core PUBLIC quorin_core_win32 quorin_session)
 # How a host loads the plug-in: the reference host, the UI tests' harness and
 # the benchmarks.
 add_library(quorin_plugin_library STATIC ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp)
@@ -250,7 +252,7 @@ set_tests_properties(host_parts PROPERTIES FIXTURES_REQUIRED wine)
 # glftpd 2.13: what they send, ask and refuse (shows no window).
 if(TARGET quorin_admin_pages)
     add_executable(admin_pages_test ${CMAKE_SOURCE_DIR}/tests/host/admin_pages_test.cpp
-        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc ${CMAKE_SOURCE_DIR}/host/window/layout_check_win32.cpp)
     set_source_files_properties(${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc PROPERTIES
         OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/host/resources/quorin_host.manifest)
     target_include_directories(admin_pages_test PRIVATE ${CMAKE_SOURCE_DIR})

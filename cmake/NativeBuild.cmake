@@ -41,6 +41,8 @@ add_library(quorin_admin_core STATIC ${QUORIN_ADMIN_CORE_SOURCES})
 target_include_directories(quorin_admin_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quorin_admin_core PRIVATE ${QUORIN_WARNINGS} ${QUORIN_SANITIZER_FLAGS})
 target_link_options(quorin_admin_core PUBLIC ${QUORIN_SANITIZER_FLAGS})
+# The own commands' replies: colour removed as the plug-in removes it, masked as the transcript masks.
+target_link_libraries(quorin_admin_core PUBLIC quorin_core quorin_session)
 
 file(GLOB QUORIN_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(core_tests ${QUORIN_NATIVE_TEST_SOURCES})
@@ -82,7 +84,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         # The host's portable live-connection, saved-sites and administration
         # parts are fuzzed beside the core.
         add_library(quorin_core_fuzz STATIC ${QUORIN_CORE_SOURCES} ${QUORIN_LIVE_CORE_SOURCES}
-            ${QUORIN_SITES_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES})
+            ${QUORIN_SITES_CORE_SOURCES} ${QUORIN_ADMIN_CORE_SOURCES} ${QUORIN_SESSION_SOURCES})
         target_include_directories(quorin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
         target_compile_options(quorin_core_fuzz PRIVATE ${QUORIN_WARNINGS} ${QUORIN_FUZZ_FLAGS})
         foreach(source ${QUORIN_FUZZ_SOURCES})

@@ -68,7 +68,8 @@ def parser_rows(path):
 
 
 # The unit of a page's size; accounts unless named here.
-ROW_UNITS = {"Groups": "rows", "Online users": "rows", "Host group members": "members"}
+ROW_UNITS = {"Groups": "rows", "Online users": "rows", "Host group members": "members",
+             "Host own command reply": "lines"}
 
 
 def page_rows(paths):
@@ -128,6 +129,8 @@ def main():
     print("  dialog during WM_INITDIALOG, then shown and painted).")
     print("  Host accounts and Host group members: from the click that lists them until painted, beside")
     print("  a virtual list view of the page's style and columns given the same strings and painted.")
+    print("  Host own command reply: from Send until painted, beside the whole reply given to an edit of")
+    print("  the page's result box's style (showing it all); the page shows it bounded.")
     print("fill ratio: (page - page on an empty site) / (bare - bare with no strings).")
     size = os.path.getsize(dll)
     print(f"{os.path.basename(dll)}: {size} bytes ({size / 1024:.1f} KB; limit 200 KB)")

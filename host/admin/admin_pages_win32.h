@@ -22,6 +22,9 @@ struct AdminContext {
     // The own commands of the site served now (saved site: kept in its file; otherwise this run only).
     std::function<std::vector<std::string>()> loadOwnCommands;
     std::function<bool(const std::vector<std::string>& commands, std::string& failure)> saveOwnCommands;
+    // Where the own commands are kept, as the page says it after "kept ": "with the saved site
+    // \"Main\" (sites.ini)", "for this run only (...)". Unset: for this run only.
+    std::function<std::string()> ownCommandsKeptWhere;
 };
 
 // A modeless child page from its dialog template, in `parent`; nothing is sent until the operator acts.

@@ -1,8 +1,15 @@
 // The operator's own commands: SITE commands kept with the site (requests,
-// pre, approve, ...), each sent only on Send, its reply shown on the page.
+// pre, approve, ...), each sent only on Send, its reply shown on the page
+// (bounded, without colour). A command's password is kept nowhere: Send
+// asks for it in a small dialog, each time.
+#include <string>
+#include <vector>
+
 #include "host/admin/admin_input.h"
 #include "host/admin/admin_page_kit_win32.h"
 #include "host/admin/admin_page_procedures_win32.h"
+#include "host/admin/own_commands.h"
+#include "host/session/transcript_mask.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 
@@ -32,14 +39,15 @@ void showCommands(HWND page, const OwnCommandsPage& state, int select) {
     HWND list = GetDlgItem(page, IDC_ADMIN_OWN_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& command : state.commands) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(command).c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(wide_text::toWide(admin::ownCommandListed(command)).c_str()));
     }
     // A long command scrolls sideways rather than being cut.
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
     int widest = 0;
     for (const std::string& command : state.commands) {
-        const std::wstring text = wide_text::toWide(command);
+        const std::wstring text = wide_text::toWide(admin::ownCommandListed(command));
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         widest = size.cx > widest ? size.cx : widest;
@@ -72,53 +80,141 @@ bool keep(HWND page, OwnCommandsPage& state, const std::vector<std::string>& nex
 }
 
 void add(HWND page, OwnCommandsPage& state) {
-    const std::string command = controlText(page, IDC_ADMIN_OWN_NEW);
-    const std::string problem = admin::ownCommandProblem(command);
+    std::string typed = controlText(page, IDC_ADMIN_OWN_NEW);
+    const std::string problem = admin::ownCommandProblem(typed);
     if (!problem.empty()) {
-        refuse(page, *state.context, "Own commands", problem);
+        refuse(page, *state.context, "Own commands", problem + "\nThe command was not added to the list.");
         return;
     }
+    // Blanks around it are no part of the command (and sites.ini keeps none).
+    const std::size_t begin = typed.find_first_not_of(" \t");
+    std::string command = typed.substr(begin, typed.find_last_not_of(" \t") + 1 - begin);
+    const std::string kept = admin::ownCommandToKeep(command);
+    const bool cut = kept != command;
+    SecureZeroMemory(&typed[0], typed.size());
+    SecureZeroMemory(&command[0], command.size());
+    if (cut && !admin::ownCommandAsksPassword(kept)) {
+        // "SITE CHPASS  pw": no account name where it belongs.
+        refuse(page, *state.context, "Own commands",
+               kept + " lacks the account name, so the word after it may be a password: the command was not "
+                      "added.\nType the account name after " + kept + "; Send then asks for the password.");
+        return;
+    }
+    for (const std::string& known : state.commands) {
+        if (known == kept) {
+            refuse(page, *state.context, "Own commands", kept + " is in the list already.");
+            return;
+        }
+    }
     std::vector<std::string> next = state.commands;
-    next.push_back(command);
+    next.push_back(kept);
     if (keep(page, state, next)) {
         setControlText(page, IDC_ADMIN_OWN_NEW, "");
         showCommands(page, state, static_cast<int>(state.commands.size()) - 1);
-        showResult(page, "Added (not sent): " + command);
+        if (cut) {
+            showResult(page, "Added to the list without its password: " + kept +
+                                 "\nThe password and what followed it are kept nowhere: Send asks for them each "
+                                 "time.\nNothing was sent.");
+        } else if (admin::ownCommandAsksPassword(kept)) {
+            showResult(page, "Added to the list: " + kept + "\nSend asks for the password each time.\nNothing was sent.");
+        } else {
+            showResult(page, "Added to the list: " + kept + "\nNothing was sent: pick it and press Send to send it.");
+        }
     }
 }
 
 void remove(HWND page, OwnCommandsPage& state) {
     const int index = pickedCommand(page, state);
     if (index < 0) {
-        refuse(page, *state.context, "Own commands", "Pick a command first.");
+        refuse(page, *state.context, "Own commands", "Pick a command in the list first.");
         return;
     }
     std::vector<std::string> next = state.commands;
     next.erase(next.begin() + index);
+    const std::string removed = state.commands[static_cast<std::size_t>(index)];
     if (keep(page, state, next)) {
         showCommands(page, state, index < static_cast<int>(next.size()) ? index : index - 1);
-        showResult(page, "Removed.");
+        showResult(page, "Removed from the list: " + removed + "\nNothing was sent.");
     }
+}
+
+// The password dialog: the command it completes, what was typed.
+struct PasswordRequest {
+    std::string command;
+    std::string password;
+};
+
+INT_PTR CALLBACK passwordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* request = reinterpret_cast<PasswordRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        request = reinterpret_cast<PasswordRequest*>(lParam);
+        setControlText(dialog, IDC_ADMIN_OWN_PASSWORD_COMMAND, request->command + " <password>");
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK && request != nullptr) {
+            HWND edit = GetDlgItem(dialog, IDC_ADMIN_OWN_PASSWORD_EDIT);
+            std::wstring typed(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+            typed.resize(static_cast<std::size_t>(GetWindowTextW(edit, &typed[0], static_cast<int>(typed.size()))));
+            std::string password;
+            const bool read = wide_text::toUtf8(typed, password);
+            SecureZeroMemory(&typed[0], typed.size() * sizeof(wchar_t));
+            const std::string problem =
+                read ? admin::ownPasswordProblem(request->command, password) : "The password could not be read.";
+            if (!problem.empty()) {
+                SecureZeroMemory(&password[0], password.size());
+                setControlText(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, problem);
+                SetFocus(edit);
+                return TRUE;
+            }
+            request->password.swap(password);
+            SetWindowTextW(edit, L"");
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            SetDlgItemTextW(dialog, IDC_ADMIN_OWN_PASSWORD_EDIT, L"");
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// Asks for the password that goes after `command`; false when the operator cancels.
+bool askPassword(HWND page, PasswordRequest& request) {
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_ADMIN_OWN_PASSWORD), GetAncestor(page, GA_ROOT),
+                           passwordDialogProc, reinterpret_cast<LPARAM>(&request)) == IDOK;
 }
 
 void sendPicked(HWND page, OwnCommandsPage& state) {
     const int index = pickedCommand(page, state);
     if (index < 0) {
-        refuse(page, *state.context, "Own commands", "Pick a command first.");
+        refuse(page, *state.context, "Own commands", "Pick a command in the list first.");
         return;
     }
-    const std::string command = state.commands[static_cast<std::size_t>(index)];
-    Exchange exchange = send(*state.context, command);
+    PasswordRequest request;
+    request.command = state.commands[static_cast<std::size_t>(index)];
+    std::string command = request.command;
+    if (admin::ownCommandAsksPassword(request.command)) {
+        if (!askPassword(page, request)) {
+            showResult(page, "Not sent: no password was typed for " + request.command + ".");
+            return;
+        }
+        command += " " + request.password;
+        SecureZeroMemory(&request.password[0], request.password.size());
+    }
+    Exchange exchange = sendForReader(*state.context, command);
     if (!exchange.answered) {
-        showResult(page, "> " + command + "\nNot done: " + exchange.verdict.text);
-        return;
+        showResult(page, "> " + session::maskSecrets(command) + "\n" + exchange.verdict.text);
+    } else {
+        showResult(page, admin::ownCommandResult(command, exchange.reply));
     }
-    std::string text = "> " + command + "\n";
-    for (const std::string& line : exchange.reply.lines) {
-        text += admin::lineText(line) + "\n";
-    }
-    text += exchange.verdict.done ? "(the server took it)" : "Refused by the server: " + exchange.verdict.text;
-    showResult(page, text);
+    SecureZeroMemory(&command[0], command.size());
 }
 
 INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,10 +231,12 @@ INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPA
         if (created->context->loadOwnCommands) {
             created->commands = created->context->loadOwnCommands();
         }
+        const std::string where =
+            created->context->ownCommandsKeptWhere ? created->context->ownCommandsKeptWhere() : "for this run only";
         setControlText(page, IDC_ADMIN_NOTE,
-                       "Your own SITE commands for this site (its scripts: requests, pre, ...): sent only on Send.");
+                       "Your site's own SITE commands (its scripts: requests, pre, ...), kept " + where + ".");
         showCommands(page, *created, created->commands.empty() ? -1 : 0);
-        showResult(page, "Nothing is sent until you press Send.");
+        showResult(page, "Nothing is sent until you pick a command and press Send.");
         return TRUE;
     }
     case WM_COMMAND:

@@ -58,7 +58,16 @@ bool open(const std::string& path, std::string& failure) {
     }
     store = sites::SiteStore(file);
     opened = true;
-    return store.load(failure);
+    if (!store.load(failure)) {
+        return false;
+    }
+    if (store.sites().passwordsLeftOut()) {
+        // An older host kept an own command with its password: the file is
+        // written again without it, as every change would write it.
+        std::string ignored;
+        store.update([](sites::SavedSites&, std::string&) { return true; }, false, ignored);
+    }
+    return true;
 }
 
 bool reload(std::string& failure) { return opened ? store.load(failure) : notOpened(failure); }

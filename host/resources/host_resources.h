@@ -82,3 +82,10 @@
 #define IDC_ADMIN_ACCOUNT_IDLE_HINT    522
 #define IDC_ADMIN_BULK_SETTING_HINT    523
 #define IDC_ADMIN_BULK_LIST_HINT       524
+// The password an own command asks for when it is sent.
+#define IDD_ADMIN_OWN_PASSWORD          500
+#define IDC_ADMIN_OWN_PASSWORD_COMMAND  501
+#define IDC_ADMIN_OWN_PASSWORD_EDIT     502
+#define IDC_ADMIN_OWN_PASSWORD_PROBLEM  503
+#define IDC_ADMIN_OWN_SEND_HINT         504
+#define IDC_ADMIN_OWN_ADD_HINT          505

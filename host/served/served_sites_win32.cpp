@@ -16,7 +16,8 @@ public:
     }
     session::SiteLink& link() override { return site; }
     std::string stateText() const override {
-        return "The simulated site " + site.siteName() + " (no connection), operator " + site.operatorName() + ".";
+        return "Simulated site " + site.siteName() + ", inside this program (no network); you act as " +
+               site.operatorName() + ".";
     }
     std::string titleSuffix() const override { return " - simulated site"; }
     bool idle(std::string&) override { return true; }

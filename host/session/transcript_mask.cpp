@@ -64,26 +64,26 @@ std::size_t nameWordsOfSite(const std::string& line, const Word& command) {
     return 0;
 }
 
-}  // namespace
-
-std::string maskSecrets(const std::string& commandLine) {
+// Where the secret of a command line starts: the line keeps its first
+// `shown` bytes, then "****" (after a blank when `blank`). False when the
+// line holds no secret.
+bool findSecret(const std::string& commandLine, std::size_t& shown, bool& blank) {
     const std::vector<Word> words = wordsOf(commandLine, 2);
     if (words.empty()) {
-        return commandLine;
+        return false;
     }
     if (wordIs(commandLine, words[0], "PASS")) {
         // The whole rest is the password, blanks included.
-        if (words[0].end == commandLine.size()) {
-            return commandLine;
-        }
-        return commandLine.substr(0, words[0].end) + " " + mask;
+        shown = words[0].end;
+        blank = true;
+        return words[0].end != commandLine.size();
     }
     if (words.size() < 2 || !wordIs(commandLine, words[0], "SITE")) {
-        return commandLine;
+        return false;
     }
     const std::size_t names = nameWordsOfSite(commandLine, words[1]);
     if (names == 0) {
-        return commandLine;
+        return false;
     }
     // Each name follows one blank, as commands are built. Where a second
     // blank stands instead, that name was left empty and the next word may
@@ -91,10 +91,12 @@ std::string maskSecrets(const std::string& commandLine) {
     std::size_t at = words[1].end;
     for (std::size_t name = 0; name < names; ++name) {
         if (commandLine.find_first_not_of(" \t", at) == std::string::npos) {
-            return commandLine;
+            return false;
         }
         if (isBlank(commandLine[at + 1])) {
-            return commandLine.substr(0, words[1].end) + " " + mask;
+            shown = words[1].end;
+            blank = true;
+            return true;
         }
         ++at;
         while (at < commandLine.size() && !isBlank(commandLine[at])) {
@@ -103,9 +105,44 @@ std::string maskSecrets(const std::string& commandLine) {
     }
     const std::size_t secret = commandLine.find_first_not_of(" \t", at);
     if (secret == std::string::npos) {
+        return false;
+    }
+    shown = secret;
+    blank = false;
+    return true;
+}
+
+}  // namespace
+
+std::string maskSecrets(const std::string& commandLine) {
+    std::size_t shown = 0;
+    bool blank = false;
+    if (!findSecret(commandLine, shown, blank)) {
         return commandLine;
     }
-    return commandLine.substr(0, secret) + mask;
+    return commandLine.substr(0, shown) + (blank ? " " : "") + mask;
+}
+
+std::string withoutSecrets(const std::string& commandLine) {
+    std::size_t shown = 0;
+    bool blank = false;
+    if (!findSecret(commandLine, shown, blank)) {
+        return commandLine;
+    }
+    while (shown > 0 && isBlank(commandLine[shown - 1])) {
+        --shown;
+    }
+    return commandLine.substr(0, shown);
+}
+
+bool endsBeforeSecret(const std::string& commandLine) {
+    std::size_t shown = 0;
+    bool blank = false;
+    if (commandLine.empty() || isBlank(commandLine.back()) || findSecret(commandLine, shown, blank)) {
+        return false;
+    }
+    // One word more would be masked: the line stops where its password goes.
+    return findSecret(commandLine + " x", shown, blank) && shown == commandLine.size() + 1;
 }
 
 }  // namespace session

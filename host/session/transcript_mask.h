@@ -12,4 +12,14 @@ namespace session {
 // other line as it stands.
 std::string maskSecrets(const std::string& commandLine);
 
+// The line without what maskSecrets hides, and without the blanks before
+// it: "SITE ADDUSER bob pw *@10.0.0.*" -> "SITE ADDUSER bob", "SITE CHPASS
+// p" -> "SITE CHPASS"; a line that holds no secret as it stands.
+std::string withoutSecrets(const std::string& commandLine);
+
+// Whether the line stops where its password belongs, so that the next word
+// would be masked: "SITE CHPASS bob", "SITE GADDUSER grp bob". False for a
+// line holding its password, a line taking none, or one ending in a blank.
+bool endsBeforeSecret(const std::string& commandLine);
+
 }  // namespace session

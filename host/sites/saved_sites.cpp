@@ -5,6 +5,7 @@
 #include <set>
 
 #include "host/live/fingerprint.h"
+#include "host/session/transcript_mask.h"
 
 namespace sites {
 
@@ -364,6 +365,13 @@ bool SavedSites::put(const SavedSite& site, std::string& why) {
         return false;
     }
     SavedSite kept = site;
+    // A command holding a password is kept without it (Send asks for it):
+    // the file never holds one in the clear, nor does a file read back.
+    for (std::string& command : kept.ownCommands) {
+        const std::string without = session::withoutSecrets(command);
+        leftOutPassword = leftOutPassword || without != command;
+        command = without;
+    }
     if (!kept.fingerprint.empty()) {
         canonicalFingerprint(site.fingerprint, kept.fingerprint);
     }

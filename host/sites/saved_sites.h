@@ -98,7 +98,8 @@ public:
     const SavedSite* bind(const std::string& name, const SiteKey& key) const;
     // Adds the site, or replaces the one of that name in its place (the
     // name takes the new spelling). A fingerprint is kept in fingerprintText
-    // form. False with the reason when siteProblem refuses it.
+    // form; an own command that holds a password is kept without it, as
+    // session::withoutSecrets cuts it ("SITE CHPASS bob pw" as "SITE CHPASS bob"). False with the reason when siteProblem refuses it.
     bool put(const SavedSite& site, std::string& why);
     bool remove(const std::string& name);
     // Pins `fingerprint` for the saved site that `name` and `key` bind to
@@ -117,6 +118,9 @@ public:
     bool setOwnCommands(const std::string& name, const SiteKey& key, const std::vector<std::string>& commands,
                         std::string& why);
     std::vector<std::string> names() const;  // in the order added
+    // Whether a put left a password out of an own command (a file an older
+    // host wrote holds one): the file holds what these sites do not.
+    bool passwordsLeftOut() const { return leftOutPassword; }
     const std::vector<SavedSite>& all() const { return list; }
 
 private:
@@ -129,6 +133,7 @@ private:
     // no choice of names in a hostile file makes a look-up slow.
     std::map<std::string, std::size_t> index;
     std::size_t sectionBytes = 0;  // the sites as formatSites writes them, without its header
+    bool leftOutPassword = false;
 };
 
 struct SitesDamage {

@@ -45,6 +45,16 @@ bool saveOwnCommands(const std::vector<std::string>& commands, std::string& fail
     return true;
 }
 
+std::string ownCommandsKeptWhere() {
+    if (servesSavedSite()) {
+        return "with the saved site \"" + app.savedSite.name + "\" (sites.ini)";
+    }
+    if (app.served && app.served->simulation() != nullptr) {
+        return "for this run only";
+    }
+    return "for this run only: save the site with Connect... to keep them";
+}
+
 bool send(const std::string& command, session::Reply& reply, std::string& failure) {
     if (!app.session) {
         failure = "No session.";
@@ -69,7 +79,7 @@ int ask(HWND owner, const std::string& text, const std::string& title, UINT type
 }
 
 AdminContext& context() {
-    static AdminContext shared{send, ask, loadOwnCommands, saveOwnCommands};
+    static AdminContext shared{send, ask, loadOwnCommands, saveOwnCommands, ownCommandsKeptWhere};
     return shared;
 }
 

@@ -17,6 +17,7 @@
 #include "host/resources/host_resources.h"
 #include "host/window/layout_check_win32.h"
 #include "host/session/read_only_commands.h"
+#include "host/sites/wide_text_win32.h"
 #include "host/window/transcript_pane_win32.h"
 #include "host/window/waiting_mode_win32.h"
 #include "resources/resource_ids.h"
@@ -108,6 +109,15 @@ void expectResult(HWND page, const char* step, const char* words) {
     const std::string result = resultOf(page);
     if (result.find(words) == std::string::npos) {
         problems.push_back(std::string(step) + ": the page says \"" + result + "\", not \"" + words + "\"");
+    }
+}
+
+// The main window's notes say what the step did.
+void expectNote(const char* step, const char* words) {
+    std::string note;
+    wide_text::windowText(app.noteText, note);
+    if (note.find(words) == std::string::npos) {
+        problems.push_back(std::string(step) + ": the notes say \"" + note + "\", not \"" + words + "\"");
     }
 }
 
@@ -229,11 +239,12 @@ const TourStep simulatedTour[] = {
     {1, [](HWND, const char* picture) { releaseDialog(false, "fixed with a proper", picture, IDOK); },
      "09-unnuke-dialog.png", true},
     {1,
-     [](HWND page, const char*) {
+     [](HWND page, const char* picture) {
          type(page, IDC_ADDUSER_FULL_ADD, "newbie02 s3cret 10.1.2.3 192.168.7.*");
          click(page, IDC_ADDUSER_PARSE_FULL_ADD);
          pickCombo(page, IDC_ADDUSER_GROUP, "friends");
          click(page, IDC_ADDUSER_ADD);
+         expectNote(picture, "added newbie02 at");
      },
      "01-add-user.png", false},
     {2,
@@ -346,6 +357,7 @@ const TourStep simulatedHostPages[] = {
          click(page, IDC_ADMIN_OWN_ADD);
          click(page, IDC_ADMIN_OWN_SEND);
          expectResult(page, picture, "> SITE RULES");
+         expectResult(page, picture, "Done: the server answered \"Command Successful.\"");
      },
      "13-host-own-commands.png", false},
 };

@@ -5,9 +5,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
+#include "host/admin/own_commands.h"
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
 #include "host/connect/site_login_win32.h"
@@ -140,21 +142,52 @@ void place(int id, int x, int y, int width, int height) {
     MoveWindow(GetDlgItem(app.main, id), x, y, width, height, TRUE);
 }
 
+// The account the Add user page added last: the name after the newest
+// "SITE ADDUSER" (or "SITE GADDUSER <group>") of the transcript; empty when
+// none is there.
+std::string lastAddedAccount() {
+    const std::deque<std::string>& lines = app.session->transcript();
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        std::vector<std::string> words;
+        for (std::size_t at = 0; at < line->size() && words.size() < 5;) {
+            const std::size_t end = std::min(line->find(' ', at), line->size());
+            if (end > at) {
+                words.push_back(line->substr(at, end - at));
+            }
+            at = end + 1;
+        }
+        if (words.size() >= 4 && words[0] == ">" && words[1] == "SITE" && words[2] == "ADDUSER") {
+            return words[3];
+        }
+        if (words.size() >= 5 && words[0] == ">" && words[1] == "SITE" && words[2] == "GADDUSER") {
+            return words[4];
+        }
+    }
+    return "";
+}
+
 void noteUserAdded() {
     ++app.usersAdded;
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    char note[160];
-    wsprintfA(note, "User added (ACTION_USER_ADDED) at %02d:%02d:%02d.\r\nAccounts added this session: %d",
-              now.wHour, now.wMinute, now.wSecond, app.usersAdded);
-    SetWindowTextA(app.noteText, note);
+    char time[16];
+    wsprintfA(time, "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+    const std::string name = lastAddedAccount();
+    const std::string note = "The Add user page added " + (name.empty() ? std::string("an account") : name) +
+                             " at " + time + ".\r\nAccounts added since the host started: " +
+                             std::to_string(app.usersAdded) + ".";
+    wide_text::setWindowText(app.noteText, note);
 }
 
 // The panel, the title and the simulated site's switches, for the site
 // served now.
 void showServedSite(const std::string& detail = "") {
-    connection_panel::showState(*app.served, detail, !app.liveOptions.host.empty());
     simsite::SimulatedSite* simulation = app.served->simulation();
+    const std::string said = simulation != nullptr && detail.empty() && !app.session->connected
+                                 ? "Simulated site " + simulation->siteName() +
+                                       ": Connected is off, so every command fails as on a lost connection."
+                                 : detail;
+    connection_panel::showState(*app.served, said, !app.liveOptions.host.empty());
     const int show = simulation != nullptr ? SW_SHOW : SW_HIDE;
     ShowWindow(app.switchesGroup, show);
     ShowWindow(app.connectedCheck, show);
@@ -228,6 +261,7 @@ void onCommand(int id, int code) {
         break;
     case ID_CONNECTED_CHECK:
         app.session->connected = SendMessageA(app.connectedCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        showServedSite();
         break;
     case ID_CONNECT:
         connectInteractively(true, "Connect");
@@ -468,7 +502,7 @@ void createLeftColumn() {
     app.swhoCheck = addControl("BUTTON", "Site allows &SWHO", BS_AUTOCHECKBOX | WS_TABSTOP, ID_SWHO_CHECK);
     SendMessageA(app.swhoCheck, BM_SETCHECK, BST_CHECKED, 0);
     addControl("BUTTON", "Notes", BS_GROUPBOX, ID_NOTES_GROUP);
-    app.noteText = addControl("STATIC", "No user added yet.", SS_LEFT, ID_NOTE);
+    app.noteText = addControl("STATIC", "No account added with the Add user page yet.", SS_LEFT, ID_NOTE);
     addControl("BUTTON", "Connection", BS_GROUPBOX, ID_CONNECTION_GROUP);
     connection_panel::Controls panel;
     panel.main = app.main;
@@ -624,40 +658,34 @@ void runReleaseDialog(bool isNuke) {
     reason[255] = '\0';
     const std::string rewritten = directory.data();
 
-    std::string text = std::string(isNuke ? "Nuke" : "Unnuke") + " dialog returned " + std::to_string(result);
+    const std::string action = isNuke ? "Nuke" : "Unnuke";
     if (result < 0) {
-        text += " (cancelled): nothing is sent.";
-        if (rewritten != given) {
-            text += "\r\nDirectory rewritten to: " + rewritten;
-        }
-        SetWindowTextA(app.releaseResult, text.c_str());
+        SetWindowTextA(app.releaseResult, (action + " of \"" + given + "\" cancelled: nothing was sent.").c_str());
         return;
     }
-    std::string command;
-    if (isNuke) {
-        command = "SITE NUKE " + rewritten + " " + std::to_string(result) + " " + reason;
-        text += " (multiplier " + std::to_string(result) + ")";
-    } else {
-        command = "SITE UNNUKE " + rewritten + " " + reason;
-    }
-    text += ", reason \"" + std::string(reason) + "\"";
-    text += "\r\nDirectory: \"" + given + "\"";
+    std::string text = action + " of \"" + rewritten + "\"";
     if (rewritten != given) {
-        text += " rewritten to \"" + rewritten + "\"";
+        text += " (the dialog took it from \"" + given + "\")";
     }
-    text += "\r\nThe host sends: " + command;
+    if (isNuke) {
+        text += ", multiplier " + std::to_string(result);
+    }
+    text += ", reason \"" + std::string(reason) + "\".";
+    const std::string command = isNuke ? "SITE NUKE " + rewritten + " " + std::to_string(result) + " " + reason
+                                       : "SITE UNNUKE " + rewritten + " " + reason;
+    text += "\r\nCommand: " + command;
     simsite::Reply reply;
     const bool wasOpen = app.served->isOpen();
     waiting_mode::begin();
     const bool answered = app.session->sendOwnCommand(command, reply);
     waiting_mode::end();
-    if (answered) {
-        text += "\r\nSite: " + reply.lines.back();
+    if (answered && !reply.lines.empty()) {
+        text += "\r\nThe site answered: " + admin::shownReplyLine(reply.lines.back());
     } else {
-        text += "\r\nNot sent or no reply: see the transcript.";
+        text += "\r\nNot sent, or no whole reply came: see the transcript.";
     }
     noteIfConnectionLost(wasOpen);
-    SetWindowTextA(app.releaseResult, text.c_str());
+    wide_text::setWindowText(app.releaseResult, text);
 
     const std::string nukedName = isNuke ? app.served->nameAfterNuke(rewritten) : rewritten;
     if (!nukedName.empty()) {

@@ -18,6 +18,7 @@
 
 #include "host/admin/admin_pages_win32.h"
 #include "host/resources/host_resources.h"
+#include "host/window/layout_check_win32.h"
 
 namespace {
 
@@ -758,6 +759,139 @@ TEST(AdminPages, GroupsKeepALatin1CommentUnlessItIsRetyped) {
     EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
                             [](const std::string& c) { return c.find("comment") != std::string::npos; }),
               0);
+    DestroyWindow(page);
+}
+
+}  // namespace
+
+namespace {
+
+// The whole text of a control, UTF-8.
+std::string fullTextOf(HWND page, int id) {
+    HWND control = GetDlgItem(page, id);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
+    std::string narrow(text.size() * 3 + 1, '\0');
+    narrow.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                                               &narrow[0], static_cast<int>(narrow.size()), nullptr,
+                                                               nullptr)));
+    return narrow;
+}
+
+// What the operator does in the password dialog, one step a tick of a
+// timer that runs inside the dialog's own modal loop.
+std::vector<std::string> passwordSteps;  // text to type and Send, or "" to Cancel
+int passwordDialogsSeen = 0;
+std::vector<std::string> passwordDialogAnswers;  // for each Send in the dialog: the problem it says, or "taken"
+std::vector<std::string> passwordDialogLayout;
+
+void CALLBACK answerPasswordDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(nullptr, L"Password for an own command");
+    if (dialog == nullptr || !IsWindowVisible(dialog)) {
+        return;
+    }
+    if (passwordSteps.empty()) {
+        KillTimer(nullptr, timer);
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    ++passwordDialogsSeen;
+    if (passwordDialogsSeen == 1) {
+        SetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, "Type the password, or Cancel to send nothing.");
+        passwordDialogLayout = layout_check::problemsOf(dialog);
+        SetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, "");
+    }
+    const std::string step = passwordSteps.front();
+    passwordSteps.erase(passwordSteps.begin());
+    if (step.empty()) {
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    SetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_EDIT, step == "<empty>" ? "" : step.c_str());
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    char problem[256] = {};
+    GetDlgItemTextA(dialog, IDC_ADMIN_OWN_PASSWORD_PROBLEM, problem, sizeof problem);
+    passwordDialogAnswers.push_back(IsWindowVisible(dialog) ? problem : "taken");
+}
+
+// A command holding a password: kept and listed without it, asked for on
+// each Send in the masked dialog, sent whole, shown masked; Cancel or an
+// empty password sends nothing.
+TEST(AdminPages, OwnCommandsKeepNoPasswordAndAskForItOnSend) {
+    CapturedSite site;
+    site.answers["SITE ADDUSER bob n3wPW *@10.0.0.*"] = oneLine("200 User (bob) successfully added.");
+    HWND page = site.open(AdminPage::OwnCommands);
+    type(page, IDC_ADMIN_OWN_NEW, "  SITE ADDUSER bob s3cretPW *@10.0.0.* ");
+    click(page, IDC_ADMIN_OWN_ADD);
+    EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"});
+    EXPECT_EQ(fullTextOf(page, IDC_ADMIN_RESULT).find("s3cretPW"), std::string::npos);
+    EXPECT_EQ(textOf(page, IDC_ADMIN_OWN_NEW), "");
+    // Without the account name the word after the command may be the password: not kept.
+    type(page, IDC_ADMIN_OWN_NEW, "SITE CHPASS  s3cretPW");
+    click(page, IDC_ADMIN_OWN_ADD);
+    EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"});
+    ASSERT_EQ(site.asked.size(), 1u);
+    EXPECT_EQ(site.asked[0].find("s3cretPW"), std::string::npos) << site.asked[0];
+    EXPECT_EQ(site.takeSent(), Commands{});
+
+    // Send: an empty password is refused in the dialog, then one is typed.
+    passwordSteps = {"<empty>", "n3wPW *@10.0.0.*"};
+    passwordDialogsSeen = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, answerPasswordDialog);
+    click(page, IDC_ADMIN_OWN_SEND);
+    EXPECT_EQ(passwordDialogsSeen, 2);
+    EXPECT_EQ(passwordDialogAnswers, (Commands{"Type the password, or Cancel to send nothing.", "taken"}));
+    EXPECT_EQ(passwordDialogLayout, Commands{}) << "the dialog's layout";
+    EXPECT_EQ(site.takeSent(), Commands{"SITE ADDUSER bob n3wPW *@10.0.0.*"});
+    std::string result = fullTextOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result.rfind("> SITE ADDUSER bob ****\r\n", 0), 0u) << result;
+    EXPECT_NE(result.find("User (bob) successfully added."), std::string::npos) << result;
+    EXPECT_EQ(result.find("n3wPW"), std::string::npos) << result;
+    EXPECT_EQ(site.kept, Commands{"SITE ADDUSER bob"}) << "the password typed is kept nowhere";
+
+    // Cancel sends nothing.
+    passwordSteps = {""};
+    SetTimer(nullptr, timer, 20, answerPasswordDialog);
+    click(page, IDC_ADMIN_OWN_SEND);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(site.takeSent(), Commands{});
+    EXPECT_EQ(textOf(page, IDC_ADMIN_RESULT), "Not sent: no password was typed for SITE ADDUSER bob.");
+    DestroyWindow(page);
+}
+
+// With glftpd's colour flag every reply is coloured, and a script may
+// answer with 700,000 lines: the page shows the server's plain words,
+// bounded, and a verdict without an escape code.
+TEST(AdminPages, OwnCommandsShowAColouredOrHugeReplyPlainAndBounded) {
+    CapturedSite site;
+    site.answers["SITE GRPCHANGE col comment x"] = oneLine("200 \x1b[1;37mCommand Successful.\x1b[0m");
+    session::Reply& huge = site.answers["SITE HUGE"];
+    huge.lines.reserve(700000);
+    for (int i = 0; i < 699999; ++i) {
+        huge.lines.push_back("200- \x1b[1;36mrelease " + std::to_string(i) + "\x1b[0m");
+    }
+    huge.lines.push_back("200 \x1b[1;37mCommand Successful.\x1b[0m");
+    site.kept = {"SITE GRPCHANGE col comment x", "SITE HUGE"};
+    HWND page = site.open(AdminPage::OwnCommands);
+    ASSERT_EQ(SendDlgItemMessageW(page, IDC_ADMIN_OWN_LIST, LB_GETCOUNT, 0, 0), 2);
+
+    click(page, IDC_ADMIN_OWN_SEND);
+    std::string result = fullTextOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result, "> SITE GRPCHANGE col comment x\r\nCommand Successful.\r\n"
+                      "Done: the server answered \"Command Successful.\"");
+
+    SendDlgItemMessageW(page, IDC_ADMIN_OWN_LIST, LB_SETCURSEL, 1, 0);
+    click(page, IDC_ADMIN_OWN_SEND);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE GRPCHANGE col comment x", "SITE HUGE"}));
+    result = fullTextOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result.find('\x1b'), std::string::npos);
+    EXPECT_NE(result.find("\r\nrelease 0\r\n"), std::string::npos);
+    EXPECT_NE(result.find("\r\n... 699,700 more lines here (700,000 in all): the whole reply is in the transcript "
+                          "...\r\n"),
+              std::string::npos);
+    EXPECT_NE(result.find("\r\nrelease 699998\r\n"), std::string::npos);
+    EXPECT_LT(result.size(), 20000u) << "bounded";
+    EXPECT_EQ(result.substr(result.rfind('\n') + 1), "Done: the server answered \"Command Successful.\"");
     DestroyWindow(page);
 }
 

@@ -130,4 +130,49 @@ TEST_F(LiveAdmin, AnOwnCommandIsSentOnAClickAndItsReplyShown) {
     EXPECT_TRUE(holds(readBack("SITE GRP friends"), "| Groupcomment: Friends who run the site "));
 }
 
+// The reply lines without glftpd's colour sequences (ESC [ digits and ; m).
+session::Reply plain(session::Reply reply) {
+    for (std::string& line : reply.lines) {
+        for (std::size_t at = line.find('\x1b'); at != std::string::npos; at = line.find('\x1b', at)) {
+            const std::size_t end = line.find('m', at);
+            line.erase(at, end == std::string::npos ? 1 : end + 1 - at);
+        }
+    }
+    return reply;
+}
+
+// An operator with glftpd's colour flag (5): every reply is coloured, and
+// the page shows the server's plain words and the same verdict.
+TEST_F(LiveAdmin, AnOwnCommandOfAnOperatorWithColoursIsShownPlainAndDone) {
+    const session::Reply flagged = readBack("SITE CHANGE " + server.user + " flags +5");
+    ASSERT_TRUE(holds(flagged, "Command Successful.")) << joined(flagged.lines);
+    struct AtEnd {
+        std::function<void()> undo;
+        ~AtEnd() { undo(); }
+    } uncoloured{[this] { readBack("SITE CHANGE " + server.user + " flags -5"); }};
+    // glftpd reads the flags at login: the operator logs in again.
+    connection.close();
+    live::SiteOptions options;
+    options.host = "127.0.0.1";
+    options.port = server.port;
+    options.user = server.user;
+    options.password = server.password;
+    options.fingerprint = server.fingerprint;
+    std::string failure;
+    ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
+    const session::Reply grp = readBack("SITE GRP mp3");
+    ASSERT_NE(joined(grp.lines).find('\x1b'), std::string::npos) << "not coloured:" << joined(grp.lines);
+    ASSERT_NE(open(AdminPage::OwnCommands), nullptr);
+
+    const std::string command = "SITE GRPCHANGE mp3 comment Coloured but taken";
+    setText(page, IDC_ADMIN_OWN_NEW, command);
+    EXPECT_TRUE(press(IDC_ADMIN_OWN_ADD).empty());
+    pickItem(IDC_ADMIN_OWN_LIST, command);
+    EXPECT_EQ(press(IDC_ADMIN_OWN_SEND), (Lines{command}));
+    const std::string result = getText(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(result.find('\x1b'), std::string::npos) << "the reply was coloured: " << result;
+    EXPECT_NE(result.find("Done: the server answered \"Command Successful.\""), std::string::npos) << result;
+    EXPECT_TRUE(holds(plain(readBack("SITE GRP mp3")), "| Groupcomment: Coloured but taken "));
+}
+
 }  // namespace
