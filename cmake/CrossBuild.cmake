@@ -195,11 +195,15 @@ endforeach()
 # Its rooms: the window and its tour, the Connect dialog and the saved
 # sites' login, the served sites, and the host's own administration pages.
 file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp)
+    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp
+    ${CMAKE_SOURCE_DIR}/host/history/*_window_win32.cpp)
 # The host's administration pages (their templates are in the host's
 # resources): a library of their own, for the host and the programs that
 # drive the pages.
-file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp
+    ${CMAKE_SOURCE_DIR}/host/history/*_win32.cpp)
+# The change record's part of the host window goes into the host itself.
+list(FILTER QUORIN_ADMIN_PAGES_SOURCES EXCLUDE REGEX "_window_win32\\.cpp$")
 if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
     target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})

@@ -85,6 +85,9 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
 // Sends a plan's commands in order up to the first one refused or not
 // answered; the outcome's summary says what was applied and what was not.
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
+// For the change record: what the page read back after runPlan ("written
+// and read back", or what the server holds instead).
+void reportReadBack(AdminContext& context, const std::string& readBack);
 
 // A report-view list view whose rows live in the page (LVS_OWNERDATA): the
 // columns once, then only the row count on a fill.

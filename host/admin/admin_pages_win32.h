@@ -11,7 +11,11 @@
 
 #include "host/session/site_link.h"
 
-enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands };
+namespace history {
+class RecordShelf;
+}
+
+enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands, History };
 
 struct AdminContext {
     // Sends one command through the host session (transcript, masking, fences, time-outs,
@@ -22,6 +26,12 @@ struct AdminContext {
     // The own commands of the site served now (saved site: kept in its file; otherwise this run only).
     std::function<std::vector<std::string>()> loadOwnCommands;
     std::function<bool(const std::vector<std::string>& commands, std::string& failure)> saveOwnCommands;
+    // The change record (host/history): what a page read back after the
+    // changes it sent ("written and read back", or what the server holds
+    // instead); empty when a page begins sending a change (runPlan). Unset: not recorded.
+    std::function<void(const std::string& readBack)> reportReadBack;
+    // The records the History page shows; null: the page shows none.
+    history::RecordShelf* changeRecords = nullptr;
 };
 
 // A modeless child page from its dialog template, in `parent`; nothing is sent until the operator acts.

@@ -75,3 +75,16 @@
 #define IDC_ADMIN_OWN_ADD           392
 #define IDC_ADMIN_OWN_REMOVE        393
 #define IDC_ADMIN_OWN_SEND          394
+
+// The History page: the change record of a site, newest first.
+#define IDD_HISTORY_PAGE            306
+#define IDC_HISTORY_NOTE            460
+#define IDC_HISTORY_SITE            461
+#define IDC_HISTORY_CLEAR           462
+#define IDC_HISTORY_FILTER          463
+#define IDC_HISTORY_TOOK            464
+#define IDC_HISTORY_REFUSED         465
+#define IDC_HISTORY_UNKNOWN         466
+#define IDC_HISTORY_LIST            467
+#define IDC_HISTORY_COPY            468
+#define IDC_HISTORY_SUMMARY         469

@@ -11,6 +11,7 @@
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
 #include "host/connect/site_login_win32.h"
+#include "host/history/history_window_win32.h"
 #include "host/session/transcript_mask.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_admin_win32.h"
@@ -65,7 +66,7 @@ constexpr int pluginPageCount = 7;
 // order of AdminPage.
 const char* const hostPagesHeading = "Host pages (glftpd 2.x):";
 const char* const hostPageNames[] = {
-    "    Groups", "    Accounts", "    One change for many", "    Own commands",
+    "    Groups", "    Accounts", "    One change for many", "    Own commands", "    History",
 };
 
 // The largest page template, in dialog units.
@@ -176,6 +177,9 @@ void scheduleIdleWork() {
 }
 
 void doIdleWork() {
+    if (!waiting_mode::active()) {
+        history_window::flush();
+    }
     if (!waiting_mode::active() && app.served->isOpen()) {
         std::string failure;
         if (!app.served->idle(failure)) {
@@ -514,6 +518,7 @@ void wireSession() {
     app.session->onTranscriptLine = transcript_pane::append;
     app.session->onShowPage = [](std::int32_t pageId) { showPage(pageId); };
     app.session->onUserAdded = noteUserAdded;
+    history_window::attach(*app.session);
 }
 
 }  // namespace
@@ -649,7 +654,10 @@ void runReleaseDialog(bool isNuke) {
     simsite::Reply reply;
     const bool wasOpen = app.served->isOpen();
     waiting_mode::begin();
-    const bool answered = app.session->sendOwnCommand(command, reply);
+    const bool answered = [&] {
+        const history_window::SentFrom from(isNuke ? "Nuke dialog" : "Unnuke dialog");
+        return app.session->sendOwnCommand(command, reply);
+    }();
     waiting_mode::end();
     if (answered) {
         text += "\r\nSite: " + reply.lines.back();
@@ -666,6 +674,7 @@ void runReleaseDialog(bool isNuke) {
 }
 
 void closeHost() {
+    history_window::flush();
     // Let the plug-in destroy its page itself (it keeps the page's state),
     // before the host's windows go.
     if (app.plugin.initDialog != nullptr) {
@@ -696,6 +705,7 @@ void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail) {
     const std::int32_t pageId = app.currentPageId > 0 ? app.currentPageId : 1;
     // The host pages read the site before: they start afresh, sending nothing.
     const int hostPage = host_admin::shownPageNumber();
+    history_window::flush();
     host_admin::destroyPages();
     if (app.plugin.initDialog != nullptr) {
         app.plugin.initDialog(0, app.pageArea, hostCallback);
