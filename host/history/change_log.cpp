@@ -1,5 +1,6 @@
 #include "host/history/change_log.h"
 
+#include "host/history/read_back.h"
 #include "host/session/read_only_commands.h"
 #include "host/session/transcript_mask.h"
 
@@ -9,6 +10,12 @@ const char* const noReadBack = "no read-back reported";
 
 void ChangeLog::sent(const Sent& command) {
     if (session::changesNothing(command.command)) {
+        // Perhaps a page reading back what waits.
+        for (Waiting& line : waiting_) {
+            if (command.reply != nullptr && line.record == command.record && line.judged.empty()) {
+                line.judged = readBackOf(line.sent, command.command, *command.reply);
+            }
+        }
         return;
     }
     Change change;
@@ -29,23 +36,21 @@ void ChangeLog::sent(const Sent& command) {
         flush();
     }
     if (command.readsBack) {
-        waiting_.push_back({command.record, std::move(change)});
+        waiting_.push_back({command.record, command.command, std::move(change), std::string()});
         return;
     }
     write_(command.record, recordLine(change));
 }
 
-void ChangeLog::readBack(const std::string& text) {
-    writeWaiting(text.empty() ? noReadBack : text);
-}
+void ChangeLog::readBack(const std::string& text) { writeWaiting(text); }
 
-void ChangeLog::flush() { writeWaiting(noReadBack); }
+void ChangeLog::flush() { writeWaiting(std::string()); }
 
-void ChangeLog::writeWaiting(const std::string& readBack) {
+void ChangeLog::writeWaiting(const std::string& reported) {
     std::vector<Waiting> lines;
     lines.swap(waiting_);
     for (Waiting& line : lines) {
-        line.change.readBack = readBack;
+        line.change.readBack = !reported.empty() ? reported : !line.judged.empty() ? line.judged : noReadBack;
         write_(line.record, recordLine(line.change));
     }
 }

@@ -35,21 +35,24 @@ public:
     // A command the session exchanged (or tried to): a change gets its line,
     // at once or once its page reports its read-back.
     void sent(const Sent& command);
-    // The page's read-back of the changes it sent last; empty: the page
-    // begins another change, and what waits goes without one.
+    // The page's read-back of the changes it sent last, in its words; empty:
+    // the page begins another change, and what waits goes with what the
+    // reading commands since showed of it (read_back.h), or without one.
     void readBack(const std::string& text);
-    // Writes what waits, without a read-back (the host is idle, switches
-    // site or closes).
+    // Writes what waits with what was read back of it, if anything (the
+    // host is idle, switches site or closes).
     void flush();
     std::size_t waiting() const { return waiting_.size(); }
 
 private:
-    void writeWaiting(const std::string& readBack);
+    void writeWaiting(const std::string& reported);
 
     Write write_;
     struct Waiting {
         std::string record;
+        std::string sent;  // the command as it went
         Change change;
+        std::string judged;  // what a reading command showed of it since
     };
     std::vector<Waiting> waiting_;
 };
