@@ -162,6 +162,28 @@ if(QUORIN_SITES_SOURCES AND TARGET quorin_live_core)
     set_tests_properties(sites_win32 PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
+# The change record's files: two processes appending at once, a cut last
+# line, the bound (tests/history/).
+if(TARGET quorin_sites_win32)
+    add_library(quorin_history_files STATIC ${CMAKE_SOURCE_DIR}/host/history/record_files_win32.cpp)
+    target_include_directories(quorin_history_files PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_history_files PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_history_files PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_history_files PUBLIC quorin_admin_core quorin_sites_win32 quorin_session)
+    add_executable(record_append_worker ${CMAKE_SOURCE_DIR}/tests/history/record_append_worker.cpp)
+    target_compile_options(record_append_worker PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(record_append_worker PRIVATE quorin_history_files)
+    target_link_options(record_append_worker PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_executable(history_files_test ${CMAKE_SOURCE_DIR}/tests/history/record_files_win32_test.cpp)
+    target_compile_options(history_files_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(history_files_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(history_files_test PRIVATE quorin_history_files gtest gtest_main)
+    target_link_options(history_files_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(history_files_test record_append_worker)
+    add_test(NAME history_files COMMAND history_files_test)
+    set_tests_properties(history_files PROPERTIES FIXTURES_REQUIRED wine)
+endif()
+
 # UI tests: tests/ui/<name>_test.cpp, each its own program over the harness,
 # loading the real DLL from beside it.
 file(GLOB QUORIN_UI_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/harness/*.cpp)
