@@ -449,6 +449,25 @@ if(TARGET quorin_live_win32)
             SKIP_RETURN_CODE 77
             ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
     endif()
+    # The change record against a real glftpd 2.13 of its own (its own port
+    # and ipc key, so that it runs beside live_admin).
+    if(TARGET quorin_admin_pages)
+        set(QUORIN_HISTORY_GLFTPD_PORT 2256 CACHE STRING "Port of the real glftpd 2.13 the change record's live test starts")
+        set(QUORIN_HISTORY_GLFTPD_IPC_KEY 0x00007B24 CACHE STRING "Its ipc key")
+        add_executable(history_live_test ${CMAKE_SOURCE_DIR}/tests/live/history_live_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/window/screenshot_win32.cpp ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_include_directories(history_live_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+        target_compile_options(history_live_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(history_live_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(history_live_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness
+            ole32 windowscodecs uuid)
+        target_link_options(history_live_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME history_live COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:history_live_test>)
+        set_tests_properties(history_live PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_HISTORY_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_HISTORY_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glftpd-history")
+    endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
         RESOURCE_LOCK wine_desktop ENVIRONMENT "QUORIN_LIVE_SERVER_ARGS=--listing-users 100")

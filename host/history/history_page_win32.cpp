@@ -28,8 +28,8 @@ struct HistoryPage {
 
 // The columns and the record's field each shows.
 const Column columns[] = {
-    {L"Time", 80, false},      {L"Outcome", 34, false},   {L"Page", 54, false},   {L"Command", 120, false},
-    {L"Server's answer", 110, false}, {L"Read back", 80, false}, {L"Account", 40, false},
+    {L"Time", 96, false},      {L"Outcome", 36, false},   {L"Page", 58, false},   {L"Command", 130, false},
+    {L"Server's answer", 120, false}, {L"Read back", 90, false}, {L"Account", 44, false},
 };
 const std::size_t columnField[] = {0, 6, 2, 3, 4, 5, 1};
 
@@ -97,9 +97,7 @@ void fillChoices(HWND page, HistoryPage& state) {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
     state.shownId = chosen >= 0 ? state.choices[static_cast<std::size_t>(chosen)].id : std::string();
     if (shelf != nullptr) {
-        admin_page::setControlText(page, IDC_HISTORY_NOTE,
-                                   "Every change the host sent, the server's answer and the read-back; kept in " +
-                                       shelf->where() + ".");
+        admin_page::setControlText(page, IDC_HISTORY_NOTE, "Kept beside the saved sites, in " + shelf->where());
     }
     load(page, state);
 }
