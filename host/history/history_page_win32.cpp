@@ -76,6 +76,12 @@ void load(HWND page, HistoryPage& state) {
         text.clear();
     }
     state.view.read(std::move(text));
+    if (shelf != nullptr) {
+        admin_page::setControlText(page, IDC_HISTORY_NOTE,
+                                   state.shownId == simulatedId
+                                       ? "The simulated site's changes: kept in memory for this run only."
+                                       : "Kept beside the saved sites, in " + shelf->where());
+    }
     applyFilter(page, state);
 }
 
@@ -96,9 +102,6 @@ void fillChoices(HWND page, HistoryPage& state) {
     }
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
     state.shownId = chosen >= 0 ? state.choices[static_cast<std::size_t>(chosen)].id : std::string();
-    if (shelf != nullptr) {
-        admin_page::setControlText(page, IDC_HISTORY_NOTE, "Kept beside the saved sites, in " + shelf->where());
-    }
     load(page, state);
 }
 

@@ -618,6 +618,7 @@ void runReleaseDialog(bool isNuke) {
     if (app.plugin.dialogNuke == nullptr) {
         return;
     }
+    const history_window::SentFrom from(isNuke ? "Nuke dialog" : "Unnuke dialog");
     // The plug-in may rewrite the directory in place (an unnuke strips the
     // nuke word), so it gets a writable buffer of its own.
     std::vector<char> directory(1024, '\0');
@@ -654,10 +655,7 @@ void runReleaseDialog(bool isNuke) {
     simsite::Reply reply;
     const bool wasOpen = app.served->isOpen();
     waiting_mode::begin();
-    const bool answered = [&] {
-        const history_window::SentFrom from(isNuke ? "Nuke dialog" : "Unnuke dialog");
-        return app.session->sendOwnCommand(command, reply);
-    }();
+    const bool answered = app.session->sendOwnCommand(command, reply);
     waiting_mode::end();
     if (answered) {
         text += "\r\nSite: " + reply.lines.back();
