@@ -164,6 +164,28 @@ if(QUORIN_SITES_SOURCES AND TARGET quorin_live_core)
     set_tests_properties(sites_win32 PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
+# The change record's files: two processes appending at once, a cut last
+# line, the bound (tests/history/).
+if(TARGET quorin_sites_win32)
+    add_library(quorin_history_files STATIC ${CMAKE_SOURCE_DIR}/host/history/record_files_win32.cpp)
+    target_include_directories(quorin_history_files PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(quorin_history_files PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(quorin_history_files PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(quorin_history_files PUBLIC quorin_admin_core quorin_sites_win32 quorin_session)
+    add_executable(record_append_worker ${CMAKE_SOURCE_DIR}/tests/history/record_append_worker.cpp)
+    target_compile_options(record_append_worker PRIVATE ${QUORIN_WARNINGS})
+    target_link_libraries(record_append_worker PRIVATE quorin_history_files)
+    target_link_options(record_append_worker PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_executable(history_files_test ${CMAKE_SOURCE_DIR}/tests/history/record_files_win32_test.cpp)
+    target_compile_options(history_files_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(history_files_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_link_libraries(history_files_test PRIVATE quorin_history_files gtest gtest_main)
+    target_link_options(history_files_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_dependencies(history_files_test record_append_worker)
+    add_test(NAME history_files COMMAND history_files_test)
+    set_tests_properties(history_files PROPERTIES FIXTURES_REQUIRED wine)
+endif()
+
 # UI tests: tests/ui/<name>_test.cpp, each its own program over the harness,
 # loading the real DLL from beside it.
 file(GLOB QUORIN_UI_HARNESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/harness/*.cpp)
@@ -197,11 +219,15 @@ endforeach()
 # Its rooms: the window and its tour, the Connect dialog and the saved
 # sites' login, the served sites, and the host's own administration pages.
 file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/*.cpp
-    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp)
+    ${CMAKE_SOURCE_DIR}/host/connect/*.cpp ${CMAKE_SOURCE_DIR}/host/served/*.cpp
+    ${CMAKE_SOURCE_DIR}/host/history/*_window_win32.cpp)
 # The host's administration pages (their templates are in the host's
 # resources): a library of their own, for the host and the programs that
 # drive the pages.
-file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp
+    ${CMAKE_SOURCE_DIR}/host/history/*_win32.cpp)
+# The change record's part of the host window goes into the host itself.
+list(FILTER QUORIN_ADMIN_PAGES_SOURCES EXCLUDE REGEX "_window_win32\\.cpp$")
 if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
     target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
@@ -456,6 +482,25 @@ if(TARGET quorin_live_win32)
         set_tests_properties(live_admin_accounts_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
             RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
             ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_ACCOUNT_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-accounts")
+    endif()
+    # The change record against a real glftpd 2.13 of its own (its own port
+    # and ipc key, so that it runs beside live_admin).
+    if(TARGET quorin_admin_pages)
+        set(QUORIN_HISTORY_GLFTPD_PORT 2256 CACHE STRING "Port of the real glftpd 2.13 the change record's live test starts")
+        set(QUORIN_HISTORY_GLFTPD_IPC_KEY 0x00007B24 CACHE STRING "Its ipc key")
+        add_executable(history_live_test ${CMAKE_SOURCE_DIR}/tests/live/history_live_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/window/screenshot_win32.cpp ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_include_directories(history_live_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+        target_compile_options(history_live_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(history_live_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(history_live_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness
+            ole32 windowscodecs uuid)
+        target_link_options(history_live_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME history_live COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:history_live_test>)
+        set_tests_properties(history_live PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_HISTORY_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_HISTORY_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glftpd-history")
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300

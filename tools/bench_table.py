@@ -69,7 +69,7 @@ def parser_rows(path):
 
 # The unit of a page's size; accounts unless named here.
 ROW_UNITS = {"Groups": "rows", "Online users": "rows", "Host group members": "members",
-             "Host own command reply": "lines"}
+             "Host own command reply": "lines", "Host history": "lines"}
 
 
 def page_rows(paths):

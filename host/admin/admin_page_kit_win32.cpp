@@ -224,6 +224,7 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
     std::vector<session::Reply> replies;
     std::string unanswered;
+    reportReadBack(context, std::string());  // a change begins: the record's earlier ones wait no longer
     for (const std::string& command : plan.commands) {
         Exchange exchange = send(context, command);
         if (!exchange.answered) {
@@ -368,6 +369,12 @@ int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std
         }
     }
     return -1;
+}
+
+void reportReadBack(AdminContext& context, const std::string& readBack) {
+    if (context.reportReadBack) {
+        context.reportReadBack(readBack);
+    }
 }
 
 }  // namespace admin_page

@@ -93,6 +93,9 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
 // Sends a plan's commands in order up to the first one refused or not
 // answered; the outcome's summary says what was applied and what was not.
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
+// For the change record: what the page read back after runPlan ("written
+// and read back", or what the server holds instead).
+void reportReadBack(AdminContext& context, const std::string& readBack);
 
 // The write every page shares: refuse what the plan refuses (nothing
 // sent), say so when nothing changed, ask first when it cannot be undone or

@@ -1,6 +1,7 @@
 #include "host/admin/admin_pages_win32.h"
 
 #include "host/admin/admin_page_procedures_win32.h"
+#include "host/history/history_page_win32.h"
 #include "host/resources/host_resources.h"
 
 namespace {
@@ -35,6 +36,10 @@ HWND createAdminPage(AdminPage page, HWND parent, AdminContext& context) {
     case AdminPage::OwnCommands:
         templateId = IDD_ADMIN_OWN_COMMANDS_PAGE;
         procedure = ownCommandsAdminPageProcedure();
+        break;
+    case AdminPage::History:
+        templateId = IDD_HISTORY_PAGE;
+        procedure = history::historyPageProcedure();
         break;
     }
     if (procedure == nullptr) {

@@ -11,7 +11,11 @@
 
 #include "host/session/site_link.h"
 
-enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands };
+namespace history {
+class RecordShelf;
+}
+
+enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands, History };
 
 struct AdminContext {
     // Sends one command through the host session (transcript, masking, fences, time-outs,
@@ -25,6 +29,12 @@ struct AdminContext {
     // Where the own commands are kept, as the page says it after "kept ": "with the saved site
     // \"Main\" (sites.ini)", "for this run only (...)". Unset: for this run only.
     std::function<std::string()> ownCommandsKeptWhere;
+    // The change record (host/history): what a page read back after the
+    // changes it sent ("written and read back", or what the server holds
+    // instead); empty when a page begins sending a change (runPlan). Unset: not recorded.
+    std::function<void(const std::string& readBack)> reportReadBack;
+    // The records the History page shows; null: the page shows none.
+    history::RecordShelf* changeRecords = nullptr;
 };
 
 // A modeless child page from its dialog template, in `parent`; nothing is sent until the operator acts.

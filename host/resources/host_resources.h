@@ -89,3 +89,15 @@
 #define IDC_ADMIN_OWN_PASSWORD_PROBLEM  503
 #define IDC_ADMIN_OWN_SEND_HINT         504
 #define IDC_ADMIN_OWN_ADD_HINT          505
+// The History page: the change record of a site, newest first.
+#define IDD_HISTORY_PAGE            306
+#define IDC_HISTORY_NOTE            460
+#define IDC_HISTORY_SITE            461
+#define IDC_HISTORY_CLEAR           462
+#define IDC_HISTORY_FILTER          463
+#define IDC_HISTORY_TOOK            464
+#define IDC_HISTORY_REFUSED         465
+#define IDC_HISTORY_UNKNOWN         466
+#define IDC_HISTORY_LIST            467
+#define IDC_HISTORY_COPY            468
+#define IDC_HISTORY_SUMMARY         469

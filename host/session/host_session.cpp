@@ -148,19 +148,23 @@ bool HostSession::sendOwnCommand(const std::string& line, Reply& reply) {
 
 bool HostSession::exchange(const std::string& command, Reply& reply) {
     std::string failure;
-    if (!site->exchange(command, reply, failure)) {
+    const bool replied = site->exchange(command, reply, failure);
+    const bool answered = replied && !reply.lines.empty();
+    if (answered) {
+        for (const std::string& line : reply.lines) {
+            log("< " + line);
+        }
+    } else if (replied) {
+        failure = "an empty reply";
+    }
+    if (onExchange) {
+        onExchange(command, answered ? &reply : nullptr, failure);
+    }
+    if (!answered) {
         // Never sent again on the host's own account: the operator decides.
-        note("!! no reply: " + failure);
-        return false;
+        note(replied ? "!! an empty reply" : "!! no reply: " + failure);
     }
-    if (reply.lines.empty()) {
-        note("!! an empty reply");
-        return false;
-    }
-    for (const std::string& line : reply.lines) {
-        log("< " + line);
-    }
-    return true;
+    return answered;
 }
 
 }  // namespace session

@@ -48,6 +48,11 @@ public:
     std::function<void()> onUserAdded;
     // Called with each line as it is added to the transcript.
     std::function<void(const std::string& line)> onTranscriptLine;
+    // Called after each command that went to the site (the plug-in's and the
+    // host's own): its reply, or null with why there is none complete (a
+    // cancel, a time-out, a dropped connection: whether it took is unknown).
+    // The change record keeps the ones that could change the site.
+    std::function<void(const std::string& command, const Reply* reply, const std::string& failure)> onExchange;
 
     // The newest lines of the transcript, at most transcriptLimitBytes of
     // text: a site that talks without end costs the host no more memory

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/connect/site_manager_win32.h"
+#include "host/history/history_window_win32.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_app.h"
@@ -12,9 +13,9 @@ namespace host_admin {
 
 namespace {
 
-constexpr int pageCount = 4;
+constexpr int pageCount = 5;
 HWND pages[pageCount] = {};
-int shown = 0;  // 1..4, 0: the plug-in's page
+int shown = 0;  // 1..pageCount, 0: the plug-in's page
 std::function<int(const std::string&, const std::string&, UINT)> answerer;
 
 // The operator's own commands: a saved site's are kept in the saved sites'
@@ -79,7 +80,16 @@ int ask(HWND owner, const std::string& text, const std::string& title, UINT type
 }
 
 AdminContext& context() {
-    static AdminContext shared{send, ask, loadOwnCommands, saveOwnCommands, ownCommandsKeptWhere};
+    static AdminContext shared = [] {
+        AdminContext made;
+        made.send = send;
+        made.ask = ask;
+        made.loadOwnCommands = loadOwnCommands;
+        made.saveOwnCommands = saveOwnCommands;
+        made.ownCommandsKeptWhere = ownCommandsKeptWhere;
+        history_window::wire(made);
+        return made;
+    }();
     return shared;
 }
 

@@ -13,6 +13,7 @@
 #include "host/connect/connection_panel_win32.h"
 #include "host/window/host_app.h"
 #include "host/connect/site_login_win32.h"
+#include "host/history/history_window_win32.h"
 #include "host/session/transcript_mask.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_admin_win32.h"
@@ -67,7 +68,7 @@ constexpr int pluginPageCount = 7;
 // order of AdminPage.
 const char* const hostPagesHeading = "Host pages (glftpd 2.x):";
 const char* const hostPageNames[] = {
-    "    Group settings", "    Accounts", "    One change for many", "    Own commands",
+    "    Group settings", "    Accounts", "    One change for many", "    Own commands", "    History",
 };
 
 // The largest page template, in dialog units.
@@ -209,6 +210,9 @@ void scheduleIdleWork() {
 }
 
 void doIdleWork() {
+    if (!waiting_mode::active()) {
+        history_window::flush();
+    }
     if (!waiting_mode::active() && app.served->isOpen()) {
         std::string failure;
         if (!app.served->idle(failure)) {
@@ -548,6 +552,7 @@ void wireSession() {
     app.session->onTranscriptLine = transcript_pane::append;
     app.session->onShowPage = [](std::int32_t pageId) { showPage(pageId); };
     app.session->onUserAdded = noteUserAdded;
+    history_window::attach(*app.session);
 }
 
 }  // namespace
@@ -647,6 +652,7 @@ void runReleaseDialog(bool isNuke) {
     if (app.plugin.dialogNuke == nullptr) {
         return;
     }
+    const history_window::SentFrom from(isNuke ? "Nuke dialog" : "Unnuke dialog");
     // The plug-in may rewrite the directory in place (an unnuke strips the
     // nuke word), so it gets a writable buffer of its own.
     std::vector<char> directory(1024, '\0');
@@ -694,6 +700,7 @@ void runReleaseDialog(bool isNuke) {
 }
 
 void closeHost() {
+    history_window::flush();
     // Let the plug-in destroy its page itself (it keeps the page's state),
     // before the host's windows go.
     if (app.plugin.initDialog != nullptr) {
@@ -724,6 +731,7 @@ void serveSite(std::unique_ptr<ServedSite> site, const std::string& detail) {
     const std::int32_t pageId = app.currentPageId > 0 ? app.currentPageId : 1;
     // The host pages read the site before: they start afresh, sending nothing.
     const int hostPage = host_admin::shownPageNumber();
+    history_window::flush();
     host_admin::destroyPages();
     if (app.plugin.initDialog != nullptr) {
         app.plugin.initDialog(0, app.pageArea, hostCallback);

@@ -15,6 +15,8 @@
 //
 // Prints one line a measurement, tab-separated, as page_fill_bench does:
 //   fill <page> <size> <page microseconds> <bare microseconds>
+// The History page: a site's change record of many lines picked until its
+// first screen is painted, beside the same rows in the same control.
 // (the minimum over the repetitions); size 0 is an empty listing. --smoke
 // runs each once at a tiny size and only checks that the lists come up
 // filled.
@@ -31,6 +33,8 @@
 #include <vector>
 
 #include "host/admin/admin_pages_win32.h"
+#include "host/history/change_record.h"
+#include "host/history/record_files_win32.h"
 #include "host/resources/host_resources.h"
 
 namespace {
@@ -483,6 +487,91 @@ bool benchOwnCommandReply(int lines, int repetitions, bool withBare) {
     return report("Host own command reply", lines, best);
 }
 
+// A change record of `lines` changes as the host writes it, and the cells
+// the History page shows of each, newest first.
+Listing changeRecord(int lines) {
+    static const char* const pages[] = {"Groups", "Accounts", "Edit user", "Add user", "Nuke dialog"};
+    static const char* const outcomes[] = {"took", "took", "took", "refused", "unknown"};
+    Listing listing;
+    std::string text = history::recordHeading("Bench");
+    std::uint32_t state = 57;
+    const Lines names = makeNames(lines, 13u);
+    for (int i = 0; i < lines; ++i) {
+        history::Change change;
+        char time[40];
+        std::snprintf(time, sizeof time, "2026-%02d-%02dT%02d:%02d:%02d+01:00", 1 + i / 100000 % 12, 1 + i / 3600 % 28,
+                      i / 60 % 24, i % 60, (i * 7) % 60);
+        change.time = time;
+        change.account = "siteop";
+        change.page = pages[nextRandom(state) % 5];
+        change.command = "SITE CHANGE " + names[static_cast<std::size_t>(i)] + " comment Courier since " +
+                         std::to_string(2000 + nextRandom(state) % 26);
+        const std::uint32_t kind = nextRandom(state) % 5;
+        change.server = kind == 3 ? "200 User '" + names[static_cast<std::size_t>(i)] + "' does not exist."
+                                  : "200 Command Successful.";
+        change.readBack = kind == 4 ? "no read-back reported" : "written and read back";
+        history::outcomeOfWord(outcomes[kind], change.outcome);
+        text += history::recordLine(change);
+        listing.cells.push_back({change.time, outcomes[kind], change.page, change.command, change.server,
+                                 change.readBack, change.account});
+    }
+    std::reverse(listing.cells.begin(), listing.cells.end());
+    listing.reply = {text};
+    return listing;
+}
+
+// The History page: picking a site whose record holds `lines` changes
+// until its first screen is painted (the record read from its file).
+bool benchHistory(int lines, int repetitions) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "quorin-history-bench-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const Listing listing = changeRecord(lines);
+    history::RecordFiles files(folder);
+    const history::RecordKey key{true, "Bench"};
+    const std::string path = files.pathOf(key);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, listing.reply[0].data(), static_cast<DWORD>(listing.reply[0].size()), &written, nullptr);
+    CloseHandle(file);
+    history::FilesShelf shelf(files);
+    shelf.savedNames = [] { return Lines{"Bench", "Other"}; };
+    shelf.served = [] { return std::string("site:Other"); };
+    Measurement best;
+    bool ok = written == listing.reply[0].size();
+    for (int rep = 0; rep < repetitions && ok; ++rep) {
+        AdminContext context = benchContext();
+        context.changeRecords = &shelf;
+        HWND page = createAdminPage(AdminPage::History, hostWindow, context);
+        if (page == nullptr) {
+            ok = false;
+            break;
+        }
+        pumpMessages();
+        paintNow(hostWindow);
+        const double start = nowMicroseconds();
+        SendDlgItemMessageW(page, IDC_HISTORY_SITE, CB_SETCURSEL, 0, 0);  // "Bench"
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_SITE, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_HISTORY_SITE)));
+        paintNow(page);
+        const double elapsed = nowMicroseconds() - start;
+        const int shown = itemCount(page, IDC_HISTORY_LIST);
+        const double bare = timeBare(GetDlgItem(page, IDC_HISTORY_LIST), listing.cells);
+        DestroyWindow(page);
+        pumpMessages();
+        if (shown != lines) {
+            std::fprintf(stderr, "History: %d changes shown, not %d\n", shown, lines);
+            ok = false;
+            break;
+        }
+        keepBest(best, elapsed, bare);
+    }
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+    return report("Host history", lines, ok ? best : Measurement());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -522,6 +611,7 @@ int main(int argc, char** argv) {
         ok &= benchAccounts(40, 1);
         ok &= benchGroupMembers(30, 1);
         ok &= benchOwnCommandReply(40, 1, true);
+        ok &= benchHistory(50, 1);
     } else {
         // Size 0: an empty listing, what the page costs before any row.
         for (int accounts : {0, 1000, 10000, 50000}) {
@@ -534,6 +624,9 @@ int main(int argc, char** argv) {
         // (measured once there); 700,000: --own-reply-lines 700000.
         for (int lines : {0, 1000, 10000, 100000}) {
             ok &= benchOwnCommandReply(lines, repetitions, true);
+        }
+        for (int lines : {0, 1000, 100000}) {
+            ok &= benchHistory(lines, repetitions);
         }
     }
     DestroyWindow(hostWindow);
