@@ -199,14 +199,16 @@ file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/
 # The host's administration pages (their templates are in the host's
 # resources): a library of their own, for the host and the programs that
 # drive the pages.
-file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp)
+file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp
+    ${CMAKE_SOURCE_DIR}/host/glance/*_win32.cpp)
 if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     add_library(quorin_admin_pages STATIC ${QUORIN_ADMIN_PAGES_SOURCES})
     target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_admin_pages PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_admin_pages PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+    # The Top lists page saves its chart as PNG with the system's encoder (WIC).
     target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_session quorin_sites_win32 comctl32
-        user32 gdi32)
+        user32 gdi32 ole32 windowscodecs uuid)
 endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})

@@ -423,7 +423,7 @@ TEST(AdminReaders, EveryCaptureReadOrRefusedAsItsTextSays) {
     for (const Expected& row : expected) table[row.file] = &row;
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(fixtureDir()))
-        files.push_back(entry.path().filename().string());
+        if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     for (const Expected& row : expected)
         EXPECT_TRUE(std::binary_search(files.begin(), files.end(), std::string(row.file))) << "no fixture " << row.file;
@@ -639,6 +639,7 @@ void expectIndexReadsAsFullReader(Reader reader, const session::Reply& reply, co
 TEST(AdminReaders, RowAtATimeReadersReadWhatTheFullReadersRead) {
     int replies = 0;
     for (const auto& entry : std::filesystem::directory_iterator(fixtureDir())) {
+        if (!entry.is_regular_file()) continue;  // glance/: read by their own readers' table
         const std::string file = entry.path().filename().string();
         const Reader reader = readerOf(file);
         if (reader == Reader::Listing || reader == Reader::Members) {
