@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -455,6 +456,97 @@ TEST(ChartLayout, RoundSteps) {
     EXPECT_DOUBLE_EQ(glance::roundStep(47000, 4), 20000);
     EXPECT_DOUBLE_EQ(glance::roundStep(0, 4), 1);
     EXPECT_DOUBLE_EQ(glance::roundStep(1e300 * 1e300, 4), 1);
+}
+
+}  // namespace
+
+// The simulated site answers as the readers expect, in both generations,
+// with sessions that come and go and speeds that change.
+#include "host/simsite/simulated_site.h"
+
+namespace {
+
+struct Seen {
+    std::vector<glance::Session> sessions;
+    glance::WhoTotals totals;
+};
+
+Seen look(simsite::SimulatedSite& site) {
+    Seen seen;
+    std::vector<glance::SwhoRow> swho;
+    std::vector<glance::WhoRow> who;
+    std::string failure;
+    EXPECT_TRUE(glance::readSwho(site.handle("SITE SWHO"), swho, failure)) << failure;
+    EXPECT_TRUE(glance::readWho(site.handle("SITE WHO"), who, seen.totals, failure)) << failure;
+    seen.sessions = glance::joinSessions(swho, who);
+    return seen;
+}
+
+TEST(GlanceSimulatedSite, SessionsComeAndGoAndTransfersChangeSpeedInBothGenerations) {
+    for (auto generation : {simsite::SimulatedSite::Generation::Glftpd1, simsite::SimulatedSite::Generation::Glftpd2}) {
+        for (bool colours : {false, true}) {
+            simsite::SimulatedSite site;
+            site.setGeneration(generation);
+            site.setOperatorColours(colours);
+            site.setSessionsAlive(true);
+            std::set<std::size_t> counts;
+            std::set<std::string> speeds;
+            for (int step = 0; step < 8; ++step) {
+                const Seen seen = look(site);
+                counts.insert(seen.sessions.size());
+                speeds.insert(std::to_string(seen.totals.uploadKiBs));
+                EXPECT_EQ(seen.totals.online, static_cast<int>(seen.sessions.size()));
+                for (const glance::Session& session : seen.sessions) {
+                    EXPECT_FALSE(session.pid.empty());
+                    EXPECT_FALSE(session.group.empty()) << session.user;  // SWHO and WHO agree on every row
+                }
+            }
+            EXPECT_GE(counts.size(), 2u);   // a session came or went
+            EXPECT_GE(speeds.size(), 3u);   // the uploads' speed moved
+        }
+    }
+}
+
+TEST(GlanceSimulatedSite, KickAndKillAnswerAsTheServerAndTheSessionIsGone) {
+    simsite::SimulatedSite site;
+    site.setGeneration(simsite::SimulatedSite::Generation::Glftpd2);
+    const Seen before = look(site);
+    ASSERT_GE(before.sessions.size(), 3u);
+    const glance::Session& victim = before.sessions[1];
+    const session::Reply killed = site.handle("SITE KILL " + victim.pid);
+    EXPECT_EQ(killed.lines.back(), "200 PID " + victim.pid + " (" + victim.user + ") killed.");
+    EXPECT_EQ(site.handle("SITE KILL 99999").lines.back(), "200 99999: Invalid PiD.");
+    const Seen after = look(site);
+    EXPECT_EQ(after.sessions.size(), before.sessions.size() - 1);
+    const std::string kicked = after.sessions[1].user;
+    EXPECT_EQ(site.handle("SITE KICK " + kicked).lines.back(), "200 Killed 1 connection.");
+    EXPECT_EQ(site.handle("SITE KICK " + kicked).lines.back(), "200 User Not Found");
+    EXPECT_EQ(site.handle("SITE KICK nosuchuser").lines.back(), "200 Error loading userfile for nosuchuser");
+    for (const glance::Session& session : look(site).sessions) EXPECT_NE(session.user, kicked);
+}
+
+TEST(GlanceSimulatedSite, TopListsReadInBothGenerationsAndABusySiteReads) {
+    simsite::SimulatedSite site;
+    site.setGeneration(simsite::SimulatedSite::Generation::Glftpd2);
+    for (glance::TopWho who : {glance::TopWho::Users, glance::TopWho::Groups}) {
+        for (glance::TopPeriod period : {glance::TopPeriod::Week, glance::TopPeriod::Month, glance::TopPeriod::Day,
+                                         glance::TopPeriod::AllTime}) {
+            for (glance::TopDirection direction : {glance::TopDirection::Up, glance::TopDirection::Down}) {
+                const std::string command = glance::topCommand({period, direction, who, 10});
+                glance::TopList list;
+                std::string failure;
+                EXPECT_TRUE(glance::readTopList(site.handle(command), list, failure)) << command << ": " << failure;
+                EXPECT_EQ(list.groups, who == glance::TopWho::Groups);
+                EXPECT_LE(list.entries.size(), 10u);
+                if (period == glance::TopPeriod::AllTime) EXPECT_FALSE(list.entries.empty()) << command;
+            }
+        }
+    }
+    site.addBusySessions(500);
+    const Seen busy = look(site);
+    EXPECT_EQ(busy.sessions.size(), 506u);
+    EXPECT_GT(busy.totals.uploadKiBs, 0);
+    EXPECT_GT(busy.totals.downloadKiBs, 0);
 }
 
 }  // namespace
