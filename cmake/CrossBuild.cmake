@@ -208,7 +208,7 @@ if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     target_compile_definitions(quorin_admin_pages PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
     # The Top lists page saves its chart as PNG with the system's encoder (WIC).
     target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_session quorin_sites_win32 comctl32
-        user32 gdi32 ole32 windowscodecs uuid)
+        user32 gdi32 ole32 windowscodecs uuid comdlg32)
 endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})

@@ -1,6 +1,7 @@
 #include "host/admin/admin_pages_win32.h"
 
 #include "host/admin/admin_page_procedures_win32.h"
+#include "host/glance/glance_pages_win32.h"
 #include "host/resources/host_resources.h"
 
 namespace {
@@ -35,6 +36,14 @@ HWND createAdminPage(AdminPage page, HWND parent, AdminContext& context) {
     case AdminPage::OwnCommands:
         templateId = IDD_ADMIN_OWN_COMMANDS_PAGE;
         procedure = ownCommandsAdminPageProcedure();
+        break;
+    case AdminPage::OnlineNow:
+        templateId = IDD_GLANCE_ONLINE_PAGE;
+        procedure = onlineNowPageProcedure();
+        break;
+    case AdminPage::TopLists:
+        templateId = IDD_GLANCE_TOP_PAGE;
+        procedure = topListsPageProcedure();
         break;
     }
     if (procedure == nullptr) {

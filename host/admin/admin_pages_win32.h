@@ -11,7 +11,7 @@
 
 #include "host/session/site_link.h"
 
-enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands };
+enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands, OnlineNow, TopLists };
 
 struct AdminContext {
     // Sends one command through the host session (transcript, masking, fences, time-outs,
@@ -22,6 +22,9 @@ struct AdminContext {
     // The own commands of the site served now (saved site: kept in its file; otherwise this run only).
     std::function<std::vector<std::string>()> loadOwnCommands;
     std::function<bool(const std::vector<std::string>& commands, std::string& failure)> saveOwnCommands;
+    // True while the host waits for another reply or asks the operator something:
+    // a page sends nothing on its own then (its automatic refresh waits).
+    std::function<bool()> busy;
 };
 
 // A modeless child page from its dialog template, in `parent`; nothing is sent until the operator acts.

@@ -312,6 +312,19 @@ void sortSessions(std::vector<Session>& sessions, SessionColumn column, bool asc
     });
 }
 
+bool sessionEnded(const session::Reply& reply, std::string& words) {
+    words.clear();
+    for (auto line = reply.lines.rbegin(); line != reply.lines.rend() && words.empty(); ++line) {
+        words = std::string(admin::trimBlanks(plainText(*line)));
+    }
+    if (reply.code >= 300 || reply.lines.empty()) {
+        return false;
+    }
+    const std::string_view text = words;
+    return admin::startsWith(text, "Killed ") || admin::endsWith(text, ") killed.") ||
+           admin::endsWith(text, ": Killed.") || admin::startsWith(text, "Kicked ");
+}
+
 bool mayBeCut(std::string_view user) { return user.size() >= userColumnWidth; }
 
 }  // namespace glance

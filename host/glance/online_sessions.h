@@ -68,6 +68,11 @@ std::string sessionCell(const Session& session, SessionColumn column);
 // their order.
 void sortSessions(std::vector<Session>& sessions, SessionColumn column, bool ascending);
 
+// What the server answered to SITE KICK or SITE KILL: true when it ended a
+// session ("Killed 1 connection.", "PID 4711 (eve) killed.", "4711:
+// Killed."); `words` holds its last line's text.
+bool sessionEnded(const session::Reply& reply, std::string& words);
+
 // Whether the name fills the table's user column (9 characters): the server
 // may have cut it.
 bool mayBeCut(std::string_view user);

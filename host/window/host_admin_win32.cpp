@@ -7,12 +7,13 @@
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_app.h"
+#include "host/window/waiting_mode_win32.h"
 
 namespace host_admin {
 
 namespace {
 
-constexpr int pageCount = 4;
+constexpr int pageCount = 6;
 HWND pages[pageCount] = {};
 int shown = 0;  // 1..4, 0: the plug-in's page
 std::function<int(const std::string&, const std::string&, UINT)> answerer;
@@ -61,6 +62,9 @@ bool send(const std::string& command, session::Reply& reply, std::string& failur
     return sendHostCommand(command, reply);
 }
 
+// A command in flight, or a question or dialog open over the window.
+bool busy() { return waiting_mode::active() || (app.main != nullptr && !IsWindowEnabled(app.main)); }
+
 int ask(HWND owner, const std::string& text, const std::string& title, UINT type) {
     if (answerer) {
         return answerer(text, title, type);
@@ -69,7 +73,7 @@ int ask(HWND owner, const std::string& text, const std::string& title, UINT type
 }
 
 AdminContext& context() {
-    static AdminContext shared{send, ask, loadOwnCommands, saveOwnCommands};
+    static AdminContext shared{send, ask, loadOwnCommands, saveOwnCommands, busy};
     return shared;
 }
 
@@ -89,7 +93,7 @@ void showPage(AdminPage page) {
         // Said on the page itself: the simulated 1.x site answers none of
         // its commands (the operator's own commands go to any server).
         simsite::SimulatedSite* simulation = app.served ? app.served->simulation() : nullptr;
-        if (page != AdminPage::OwnCommands && simulation != nullptr &&
+        if (page != AdminPage::OwnCommands && page != AdminPage::OnlineNow && simulation != nullptr &&
             simulation->generation() == simsite::SimulatedSite::Generation::Glftpd1) {
             wide_text::setWindowText(GetDlgItem(window, IDC_ADMIN_NOTE),
                                      "This simulated site is glftpd 1.x, without these commands: use --glftpd2.");

@@ -65,7 +65,7 @@ constexpr int pluginPageCount = 7;
 // order of AdminPage.
 const char* const hostPagesHeading = "Host pages (glftpd 2.x):";
 const char* const hostPageNames[] = {
-    "    Groups", "    Accounts", "    One change for many", "    Own commands",
+    "    Groups", "    Accounts", "    One change for many", "    Own commands", "    Online now", "    Top lists",
 };
 
 // The largest page template, in dialog units.
