@@ -70,8 +70,8 @@ ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const Char
         }
     }
     labelWidth = std::min(labelWidth, layout.width / 4);
-    // The amounts beside the bars: a third of the width at most.
-    amountWidth = std::min(amountWidth + gap, layout.width / 3);
+    // The amounts beside the bars: not quite half the width at most.
+    amountWidth = std::min(amountWidth + gap, layout.width * 45 / 100);
     const int barsLeft = margin + labelWidth + gap;
     const int barsRight = std::max(barsLeft + line, layout.width - margin - amountWidth);
     const int barsWidth = barsRight - barsLeft;

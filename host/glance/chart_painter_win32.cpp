@@ -16,6 +16,7 @@ const wchar_t className[] = L"QuorinBarChart";
 
 struct Chart {
     std::vector<glance::ChartRow> rows;
+    std::string unit;
     int scroll = 0;  // pixels of the chart above the window's top
 };
 
@@ -37,7 +38,12 @@ glance::ChartLayout layoutFor(HDC dc, const Chart& chart, int width) {
     GetTextMetricsW(dc, &metrics);
     glance::ChartFont font{[dc](std::string_view text) { return textWidth(dc, text); },
                            static_cast<int>(metrics.tmHeight)};
-    return glance::layoutChart(chart.rows, width, font, [](double mib) { return glance::sizeText(mib); });
+    const std::string unit = chart.unit;
+    return glance::layoutChart(chart.rows, width, font, [unit](double value) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%g %s", value, unit.c_str());
+        return std::string(text);
+    });
 }
 
 void fill(HDC dc, const glance::ChartBox& box, int dy, COLORREF colour) {
@@ -265,12 +271,13 @@ HWND replace(HWND placeholder) {
     return chart;
 }
 
-void setRows(HWND chart, const std::vector<glance::ChartRow>& rows) {
+void setRows(HWND chart, const std::vector<glance::ChartRow>& rows, const std::string& unit) {
     Chart* state = chartOf(chart);
     if (state == nullptr) {
         return;
     }
     state->rows = rows;
+    state->unit = unit;
     state->scroll = 0;
     updateScrollBar(chart, *state, contentHeight(chart, *state));
     InvalidateRect(chart, nullptr, FALSE);

@@ -14,8 +14,8 @@ namespace chart_window {
 // A chart window in place of `placeholder` (same id, place and size); the
 // placeholder goes. Null when it cannot be made.
 HWND replace(HWND placeholder);
-// The rows it shows from now on.
-void setRows(HWND chart, const std::vector<glance::ChartRow>& rows);
+// The rows it shows from now on; the scale's values are written with `unit` ("GiB").
+void setRows(HWND chart, const std::vector<glance::ChartRow>& rows, const std::string& unit);
 // The whole chart (every row, at the window's width) as a PNG file.
 bool savePng(HWND chart, const std::string& path, std::string& error);
 

@@ -38,9 +38,9 @@ struct OnlinePage {
 };
 
 const Column sessionColumns[] = {
-    {L"PID", 30, true},    {L"User", 46, false},   {L"Group", 36, false}, {L"Ident@host", 70, false},
-    {L"Online", 34, true}, {L"Idle", 32, true},    {L"TLS", 34, false},   {L"Doing", 44, false},
-    {L"File", 60, false},  {L"Speed", 44, true},
+    {L"PID", 24, true},    {L"User", 40, false}, {L"Group", 32, false}, {L"Ident@host", 56, false},
+    {L"Online", 30, true}, {L"Idle", 28, true},  {L"TLS", 30, false},   {L"Doing", 66, false},
+    {L"Speed", 44, true},
 };
 
 void makeCells(OnlinePage& state) {

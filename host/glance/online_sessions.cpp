@@ -263,14 +263,13 @@ std::string sessionCell(const Session& session, SessionColumn column) {
     case SessionColumn::Tls: return session.tls;
     case SessionColumn::Doing:
         switch (session.doing.activity) {
-        case Activity::Upload: return "upload";
-        case Activity::Download: return "download";
+        case Activity::Upload: return "UL: " + session.doing.file;
+        case Activity::Download: return "DL: " + session.doing.file;
         case Activity::Idle: return "idle";
         case Activity::Command: return session.action;
         case Activity::Unknown: return "";
         }
         return "";
-    case SessionColumn::File: return session.doing.file;
     case SessionColumn::Speed: return speedText(session.doing.speedKiBs);
     }
     return "";

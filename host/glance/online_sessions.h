@@ -60,8 +60,9 @@ struct Session {
 // commands is shown with what one of them gave.
 std::vector<Session> joinSessions(const std::vector<SwhoRow>& swho, const std::vector<WhoRow>& who);
 
-enum class SessionColumn { Pid, User, Group, IdentHost, Online, Idle, Tls, Doing, File, Speed };
-constexpr int sessionColumnCount = 10;
+// Doing: "UL: file" / "DL: file" for a transfer, "idle", or the command.
+enum class SessionColumn { Pid, User, Group, IdentHost, Online, Idle, Tls, Doing, Speed };
+constexpr int sessionColumnCount = 9;
 // The cell the list shows.
 std::string sessionCell(const Session& session, SessionColumn column);
 // Sorted by the column (numbers as numbers: PID, times, speed); ties keep

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <array>
 
 #include "host/admin/admin_page_kit_win32.h"
@@ -29,7 +30,7 @@ struct TopPage {
 };
 
 const Column tableColumns[] = {
-    {L"#", 16, true}, {L"Name", 44, false}, {L"Files", 24, true}, {L"Amount", 34, true}, {L"Speed", 40, true},
+    {L"#", 14, true}, {L"Name", 42, false}, {L"Amount", 36, true}, {L"Files", 26, true}, {L"Speed", 40, true},
 };
 
 void fillCombo(HWND page, int id, std::initializer_list<const wchar_t*> texts) {
@@ -48,15 +49,22 @@ int comboPick(HWND page, int id) {
 void showList(HWND page, TopPage& state, const std::string& result) {
     std::vector<glance::ChartRow> rows;
     state.cells.clear();
+    // The scale in the unit of the largest amount, so that its steps are round in it.
+    double largest = 0;
+    for (const glance::TopEntry& entry : state.list.entries) {
+        largest = std::max(largest, entry.mib);
+    }
+    const double perUnit = largest >= 1024.0 * 1024.0 ? 1024.0 * 1024.0 : largest >= 1024.0 ? 1024.0 : 1.0;
+    const char* unit = perUnit > 1024.0 ? "TiB" : perUnit > 1.0 ? "GiB" : "MiB";
     for (const glance::TopEntry& entry : state.list.entries) {
         const std::string third = state.list.groups ? std::to_string(entry.members) + " members"
                                                     : glance::speedText(entry.speedKiBs);
-        rows.push_back({entry.name, entry.mib, glance::sizeText(entry.mib),
-                        std::to_string(entry.files) + " files, " + third});
-        state.cells.push_back({std::to_string(entry.place), entry.name, std::to_string(entry.files),
-                               glance::sizeText(entry.mib), third});
+        rows.push_back({entry.name, entry.mib / perUnit, glance::sizeText(entry.mib),
+                        std::to_string(entry.files) + " files  " + third});
+        state.cells.push_back({std::to_string(entry.place), entry.name, glance::sizeText(entry.mib),
+                               std::to_string(entry.files), third});
     }
-    chart_window::setRows(GetDlgItem(page, IDC_GLANCE_CHART), rows);
+    chart_window::setRows(GetDlgItem(page, IDC_GLANCE_CHART), rows, unit);
     // The last column says what it holds.
     HWND table = GetDlgItem(page, IDC_GLANCE_TABLE);
     LVCOLUMNW column{};

@@ -1033,6 +1033,13 @@ Reply SimulatedSite::who(const CommandWords&) {
     return answered;
 }
 
+void SimulatedSite::setSessionsAlive(bool alive) {
+    sessionsAlive = alive;
+    if (alive && lifeStep == 0) {
+        liveOneStep();  // the demo's transfers under way from the start
+    }
+}
+
 void SimulatedSite::liveOneStep() {
     ++lifeStep;
     const int step = lifeStep;

@@ -176,7 +176,7 @@ public:
     // step (about five seconds of the site's life): times online and idle
     // grow, transfers change speed, a visitor logs in or out, an upload
     // ends and another starts. Off: the sessions stay as they were added.
-    void setSessionsAlive(bool alive) { sessionsAlive = alive; }
+    void setSessionsAlive(bool alive);
     // Adds `count` sessions (PIDs from 20000), some transferring: a busy site.
     void addBusySessions(int count);
 
