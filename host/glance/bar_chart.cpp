@@ -11,7 +11,7 @@ double roundStep(double maximum, int steps) {
     }
     const double raw = maximum / steps;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+    for (double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
         if (factor * power >= raw) {
             return factor * power;
         }
@@ -76,9 +76,9 @@ ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const Char
     const int barsRight = std::max(barsLeft + line, layout.width - margin - amountWidth);
     const int barsWidth = barsRight - barsLeft;
 
-    // The scale: round steps, about one a hundred pixels... at least two
-    // line heights of text apart.
-    const int stepsWanted = std::max(1, std::min(10, barsWidth / (6 * line)));
+    // The scale: round steps, four line heights apart or more (room for
+    // their values).
+    const int stepsWanted = std::max(2, std::min(10, barsWidth / (4 * line)));
     layout.step = roundStep(maximum, stepsWanted);
     layout.scaleMax = std::max(layout.step, std::ceil(maximum / layout.step - 1e-9) * layout.step);
     const int top = margin + scaleHeight;

@@ -52,7 +52,7 @@ ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const Char
                         const std::function<std::string(double)>& scaleText);
 
 // The scale's round step for values up to `maximum` in at most `steps` steps:
-// 1, 2 or 5 times a power of ten; 1 for nothing to show.
+// 1, 2, 2.5 or 5 times a power of ten; 1 for nothing to show.
 double roundStep(double maximum, int steps);
 
 // The text cut to `room` pixels, "..." where it was cut; empty when not even that fits.

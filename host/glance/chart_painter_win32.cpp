@@ -81,7 +81,11 @@ void paint(HDC dc, const glance::ChartLayout& layout, const RECT& area, int dy) 
         // The first place darker: it is what the list is about.
         fill(dc, layout.bars[i], dy, i == 0 ? RGB(31, 78, 146) : RGB(70, 130, 200));
         text(dc, layout.labels[i], dy);
+        // On white: the grid lines stop at the amount's letters.
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, RGB(255, 255, 255));
         text(dc, layout.amounts[i], dy);
+        SetBkMode(dc, TRANSPARENT);
     }
 }
 

@@ -27,6 +27,17 @@ std::string plainText(const std::string& line) {
     return plain;
 }
 
+std::string lastWords(const std::vector<std::string>& lines, const std::string& otherwise) {
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const std::string text = plainText(*line);
+        const std::string_view words = admin::trimBlanks(text);
+        if (!words.empty()) {
+            return std::string(words);
+        }
+    }
+    return otherwise;
+}
+
 std::vector<std::string_view> cellsOf(std::string_view row) {
     std::vector<std::string_view> cells;
     const std::size_t first = row.find('|');

@@ -12,6 +12,10 @@ namespace glance {
 // (ESC '[' ... 'm') an account with colours gets removed.
 std::string plainText(const std::string& line);
 
+// The server's words: the text of the reply's last line that has any;
+// `otherwise` when none has.
+std::string lastWords(const std::vector<std::string>& lines, const std::string& otherwise);
+
 // The cells between the '|' of a table row "| a | b |", each trimmed of
 // blanks; the text before the first '|' and after the last are not cells.
 std::vector<std::string_view> cellsOf(std::string_view row);

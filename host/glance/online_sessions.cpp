@@ -14,7 +14,7 @@ constexpr std::size_t userColumnWidth = 9;
 
 std::string failureOf(const session::Reply& reply, const char* command) {
     if (!reply.lines.empty() && (isRefusal(reply) || reply.code >= 400)) {
-        return command + std::string(": ") + std::string(admin::trimBlanks(plainText(reply.lines.back())));
+        return command + std::string(": ") + lastWords(reply.lines, "refused without a word");
     }
     return command + std::string(": the reply is not the table the server sends.");
 }
@@ -312,10 +312,7 @@ void sortSessions(std::vector<Session>& sessions, SessionColumn column, bool asc
 }
 
 bool sessionEnded(const session::Reply& reply, std::string& words) {
-    words.clear();
-    for (auto line = reply.lines.rbegin(); line != reply.lines.rend() && words.empty(); ++line) {
-        words = std::string(admin::trimBlanks(plainText(*line)));
-    }
+    words = lastWords(reply.lines, "");
     if (reply.code >= 300 || reply.lines.empty()) {
         return false;
     }

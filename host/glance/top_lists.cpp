@@ -138,7 +138,7 @@ bool readTopList(const session::Reply& reply, TopList& list, std::string& failur
     if (!heading || !body || !ended) {
         list = TopList{};
         if (!reply.lines.empty() && isRefusal(reply)) {
-            failure = std::string(admin::trimBlanks(plainText(reply.lines.back())));
+            failure = lastWords(reply.lines, "Refused without a word.");
         } else {
             failure = "The reply is not the top list the server sends.";
         }

@@ -369,7 +369,7 @@ TEST(ChartLayout, ScaleIsRoundAndTheLongestBarReachesIt) {
     EXPECT_GE(layout.scaleMax, 9);
     EXPECT_LE(layout.scaleMax, 10);
     const double step = layout.step / std::pow(10.0, std::floor(std::log10(layout.step)));
-    EXPECT_TRUE(step == 1 || step == 2 || step == 5) << layout.step;
+    EXPECT_TRUE(step == 1 || step == 2 || step == 2.5 || step == 5) << layout.step;
     // Bars in proportion to their values, from one left edge.
     for (std::size_t i = 1; i < layout.bars.size(); ++i) {
         EXPECT_EQ(layout.bars[i].left, layout.bars[0].left);
@@ -454,6 +454,7 @@ TEST(ChartLayout, RoundSteps) {
     EXPECT_DOUBLE_EQ(glance::roundStep(10, 10), 1);
     EXPECT_DOUBLE_EQ(glance::roundStep(0.3, 3), 0.1);
     EXPECT_DOUBLE_EQ(glance::roundStep(47000, 4), 20000);
+    EXPECT_DOUBLE_EQ(glance::roundStep(68, 3), 25);
     EXPECT_DOUBLE_EQ(glance::roundStep(0, 4), 1);
     EXPECT_DOUBLE_EQ(glance::roundStep(1e300 * 1e300, 4), 1);
 }
