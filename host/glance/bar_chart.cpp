@@ -19,8 +19,11 @@ double roundStep(double maximum, int steps) {
     return 10 * power;
 }
 
-std::string fitText(const std::string& text, int room, const ChartFont& font) {
-    if (font.width(text) <= room) {
+namespace {
+
+// As fitText, the text's whole width known.
+std::string fitMeasured(const std::string& text, int width, int room, const ChartFont& font) {
+    if (width <= room) {
         return text;
     }
     // The longest start, cut where a UTF-8 character starts, that fits with "...".
@@ -47,6 +50,19 @@ std::string fitText(const std::string& text, int room, const ChartFont& font) {
     return text.substr(0, cut) + "...";
 }
 
+}  // namespace
+
+std::string fitText(const std::string& text, int room, const ChartFont& font) {
+    return fitMeasured(text, font.width(text), room, font);
+}
+
+int chartHeight(std::size_t rows, int lineHeight) {
+    const int line = std::max(lineHeight, 1);
+    const int gap = std::max(line / 3, 2);
+    const int margin = std::max(line / 2, 4);
+    return margin + (line + gap) + static_cast<int>(rows) * (line + gap) + margin;
+}
+
 ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const ChartFont& font,
                         const std::function<std::string(double)>& scaleText) {
     ChartLayout layout;
@@ -56,15 +72,24 @@ ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const Char
     layout.width = std::max(width, 8 * line);
     const int rowHeight = line + gap;
     const int scaleHeight = line + gap;
-    layout.height = margin + scaleHeight + static_cast<int>(rows.size()) * rowHeight + margin;
+    layout.height = chartHeight(rows.size(), line);
 
-    // Names take what they need, up to a quarter of the width.
+    // Names take what they need, up to a quarter of the width. Each text
+    // is measured once.
     int labelWidth = 0;
     double maximum = 0;
     int amountWidth = 0;
+    std::vector<int> labelWidths, amountWidths;
+    std::vector<std::string> amountTexts;
+    labelWidths.reserve(rows.size());
+    amountWidths.reserve(rows.size());
+    amountTexts.reserve(rows.size());
     for (const ChartRow& row : rows) {
-        labelWidth = std::max(labelWidth, font.width(row.label));
-        amountWidth = std::max(amountWidth, font.width(row.valueText + "  " + row.detail));
+        labelWidths.push_back(font.width(row.label));
+        amountTexts.push_back(row.valueText + (row.detail.empty() ? "" : "  " + row.detail));
+        amountWidths.push_back(font.width(amountTexts.back()));
+        labelWidth = std::max(labelWidth, labelWidths.back());
+        amountWidth = std::max(amountWidth, amountWidths.back());
         if (row.value > maximum && std::isfinite(row.value)) {
             maximum = row.value;
         }
@@ -96,17 +121,19 @@ ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const Char
     }
 
     int y = top;
-    for (const ChartRow& row : rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ChartRow& row = rows[i];
         const double value = std::isfinite(row.value) && row.value > 0 ? row.value : 0;
         const int length = static_cast<int>(std::lround(barsWidth * (value / layout.scaleMax)));
         const int barTop = y + gap / 2;
         layout.bars.push_back({barsLeft, barTop, barsLeft + length, barTop + line});
         layout.labels.push_back({{margin, barTop, margin + labelWidth, barTop + line},
-                                 fitText(row.label, labelWidth, font), true});
+                                 fitMeasured(row.label, labelWidths[i], labelWidth, font), true});
         const int amountLeft = barsLeft + length + gap;
-        std::string amount = row.valueText + (row.detail.empty() ? "" : "  " + row.detail);
         layout.amounts.push_back({{amountLeft, barTop, layout.width - margin, barTop + line},
-                                  fitText(amount, layout.width - margin - amountLeft, font), false});
+                                  fitMeasured(amountTexts[i], amountWidths[i], layout.width - margin - amountLeft,
+                                              font),
+                                  false});
         y += rowHeight;
     }
     return layout;

@@ -51,6 +51,9 @@ struct ChartLayout {
 ChartLayout layoutChart(const std::vector<ChartRow>& rows, int width, const ChartFont& font,
                         const std::function<std::string(double)>& scaleText);
 
+// The height layoutChart gives `rows` rows in a font of `lineHeight`.
+int chartHeight(std::size_t rows, int lineHeight);
+
 // The scale's round step for values up to `maximum` in at most `steps` steps:
 // 1, 2, 2.5 or 5 times a power of ten; 1 for nothing to show.
 double roundStep(double maximum, int steps);

@@ -18,6 +18,10 @@ struct Chart {
     std::vector<glance::ChartRow> rows;
     std::string unit;
     int scroll = 0;  // pixels of the chart above the window's top
+    // The layout of the rows at a width and a line height, kept until
+    // either or the rows change (measuring every text is the costly part).
+    glance::ChartLayout layout;
+    int layoutWidth = -1, layoutLine = -1;
 };
 
 Chart* chartOf(HWND window) { return reinterpret_cast<Chart*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
@@ -33,6 +37,12 @@ int textWidth(HDC dc, std::string_view utf8) {
     return size.cx;
 }
 
+int lineHeightOf(HDC dc) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    return static_cast<int>(metrics.tmHeight);
+}
+
 glance::ChartLayout layoutFor(HDC dc, const Chart& chart, int width) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -46,14 +56,23 @@ glance::ChartLayout layoutFor(HDC dc, const Chart& chart, int width) {
     });
 }
 
-void fill(HDC dc, const glance::ChartBox& box, int dy, COLORREF colour) {
+// The layout kept for the chart at this width and the DC's font.
+const glance::ChartLayout& cachedLayout(HDC dc, Chart& chart, int width) {
+    const int line = lineHeightOf(dc);
+    if (chart.layoutWidth != width || chart.layoutLine != line) {
+        chart.layout = layoutFor(dc, chart, width);
+        chart.layoutWidth = width;
+        chart.layoutLine = line;
+    }
+    return chart.layout;
+}
+
+void fill(HDC dc, const glance::ChartBox& box, int dy, HBRUSH brush) {
     if (box.width() <= 0 || box.height() <= 0) {
         return;
     }
     RECT rect{box.left, box.top - dy, box.right, box.bottom - dy};
-    HBRUSH brush = CreateSolidBrush(colour);
     FillRect(dc, &rect, brush);
-    DeleteObject(brush);
 }
 
 void text(HDC dc, const glance::ChartText& item, int dy) {
@@ -63,14 +82,17 @@ void text(HDC dc, const glance::ChartText& item, int dy) {
               (item.rightAligned ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
 }
 
-// The layout drawn `dy` pixels up, over `area` (the chart's white).
+// The layout drawn `dy` pixels up, over `area` (the chart's white); only
+// the rows that reach into it.
 void paint(HDC dc, const glance::ChartLayout& layout, const RECT& area, int dy) {
     HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    HBRUSH grid = CreateSolidBrush(RGB(214, 214, 214));
+    HBRUSH first = CreateSolidBrush(RGB(31, 78, 146));
+    HBRUSH bar = CreateSolidBrush(RGB(70, 130, 200));
     FillRect(dc, &area, white);
-    DeleteObject(white);
     SetBkMode(dc, TRANSPARENT);
     for (const glance::ChartBox& line : layout.gridLines) {
-        fill(dc, line, dy, RGB(214, 214, 214));
+        fill(dc, line, dy, grid);
     }
     SetTextColor(dc, RGB(96, 96, 96));
     for (const glance::ChartText& scale : layout.scaleTexts) {
@@ -78,8 +100,11 @@ void paint(HDC dc, const glance::ChartLayout& layout, const RECT& area, int dy) 
     }
     SetTextColor(dc, RGB(0, 0, 0));
     for (std::size_t i = 0; i < layout.bars.size(); ++i) {
+        if (layout.labels[i].box.bottom - dy < area.top || layout.labels[i].box.top - dy > area.bottom) {
+            continue;
+        }
         // The first place darker: it is what the list is about.
-        fill(dc, layout.bars[i], dy, i == 0 ? RGB(31, 78, 146) : RGB(70, 130, 200));
+        fill(dc, layout.bars[i], dy, i == 0 ? first : bar);
         text(dc, layout.labels[i], dy);
         // On white: the grid lines stop at the amount's letters.
         SetBkMode(dc, OPAQUE);
@@ -87,6 +112,10 @@ void paint(HDC dc, const glance::ChartLayout& layout, const RECT& area, int dy) 
         text(dc, layout.amounts[i], dy);
         SetBkMode(dc, TRANSPARENT);
     }
+    DeleteObject(bar);
+    DeleteObject(first);
+    DeleteObject(grid);
+    DeleteObject(white);
 }
 
 void updateScrollBar(HWND window, Chart& chart, int contentHeight) {
@@ -100,11 +129,9 @@ void updateScrollBar(HWND window, Chart& chart, int contentHeight) {
 }
 
 int contentHeight(HWND window, Chart& chart) {
-    RECT client{};
-    GetClientRect(window, &client);
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, fontOf(window));
-    const int height = layoutFor(dc, chart, client.right).height;
+    const int height = glance::chartHeight(chart.rows.size(), lineHeightOf(dc));
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     return height;
@@ -133,7 +160,7 @@ LRESULT CALLBACK chartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
         HGDIOBJ oldFont = SelectObject(memory, fontOf(window));
         if (chart != nullptr) {
-            paint(memory, layoutFor(memory, *chart, client.right), client, chart->scroll);
+            paint(memory, cachedLayout(memory, *chart, client.right), client, chart->scroll);
         }
         BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         SelectObject(memory, oldFont);
@@ -282,6 +309,7 @@ void setRows(HWND chart, const std::vector<glance::ChartRow>& rows, const std::s
     }
     state->rows = rows;
     state->unit = unit;
+    state->layoutWidth = -1;
     state->scroll = 0;
     updateScrollBar(chart, *state, contentHeight(chart, *state));
     InvalidateRect(chart, nullptr, FALSE);
