@@ -424,6 +424,21 @@ if(TARGET quorin_live_win32)
         set_tests_properties(live_admin PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
             SKIP_RETURN_CODE 77
             ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
+        # Online now and Top lists against their own real glftpd 2.13, with
+        # two more sessions kept logged in by tests/live/glance_companion.py.
+        set(QUORIN_GLANCE_GLFTPD_PORT 2255 CACHE STRING "Port of the real glftpd 2.13 the live glance test starts")
+        set(QUORIN_GLANCE_GLFTPD_IPC_KEY 0x00007B23 CACHE STRING "Its ipc key")
+        add_executable(live_glance_test ${CMAKE_SOURCE_DIR}/tests/live/live_glance_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_compile_options(live_glance_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(live_glance_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(live_glance_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
+        target_link_options(live_glance_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME live_glance COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_glance_test>)
+        set_tests_properties(live_glance PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLANCE_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLANCE_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glance-glftpd;QUORIN_GLFTPD_COMPANION=${CMAKE_SOURCE_DIR}/tests/live/glance_companion.py")
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
