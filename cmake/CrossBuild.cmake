@@ -263,6 +263,17 @@ if(TARGET quorin_admin_pages)
     target_link_options(admin_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_test(NAME admin_pages COMMAND admin_pages_test)
     set_tests_properties(admin_pages PROPERTIES FIXTURES_REQUIRED wine)
+    # Online now and Top lists against the real glftpd 2.13's replies.
+    add_executable(glance_pages_test ${CMAKE_SOURCE_DIR}/tests/host/glance_pages_test.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    target_include_directories(glance_pages_test PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(glance_pages_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(glance_pages_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX
+        QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+    target_link_libraries(glance_pages_test PRIVATE quorin_admin_pages gtest gtest_main)
+    target_link_options(glance_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME glance_pages COMMAND glance_pages_test)
+    set_tests_properties(glance_pages PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
 # The host's own layout: the check on windows laid out wrong on purpose,

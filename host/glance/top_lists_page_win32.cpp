@@ -99,13 +99,13 @@ void showTop(HWND page, TopPage& state) {
     UpdateWindow(page);
     Exchange exchange = sendForReader(*state.context, command);
     std::string failure;
-    if (!exchange.answered) {
-        showResult(page, command + ": " + exchange.verdict.text);
-        return;
-    }
     glance::TopList list;
-    if (!glance::readTopList(exchange.reply, list, failure)) {
-        showResult(page, command + ": " + whyUnread(exchange, failure));
+    if (!exchange.answered || !glance::readTopList(exchange.reply, list, failure)) {
+        // No list of another choice stays in sight under this one.
+        state.list = glance::TopList{};
+        state.shown = false;
+        showList(page, state, command + ": " + (exchange.answered ? whyUnread(exchange, failure)
+                                                                   : exchange.verdict.text));
         return;
     }
     state.choice = choice;
