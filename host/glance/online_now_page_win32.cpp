@@ -38,8 +38,8 @@ struct OnlinePage {
 };
 
 const Column sessionColumns[] = {
-    {L"PID", 24, true},    {L"User", 40, false}, {L"Group", 32, false}, {L"Ident@host", 56, false},
-    {L"Online", 30, true}, {L"Idle", 28, true},  {L"TLS", 30, false},   {L"Doing", 66, false},
+    {L"PID", 24, true},    {L"User", 40, false}, {L"Group", 32, false}, {L"Ident@host", 54, false},
+    {L"Online", 30, true}, {L"Idle", 28, true},  {L"TLS", 36, false},   {L"Doing", 62, false},
     {L"Speed", 44, true},
 };
 

@@ -60,7 +60,7 @@ void showList(HWND page, TopPage& state, const std::string& result) {
         const std::string third = state.list.groups ? std::to_string(entry.members) + " members"
                                                     : glance::speedText(entry.speedKiBs);
         rows.push_back({entry.name, entry.mib / perUnit, glance::sizeText(entry.mib),
-                        std::to_string(entry.files) + " files  " + third});
+                        std::to_string(entry.files) + (entry.files == 1 ? " file  " : " files  ") + third});
         state.cells.push_back({std::to_string(entry.place), entry.name, glance::sizeText(entry.mib),
                                std::to_string(entry.files), third});
     }
