@@ -46,7 +46,22 @@ int lineHeightOf(HDC dc) {
 glance::ChartLayout layoutFor(HDC dc, const Chart& chart, int width) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    glance::ChartFont font{[dc](std::string_view text) { return textWidth(dc, text); },
+    // The advances of the printable ASCII characters, asked once: a text of
+    // them is as wide as their sum (GDI draws them without kerning), so a
+    // hundred names and amounts cost no call each. Any other text is measured.
+    INT advances[128] = {};
+    const bool table = GetCharWidth32W(dc, 32, 126, advances + 32) != FALSE;
+    glance::ChartFont font{[dc, table, &advances](std::string_view text) {
+                               int sum = 0;
+                               for (char c : text) {
+                                   const auto byte = static_cast<unsigned char>(c);
+                                   if (!table || byte < 32 || byte > 126) {
+                                       return textWidth(dc, text);
+                                   }
+                                   sum += advances[byte];
+                               }
+                               return sum;
+                           },
                            static_cast<int>(metrics.tmHeight)};
     const std::string unit = chart.unit;
     return glance::layoutChart(chart.rows, width, font, [unit](double value) {

@@ -27,6 +27,27 @@ std::string plainText(const std::string& line) {
     return plain;
 }
 
+std::string_view plainView(const std::string& line, std::string& buffer) {
+    if (line.find('\x1b') == std::string::npos) {
+        return admin::lineTextView(line);
+    }
+    buffer = plainText(line);
+    return buffer;
+}
+
+void cellsInto(std::string_view row, std::vector<std::string_view>& cells) {
+    cells.clear();
+    const std::size_t first = row.find('|');
+    if (first == std::string_view::npos) {
+        return;
+    }
+    std::size_t start = first + 1;
+    for (std::size_t bar = row.find('|', start); bar != std::string_view::npos; bar = row.find('|', start)) {
+        cells.push_back(admin::trimBlanks(row.substr(start, bar - start)));
+        start = bar + 1;
+    }
+}
+
 std::string lastWords(const std::vector<std::string>& lines, const std::string& otherwise) {
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         const std::string text = plainText(*line);
@@ -40,15 +61,7 @@ std::string lastWords(const std::vector<std::string>& lines, const std::string& 
 
 std::vector<std::string_view> cellsOf(std::string_view row) {
     std::vector<std::string_view> cells;
-    const std::size_t first = row.find('|');
-    if (first == std::string_view::npos) {
-        return cells;
-    }
-    std::size_t start = first + 1;
-    for (std::size_t bar = row.find('|', start); bar != std::string_view::npos; bar = row.find('|', start)) {
-        cells.push_back(admin::trimBlanks(row.substr(start, bar - start)));
-        start = bar + 1;
-    }
+    cellsInto(row, cells);
     return cells;
 }
 

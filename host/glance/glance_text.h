@@ -12,6 +12,13 @@ namespace glance {
 // (ESC '[' ... 'm') an account with colours gets removed.
 std::string plainText(const std::string& line);
 
+// As plainText, without a copy when the line holds no colour: a view into
+// `line`, or into `buffer` when colours had to be removed.
+std::string_view plainView(const std::string& line, std::string& buffer);
+
+// The cells as cellsOf gives them, into `cells` (its room kept).
+void cellsInto(std::string_view row, std::vector<std::string_view>& cells);
+
 // The server's words: the text of the reply's last line that has any;
 // `otherwise` when none has.
 std::string lastWords(const std::vector<std::string>& lines, const std::string& otherwise);

@@ -33,9 +33,11 @@ bool isRefusal(const session::Reply& reply) {
 bool readSwho(const session::Reply& reply, std::vector<SwhoRow>& rows, std::string& failure) {
     rows.clear();
     bool heading = false, body = false, ended = false;
+    std::string buffer;
+    std::vector<std::string_view> cells;
+    rows.reserve(reply.lines.size());
     for (const std::string& line : reply.lines) {
-        const std::string text = plainText(line);
-        const std::string_view trimmed = admin::trimBlanks(text);
+        const std::string_view trimmed = admin::trimBlanks(plainView(line, buffer));
         if (!heading) {
             if (trimmed.find("PiD") != std::string_view::npos && trimmed.find("User") != std::string_view::npos) {
                 heading = true;
@@ -56,7 +58,7 @@ bool readSwho(const session::Reply& reply, std::vector<SwhoRow>& rows, std::stri
         if (!body || trimmed.empty() || trimmed.front() != '|') {
             continue;
         }
-        const std::vector<std::string_view> cells = cellsOf(trimmed);
+        cellsInto(trimmed, cells);
         if (cells.size() < 6 || cells[0].empty() || cells[1].empty()) {
             continue;
         }
@@ -127,9 +129,11 @@ bool readWho(const session::Reply& reply, std::vector<WhoRow>& rows, WhoTotals& 
     totals = WhoTotals{};
     bool heading = false;
     int rules = 0;
+    std::string buffer;
+    std::vector<std::string_view> cells;
+    rows.reserve(reply.lines.size());
     for (const std::string& line : reply.lines) {
-        const std::string text = plainText(line);
-        const std::string_view trimmed = admin::trimBlanks(text);
+        const std::string_view trimmed = admin::trimBlanks(plainView(line, buffer));
         if (!heading) {
             if (trimmed.find("User") != std::string_view::npos && trimmed.find("Action") != std::string_view::npos) {
                 heading = true;
@@ -141,7 +145,7 @@ bool readWho(const session::Reply& reply, std::vector<WhoRow>& rows, WhoTotals& 
             continue;
         }
         if (rules == 1) {
-            const std::vector<std::string_view> cells = cellsOf(trimmed);
+            cellsInto(trimmed, cells);
             if (cells.size() >= 4 && !cells[0].empty()) {
                 rows.push_back({std::string(cells[0]), std::string(cells[1]), std::string(cells[2]),
                                 std::string(cells[3])});
@@ -287,28 +291,42 @@ long numberOf(const std::string& text) {
 }  // namespace
 
 void sortSessions(std::vector<Session>& sessions, SessionColumn column, bool ascending) {
-    auto order = [column](const Session& a, const Session& b) -> int {
-        switch (column) {
-        case SessionColumn::Pid: {
-            const long x = numberOf(a.pid), y = numberOf(b.pid);
-            return x < y ? -1 : x > y ? 1 : 0;
+    // Each session's key made once (not at every comparison), then the
+    // sessions put in the order of their keys; ties keep their order.
+    const bool numeric = column == SessionColumn::Pid || column == SessionColumn::Online ||
+                         column == SessionColumn::Idle || column == SessionColumn::Speed;
+    std::vector<double> numbers;
+    std::vector<std::string> texts;
+    if (numeric) {
+        numbers.reserve(sessions.size());
+        for (const Session& session : sessions) {
+            numbers.push_back(column == SessionColumn::Pid      ? static_cast<double>(numberOf(session.pid))
+                              : column == SessionColumn::Online ? static_cast<double>(session.onlineSeconds)
+                              : column == SessionColumn::Idle   ? static_cast<double>(session.idleSeconds)
+                                                                : session.doing.speedKiBs);
         }
-        case SessionColumn::Online:
-            return a.onlineSeconds < b.onlineSeconds ? -1 : a.onlineSeconds > b.onlineSeconds ? 1 : 0;
-        case SessionColumn::Idle:
-            return a.idleSeconds < b.idleSeconds ? -1 : a.idleSeconds > b.idleSeconds ? 1 : 0;
-        case SessionColumn::Speed:
-            return a.doing.speedKiBs < b.doing.speedKiBs ? -1 : a.doing.speedKiBs > b.doing.speedKiBs ? 1 : 0;
-        default: {
-            const std::string x = sessionCell(a, column), y = sessionCell(b, column);
-            return x < y ? -1 : x > y ? 1 : 0;
+    } else {
+        texts.reserve(sessions.size());
+        for (const Session& session : sessions) {
+            texts.push_back(sessionCell(session, column));
         }
+    }
+    std::vector<std::size_t> order(sessions.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (numeric) {
+            return ascending ? numbers[a] < numbers[b] : numbers[a] > numbers[b];
         }
-    };
-    std::stable_sort(sessions.begin(), sessions.end(), [&](const Session& a, const Session& b) {
-        const int c = order(a, b);
-        return ascending ? c < 0 : c > 0;
+        return ascending ? texts[a] < texts[b] : texts[a] > texts[b];
     });
+    std::vector<Session> sorted;
+    sorted.reserve(sessions.size());
+    for (std::size_t i : order) {
+        sorted.push_back(std::move(sessions[i]));
+    }
+    sessions.swap(sorted);
 }
 
 bool sessionEnded(const session::Reply& reply, std::string& words) {

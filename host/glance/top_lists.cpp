@@ -107,9 +107,9 @@ std::string topTitle(const TopChoice& choice) {
 bool readTopList(const session::Reply& reply, TopList& list, std::string& failure) {
     list = TopList{};
     bool heading = false, body = false, ended = false;
+    std::string buffer;
     for (const std::string& line : reply.lines) {
-        const std::string text = plainText(line);
-        const std::string_view trimmed = admin::trimBlanks(text);
+        const std::string_view trimmed = admin::trimBlanks(plainView(line, buffer));
         if (!heading) {
             if (trimmed.find("##") != std::string_view::npos && trimmed.find("User") != std::string_view::npos) {
                 heading = true;
