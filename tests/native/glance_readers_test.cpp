@@ -323,24 +323,6 @@ TEST(GlanceReaders, TopCommandsNameTheServersListsAndHoldTheCount) {
     EXPECT_NE(text.find("1\tuploader\tNo Tagline Set\t1\t9 MiB\t9.00 MiB/s\r\n"), std::string::npos) << text;
 }
 
-TEST(GlanceText, DurationsSpeedsAndSizes) {
-    EXPECT_EQ(glance::secondsOf("12m 40s"), 760);
-    EXPECT_EQ(glance::secondsOf("1h 2m"), 3720);
-    EXPECT_EQ(glance::secondsOf("0m 0s"), 0);
-    EXPECT_EQ(glance::secondsOf("ctrl"), -1);
-    EXPECT_EQ(glance::secondsOf(""), -1);
-    EXPECT_DOUBLE_EQ(glance::speedOf("98.0KiB/s"), 98.0);
-    EXPECT_DOUBLE_EQ(glance::speedOf("968.0KiB/"), 968.0);
-    EXPECT_DOUBLE_EQ(glance::speedOf("1.5MiB/s"), 1536.0);
-    EXPECT_DOUBLE_EQ(glance::speedOf("250.0 K/s"), 250.0);
-    EXPECT_LT(glance::speedOf("fast"), 0);
-    EXPECT_DOUBLE_EQ(glance::sizeOf("10MiB"), 10.0);
-    EXPECT_DOUBLE_EQ(glance::sizeOf("2GiB"), 2048.0);
-    EXPECT_DOUBLE_EQ(glance::sizeOf("512KiB"), 0.5);
-    EXPECT_LT(glance::sizeOf("10"), 0);
-    EXPECT_EQ(glance::plainText("200- \x1b[1;37mCommand\x1b[0m ok"), "Command ok");
-}
-
 // A font of fixed-width characters: 7 pixels each, 16 a line.
 glance::ChartFont fixedFont() {
     return {[](std::string_view text) { return static_cast<int>(text.size()) * 7; }, 16};
