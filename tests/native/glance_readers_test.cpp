@@ -285,7 +285,9 @@ TEST(GlanceReaders, TopListsAgainstEveryCapture) {
         EXPECT_EQ(list.groups, std::string(row.file).rfind("site-gp", 0) == 0);
         for (std::size_t i = 0; i < list.entries.size(); ++i) {
             EXPECT_EQ(list.entries[i].place, static_cast<int>(i) + 1);
-            if (i > 0) EXPECT_LE(list.entries[i].mib, list.entries[i - 1].mib);
+            if (i > 0) {
+                EXPECT_LE(list.entries[i].mib, list.entries[i - 1].mib);
+            }
             EXPECT_EQ(list.entries[i].text.find('\x1b'), std::string::npos);
         }
         if (row.rows == 0) continue;
@@ -421,7 +423,9 @@ TEST(ChartLayout, AHundredBarsEachGetALineAndTheChartGrows) {
     for (std::size_t i = 0; i < small.bars.size(); ++i) {
         EXPECT_EQ(small.bars[i].height(), 16);
         EXPECT_GE(small.labels[i].box.height(), 16);
-        if (i > 0) EXPECT_GE(small.bars[i].top, small.bars[i - 1].bottom);
+        if (i > 0) {
+            EXPECT_GE(small.bars[i].top, small.bars[i - 1].bottom);
+        }
         expectInside(small, small.bars[i]);
     }
     // Twice the font (200 % display scale): twice the sizes, the same proportions.
@@ -521,7 +525,9 @@ TEST(GlanceSimulatedSite, TopListsReadInBothGenerationsAndABusySiteReads) {
                 EXPECT_TRUE(glance::readTopList(site.handle(command), list, failure)) << command << ": " << failure;
                 EXPECT_EQ(list.groups, who == glance::TopWho::Groups);
                 EXPECT_LE(list.entries.size(), 10u);
-                if (period == glance::TopPeriod::AllTime) EXPECT_FALSE(list.entries.empty()) << command;
+                if (period == glance::TopPeriod::AllTime) {
+                    EXPECT_FALSE(list.entries.empty()) << command;
+                }
             }
         }
     }
