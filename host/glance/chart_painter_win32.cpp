@@ -190,6 +190,23 @@ LRESULT CALLBACK chartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             updateScrollBar(window, *chart, contentHeight(window, *chart));
         }
         break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+        // The keys of a scroll bar: arrows, Page Up and Down, Home and End.
+        const WPARAM keys[][2] = {{VK_UP, SB_LINEUP},     {VK_DOWN, SB_LINEDOWN}, {VK_PRIOR, SB_PAGEUP},
+                                  {VK_NEXT, SB_PAGEDOWN}, {VK_HOME, SB_TOP},      {VK_END, SB_BOTTOM}};
+        for (const auto& key : keys) {
+            if (wParam == key[0]) {
+                SendMessageW(window, WM_VSCROLL, key[1], 0);
+                return 0;
+            }
+        }
+        break;
+    }
+    case WM_LBUTTONDOWN:
+        SetFocus(window);
+        return 0;
     case WM_VSCROLL:
     case WM_MOUSEWHEEL:
         if (chart != nullptr) {
