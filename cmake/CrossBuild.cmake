@@ -225,7 +225,8 @@ file(GLOB QUORIN_HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/window/
 # resources): a library of their own, for the host and the programs that
 # drive the pages.
 file(GLOB QUORIN_ADMIN_PAGES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/admin/*_win32.cpp
-    ${CMAKE_SOURCE_DIR}/host/history/*_win32.cpp)
+    ${CMAKE_SOURCE_DIR}/host/history/*_win32.cpp
+    ${CMAKE_SOURCE_DIR}/host/glance/*_win32.cpp)
 # The change record's part of the host window goes into the host itself.
 list(FILTER QUORIN_ADMIN_PAGES_SOURCES EXCLUDE REGEX "_window_win32\\.cpp$")
 if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
@@ -233,8 +234,9 @@ if(QUORIN_ADMIN_PAGES_SOURCES AND TARGET quorin_sites_win32)
     target_include_directories(quorin_admin_pages PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(quorin_admin_pages PRIVATE ${QUORIN_WARNINGS})
     target_compile_definitions(quorin_admin_pages PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+    # The Top lists page saves its chart as PNG with the system's encoder (WIC).
     target_link_libraries(quorin_admin_pages PUBLIC quorin_admin_core quorin_session quorin_sites_win32 comctl32
-        user32 gdi32)
+        user32 gdi32 ole32 windowscodecs uuid comdlg32)
 endif()
 list(REMOVE_ITEM QUORIN_HOST_SOURCES ${CMAKE_SOURCE_DIR}/host/served/plugin_library_win32.cpp
     ${QUORIN_HOST_CORE_SOURCES})
@@ -289,6 +291,17 @@ if(TARGET quorin_admin_pages)
     target_link_options(admin_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_test(NAME admin_pages COMMAND admin_pages_test)
     set_tests_properties(admin_pages PROPERTIES FIXTURES_REQUIRED wine)
+    # Online now and Top lists against the real glftpd 2.13's replies.
+    add_executable(glance_pages_test ${CMAKE_SOURCE_DIR}/tests/host/glance_pages_test.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+    target_include_directories(glance_pages_test PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(glance_pages_test PRIVATE ${QUORIN_WARNINGS})
+    target_compile_definitions(glance_pages_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX
+        QUORIN_FIXTURE_DIR="${QUORIN_FIXTURE_DIR}")
+    target_link_libraries(glance_pages_test PRIVATE quorin_admin_pages gtest gtest_main)
+    target_link_options(glance_pages_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+    add_test(NAME glance_pages COMMAND glance_pages_test)
+    set_tests_properties(glance_pages PROPERTIES FIXTURES_REQUIRED wine)
 endif()
 
 # The host's own layout: the check on windows laid out wrong on purpose,
@@ -482,6 +495,21 @@ if(TARGET quorin_live_win32)
         set_tests_properties(live_admin_accounts_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
             RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
             ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_ACCOUNT_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-accounts")
+        # Online now and Top lists against their own real glftpd 2.13, with
+        # two more sessions kept logged in by tests/live/glance_companion.py.
+        set(QUORIN_GLANCE_GLFTPD_PORT 2255 CACHE STRING "Port of the real glftpd 2.13 the live glance test starts")
+        set(QUORIN_GLANCE_GLFTPD_IPC_KEY 0x00007B23 CACHE STRING "Its ipc key")
+        add_executable(live_glance_test ${CMAKE_SOURCE_DIR}/tests/live/live_glance_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+        target_compile_options(live_glance_test PRIVATE ${QUORIN_WARNINGS})
+        target_compile_definitions(live_glance_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_link_libraries(live_glance_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
+        target_link_options(live_glance_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+        add_test(NAME live_glance COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_glance_test>)
+        set_tests_properties(live_glance PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+            SKIP_RETURN_CODE 77
+            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLANCE_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLANCE_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glance-glftpd;QUORIN_GLFTPD_COMPANION=${CMAKE_SOURCE_DIR}/tests/live/glance_companion.py")
     endif()
     # The change record against a real glftpd 2.13 of its own (its own port
     # and ipc key, so that it runs beside live_admin).

@@ -2,6 +2,7 @@
 
 #include "host/admin/admin_page_procedures_win32.h"
 #include "host/history/history_page_win32.h"
+#include "host/glance/glance_pages_win32.h"
 #include "host/resources/host_resources.h"
 
 namespace {
@@ -36,6 +37,14 @@ HWND createAdminPage(AdminPage page, HWND parent, AdminContext& context) {
     case AdminPage::OwnCommands:
         templateId = IDD_ADMIN_OWN_COMMANDS_PAGE;
         procedure = ownCommandsAdminPageProcedure();
+        break;
+    case AdminPage::OnlineNow:
+        templateId = IDD_GLANCE_ONLINE_PAGE;
+        procedure = onlineNowPageProcedure();
+        break;
+    case AdminPage::TopLists:
+        templateId = IDD_GLANCE_TOP_PAGE;
+        procedure = topListsPageProcedure();
         break;
     case AdminPage::History:
         templateId = IDD_HISTORY_PAGE;

@@ -15,7 +15,7 @@ namespace history {
 class RecordShelf;
 }
 
-enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands, History };
+enum class AdminPage { Groups = 1, Accounts, BulkChange, OwnCommands, OnlineNow, TopLists, History };
 
 struct AdminContext {
     // Sends one command through the host session (transcript, masking, fences, time-outs,
@@ -35,6 +35,9 @@ struct AdminContext {
     std::function<void(const std::string& readBack)> reportReadBack;
     // The records the History page shows; null: the page shows none.
     history::RecordShelf* changeRecords = nullptr;
+    // True while the host waits for another reply or asks the operator something:
+    // a page sends nothing on its own then (its automatic refresh waits).
+    std::function<bool()> busy;
 };
 
 // A modeless child page from its dialog template, in `parent`; nothing is sent until the operator acts.

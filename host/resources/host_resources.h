@@ -101,3 +101,25 @@
 #define IDC_HISTORY_LIST            467
 #define IDC_HISTORY_COPY            468
 #define IDC_HISTORY_SUMMARY         469
+// Online now and Top lists (host/glance): who is on the site, and the top
+// lists as a chart beside their table.
+#define IDD_GLANCE_ONLINE_PAGE      304
+#define IDD_GLANCE_TOP_PAGE         305
+#define IDC_GLANCE_TOTALS           400
+#define IDC_GLANCE_REFRESH          401
+#define IDC_GLANCE_AUTO             402
+#define IDC_GLANCE_SECONDS          403
+#define IDC_GLANCE_SECONDS_LABEL    404
+#define IDC_GLANCE_SESSIONS         405
+#define IDC_GLANCE_KICK             406
+#define IDC_GLANCE_KILL             407
+#define IDC_GLANCE_PERIOD           410
+#define IDC_GLANCE_DIRECTION        411
+#define IDC_GLANCE_WHO              412
+#define IDC_GLANCE_COUNT            413
+#define IDC_GLANCE_SHOW             414
+#define IDC_GLANCE_CHART            415
+#define IDC_GLANCE_TABLE            416
+#define IDC_GLANCE_COPY             417
+#define IDC_GLANCE_SAVE             418
+#define IDC_GLANCE_COUNT_LABEL      419

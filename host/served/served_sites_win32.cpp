@@ -13,6 +13,8 @@ public:
     explicit SimulatedServedSite(const SimulatedSiteSettings& settings) {
         site.setGeneration(settings.generation);
         site.setOperatorColours(settings.operatorColours);
+        // Who is online changes between two looks, as on a site in use.
+        site.setSessionsAlive(true);
     }
     session::SiteLink& link() override { return site; }
     std::string stateText() const override {

@@ -19,6 +19,8 @@ const ReadingCommand readingCommands[] = {
     {"TIME", 0},   {"WKUP", 1},   {"WKDN", 1},    {"GPWK", 1},    {"GPWD", 1},  {"DAYUP", 1},
     {"DAYDN", 1},  {"ALUP", 1},   {"ALDN", 1},    {"GPAL", 1},    {"GPAD", 1},  {"MONTHUP", 1},
     {"MONTHDN", 1}, {"GRP", 1},    {"GINFO", 1},   {"USERS", 1},
+    // The group tops of a month and of a day.
+    {"GPMONTHUP", 1}, {"GPMONTHDN", 1}, {"GPDAYUP", 1}, {"GPDAYDN", 1},
 };
 
 std::string upper(std::string word) {

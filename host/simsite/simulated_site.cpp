@@ -103,6 +103,10 @@ const SimulatedSite::Command SimulatedSite::commandTable[] = {
     {"GPWKDN", &SimulatedSite::statistics},
     {"GPALUP", &SimulatedSite::statistics},
     {"GPALDN", &SimulatedSite::statistics},
+    {"GPMONTHUP", &SimulatedSite::statistics},
+    {"GPMONTHDN", &SimulatedSite::statistics},
+    {"GPDAYUP", &SimulatedSite::statistics},
+    {"GPDAYDN", &SimulatedSite::statistics},
     {"LOGINS", &SimulatedSite::logins},
     {"UCHANGES", &SimulatedSite::userChanges},
     {"SYSLOG", &SimulatedSite::userChanges},
@@ -972,26 +976,162 @@ Reply SimulatedSite::swho(const CommandWords&) {
     return reply.end("Command Successful.");
 }
 
+namespace {
+
+// "12m 40s", "1h 2m" as seconds (0 for anything else).
+long durationSeconds(const std::string& text) {
+    long total = 0, number = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            number = number * 10 + (c - '0');
+        } else if (c == 'h' || c == 'm' || c == 's') {
+            total += number * (c == 'h' ? 3600 : c == 'm' ? 60 : 1);
+            number = 0;
+        }
+    }
+    return total;
+}
+
+// Seconds as glftpd writes a session's time: "0m 5s", "12m 40s", "1h 2m".
+std::string durationText(long seconds) {
+    if (seconds >= 3600) {
+        return format("%ldh %ldm", seconds / 3600, seconds % 3600 / 60);
+    }
+    return format("%ldm %lds", seconds / 60, seconds % 60);
+}
+
+}  // namespace
+
+// What WHO shows for a session: a transfer as 2.x writes it ("UL: name at
+// 98.0KiB/s", the name cut to 12 characters), else its action.
+std::string SimulatedSite::whoAction(const Connection& c) const {
+    const auto found = transfers.find(c.pid);
+    if (found == transfers.end()) {
+        return c.action;
+    }
+    const SessionTransfer& t = found->second;
+    return std::string(t.direction == 'U' ? "UL: " : "DL: ") + padRight(t.file, 12, true) + " at " +
+           format("%.1fKiB/s", t.speedKiBs);
+}
+
 Reply SimulatedSite::who(const CommandWords&) {
     ReplyBuilder reply;
     reply.line(padRight(" Users Logged Onto " + name, 74));
     reply.line(".-------------------------------------------------------------------------.");
     reply.line("| User        Group      Unfo               Action                        |");
     reply.line("|-----------+----------+------------------+-------------------------------|");
+    double upload = 0, download = 0;
     for (const Connection& c : connectionList) {
         const SiteUser* account = findUser(c.user);
         const std::string groupName = account != nullptr && !account->groups.empty() ? account->groups.front()
                                                                                      : "NoGroup";
         const std::string tagline = account != nullptr ? account->tagline : "";
         reply.line("| " + padRight(c.user, 9, true) + " | " + padRight(groupName, 8, true) + " | " +
-                   padRight(tagline, 16, true) + " | " + padRight(c.action, 29, true) + " |");
+                   padRight(tagline, 16, true) + " | " + padRight(whoAction(c), 29, true) + " |");
+        const auto transfer = transfers.find(c.pid);
+        if (transfer != transfers.end()) {
+            (transfer->second.direction == 'U' ? upload : download) += transfer->second.speedKiBs;
+        }
     }
     reply.line("|-----------+----------+------------+-----+-------------------------------|");
-    reply.line("| Total upload speed:      0.0KiB/s | Total download speed:      0.0KiB/s |");
+    reply.line(format("| Total upload speed:%14s | Total download speed:%14s |", format("%.1fKiB/s", upload).c_str(),
+                      format("%.1fKiB/s", download).c_str()));
     reply.line("|-----------------------------------+-------------------------------------|");
-    reply.line("| " + padRight(format(" %zu of 20 User(s) Currently Online", connectionList.size()), 71) + " |");
+    const std::size_t maximum = std::max<std::size_t>(20, connectionList.size());
+    reply.line("| " + padRight(format(" %zu of %zu User(s) Currently Online", connectionList.size(), maximum), 71) +
+               " |");
     reply.line("`-------------------------------------------------------------------------'");
-    return reply.end("Command Successful.");
+    Reply answered = reply.end("Command Successful.");
+    if (sessionsAlive) {
+        liveOneStep();
+    }
+    return answered;
+}
+
+void SimulatedSite::setSessionsAlive(bool alive) {
+    sessionsAlive = alive;
+    if (alive && lifeStep == 0) {
+        liveOneStep();  // the demo's transfers under way from the start
+    }
+}
+
+void SimulatedSite::liveOneStep() {
+    ++lifeStep;
+    const int step = lifeStep;
+    for (Connection& c : connectionList) {
+        c.online = durationText(durationSeconds(c.online) + 5);
+        // A command in a demo session's action is a transfer from now on.
+        if (transfers.count(c.pid) == 0 && (c.action.rfind("STOR ", 0) == 0 || c.action.rfind("RETR ", 0) == 0)) {
+            transfers[c.pid] = SessionTransfer{c.action[0] == 'S' ? 'U' : 'D', c.action.substr(5), 0};
+        }
+        const auto transfer = transfers.find(c.pid);
+        if (transfer != transfers.end()) {
+            // Speeds that change with every step, each session its own way.
+            const int wave = (c.pid * 7 + step * 131) % 1200;
+            transfer->second.speedKiBs =
+                (transfer->second.direction == 'U' ? 150.0 : 600.0) + wave + (step % 2 == 0 ? 0.5 : 0.0);
+            c.idle = "0m 0s";
+        } else {
+            c.idle = durationText(durationSeconds(c.idle) + 5);
+            if (c.action.rfind("IDLE for ", 0) == 0) {
+                c.action = "IDLE for " + c.idle;
+            }
+        }
+    }
+    // A visitor: logs in on one step, lists a directory, uploads, and leaves.
+    const int visitorPid = 5000 + (step / 4) % 1000;
+    const auto visitor = std::find_if(connectionList.begin(), connectionList.end(),
+                                      [](const Connection& c) { return c.identHost == "visitor@203.0.113.50"; });
+    const SiteUser* visitorAccount = findUser("dave") != nullptr ? findUser("dave") : findUser(operatorAccount);
+    switch (step % 4) {
+    case 1:
+        if (visitor == connectionList.end() && visitorAccount != nullptr) {
+            Connection c{visitorPid, visitorAccount->name, "visitor@203.0.113.50", "0m 3s", "0m 1s", "ctrl&data",
+                         "LIST -al"};
+            connectionList.push_back(c);
+        }
+        break;
+    case 2:
+        if (visitor != connectionList.end()) {
+            transfers[visitor->pid] = SessionTransfer{'U', format("Visitor.Upload-%02d.rar", step % 100), 80.0 + step % 40};
+        }
+        break;
+    case 3:
+        if (visitor != connectionList.end()) {
+            transfers.erase(visitor->pid);
+            connectionList.erase(visitor);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SimulatedSite::addBusySessions(int count) {
+    std::vector<const SiteUser*> accounts;
+    for (const SiteUser& account : userList) {
+        if (!account.deleted()) {
+            accounts.push_back(&account);
+        }
+    }
+    if (accounts.empty()) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const SiteUser& account = *accounts[static_cast<std::size_t>(i) % accounts.size()];
+        Connection c{20000 + i, account.name, account.name + format("@10.%d.%d.%d", i / 65536 % 256, i / 256 % 256, i % 256),
+                     durationText(60 + i * 7 % 5000), durationText(i * 3 % 900), i % 3 == 0 ? "none" : "ctrl&data",
+                     durationText(i * 3 % 900)};
+        c.action = "IDLE for " + c.idle;
+        if (i % 5 == 1) {
+            transfers[c.pid] = SessionTransfer{'U', format("Busy.Release.%04d-GRP.r%02d", i, i % 100), 100.0 + i % 900};
+        } else if (i % 7 == 2) {
+            transfers[c.pid] = SessionTransfer{'D', format("Archive.%04d.rar", i), 300.0 + i % 1700};
+        } else if (i % 4 == 3) {
+            c.action = "LIST -al";
+        }
+        connectionList.push_back(c);
+    }
 }
 
 Reply SimulatedSite::kick(const CommandWords& words) {
@@ -999,15 +1139,29 @@ Reply SimulatedSite::kick(const CommandWords& words) {
         return syntax("SITE KICK <user>");
     }
     const std::string& userName = words[2];
+    if (newer() && findUser(userName) == nullptr) {
+        return oneLine("Error loading userfile for " + userName);
+    }
+    for (const Connection& c : connectionList) {
+        if (c.user == userName && userName != operatorAccount) {
+            transfers.erase(c.pid);
+        }
+    }
     const std::size_t before = connectionList.size();
+    // The operator's own session is not kicked (glftpd says it is not found).
     connectionList.erase(std::remove_if(connectionList.begin(), connectionList.end(),
-                                        [&](const Connection& c) { return c.user == userName; }),
+                                        [&](const Connection& c) {
+                                            return c.user == userName && userName != operatorAccount;
+                                        }),
                          connectionList.end());
     const std::size_t kicked = before - connectionList.size();
     if (kicked == 0) {
-        return oneLine(userName + " is not online.");
+        return oneLine(newer() ? "User Not Found" : userName + " is not online.");
     }
     logChange("kicked " + userName);
+    if (newer()) {
+        return oneLine(format("Killed %zu connection%s.", kicked, kicked == 1 ? "" : "s"));
+    }
     return oneLine(format("Kicked %zu connection(s) of ", kicked) + userName + ".");
 }
 
@@ -1020,12 +1174,18 @@ Reply SimulatedSite::kill(const CommandWords& words) {
     const auto found = std::find_if(connectionList.begin(), connectionList.end(),
                                     [&](const Connection& c) { return number && c.pid == pid; });
     ReplyBuilder reply;
-    reply.line("");
     if (found == connectionList.end()) {
+        reply.line("");
         return reply.end(words[2] + ": Invalid PiD.");
     }
     logChange("killed process " + words[2] + " of " + found->user);
+    const std::string user = found->user;
+    transfers.erase(found->pid);
     connectionList.erase(found);
+    if (newer()) {
+        return oneLine("PID " + words[2] + " (" + user + ") killed.");
+    }
+    reply.line("");
     return reply.end(words[2] + ": Killed.");
 }
 

@@ -5,6 +5,7 @@
 // talks to it instead of a server, and the UI tests can put it behind their
 // scripted site.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -103,6 +104,14 @@ struct Connection {
     std::string action;     // what WHO shows
 };
 
+// A session's transfer, shown by WHO as "UL: file at 98.0KiB/s" in place of
+// its action.
+struct SessionTransfer {
+    char direction = 0;     // 'U' upload, 'D' download
+    std::string file;
+    double speedKiBs = 0;
+};
+
 struct Release {
     std::string name;       // directory name as it stands now
     std::string section;    // "/site/incoming"
@@ -162,6 +171,14 @@ public:
     // this command." (one line). SWHO is the one the plug-in falls back from.
     void setCommandAllowed(const std::string& keyword, bool allowed);
     void setSwhoAllowed(bool allowed) { setCommandAllowed("SWHO", allowed); }
+
+    // Sessions that come and go: after each SITE WHO the site moves on a
+    // step (about five seconds of the site's life): times online and idle
+    // grow, transfers change speed, a visitor logs in or out, an upload
+    // ends and another starts. Off: the sessions stay as they were added.
+    void setSessionsAlive(bool alive);
+    // Adds `count` sessions (PIDs from 20000), some transferring: a busy site.
+    void addBusySessions(int count);
 
     const std::vector<SiteUser>& users() const { return userList; }
     const std::vector<SiteGroup>& groups() const { return groupList; }
@@ -249,6 +266,8 @@ private:
     Reply who(const CommandWords& words);
     Reply kick(const CommandWords& words);
     Reply kill(const CommandWords& words);
+    void liveOneStep();
+    std::string whoAction(const Connection& connection) const;
 
     // Statistics listings.
     Reply statistics(const CommandWords& words);
@@ -288,6 +307,9 @@ private:
     std::vector<std::string> loginLog;
     std::vector<std::string> changeLog;
     std::set<std::string> deniedCommands;
+    bool sessionsAlive = false;
+    std::map<int, SessionTransfer> transfers;  // by PID
+    int lifeStep = 0;
     std::size_t maxAccounts = 500;
     // The credits of a new account on the 2.x server (its stock default.user).
     static constexpr std::int64_t newAccountCreditsKb = 15000;

@@ -1,6 +1,8 @@
 // The site's listings and logs: statistics, texts, releases, nukes, dupes
 // and messages.
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 
 #include "host/simsite/simulated_site.h"
 #include "host/simsite/site_reply.h"
@@ -44,7 +46,13 @@ const StatisticsKind statisticsKinds[] = {
     {"GPALUP", "groups: all time upload", true, true, &SiteUser::allTime},
     {"GPAD", "groups: all time download", true, false, &SiteUser::allTime},
     {"GPALDN", "groups: all time download", true, false, &SiteUser::allTime},
+    {"GPMONTHUP", "groups: month upload", true, true, &SiteUser::month},
+    {"GPMONTHDN", "groups: month download", true, false, &SiteUser::month},
+    {"GPDAYUP", "groups: today upload", true, true, &SiteUser::today},
+    {"GPDAYDN", "groups: today download", true, false, &SiteUser::today},
 };
+
+
 
 struct Ranked {
     std::string name;
@@ -57,6 +65,41 @@ struct Ranked {
 std::string baseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A top list as glftpd 2.x draws it: a title, a framed heading, then one
+// "[01] name  tagline  files  size  speed" line an entry (a group's with its
+// description and members).
+Reply topList2x(const StatisticsKind& kind, const std::vector<Ranked>& ranking, const std::vector<int>& members) {
+    ReplyBuilder reply;
+    std::string title = kind.title;
+    for (char& c : title) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    reply.line(padRight("                       TOP " + title, 74));
+    reply.line(".-=-------------------------------------------------------------------=-.");
+    reply.line(kind.groups ? "|  # Group Name  Group Description         Files " + std::string(kind.upload ? "Up  " : "Down") +
+                                 "        Size    M# |"
+                           : "| ## User         Location/Tagline         Files     Size    Avg speed  |");
+    reply.line("|-=-------------------------------------------------------------------=-|");
+    int place = 0;
+    for (const Ranked& entry : ranking) {
+        const std::string size = format("%lldMiB", static_cast<long long>(entry.kilobytes / 1024));
+        if (kind.groups) {
+            reply.line(format("[%02d] ", place + 1) + padRight(entry.name, 11, true) + " " +
+                       padRight(entry.third, 27, true) + format(" %5d %13s %6d", entry.files, size.c_str(),
+                                                                members[static_cast<std::size_t>(place)]));
+        } else {
+            // An average speed of the site's own: the amount over a made-up time.
+            const long long speed = entry.files == 0 ? 0 : 300 + entry.kilobytes / 1024 % 5000;
+            reply.line(format("[%02d] ", place + 1) + padRight(entry.name, 12, true) + " " +
+                       padRight(entry.third, 22, true) + format(" %7d %11s %11s", entry.files, size.c_str(),
+                                                                format("%lldKiB/s", speed).c_str()));
+        }
+        ++place;
+    }
+    reply.line("`-=-------------------------------------------------------------------=-'");
+    return reply.end("Command Successful.");
 }
 
 }  // namespace
@@ -73,6 +116,7 @@ Reply SimulatedSite::statistics(const CommandWords& words) {
     }
     const int count = entryCount(words, 2);
     std::vector<Ranked> ranking;
+    std::vector<int> memberCounts;
     if (kind->groups) {
         for (const SiteGroup& entry : groupList) {
             Ranked ranked{entry.name, "", entry.description, 0, 0};
@@ -87,6 +131,7 @@ Reply SimulatedSite::statistics(const CommandWords& words) {
             }
             ranked.second = format("%d members", members);
             ranking.push_back(ranked);
+            memberCounts.push_back(members);
         }
     } else {
         for (const SiteUser& account : userList) {
@@ -99,10 +144,32 @@ Reply SimulatedSite::statistics(const CommandWords& words) {
                                kind->upload ? t.uploadKb : t.downloadKb});
         }
     }
+    if (kind->groups) {
+        // The member counts go with their groups.
+        for (std::size_t i = 0; i < ranking.size(); ++i) {
+            ranking[i].second = std::to_string(memberCounts[i]);
+        }
+    }
     std::stable_sort(ranking.begin(), ranking.end(),
                      [](const Ranked& a, const Ranked& b) { return a.kilobytes > b.kilobytes; });
     if (ranking.size() > static_cast<std::size_t>(count)) {
         ranking.resize(static_cast<std::size_t>(count));
+    }
+    if (newer()) {
+        // 2.x lists only who moved something.
+        ranking.erase(std::remove_if(ranking.begin(), ranking.end(),
+                                     [](const Ranked& r) { return r.kilobytes <= 0 && r.files <= 0; }),
+                      ranking.end());
+        std::vector<int> members;
+        for (const Ranked& entry : ranking) {
+            members.push_back(std::atoi(entry.second.c_str()));
+        }
+        return topList2x(*kind, ranking, members);
+    }
+    if (kind->groups) {
+        for (Ranked& entry : ranking) {
+            entry.second += " members";
+        }
     }
 
     ReplyBuilder reply;

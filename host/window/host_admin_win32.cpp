@@ -8,12 +8,13 @@
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
 #include "host/window/host_app.h"
+#include "host/window/waiting_mode_win32.h"
 
 namespace host_admin {
 
 namespace {
 
-constexpr int pageCount = 5;
+constexpr int pageCount = 7;
 HWND pages[pageCount] = {};
 int shown = 0;  // 1..pageCount, 0: the plug-in's page
 std::function<int(const std::string&, const std::string&, UINT)> answerer;
@@ -72,6 +73,9 @@ bool send(const std::string& command, session::Reply& reply, std::string& failur
     return sendHostCommand(command, reply);
 }
 
+// A command in flight, or a question or dialog open over the window.
+bool busy() { return waiting_mode::active() || (app.main != nullptr && !IsWindowEnabled(app.main)); }
+
 int ask(HWND owner, const std::string& text, const std::string& title, UINT type) {
     if (answerer) {
         return answerer(text, title, type);
@@ -87,6 +91,7 @@ AdminContext& context() {
         made.loadOwnCommands = loadOwnCommands;
         made.saveOwnCommands = saveOwnCommands;
         made.ownCommandsKeptWhere = ownCommandsKeptWhere;
+        made.busy = busy;
         history_window::wire(made);
         return made;
     }();
@@ -109,7 +114,7 @@ void showPage(AdminPage page) {
         // Said on the page itself: the simulated 1.x site answers none of
         // its commands (the operator's own commands go to any server).
         simsite::SimulatedSite* simulation = app.served ? app.served->simulation() : nullptr;
-        if (page != AdminPage::OwnCommands && simulation != nullptr &&
+        if (page != AdminPage::OwnCommands && page != AdminPage::OnlineNow && simulation != nullptr &&
             simulation->generation() == simsite::SimulatedSite::Generation::Glftpd1) {
             wide_text::setWindowText(GetDlgItem(window, IDC_ADMIN_NOTE),
                                      "This simulated site is glftpd 1.x, without these commands: use --glftpd2.");

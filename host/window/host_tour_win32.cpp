@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/glance/glance_pages_win32.h"
 #include "host/window/console_output_win32.h"
 #include "host/window/host_admin_win32.h"
 #include "host/window/host_app.h"
@@ -165,6 +166,16 @@ void screenshot(HWND window, const std::string& name) {
     std::string error;
     if (!saveWindowPicture(window, path, error)) {
         problems.push_back("cannot write " + path + ": " + error);
+    } else {
+        console_output::say(path);
+    }
+}
+
+// The Top lists page's chart as the page saves it, beside the pictures.
+void saveTopListsChart(HWND page, const std::string& path) {
+    std::string error;
+    if (!::saveTopListsChart(page, path, error)) {
+        problems.push_back("cannot save the chart as " + path + ": " + error);
     } else {
         console_output::say(path);
     }
@@ -360,6 +371,28 @@ const TourStep simulatedHostPages[] = {
          expectResult(page, picture, "Done: the server answered \"Command Successful.\"");
      },
      "13-host-own-commands.png", false},
+    // Who is online, twice: the site moved on between the two pictures.
+    {hostPageId(AdminPage::OnlineNow),
+     [](HWND page, const char* picture) {
+         click(page, IDC_GLANCE_REFRESH);
+         expectResult(page, picture, "session(s)");
+     },
+     "14-online-now.png", false},
+    {hostPageId(AdminPage::OnlineNow),
+     [](HWND page, const char* picture) {
+         click(page, IDC_GLANCE_REFRESH);
+         expectResult(page, picture, "session(s)");
+     },
+     "15-online-now-refreshed.png", false},
+    {hostPageId(AdminPage::TopLists),
+     [](HWND page, const char* picture) {
+         pickCombo(page, IDC_GLANCE_PERIOD, "All time");
+         type(page, IDC_GLANCE_COUNT, "25");
+         click(page, IDC_GLANCE_SHOW);
+         expectResult(page, picture, "entries");
+         saveTopListsChart(page, outDirectory + "/16-top-lists-chart.png");
+     },
+     "16-top-lists.png", false},
 };
 
 // What each page shows of a live site, with reading commands only.
@@ -396,6 +429,11 @@ const TourStep liveTour[] = {
      "10-host-groups.png", false},
     {hostPageId(AdminPage::Accounts), [](HWND page, const char*) { click(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON); },
      "11-host-accounts.png", false},
+    // Who is online and this week's top uploaders: SITE SWHO, WHO, WKUP.
+    {hostPageId(AdminPage::OnlineNow), [](HWND page, const char*) { click(page, IDC_GLANCE_REFRESH); },
+     "14-online-now.png", false},
+    {hostPageId(AdminPage::TopLists), [](HWND page, const char*) { click(page, IDC_GLANCE_SHOW); },
+     "16-top-lists.png", false},
 };
 
 template <std::size_t count>

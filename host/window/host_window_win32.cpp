@@ -68,7 +68,7 @@ constexpr int pluginPageCount = 7;
 // order of AdminPage.
 const char* const hostPagesHeading = "Host pages (glftpd 2.x):";
 const char* const hostPageNames[] = {
-    "    Group settings", "    Accounts", "    One change for many", "    Own commands", "    History",
+    "    Group settings", "    Accounts", "    One change for many", "    Own commands", "    Online now", "    Top lists", "    History",
 };
 
 // The largest page template, in dialog units.

@@ -17,7 +17,10 @@
 //   fill <page> <size> <page microseconds> <bare microseconds>
 // The History page: a site's change record of many lines picked until its
 // first screen is painted, beside the same rows in the same control.
-// (the minimum over the repetitions); size 0 is an empty listing. --smoke
+// (the minimum over the repetitions); size 0 is an empty listing. Also
+// Online now (SITE SWHO and SITE WHO of many sessions, the click on Refresh
+// until painted) and Top lists (a top list of up to 100, the click on Show
+// until its chart and table are painted, beside the bare table). --smoke
 // runs each once at a tiny size and only checks that the lists come up
 // filled.
 #include <windows.h>
@@ -574,6 +577,162 @@ bool benchHistory(int lines, int repetitions) {
 
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// Online now and Top lists (host/glance).
+
+// SITE SWHO and SITE WHO of `count` sessions as glftpd 2.13 writes them, and
+// the cells the page shows for each (PID, user, group, ident@host, online,
+// idle, TLS, doing, speed).
+struct Sessions {
+    Lines swho, who;
+    std::vector<Lines> cells;
+};
+
+Sessions sessionsOf(int count) {
+    Sessions sessions;
+    sessions.swho = {"200- .-------------------------------------------------------------------------.",
+                     "200- | PiD     User        Ident@Host            Online    Idle      Cryption  |",
+                     "200- |-------+-----------+---------------------+---------+---------+-----------|"};
+    sessions.who = {"200-  Users Logged Onto MSN",
+                    "200- .-------------------------------------------------------------------------.",
+                    "200- | User        Group      Unfo               Action                        |",
+                    "200- |-----------+----------+------------------+-------------------------------|"};
+    std::uint32_t state = 57;
+    const Lines names = makeNames(count, 13u);
+    double up = 0, down = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string pid = std::to_string(20000 + i);
+        const std::string user = names[static_cast<std::size_t>(i)].substr(0, 9);
+        const std::string group = "grp" + std::to_string(nextRandom(state) % 30);
+        const std::string host = user + "@10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256);
+        const std::string online = std::to_string(nextRandom(state) % 60) + "m " + std::to_string(i % 60) + "s";
+        const std::string idle = "0m " + std::to_string(nextRandom(state) % 60) + "s";
+        const std::string tls = i % 3 == 0 ? "none" : "ctrl&data";
+        std::string action = "IDLE for " + idle, doing = "idle", speed;
+        if (i % 4 == 1) {
+            const double kib = 100.0 + nextRandom(state) % 900;
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1fKiB/s", kib);
+            action = "UL: release-" + std::to_string(i).substr(0, 4) + ".r at " + text;
+            doing = "UL: release-" + std::to_string(i).substr(0, 4) + ".r";
+            std::snprintf(text, sizeof text, "%.1f KiB/s", kib);
+            speed = text;
+            up += kib;
+        }
+        sessions.swho.push_back("200- | " + column(pid, 5, true) + " | " + column(user, 9, false) + " | " +
+                                column(host, 19, false) + " | " + column(online, 7, false) + " | " +
+                                column(idle, 7, false) + " | " + column(tls, 9, false) + " |");
+        sessions.who.push_back("200- | " + column(user, 9, false) + " | " + column(group, 8, false) +
+                               " | No Tagline Set   | " + column(action, 29, false) + " |");
+        sessions.cells.push_back({pid, user, group, host, online, idle, tls, doing, speed});
+    }
+    sessions.swho.push_back("200- `-------+-----------+---------------------+---------+---------+-----------'");
+    sessions.swho.push_back("200- ");
+    sessions.swho.push_back("200 Command Successful.");
+    char totals[160];
+    std::snprintf(totals, sizeof totals, "200- | Total upload speed:%14s | Total download speed:%14s |",
+                  (std::to_string(static_cast<int>(up)) + ".0KiB/s").c_str(),
+                  (std::to_string(static_cast<int>(down)) + ".0KiB/s").c_str());
+    sessions.who.push_back("200- |-----------+----------+------------+-----+-------------------------------|");
+    sessions.who.push_back(totals);
+    sessions.who.push_back("200- |-----------------------------------+-------------------------------------|");
+    sessions.who.push_back("200- | " + column(" " + std::to_string(count) + " of " + std::to_string(count + 20) +
+                                               " User(s) Currently Online", 71, false) + " |");
+    sessions.who.push_back("200- `-------------------------------------------------------------------------'");
+    sessions.who.push_back("200 Command Successful.");
+    return sessions;
+}
+
+// Online now: the click on Refresh until the sessions are painted (what
+// every automatic refresh costs the window).
+bool benchOnlineNow(int count, int repetitions) {
+    const Sessions sessions = sessionsOf(count);
+    const std::map<std::string, Lines> prepared = {{"SITE SWHO", sessions.swho}, {"SITE WHO", sessions.who}};
+    Measurement best;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        restoreReplies(prepared);
+        AdminContext context = benchContext();
+        HWND page = createAdminPage(AdminPage::OnlineNow, hostWindow, context);
+        if (page == nullptr) {
+            return report("Host online now", count, Measurement());
+        }
+        paintNow(hostWindow);
+        const double start = nowMicroseconds();
+        click(page, IDC_GLANCE_REFRESH);
+        paintNow(page);
+        const double elapsed = nowMicroseconds() - start;
+        const int shown = itemCount(page, IDC_GLANCE_SESSIONS);
+        const double bare = timeBare(GetDlgItem(page, IDC_GLANCE_SESSIONS), sessions.cells);
+        DestroyWindow(page);
+        pumpMessages();
+        if (shown != count) {
+            std::fprintf(stderr, "Online now: %d sessions shown, not %d\n", shown, count);
+            return report("Host online now", count, Measurement());
+        }
+        keepBest(best, elapsed, bare);
+    }
+    return report("Host online now", count, best);
+}
+
+// A top list of `count` users as glftpd 2.13 writes it, and its table's cells.
+Listing topListOf(int count) {
+    Listing listing;
+    listing.reply = {"200-                        TOP UPLOADERS FOR THIS WEEK",
+                     "200- .-=-------------------------------------------------------------------=-.",
+                     "200- | ## User         Location/Tagline         Files     Size    Avg speed  |",
+                     "200- |-=-------------------------------------------------------------------=-|"};
+    const Lines names = makeNames(count, 17u);
+    for (int i = 0; i < count; ++i) {
+        char line[160];
+        const int mib = 90000 - i * 800;
+        const std::string name = names[static_cast<std::size_t>(i)].substr(0, 12);
+        std::snprintf(line, sizeof line, "200- [%02d] %-12s %-22s %7d %11s %11s", i + 1, name.c_str(),
+                      "No Tagline Set", 100 + i, (std::to_string(mib) + "MiB").c_str(),
+                      (std::to_string(1000 + i) + "KiB/s").c_str());
+        listing.reply.push_back(line);
+        char amount[32];
+        std::snprintf(amount, sizeof amount, "%.2f GiB", mib / 1024.0);
+        listing.cells.push_back({std::to_string(i + 1), name, amount, std::to_string(100 + i),
+                                 std::to_string(1000 + i) + ".0 KiB/s"});
+    }
+    listing.reply.push_back("200- `-=-------------------------------------------------------------------=-'");
+    listing.reply.push_back("200 Command Successful.");
+    return listing;
+}
+
+// Top lists: the click on Show until the chart and the table are painted.
+bool benchTopList(int count, int repetitions) {
+    const Listing listing = topListOf(count);
+    const std::map<std::string, Lines> prepared = {{"SITE WKUP 100", listing.reply}};
+    Measurement best;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        restoreReplies(prepared);
+        AdminContext context = benchContext();
+        HWND page = createAdminPage(AdminPage::TopLists, hostWindow, context);
+        if (page == nullptr) {
+            return report("Host top list", count, Measurement());
+        }
+        SetDlgItemTextW(page, IDC_GLANCE_COUNT, L"100");
+        paintNow(hostWindow);
+        const double start = nowMicroseconds();
+        click(page, IDC_GLANCE_SHOW);
+        paintNow(page);
+        const double elapsed = nowMicroseconds() - start;
+        const int shown = itemCount(page, IDC_GLANCE_TABLE);
+        const double bare = timeBare(GetDlgItem(page, IDC_GLANCE_TABLE), listing.cells);
+        DestroyWindow(page);
+        pumpMessages();
+        if (shown != count) {
+            std::fprintf(stderr, "Top lists: %d entries shown, not %d\n", shown, count);
+            return report("Host top list", count, Measurement());
+        }
+        keepBest(best, elapsed, bare);
+    }
+    return report("Host top list", count, best);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     int repetitions = 5;
     bool smoke = false;
@@ -612,6 +771,8 @@ int main(int argc, char** argv) {
         ok &= benchGroupMembers(30, 1);
         ok &= benchOwnCommandReply(40, 1, true);
         ok &= benchHistory(50, 1);
+        ok &= benchOnlineNow(12, 1);
+        ok &= benchTopList(10, 1);
     } else {
         // Size 0: an empty listing, what the page costs before any row.
         for (int accounts : {0, 1000, 10000, 50000}) {
@@ -627,6 +788,12 @@ int main(int argc, char** argv) {
         }
         for (int lines : {0, 1000, 100000}) {
             ok &= benchHistory(lines, repetitions);
+        }
+        for (int sessions : {0, 50, 500}) {
+            ok &= benchOnlineNow(sessions, repetitions);
+        }
+        for (int entries : {0, 10, 100}) {
+            ok &= benchTopList(entries, repetitions);
         }
     }
     DestroyWindow(hostWindow);

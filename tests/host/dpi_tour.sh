@@ -3,8 +3,9 @@
 #   dpi_tour.sh HOST_EXE PREFIX DPI OUT_DIR
 # PREFIX is an x11 Wine prefix (made when missing) set to DPI before the host
 # starts. The tour checks the host's own layout at every picture and exits
-# non-zero on any fault; its thirteen pictures (the plug-in's seven pages, its
-# two dialogs, the host's four pages) stay in OUT_DIR to be looked at.
+# non-zero on any fault; its seventeen pictures (the plug-in's seven pages, its
+# two dialogs, the host's six pages, Online now twice, the Top lists chart
+# saved as PNG) stay in OUT_DIR to be looked at.
 set -eu
 host=$1
 prefix=$2
@@ -29,4 +30,4 @@ xvfb-run -a -s "-screen 0 3200x2000x24" sh -c '
 cat "$out/tour.log"
 [ "$status" -eq 0 ] || fail "the tour ended with $status: $(grep '^!!' "$out/transcript.txt" 2>/dev/null)"
 grep -q "^layout checked at $dpi DPI: 0 fault" "$out/tour.log" || fail "the host did not lay out at $dpi DPI"
-[ "$(find "$out" -name '*.png' | wc -l)" -eq 13 ] || fail "not thirteen pictures: $(ls "$out")"
+[ "$(find "$out" -name '*.png' | wc -l)" -eq 17 ] || fail "not seventeen pictures: $(ls "$out")"

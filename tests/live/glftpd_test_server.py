@@ -75,7 +75,8 @@ NOOP_FLOOD_REPLIES = 1000
 SLOW_RECORD_SECONDS = 0.002
 
 # SITE commands answered with a fixture, and the account screens there are.
-SITE_FIXTURES = {"GROUPS": "site_groups.txt", "SWHO": "site_swho.txt", "WHO": "site_who.txt"}
+SITE_FIXTURES = {"GROUPS": "site_groups.txt", "SWHO": "site_swho.txt", "WHO": "site_who.txt",
+                 "WKUP": "glftpd213/glance/site-wkup.txt"}
 ACCOUNT_SCREENS = {
     "alice": "site_user_alice.txt",
     "leech": "site_user_leech.txt",

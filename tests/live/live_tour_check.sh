@@ -2,8 +2,8 @@
 # The live tour against the test server (started by run_live_tests.sh, which
 # calls this in place of wine-run.sh):
 #   live_tour_check.sh WINE_RUN HOST_EXE
-# The pinned tour must leave eleven pictures (the plug-in's seven pages and
-# two dialogs, the host's Groups and Accounts pages) and a transcript without the
+# The pinned tour must leave thirteen pictures (the plug-in's seven pages and
+# two dialogs, the host's Groups, Accounts, Online now and Top lists pages) and a transcript without the
 # password, having sent the server nothing that changes a site; a wrong pin
 # must fail the tour before any USER is sent.
 set -eu
@@ -26,7 +26,7 @@ status=0
 "$wine_run" "$host" --tour "Z:$tour" --site "127.0.0.1:$port" --user siteop \
     --password-file "$state/password" --fingerprint "$fingerprint" || status=$?
 [ "$status" -eq 0 ] || fail "the pinned tour ended with $status: $(tail -n 5 "$tour/transcript.txt" 2>/dev/null)"
-[ "$(find "$tour" -name '*.png' | wc -l)" -eq 11 ] || fail "not eleven pictures: $(ls "$tour")"
+[ "$(find "$tour" -name '*.png' | wc -l)" -eq 13 ] || fail "not thirteen pictures: $(ls "$tour")"
 grep -q '^> SITE USER ' "$tour/transcript.txt" || fail "no account was read"
 ! grep -q 'secret' "$tour/transcript.txt" || fail "the password is in the transcript"
 # Every SITE command the server saw only reads.

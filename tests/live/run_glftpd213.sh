@@ -16,7 +16,8 @@
 # form, holding server.json (port, fingerprint, the siteop's login), and has
 # QUORIN_GLFTPD_SECONDS (default 240) before it is stopped, so that the
 # server is stopped before ctest gives up on the run.
-# QUORIN_LIVE_KEEP=1 keeps WORK for a look afterwards.
+# QUORIN_LIVE_KEEP=1 keeps WORK for a look afterwards. QUORIN_GLFTPD_COMPANION:
+# see below.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -49,7 +50,9 @@ work=$(mktemp -d "$prefix.XXXXXX")
 setsid sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done
     "$2" stop "$3"; [ -n "$4" ] || rm -rf "$3"' watcher $$ "$glftpd_dir/glftpd.sh" "$work" \
     "${QUORIN_LIVE_KEEP:-}" </dev/null >/dev/null 2>&1 &
+companion=
 cleanup() {
+    [ -z "$companion" ] || kill "$companion" 2>/dev/null || true
     "$glftpd_dir/glftpd.sh" stop "$work" || true
     if [ -n "${QUORIN_LIVE_KEEP:-}" ]; then
         echo "glftpd's WORK kept in $work" >&2
@@ -62,6 +65,12 @@ trap 'exit 130' INT TERM
 
 "$glftpd_dir/glftpd.sh" start "$work" "$port" "$ipc_key" >/dev/null
 "$python" "$here/glftpd213_site.py" --port "$port" --work "$work"
+# QUORIN_GLFTPD_COMPANION: a script that keeps sessions of its own on the
+# site while the program runs (started with --port and --work, stopped at the end).
+if [ -n "${QUORIN_GLFTPD_COMPANION:-}" ]; then
+    "$python" "$QUORIN_GLFTPD_COMPANION" --port "$port" --work "$work" &
+    companion=$!
+fi
 
 QUORIN_GLFTPD_STATE="Z:$(printf '%s' "$work" | tr '/' '\\')"
 export QUORIN_GLFTPD_STATE
