@@ -575,8 +575,6 @@ bool benchHistory(int lines, int repetitions) {
     return report("Host history", lines, ok ? best : Measurement());
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Online now and Top lists (host/glance).
 
