@@ -15,10 +15,10 @@ namespace transcript_pane {
 constexpr int paneLimitChars = 4 * 1024 * 1024;
 // Of the lines that gather while the pane is held (a listing of 50,000
 // accounts), the pane takes the newest this many, after a line that says how
-// many went before them: an edit control lays out every line it takes, which
-// for a whole listing would cost seconds. The session's record and the
-// --transcript file keep every line.
-constexpr std::size_t burstLines = 500;
+// many went before them: an edit control lays out every line it takes (Wine's
+// about 0.1 ms a line), which for a whole listing would cost seconds. The
+// session's record and the --transcript file keep every line.
+constexpr std::size_t burstLines = 200;
 
 // `edit` is a Unicode edit control (CreateWindowExW): the lines, UTF-8, go
 // in as UTF-16, so the server's text shows in its own script.

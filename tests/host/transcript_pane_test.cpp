@@ -55,7 +55,9 @@ TEST(TranscriptPane, KeepsTheNewestLinesWithinItsBound) {
         // The pane starts at a line: one of the burst's, or the one that
         // says how many of them it left out.
         EXPECT_TRUE(shown.compare(0, 8, "<? 200- ") == 0 || shown.compare(0, 4, "   (") == 0) << shown.substr(0, 80);
-        const std::string leftOut = "   (" + std::to_string(100 - transcript_pane::burstLines / 1000) + ",000 lines";
+        const std::size_t left = 100000 - transcript_pane::burstLines;
+        const std::string thousands = std::to_string(1000 + left % 1000).substr(1);
+        const std::string leftOut = "   (" + std::to_string(left / 1000) + "," + thousands + " lines before these";
         EXPECT_NE(shown.find(leftOut), std::string::npos) << "burst " << burst;
     }
     DestroyWindow(pane);
