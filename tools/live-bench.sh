@@ -15,7 +15,10 @@
 # first byte until the page is painted, or until the bare client has the
 # reply's last byte, and the ratio of the medians. The server listens on
 # 127.0.0.1 port QUORIN_GLFTPD_PORT (default 2253) with ipc key
-# QUORIN_GLFTPD_IPC_KEY (default 0x00007B30).
+# QUORIN_GLFTPD_IPC_KEY (default 0x00007B30), its files under
+# QUORIN_GLFTPD_WORK_PREFIX (default /tmp/quorin-live-bench), the server
+# itself from QUORIN_GLFTPD_DIR. QUORIN_LIVE_BENCH_NO_INSTALL=1 skips the
+# package check.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -46,7 +49,7 @@ if [ ! -x "$glftpd" ] || [ "$(id -u)" -ne 0 ]; then
     echo "live-bench.sh --glftpd needs the real glftpd 2.13 at $glftpd and root" >&2
     exit 1
 fi
-work=$(mktemp -d /tmp/quorin-live-bench.XXXXXX)
+work=$(mktemp -d "${QUORIN_GLFTPD_WORK_PREFIX:-/tmp/quorin-live-bench}.XXXXXX")
 trap '"$glftpd" stop "$work" || true; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 "$glftpd" start "$work" "$port" "${QUORIN_GLFTPD_IPC_KEY:-0x00007B30}" >/dev/null
@@ -80,7 +83,7 @@ awk -v accounts="$accounts" '
         printf "%-56s %9.1f\n", "bare Python TLS client, command to last byte", median("bare")
         printf "%-56s %9.1f\n", "Accounts page (host), command to painted page", median("listing")
         printf "%-56s %9.1f\n", "  of it: the exchange on the connection", median("exchange")
-        printf "%-56s %9.1f\n", "  of it: the session's record of the reply", median("record")
+        printf "%-56s %9.1f\n", "  of it: the session record of the reply", median("record")
         printf "%-56s %9.1f\n", "  of it: the transcript pane", median("pane")
         printf "%-56s %9.1f\n", "  of it: the page reading and painting the rows", median("page")
         printf "%-56s %9.2f\n", "ratio of the medians, host / bare", median("listing") / median("bare")
