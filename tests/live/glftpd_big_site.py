@@ -80,24 +80,28 @@ def build(options):
 
 
 def reply_of(connection, pending):
-    """The next reply's bytes; the bytes after it stay in pending[0]."""
-    parts = [pending[0]]
-    tail = pending[0]
+    """The next reply's bytes; what came after it stays in pending[0]. Each
+    read's complete lines are looked at once: the reply is done at the
+    first "ddd " line."""
+    parts = []
+    carry = pending[0]  # the lines not looked at yet
     while True:
-        end = 0
-        for match in re.finditer(rb"(?m)^(\d\d\d) [^\r\n]*\r\n", tail):
-            end = match.end()
-            break
-        if end:
-            joined = b"".join(parts)
-            cut = len(joined) - len(tail) + end
-            pending[0] = joined[cut:]
-            return joined[:cut]
+        at = 0
+        while True:
+            end = carry.find(b"\r\n", at)
+            if end < 0:
+                break
+            if end - at >= 4 and carry[at + 3:at + 4] == b" " and carry[at:at + 3].isdigit():
+                parts.append(carry[:end + 2])
+                pending[0] = carry[end + 2:]
+                return b"".join(parts)
+            at = end + 2
+        parts.append(carry[:at])
+        carry = carry[at:]
         data = connection.recv(1 << 20)
         if not data:
             raise EOFError("the server closed the connection")
-        parts.append(data)
-        tail = (tail[-300:] + data)
+        carry += data
 
 
 def bare(options):
