@@ -199,8 +199,11 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
     }
     const LookupEnd end = awaitLookup(lookup, timeoutMs, waitTurn);
     ADDRINFOW* found = nullptr;
-    const int looked = lookup->result;
+    int looked = 0;
     if (end == LookupEnd::Done) {
+        // Written before the lookup said it was done; a lookup given up
+        // may still be writing them.
+        looked = lookup->result;
         found = lookup->found;
         lookup->found = nullptr;
     }
