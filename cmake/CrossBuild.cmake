@@ -430,10 +430,15 @@ if(TARGET quorin_live_win32)
 
     # Timings over the connection (tools/live-bench.sh); ctest runs it once
     # at a tiny size to see it work.
-    add_executable(live_bench ${CMAKE_SOURCE_DIR}/tests/live/live_bench.cpp)
+    # The Accounts page's listing against the real glftpd 2.13 goes through
+    # the window's transcript pane and waiting mode as the host's does.
+    add_executable(live_bench ${CMAKE_SOURCE_DIR}/tests/live/live_bench.cpp
+        ${CMAKE_SOURCE_DIR}/host/window/waiting_mode_win32.cpp ${CMAKE_SOURCE_DIR}/host/window/transcript_pane_win32.cpp
+        ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
     target_compile_options(live_bench PRIVATE ${QUORIN_WARNINGS} -O2)
     target_compile_definitions(live_bench PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-    target_link_libraries(live_bench PRIVATE quorin_live_testserver quorin_plugin_library comctl32 user32 gdi32)
+    target_link_libraries(live_bench PRIVATE quorin_live_testserver quorin_plugin_library quorin_admin_pages
+        comctl32 user32 gdi32)
     target_link_options(live_bench PRIVATE ${QUORIN_STATIC_RUNTIME})
     add_dependencies(live_bench quorin_glftpd_1_24)
     # The reference host's live tour (it only reads) against the same server.

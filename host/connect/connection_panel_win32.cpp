@@ -1,6 +1,7 @@
 #include "host/connect/connection_panel_win32.h"
 
 #include <functional>
+#include <vector>
 
 #include "host/resources/host_resources.h"
 #include "host/served/served_site.h"
@@ -34,6 +35,9 @@ struct DialogState {
     // before), not what the operator typed here: its text is still
     // `prefilledPassword`, however it was edited meanwhile.
     bool passwordPrefilled = false;
+    // The password box holds the filled-in password or an edit of it (a
+    // character added or taken away): not typed whole by the operator.
+    bool passwordFromPrefill = false;
     std::string prefilledPassword;
     // Fields being filled by the host, not edited by the operator.
     bool filling = false;
@@ -49,6 +53,44 @@ void setField(HWND dialog, int id, const std::string& text) {
     wide_text::setWindowText(GetDlgItem(dialog, id), text);
 }
 
+// The password box as UTF-8, and its text set from UTF-8: every UTF-16 copy
+// on the way is wiped as the UTF-8 ones are. False when it holds a lone
+// surrogate.
+bool passwordText(HWND dialog, std::string& utf8) {
+    HWND box = GetDlgItem(dialog, IDC_CONNECT_PASSWORD);
+    const int length = GetWindowTextLengthW(box);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int read = GetWindowTextW(box, text.data(), static_cast<int>(text.size()));
+    wipe(utf8);
+    bool converted = read <= 0;
+    if (read > 0) {
+        // WC_ERR_INVALID_CHARS: a lone surrogate fails instead of becoming U+FFFD.
+        const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), read, nullptr, 0, nullptr,
+                                             nullptr);
+        if (size > 0) {
+            utf8.assign(static_cast<std::size_t>(size), '\0');
+            converted = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), read, &utf8[0], size,
+                                            nullptr, nullptr) == size;
+        }
+        if (!converted) {
+            wipe(utf8);
+        }
+    }
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    return converted;
+}
+
+void setPassword(HWND dialog, const std::string& utf8) {
+    const int size = static_cast<int>(utf8.size());
+    const int length = size > 0 ? MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0) : 0;
+    std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
+    }
+    SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, text.data());
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+}
+
 void showBinding(HWND dialog, DialogState& state) {
     wide_text::setWindowText(dialog, state.boundName.empty() ? connectTitle
                                                              : std::string(connectTitle) + " - " + state.boundName);
@@ -59,24 +101,31 @@ void fillFields(HWND dialog, DialogState& state, const live::SiteOptions& option
     setField(dialog, IDC_CONNECT_HOST, options.host);
     SetDlgItemInt(dialog, IDC_CONNECT_PORT, static_cast<UINT>(options.port), FALSE);
     setField(dialog, IDC_CONNECT_USER, options.user);
-    setField(dialog, IDC_CONNECT_PASSWORD, options.password);
+    setPassword(dialog, options.password);
     CheckDlgButton(dialog, IDC_CONNECT_REQUIRE_TLS, options.requireTls ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, passwordKnown ? BST_CHECKED : BST_UNCHECKED);
     setField(dialog, IDC_CONNECT_FINGERPRINT, options.fingerprint);
     wipe(state.prefilledPassword);
     state.prefilledPassword = options.password;
     state.passwordPrefilled = !options.password.empty();
+    state.passwordFromPrefill = state.passwordPrefilled;
     state.filling = false;
 }
 
 // An edit of the password box: typed only once the text is not the one the
-// host filled in (a character typed and taken back again changes nothing).
+// host filled in (a character typed and taken back again changes nothing),
+// and typed whole, for whatever connection the fields name, only once the
+// box was emptied since.
 void passwordEdited(HWND dialog, DialogState& state) {
     std::string now;
     if (state.filling || state.prefilledPassword.empty()) {
         return;
     }
-    state.passwordPrefilled = fieldText(dialog, IDC_CONNECT_PASSWORD, now) && now == state.prefilledPassword;
+    const bool read = passwordText(dialog, now);
+    state.passwordPrefilled = read && now == state.prefilledPassword;
+    if (read && now.empty()) {
+        state.passwordFromPrefill = false;
+    }
     wipe(now);
 }
 
@@ -137,7 +186,7 @@ bool readFields(HWND dialog, live::SiteOptions& options) {
     live::SiteOptions read = options;
     BOOL portRead = FALSE;
     std::string password;
-    if (!readConnection(dialog, read, portRead) || !fieldText(dialog, IDC_CONNECT_PASSWORD, password)) {
+    if (!readConnection(dialog, read, portRead) || !passwordText(dialog, password)) {
         message(dialog, "A field holds a character that is not Unicode text.", "Connect");
         return false;
     }
@@ -175,11 +224,14 @@ void connectionEdited(HWND dialog, DialogState& state) {
         state.boundName.clear();
         showBinding(dialog, state);
     }
-    if (state.passwordPrefilled && !stillBound) {
+    // Neither the saved site's password nor an edit of it (one character
+    // more, or one Backspace) goes to another connection.
+    if ((state.passwordPrefilled || state.passwordFromPrefill) && !stillBound) {
         state.filling = true;
         SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, L"");
         CheckDlgButton(dialog, IDC_CONNECT_REMEMBER, BST_UNCHECKED);
         state.passwordPrefilled = false;
+        state.passwordFromPrefill = false;
         wipe(state.prefilledPassword);
         state.filling = false;
     }

@@ -185,12 +185,20 @@ FtpControl::Clock::time_point FtpControl::boundFromNow(int ms) {
 }
 
 bool FtpControl::awaitReply(session::Reply& reply, Clock::time_point deadline, std::string& failure) {
+    Clock::time_point lastWaiting = Clock::now();
+    std::size_t lastRead = 0;
     for (bool first = true;; first = false) {
         if (assembler.next(reply, &lastTaken)) {
             return true;
         }
-        if (!first && onWaiting) {
+        const bool big = assembler.pendingLines() >= limits.bigReplyLines;
+        if (!first && onWaiting &&
+            (!big || Clock::now() >= lastWaiting + std::chrono::milliseconds(limits.waitingEveryMs))) {
             onWaiting(assembler.pendingLines());
+            lastWaiting = Clock::now();
+        }
+        if (big && pause && lastRead > 0 && lastRead < limits.pauseBelowBytes) {
+            pause(limits.pauseMs);
         }
         if (cancelRequested && cancelRequested()) {
             return fail(cancelledText, failure);
@@ -225,6 +233,7 @@ bool FtpControl::awaitReply(session::Reply& reply, Clock::time_point deadline, s
             lastByte = Clock::now();
             heardSinceWrite = true;
         }
+        lastRead = received.size();
         if (!feed(failure)) {
             return false;
         }

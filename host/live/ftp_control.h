@@ -60,6 +60,13 @@ struct ControlLimits {
     // Reads wait this long at most, then onWaiting runs; an idle drain reads
     // for at most this long.
     int waitSliceMs = 100;
+    // A reply this long is big: onWaiting runs at most every waitingEveryMs
+    // during it, and reads that take less than pauseBelowBytes are followed
+    // by a pause of pauseMs.
+    std::size_t bigReplyLines = 1000;
+    int waitingEveryMs = 40;
+    std::size_t pauseBelowBytes = 16 * 1024;
+    int pauseMs = 3;
 };
 
 class FtpControl {
@@ -92,8 +99,14 @@ public:
     // command asked for.
     std::function<void(const session::Reply& reply)> onUnsolicited;
     // Called between reads while a reply is awaited, with the lines of it
-    // received so far (the host keeps its window painting there).
+    // received so far (the host keeps its window painting there); during a
+    // big reply (bigReplyLines lines so far) at most every waitingEveryMs.
     std::function<void(std::size_t linesSoFar)> onWaiting;
+    // Called while a big reply streams in and the last read took little, to
+    // let the next read take more at once: a server that writes a line a TLS
+    // record (glftpd) would otherwise cost a read and a decryption call a
+    // line. The host sleeps there; unset, reads follow each other.
+    std::function<void(int ms)> pause;
     // Asked between reads: true ends the wait with cancelledText, and the
     // connection is done.
     std::function<bool()> cancelRequested;

@@ -62,6 +62,11 @@ void LiveSite::close() {
     if (!connection) {
         return;
     }
+    // Nobody is asked about the goodbye: a server that takes nothing gets
+    // none.
+    connection->socket.sendTurn = nullptr;
+    connection->socket.keepSending = nullptr;
+    connection->socket.sendLimitMs = 1000;
     if (!connection->control->broken()) {
         // A polite goodbye; its answer is not awaited.
         ByteStream& stream = connection->tls ? static_cast<ByteStream&>(*connection->tls)
@@ -96,6 +101,14 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
     if (!c.socket.connect(options.host, options.port, options.connectTimeoutMs, failure, waitTurn)) {
         return false;
     }
+    // A write the server takes nothing of waits as a read does: the
+    // operator may cancel it, and past the silence time-out is asked.
+    c.socket.sendTurn = waitTurn;
+    c.socket.sendLimitMs = options.limits.replyTimeoutMs;
+    c.socket.keepSending = [&c](int stalledMs) {
+        OperatorWait* answers = installedOperatorWait();
+        return answers != nullptr && answers->keepSending(c.waitingFor, stalledMs);
+    };
     c.control.reset(new FtpControl(c.socket, options.limits));
     c.control->cancelRequested = operatorCancelled;
     c.control->keepWaitingAfterSilence = [&c](int silentMs) {
@@ -107,6 +120,7 @@ bool LiveSite::open(const SiteOptions& options, const TrustPrompt& prompt, std::
             note("<? " + line + "   (no command waiting)");
         }
     };
+    c.control->pause = [](int ms) { Sleep(static_cast<DWORD>(ms)); };
     c.control->onWaiting = [this, &c](std::size_t lines) {
         if (onWaiting) {
             onWaiting(c.waitingFor, lines);
@@ -261,8 +275,17 @@ bool LiveSite::idle(int keepAliveMs, std::string& failure) {
         if (onNote) {
             onNote("> NOOP   (keep-alive)");
         }
-        connection->waitingFor = "NOOP";
+        connection->waitingFor = "NOOP (keep-alive)";
+        // A wait as any command's: the operator may cancel it, and is asked
+        // before a silent server fails it.
+        OperatorWait* answers = installedOperatorWait();
+        if (answers != nullptr) {
+            answers->waitBegins();
+        }
         alive = connection->control->fencedExchange("NOOP", reply, failure);
+        if (answers != nullptr) {
+            answers->waitEnds();
+        }
         connection->lastSent = Clock::now();
         if (alive && onNote) {
             onNote("< " + lastLine(reply));

@@ -17,6 +17,13 @@ public:
     // is awaited (a command, not a login step): true waits on, for as long
     // again.
     virtual bool keepWaiting(const std::string& waitingFor, int silentMs) = 0;
+    // The server has taken nothing of `sending` for `stalledMs`: true waits
+    // on, for as long again.
+    virtual bool keepSending(const std::string& sending, int stalledMs) = 0;
+    // Around a wait the host starts on its own (the keep-alive NOOP), so
+    // that the operator can give it up as any other.
+    virtual void waitBegins() = 0;
+    virtual void waitEnds() = 0;
 };
 
 // The answers every live connection asks from now on; null: none.

@@ -11,7 +11,6 @@ namespace live {
 
 namespace {
 
-constexpr int sendTimeoutMs = 30000;
 constexpr int readChunk = 64 * 1024;
 
 bool startWinsock(std::string& failure) {
@@ -47,7 +46,68 @@ int waitFor(SOCKET socket, bool forWrite, int waitMs) {
     return ready;
 }
 
+// One address lookup, shared by the thread that runs it and the one that
+// waits for it; whichever lets go last frees it (and what it found).
+struct Lookup {
+    LONG holders = 2;
+    HANDLE done = nullptr;
+    AddressLookup lookUp = nullptr;
+    std::wstring host;
+    std::wstring service;
+    ADDRINFOW hints{};
+    ADDRINFOW* found = nullptr;
+    int result = 0;
+};
+
+void letGo(Lookup* lookup) {
+    if (InterlockedDecrement(&lookup->holders) == 0) {
+        if (lookup->found != nullptr) {
+            FreeAddrInfoW(lookup->found);
+        }
+        CloseHandle(lookup->done);
+        delete lookup;
+    }
+}
+
+DWORD WINAPI runLookup(void* parameter) {
+    Lookup* lookup = static_cast<Lookup*>(parameter);
+    lookup->result = lookup->lookUp(lookup->host.c_str(), lookup->service.c_str(), &lookup->hints, &lookup->found);
+    SetEvent(lookup->done);
+    letGo(lookup);
+    return 0;
+}
+
+enum class LookupEnd { Done, Cancelled, TimedOut };
+
+// Runs `lookup` on a thread of its own and waits in slices; on Done the
+// caller owns lookup->found.
+LookupEnd awaitLookup(Lookup* lookup, int timeoutMs, const WaitTurn& waitTurn) {
+    HANDLE thread = CreateThread(nullptr, 0, runLookup, lookup, 0, nullptr);
+    if (thread == nullptr) {
+        // No thread to spare: looked up here, as before.
+        InterlockedDecrement(&lookup->holders);
+        lookup->result = lookup->lookUp(lookup->host.c_str(), lookup->service.c_str(), &lookup->hints, &lookup->found);
+        return LookupEnd::Done;
+    }
+    CloseHandle(thread);
+    for (int left = std::max(0, timeoutMs);;) {
+        const int slice = std::min(left, waitSliceMs);
+        if (WaitForSingleObject(lookup->done, static_cast<DWORD>(slice)) == WAIT_OBJECT_0) {
+            return LookupEnd::Done;
+        }
+        left -= slice;
+        if (waitTurn && !waitTurn()) {
+            return LookupEnd::Cancelled;
+        }
+        if (left <= 0) {
+            return LookupEnd::TimedOut;
+        }
+    }
+}
+
 }  // namespace
+
+const char* const cancelledBySender = "cancelled by the operator while the server took nothing; the outcome is unknown";
 
 std::string systemErrorText(const std::string& what, long code) {
     // In UTF-8 like every other text of the host, whatever the system's language.
@@ -123,16 +183,45 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
         failure = "The host name is not valid UTF-8; nothing was sent";
         return false;
     }
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    ADDRINFOW* found = nullptr;
     const std::string service = std::to_string(port);
-    const std::wstring wideService(service.begin(), service.end());
-    const int lookup = GetAddrInfoW(wideHost.c_str(), wideService.c_str(), &hints, &found);
-    if (lookup != 0 || found == nullptr) {
-        failure = systemErrorText("Cannot find the address of " + host, lookup);
+    Lookup* lookup = new Lookup;
+    lookup->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    lookup->lookUp = addressLookup;
+    lookup->host = wideHost;
+    lookup->service.assign(service.begin(), service.end());
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->hints.ai_protocol = IPPROTO_TCP;
+    if (lookup->done == nullptr) {
+        delete lookup;
+        failure = systemErrorText("Cannot look up " + host, static_cast<long>(GetLastError()));
+        return false;
+    }
+    const LookupEnd end = awaitLookup(lookup, timeoutMs, waitTurn);
+    ADDRINFOW* found = nullptr;
+    int looked = 0;
+    if (end == LookupEnd::Done) {
+        // Written before the lookup said it was done; a lookup given up
+        // may still be writing them.
+        looked = lookup->result;
+        found = lookup->found;
+        lookup->found = nullptr;
+    }
+    letGo(lookup);
+    if (end == LookupEnd::Cancelled) {
+        failure = "Looking up the address of " + host + " was cancelled by the operator; nothing was sent";
+        return false;
+    }
+    if (end == LookupEnd::TimedOut) {
+        failure = "Cannot find the address of " + host + ": no answer within " + std::to_string(timeoutMs / 1000) +
+                  " s; nothing was sent";
+        return false;
+    }
+    if (looked != 0 || found == nullptr) {
+        if (found != nullptr) {
+            FreeAddrInfoW(found);
+        }
+        failure = systemErrorText("Cannot find the address of " + host, looked);
         return false;
     }
     std::string lastFailure = "No address for " + host;
@@ -142,7 +231,8 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
             lastFailure = systemErrorText("Cannot open a socket", WSAGetLastError());
             continue;
         }
-        // Non-blocking only for the connect, so that it has a time limit.
+        // Non-blocking: connecting and every write have a time limit and
+        // can be cancelled.
         u_long nonBlocking = 1;
         ioctlsocket(candidate, FIONBIO, &nonBlocking);
         int result = ::connect(candidate, address->ai_addr, static_cast<int>(address->ai_addrlen));
@@ -178,11 +268,6 @@ bool SocketStream::connect(const std::string& host, int port, int timeoutMs, std
             }
         }
         if (result == 0) {
-            nonBlocking = 0;
-            ioctlsocket(candidate, FIONBIO, &nonBlocking);
-            const DWORD sendLimit = sendTimeoutMs;
-            setsockopt(candidate, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimit),
-                       sizeof sendLimit);
             // Commands are small and answered at once: no Nagle delay.
             const BOOL noDelay = TRUE;
             setsockopt(candidate, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
@@ -205,13 +290,40 @@ StreamStatus SocketStream::write(const std::string& bytes) {
         return StreamStatus::Failed;
     }
     std::size_t written = 0;
+    int stalledMs = 0;  // since the server last took a byte
+    const int limit = std::max(1, sendLimitMs);
     while (written < bytes.size()) {
         const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
         const int sent = send(handle, bytes.data() + written, chunk, 0);
-        if (sent == SOCKET_ERROR) {
+        if (sent != SOCKET_ERROR) {
+            written += static_cast<std::size_t>(sent);
+            stalledMs = 0;
+            continue;
+        }
+        if (WSAGetLastError() != WSAEWOULDBLOCK) {
             return fail("Sending to the server failed");
         }
-        written += static_cast<std::size_t>(sent);
+        // The server takes nothing now: wait a slice, as reads do.
+        const int slice = std::max(1, std::min(waitSliceMs, limit - stalledMs));
+        const int ready = waitFor(handle, true, slice);
+        if (ready < 0) {
+            return fail("Sending to the server failed");
+        }
+        if (ready > 0) {
+            continue;
+        }
+        stalledMs += slice;
+        if (sendTurn && !sendTurn()) {
+            error = cancelledBySender;
+            return StreamStatus::Failed;
+        }
+        if (stalledMs >= limit) {
+            if (!keepSending || !keepSending(limit)) {
+                error = "the server took nothing of what the host sends for " + std::to_string(limit / 1000) + " s";
+                return StreamStatus::TimedOut;
+            }
+            stalledMs = 0;
+        }
     }
     return StreamStatus::Ok;
 }
@@ -237,6 +349,9 @@ StreamStatus SocketStream::read(std::string& into, int waitMs) {
             return StreamStatus::Closed;
         }
         const int code = WSAGetLastError();
+        if (code == WSAEWOULDBLOCK) {
+            return StreamStatus::TimedOut;
+        }
         if (code == WSAECONNRESET || code == WSAECONNABORTED) {
             error = systemErrorText("The server dropped the connection", code);
             return StreamStatus::Closed;

@@ -67,8 +67,20 @@ void appendByteEscape(std::string& shown, unsigned char c) {
     shown += hex[c & 0x0f];
 }
 
+bool isPlain(unsigned char c) { return c >= 0x20 && c < 0x7f; }
+
 void appendShown(std::string& shown, const std::string& text, std::size_t begin, std::size_t end) {
     for (std::size_t at = begin; at < end;) {
+        // A run of printable ASCII (most of any listing) goes in at once.
+        std::size_t plain = at;
+        while (plain < end && isPlain(static_cast<unsigned char>(text[plain]))) {
+            ++plain;
+        }
+        if (plain > at) {
+            shown.append(text, at, plain - at);
+            at = plain;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(text[at]);
         if (c < 0x80) {
             if (!isControl(c)) {

@@ -608,10 +608,12 @@ bool createMainWindow(int showCommand) {
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, app.main, nullptr,
                                    app.instance, nullptr);
     createReleaseGroup();
-    app.transcript = addControl("EDIT", "",
-                                ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
-                                    WS_HSCROLL | WS_BORDER | WS_TABSTOP,
-                                ID_TRANSCRIPT, WS_EX_CLIENTEDGE);
+    // A Unicode edit: the transcript shows a server's text in its own script.
+    app.transcript = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                     WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                                         ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP,
+                                     0, 0, 0, 0, app.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_TRANSCRIPT)),
+                                     app.instance, nullptr);
     useTranscriptFont();
     const SIZE frame = frameAround(placeControls(), mainStyle, WS_EX_CONTROLPARENT);
     SetWindowPos(app.main, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -49,6 +49,27 @@ public:
         cancel();
         return false;
     }
+
+    bool keepSending(const std::string& sending, int stalledMs) override {
+        if (depth == 0 || !asking || cancelRequested) {
+            return false;
+        }
+        const std::string stall = secondsText(static_cast<DWORD>(stalledMs));
+        const std::string question =
+            "The server has taken nothing of what the host sends for the last " + stall + ":\r\n" + sending +
+            "\r\n\r\nKeep waiting?\r\n\r\nYes: keep waiting (asked again after another " + stall +
+            ").\r\nNo: cancel. Part of the command may have reached the server, its outcome is unknown, and the "
+            "connection is closed.";
+        if (wide_text::messageBox(window(), question, "The server takes nothing",
+                                  MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES) {
+            return true;
+        }
+        cancel();
+        return false;
+    }
+
+    void waitBegins() override { begin(); }
+    void waitEnds() override { end(); }
 };
 
 OperatorAnswers answers;

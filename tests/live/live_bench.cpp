@@ -4,6 +4,15 @@
 // plain connection, what the NOOP fences (one in front of the command, one
 // behind it) add to each round trip, and the Edit user page filled over the
 // connection. `--smoke` runs each once, small.
+//
+// `--accounts-listing N` instead lists every account on the host's Accounts
+// page over a pinned TLS connection to the real glftpd 2.13 named by
+// QUORIN_GLFTPD_STATE (tools/live-bench.sh --glftpd starts it with a big
+// site), through what the host window puts between the socket and the page:
+// the host session and its record, the transcript pane, the waiting mode.
+// It prints one line a listing, "listing <rows> <ms> ...": from the click
+// that writes SITE USERS until the page is painted, and of it the exchange
+// on the connection, the session's record, the transcript pane and the page.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "host/admin/admin_pages_win32.h"
+#include "host/resources/host_resources.h"
 #include "host/served/plugin_library_win32.h"
 #include "host/live/ftp_control.h"
 #include "host/live/live_site_win32.h"
@@ -26,6 +37,8 @@
 #include "host/session/host_session.h"
 #include "plugin/host_channel.h"
 #include "resources/resource_ids.h"
+#include "host/window/transcript_pane_win32.h"
+#include "host/window/waiting_mode_win32.h"
 #include "tests/live/live_server.h"
 
 namespace {
@@ -227,9 +240,138 @@ void editUserPage(const char* account, int count) {
     row(what, statsOf(listing), listing.size());
 }
 
+// The value after "key": in the one flat object glftpd213_site.py writes.
+std::string jsonValue(const std::string& json, const std::string& key) {
+    std::size_t at = json.find("\"" + key + "\"");
+    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t start = json.find_first_not_of(" \"", at + 1);
+    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
+    return start == std::string::npos ? std::string() : json.substr(start, end - start);
+}
+
+live::SiteOptions realServerLogin() {
+    const char* state = std::getenv("QUORIN_GLFTPD_STATE");
+    if (state == nullptr || *state == '\0') {
+        fail("QUORIN_GLFTPD_STATE is not set: run this through tools/live-bench.sh --glftpd");
+    }
+    std::string json;
+    if (std::FILE* in = std::fopen((std::string(state) + "\\server.json").c_str(), "rb")) {
+        char buffer[4096];
+        json.assign(buffer, std::fread(buffer, 1, sizeof buffer, in));
+        std::fclose(in);
+    }
+    live::SiteOptions options;
+    options.host = "127.0.0.1";
+    options.port = std::atoi(jsonValue(json, "port").c_str());
+    options.user = jsonValue(json, "user");
+    options.password = jsonValue(json, "password");
+    options.fingerprint = jsonValue(json, "fingerprint");
+    options.limits.replyTimeoutMs = 120000;
+    if (options.port <= 0 || options.user.empty()) {
+        fail(std::string("no usable server.json in ") + state);
+    }
+    return options;
+}
+
+// The Accounts page's listing of every account over the live connection,
+// with the host window's parts in between, `count` times.
+int accountsListing(int count) {
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuorinLiveBenchAccounts";
+    RegisterClassW(&windowClass);
+    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"Live bench", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 800,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND pane = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                    ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+                                0, 560, 1180, 170, host, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND status = CreateWindowExW(0, L"STATIC", L"Ready.", WS_CHILD | WS_VISIBLE, 0, 735, 1180, 22, host, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (host == nullptr) {
+        fail("no window: " + std::to_string(GetLastError()));
+    }
+    ShowWindow(host, SW_SHOW);
+    transcript_pane::attach(pane);
+    waiting_mode::attach(status);
+
+    live::LiveSite site;
+    site.onWaiting = waiting_mode::showProgress;
+    std::string failure;
+    if (!site.open(realServerLogin(), nullptr, failure)) {
+        fail("cannot log in to the real glftpd: " + failure);
+    }
+    // The connection's part of the time.
+    struct TimedLink : session::SiteLink {
+        explicit TimedLink(live::LiveSite& site) : inner(site) {}
+        bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
+            const Clock::time_point start = Clock::now();
+            const bool answered = inner.exchange(command, reply, failure);
+            ms = msSince(start);
+            return answered;
+        }
+        bool isOpen() const override { return inner.isOpen(); }
+        live::LiveSite& inner;
+        double ms = 0;
+    } timed(site);
+    session::HostSession served(timed);
+    served.onTranscriptLine = transcript_pane::append;
+    double sendMs = 0, endMs = 0;
+    AdminContext context;
+    context.send = [&](const std::string& command, session::Reply& reply, std::string& why) {
+        waiting_mode::begin();
+        const Clock::time_point start = Clock::now();
+        const bool answered = served.sendOwnCommand(command, reply);
+        sendMs = msSince(start);
+        const Clock::time_point ending = Clock::now();
+        waiting_mode::end();  // the pane takes the lines held during the wait
+        endMs = msSince(ending);
+        why = answered ? "" : served.firstFailure();
+        return answered;
+    };
+    context.ask = [](HWND, const std::string&, const std::string&, UINT) { return IDYES; };
+    context.loadOwnCommands = [] { return std::vector<std::string>(); };
+    context.saveOwnCommands = [](const std::vector<std::string>&, std::string&) { return true; };
+    for (int i = 0; i < count; ++i) {
+        HWND page = createAdminPage(AdminPage::Accounts, host, context);
+        if (page == nullptr) {
+            fail("no Accounts page");
+        }
+        SetWindowPos(page, nullptr, 0, 0, 1180, 550, SWP_NOZORDER);
+        ShowWindow(page, SW_SHOW);
+        RedrawWindow(host, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const Clock::time_point start = Clock::now();
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_ADMIN_ACCOUNT_LIST_BUTTON, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST_BUTTON)));
+        RedrawWindow(host, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const double elapsed = msSince(start);
+        const LRESULT rows = SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_LIST, LVM_GETITEMCOUNT, 0, 0);
+        if (rows <= 0 || !site.isOpen()) {
+            fail("the Accounts page was not filled over the connection: " + served.firstFailure());
+        }
+        // Where it went: the connection's exchange, the session's record
+        // of the reply, the transcript pane once the wait is over, and the
+        // page's reading and painting (the rest).
+        std::printf("listing %ld %.1f exchange %.1f record %.1f pane %.1f page %.1f\n", static_cast<long>(rows),
+                    elapsed, timed.ms, sendMs - timed.ms, endMs, elapsed - sendMs - endMs);
+        std::fflush(stdout);
+        DestroyWindow(page);
+    }
+    DestroyWindow(host);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "--accounts-listing") == 0) {
+        return accountsListing(std::max(1, std::atoi(argv[2])));
+    }
     smoke = argc > 1 && std::strcmp(argv[1], "--smoke") == 0;
     std::string failure;
     if (!livetest::loadServer(server, failure)) {

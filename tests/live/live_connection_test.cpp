@@ -4,7 +4,8 @@
 // line, one byte at a time or in a record slower than the time-out, are
 // followed by a stray line or a flood of replies nobody asked for, began
 // before the command, never end, never stop or are cut off; a wait the
-// operator cancels; the keep-alive.
+// operator cancels; the keep-alive, a lookup that hangs and a write the
+// server takes nothing of.
 #include <windows.h>
 
 #include <string>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "host/live/live_site_win32.h"
+#include "host/live/socket_stream_win32.h"
 #include "host/window/waiting_mode_win32.h"
 #include "tests/live/live_server.h"
 
@@ -442,6 +444,110 @@ TEST_F(LiveConnection, TheOperatorCancelsAWaitAndTheConnectionIsClosed) {
         site.onWaiting = nullptr;
     }
     DestroyWindow(window);
+}
+
+// The keep-alive NOOP to a server that stopped answering is a wait as any
+// command's: Esc gives it up well before the silence time-out.
+TEST_F(LiveConnection, TheOperatorCancelsASilentKeepAlive) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = waitingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuorinKeepAliveTest";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"QuorinKeepAliveTest", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    HWND status = CreateWindowExW(0, L"STATIC", L"Ready.", WS_CHILD | WS_VISIBLE, 8, 8, 172, 32, window, nullptr,
+                                  windowClass.hInstance, nullptr);
+    waiting_mode::attach(status);
+    openAs("stall");
+    site.onWaiting = waiting_mode::showProgress;
+    Sleep(20);
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    std::string failure;
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(site.idle(10, failure));
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(failure, "cancelled by the operator; the outcome is unknown");
+    EXPECT_FALSE(waiting_mode::active());
+    site.onWaiting = nullptr;
+    DestroyWindow(window);
+}
+
+// An address lookup that hangs: given up between its slices, the lookup
+// left to end on its own thread.
+HANDLE lookupReleased = nullptr;
+volatile LONG lookupsEnded = 0;
+
+int WSAAPI hangingLookup(PCWSTR, PCWSTR, const ADDRINFOW*, PADDRINFOW* found) {
+    WaitForSingleObject(lookupReleased, 20000);
+    *found = nullptr;
+    InterlockedIncrement(&lookupsEnded);
+    return WSAHOST_NOT_FOUND;
+}
+
+TEST(LiveWaits, AnAddressLookupThatHangsIsGivenUp) {
+    lookupReleased = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    live::SocketStream socket;
+    socket.addressLookup = hangingLookup;
+    int turns = 0;
+    std::string failure;
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(socket.connect("lookup.invalid", 21, 15000, failure, [&] { return ++turns < 3; }));
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_EQ(failure, "Looking up the address of lookup.invalid was cancelled by the operator; nothing was sent");
+    SetEvent(lookupReleased);
+    for (int wait = 0; wait < 100 && lookupsEnded == 0; ++wait) {
+        Sleep(20);
+    }
+    EXPECT_EQ(lookupsEnded, 1);
+    Sleep(50);  // its thread lets go of the lookup
+    CloseHandle(lookupReleased);
+}
+
+// A server that takes nothing of a long write: the write waits in slices,
+// the operator may give it up, or is asked once the limit passes.
+TEST(LiveWaits, AWriteTheServerTakesNothingOfWaitsInSlices) {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 2), 0);
+    int size = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string flood(64 * 1024 * 1024, 'x');
+    for (const bool cancels : {true, false}) {
+        SCOPED_TRACE(cancels ? "cancelled" : "asked");
+        live::SocketStream stream;
+        std::string failure;
+        ASSERT_TRUE(stream.connect("127.0.0.1", ntohs(address.sin_port), 5000, failure)) << failure;
+        SOCKET peer = accept(listener, nullptr, nullptr);  // reads nothing
+        int turns = 0, asked = 0;
+        if (cancels) {
+            stream.sendTurn = [&] { return ++turns < 5; };
+        } else {
+            stream.sendLimitMs = 300;
+            stream.keepSending = [&](int stalledMs) {
+                EXPECT_EQ(stalledMs, 300);
+                return ++asked < 2;
+            };
+        }
+        const DWORD start = GetTickCount();
+        const live::StreamStatus status = stream.write(flood);
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        if (cancels) {
+            EXPECT_EQ(status, live::StreamStatus::Failed);
+            EXPECT_EQ(stream.lastError(), live::cancelledBySender);
+            EXPECT_EQ(turns, 5);
+        } else {
+            EXPECT_EQ(status, live::StreamStatus::TimedOut);
+            EXPECT_EQ(asked, 2);
+        }
+        closesocket(peer);
+    }
+    closesocket(listener);
 }
 
 }  // namespace

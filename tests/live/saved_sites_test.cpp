@@ -315,16 +315,23 @@ TEST_F(ConnectDialog, AnEditAfterAPickNeitherSendsNorChangesTheSavedSitesSecrets
         int trustAnswer;
         bool logsIn;  // whether the edited connection may log in
         bool typedAndUndone;  // a character typed into the pre-filled password and taken back first
+        std::string remembered;  // A's password
+        std::string editedBefore;  // what the pre-filled password was edited into before the port
     } flows[] = {
-        {"pre-filled password kept, certificate trusted and remembered", "", IDYES, false, false},
-        {"password typed for the other site, this connection only", "secret", IDNO, true, false},
-        {"a character typed and taken back in the pre-filled password", "", IDYES, false, true},
+        {"pre-filled password kept, certificate trusted and remembered", "", IDYES, false, false, "secret", ""},
+        {"password typed for the other site, this connection only", "secret", IDNO, true, false, "secret", ""},
+        {"a character typed and taken back in the pre-filled password", "", IDYES, false, true, "secret", ""},
+        // A's password one character short of the other site's: the edit
+        // would open it.
+        {"a character added to the pre-filled password", "", IDNO, false, false, "secre", "secret"},
     };
+    const std::string rememberedFile = server.stateDir + "\\remembered";
     for (const auto& flow : flows) {
         DeleteFileA(sitesFile.c_str());
+        std::ofstream(rememberedFile, std::ios::binary | std::ios::trunc) << flow.remembered << "\n";
         ASSERT_EQ(run("--save A --site 127.0.0.1:" + std::to_string(server.plainPort) +
                       " --user siteop --fingerprint " + otherFingerprint + " --remember-password --password-file \"" +
-                      passwordFile + "\""),
+                      rememberedFile + "\""),
                   0);
         const std::string saved = readWhole(sitesFile);
         HANDLE host = start("--load A");
@@ -338,6 +345,9 @@ TEST_F(ConnectDialog, AnEditAfterAPickNeitherSendsNorChangesTheSavedSitesSecrets
         if (flow.typedAndUndone) {
             setField(dialog, IDC_CONNECT_PASSWORD, "secretx");
             setField(dialog, IDC_CONNECT_PASSWORD, "secret");
+        }
+        if (!flow.editedBefore.empty()) {
+            setField(dialog, IDC_CONNECT_PASSWORD, flow.editedBefore);
         }
         setField(dialog, IDC_CONNECT_PORT, tlsPort);
         EXPECT_EQ(textOf(dialog), connectTitle) << flow.flow << ": the title still names A";
