@@ -471,7 +471,7 @@ if(TARGET quorin_live_win32)
         # The Groups page on odd names and for an operator with colours: a
         # server of its own, so that it runs beside live_admin.
         set(QUORIN_GLFTPD_NAMES_PORT 2253 CACHE STRING "Port of the real glftpd 2.13 of the odd-names test")
-        set(QUORIN_GLFTPD_NAMES_IPC_KEY 0x00007B21 CACHE STRING "Its ipc key (its shared memory)")
+        set(QUORIN_GLFTPD_NAMES_IPC_KEY 0x00007B30 CACHE STRING "Its ipc key (its shared memory)")
         add_executable(live_admin_names_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_names_test.cpp
             ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
         target_compile_options(live_admin_names_test PRIVATE ${QUORIN_WARNINGS})
@@ -486,7 +486,7 @@ if(TARGET quorin_live_win32)
         # The Accounts and One change for many pages on odd names and for an
         # operator with colours, on a server of their own.
         set(QUORIN_GLFTPD_ACCOUNT_NAMES_PORT 2254 CACHE STRING "Port of the real glftpd 2.13 of the live account names test")
-        set(QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY 0x00007B22 CACHE STRING "Its ipc key (its shared memory)")
+        set(QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY 0x00007B40 CACHE STRING "Its ipc key (its shared memory)")
         add_executable(live_admin_accounts_names_test
             ${CMAKE_SOURCE_DIR}/tests/live/live_admin_accounts_names_test.cpp
             ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
@@ -503,7 +503,7 @@ if(TARGET quorin_live_win32)
         # Online now and Top lists against their own real glftpd 2.13, with
         # two more sessions kept logged in by tests/live/glance_companion.py.
         set(QUORIN_GLANCE_GLFTPD_PORT 2255 CACHE STRING "Port of the real glftpd 2.13 the live glance test starts")
-        set(QUORIN_GLANCE_GLFTPD_IPC_KEY 0x00007B23 CACHE STRING "Its ipc key")
+        set(QUORIN_GLANCE_GLFTPD_IPC_KEY 0x00007B50 CACHE STRING "Its ipc key")
         add_executable(live_glance_test ${CMAKE_SOURCE_DIR}/tests/live/live_glance_test.cpp
             ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
         target_compile_options(live_glance_test PRIVATE ${QUORIN_WARNINGS})
@@ -520,7 +520,7 @@ if(TARGET quorin_live_win32)
     # and ipc key, so that it runs beside live_admin).
     if(TARGET quorin_admin_pages)
         set(QUORIN_HISTORY_GLFTPD_PORT 2256 CACHE STRING "Port of the real glftpd 2.13 the change record's live test starts")
-        set(QUORIN_HISTORY_GLFTPD_IPC_KEY 0x00007B24 CACHE STRING "Its ipc key")
+        set(QUORIN_HISTORY_GLFTPD_IPC_KEY 0x00007B60 CACHE STRING "Its ipc key")
         add_executable(history_live_test ${CMAKE_SOURCE_DIR}/tests/live/history_live_test.cpp
             ${CMAKE_SOURCE_DIR}/host/window/screenshot_win32.cpp ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
         target_include_directories(history_live_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)

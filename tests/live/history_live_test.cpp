@@ -51,6 +51,9 @@ class CancelWhenArmed : public live::OperatorWait {
 public:
     bool cancelled() override { return armed; }
     bool keepWaiting(const std::string&, int) override { return false; }
+    bool keepSending(const std::string&, int) override { return false; }
+    void waitBegins() override {}
+    void waitEnds() override {}
     bool armed = false;
 };
 
