@@ -57,6 +57,7 @@ constexpr int everyoneFilter = 0;
 const Column accountColumns[] = {
     {L"Account", 50, false}, {L"Group", 33, false}, {L"Up", 30, true}, {L"Down", 30, true}, {L"Credits", 32, true},
 };
+constexpr int accountColumnCount = sizeof accountColumns / sizeof accountColumns[0];
 
 const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FROM,  IDC_ADMIN_ACCOUNT_TF_TO,
                              IDC_ADMIN_ACCOUNT_IDLE,    IDC_ADMIN_ACCOUNT_COMMENT,  IDC_ADMIN_ACCOUNT_SIM_UP,
@@ -183,13 +184,7 @@ bool listed(const AccountsPage& state, const std::string& name) {
 std::string selectAccount(HWND page, AccountsPage& state, const std::string& name) {
     for (std::size_t i = 0; i < state.listing.size(); ++i) {
         if (state.listing.rowName(i) == name) {
-            HWND view = GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST);
-            LVITEMW item{};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(view, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-            SendMessageW(view, LVM_ENSUREVISIBLE, i, FALSE);
+            selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, i, true);
             if (state.haveAccount && state.account.name == name) {
                 return "";
             }
@@ -247,7 +242,7 @@ void writeSettings(HWND page, AccountsPage& state) {
     WriteAction action;
     action.title = "Account settings";
     action.plan = admin::accountChangePlan(state.account, formOf(page));
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         const std::string problem = readAccount(page, state, name);
         if (problem.empty()) {
             values = admin::accountReadBack(state.account);
@@ -266,7 +261,7 @@ void rename(HWND page, AccountsPage& state) {
     if (action.plan.refusal.empty()) {
         action.plan.written.push_back({"Name", newName});
     }
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         // Renamed: the new name's screen; refused: the old one's, unchanged.
         std::string problem = list(page, state, state.argument);
         if (problem.empty()) {
@@ -296,7 +291,7 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
     if (action.plan.refusal.empty()) {
         action.plan.written.push_back({"Account " + shownName(name), purge ? "purged" : "re-added"});
     }
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         state.haveAccount = false;
         showAccount(page, state);
         if (purge) {
@@ -355,20 +350,15 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
         return false;
     }
     const admin::UserListingIndex& listing = state.listing;
-    if (header.code == LVN_ODFINDITEMW) {
-        const int row = findRow(reinterpret_cast<NMLVFINDITEMW&>(header), listing.size(),
-                                [&](std::size_t i) { return listing.rowName(i); });
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
+    if (answerFind(page, header, listing.size(), [&](std::size_t i) { return listing.rowName(i); })) {
         return true;
     }
-    if (header.code == LVN_GETDISPINFOW) {
-        auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
-        const auto row = static_cast<std::size_t>(request.item.iItem);
-        if (request.item.iItem >= 0 && row < listing.size()) {
-            char buffer[32];
-            giveCellText(request, accountCell(listing.rowCells(row), request.item.iSubItem, buffer));
-        }
-    } else if (header.code == LVN_ITEMCHANGED) {
+    char buffer[32];
+    if (giveCell(header, listing.size(), accountColumnCount,
+                 [&](std::size_t row, int column) { return accountCell(listing.rowCells(row), column, buffer); })) {
+        return false;
+    }
+    if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         const auto row = static_cast<std::size_t>(change.iItem);
         if (change.iItem >= 0 && row < listing.size() && (change.uChanged & LVIF_STATE) != 0 &&
@@ -382,7 +372,7 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
 }
 
 void AccountsPage::init(HWND page) {
-    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
+    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, accountColumnCount);
     for (const FilterChoice& choice : filters) {
         SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label));
     }

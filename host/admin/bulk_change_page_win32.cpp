@@ -21,7 +21,6 @@ using namespace admin_page;
 struct BulkChangePage {
     void init(HWND page);
     void command(HWND page, int id, int code);
-    bool notify(HWND, NMHDR&) { return false; }
 
     AdminContext* context = nullptr;
 };
