@@ -64,6 +64,17 @@ const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FRO
                              IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
                              IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
 
+const FormBox<admin::AccountForm> accountBoxes[] = {
+    {IDC_ADMIN_ACCOUNT_EXPIRES, &admin::AccountForm::expires},
+    {IDC_ADMIN_ACCOUNT_TF_FROM, &admin::AccountForm::timeframeFrom},
+    {IDC_ADMIN_ACCOUNT_TF_TO, &admin::AccountForm::timeframeTo},
+    {IDC_ADMIN_ACCOUNT_IDLE, &admin::AccountForm::idleTime},
+    {IDC_ADMIN_ACCOUNT_COMMENT, &admin::AccountForm::comment},
+    {IDC_ADMIN_ACCOUNT_SIM_UP, &admin::AccountForm::maxSimUploads},
+    {IDC_ADMIN_ACCOUNT_SIM_DOWN, &admin::AccountForm::maxSimDownloads},
+    {IDC_ADMIN_ACCOUNT_SAME_IP, &admin::AccountForm::sameIpLogins},
+};
+
 std::string_view accountCell(const admin::ListedUserCells& cells, int column, char (&buffer)[32]) {
     switch (column) {
     case 0: return cells.name;
@@ -97,14 +108,7 @@ std::string shownName(const std::string& name) {
 
 void showAccount(HWND page, AccountsPage& state) {
     const admin::AccountForm form = state.haveAccount ? admin::accountFormOf(state.account) : admin::AccountForm{};
-    setControlText(page, IDC_ADMIN_ACCOUNT_EXPIRES, form.expires);
-    setControlText(page, IDC_ADMIN_ACCOUNT_TF_FROM, form.timeframeFrom);
-    setControlText(page, IDC_ADMIN_ACCOUNT_TF_TO, form.timeframeTo);
-    setControlText(page, IDC_ADMIN_ACCOUNT_IDLE, form.idleTime);
-    setControlText(page, IDC_ADMIN_ACCOUNT_COMMENT, form.comment);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_UP, form.maxSimUploads);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN, form.maxSimDownloads);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SAME_IP, form.sameIpLogins);
+    showForm(page, form, accountBoxes);
     for (int id : accountFields) {
         EnableWindow(GetDlgItem(page, id), state.haveAccount);
     }
@@ -224,24 +228,11 @@ std::string relist(HWND page, AccountsPage& state, const std::string& name, bool
     return problem;
 }
 
-admin::AccountForm formOf(HWND page) {
-    admin::AccountForm form;
-    form.expires = controlText(page, IDC_ADMIN_ACCOUNT_EXPIRES);
-    form.timeframeFrom = controlText(page, IDC_ADMIN_ACCOUNT_TF_FROM);
-    form.timeframeTo = controlText(page, IDC_ADMIN_ACCOUNT_TF_TO);
-    form.idleTime = controlText(page, IDC_ADMIN_ACCOUNT_IDLE);
-    form.comment = controlText(page, IDC_ADMIN_ACCOUNT_COMMENT);
-    form.maxSimUploads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_UP);
-    form.maxSimDownloads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN);
-    form.sameIpLogins = controlText(page, IDC_ADMIN_ACCOUNT_SAME_IP);
-    return form;
-}
-
 void writeSettings(HWND page, AccountsPage& state) {
     const std::string name = state.account.name;
     WriteAction action;
     action.title = "Account settings";
-    action.plan = admin::accountChangePlan(state.account, formOf(page));
+    action.plan = admin::accountChangePlan(state.account, formFrom(page, accountBoxes));
     action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         const std::string problem = readAccount(page, state, name);
         if (problem.empty()) {

@@ -64,6 +64,34 @@ private:
     std::vector<Repaint> repaints_;
 };
 
+// A form's text boxes, one row a box: the control and the form's text it
+// holds. A page's form is read and shown through its table.
+template <typename Form>
+struct FormBox {
+    int id;
+    std::string Form::*text;
+};
+template <typename Form, std::size_t N>
+Form formFrom(HWND page, const FormBox<Form> (&boxes)[N]) {
+    Form form;
+    for (const FormBox<Form>& box : boxes) {
+        form.*box.text = controlText(page, box.id);
+    }
+    return form;
+}
+template <typename Form, std::size_t N>
+void showForm(HWND page, const Form& form, const FormBox<Form> (&boxes)[N]) {
+    for (const FormBox<Form>& box : boxes) {
+        setControlText(page, box.id, form.*box.text);
+    }
+}
+template <typename Form, std::size_t N>
+void showForm(PageUpdate& update, const Form& form, const FormBox<Form> (&boxes)[N]) {
+    for (const FormBox<Form>& box : boxes) {
+        update.setText(box.id, form.*box.text);
+    }
+}
+
 // A refusal of the operator's input before anything is sent.
 // `note` says what was (not) sent.
 void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,

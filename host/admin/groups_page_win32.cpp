@@ -50,6 +50,15 @@ const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_S
                              IDC_ADMIN_GROUP_MAX_ALLOT,  IDC_ADMIN_GROUP_MAX_LOGINS,  IDC_ADMIN_GROUP_COMMENT,
                              IDC_ADMIN_GROUP_WRITE};
 
+const FormBox<admin::GroupForm> groupBoxes[] = {
+    {IDC_ADMIN_GROUP_SLOTS, &admin::GroupForm::slots},
+    {IDC_ADMIN_GROUP_LEECH_SLOTS, &admin::GroupForm::leechSlots},
+    {IDC_ADMIN_GROUP_ALLOT_SLOTS, &admin::GroupForm::allotSlots},
+    {IDC_ADMIN_GROUP_MAX_ALLOT, &admin::GroupForm::maxAllotSizeKb},
+    {IDC_ADMIN_GROUP_MAX_LOGINS, &admin::GroupForm::maxLogins},
+    {IDC_ADMIN_GROUP_COMMENT, &admin::GroupForm::comment},
+};
+
 const Column memberColumns[] = {
     {L"Member", 62, false}, {L"Marks", 58, false},  {L"Files up", 34, true}, {L"MiB up", 38, true},
     {L"Files dn", 34, true}, {L"MiB dn", 38, true}, {L"Ratio", 30, false},  {L"Weekly", 36, true},
@@ -109,12 +118,7 @@ std::string slotsText(std::int64_t free) { return free == -1 ? "unlimited" : std
 void showGroup(HWND page, GroupsPage& state, const std::string& result, long selectRow = -1) {
     PageUpdate update(page);
     const admin::GroupForm form = state.haveSettings ? admin::groupFormOf(state.settings) : admin::GroupForm{};
-    update.setText(IDC_ADMIN_GROUP_SLOTS, form.slots);
-    update.setText(IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
-    update.setText(IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
-    update.setText(IDC_ADMIN_GROUP_MAX_ALLOT, form.maxAllotSizeKb);
-    update.setText(IDC_ADMIN_GROUP_MAX_LOGINS, form.maxLogins);
-    update.setText(IDC_ADMIN_GROUP_COMMENT, form.comment);
+    showForm(update, form, groupBoxes);
     for (int id : settingFields) {
         update.enable(id, state.haveSettings);
     }
@@ -247,17 +251,6 @@ std::string pickedGroup(HWND page, const GroupsPage& state) {
     return state.groups[static_cast<std::size_t>(index)];
 }
 
-admin::GroupForm formOf(HWND page) {
-    admin::GroupForm form;
-    form.slots = controlText(page, IDC_ADMIN_GROUP_SLOTS);
-    form.leechSlots = controlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS);
-    form.allotSlots = controlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS);
-    form.maxAllotSizeKb = controlText(page, IDC_ADMIN_GROUP_MAX_ALLOT);
-    form.maxLogins = controlText(page, IDC_ADMIN_GROUP_MAX_LOGINS);
-    form.comment = controlText(page, IDC_ADMIN_GROUP_COMMENT);
-    return form;
-}
-
 // The group read again after a write: SITE GRP gives the settings read
 // back; what else went wrong reading it (its members) goes below the verdict.
 std::string readAgain(GroupsPage& state, std::string& more) {
@@ -274,7 +267,7 @@ void writeSettings(HWND page, GroupsPage& state) {
     WriteAction action;
     action.title = "Group settings";
     if (state.haveSettings) {
-        action.plan = admin::groupChangePlan(state.settings, formOf(page));
+        action.plan = admin::groupChangePlan(state.settings, formFrom(page, groupBoxes));
     } else {
         action.plan.refusal = state.groupProblem.empty() ? std::string("Pick a group first.") : state.groupProblem;
     }
