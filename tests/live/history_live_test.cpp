@@ -49,13 +49,7 @@ TEST(HistoryLive, APagesChangeARefusalAndACancelEachLeaveTheirLine) {
     glftpd213::RealServer server;
     std::string failure;
     ASSERT_TRUE(glftpd213::loadRealServer(server, failure)) << failure;
-    live::SiteOptions options;
-    options.host = "127.0.0.1";
-    options.port = server.port;
-    options.user = server.user;
-    options.password = server.password;
-    options.fingerprint = server.fingerprint;
-    options.requireTls = true;
+    const live::SiteOptions options = glftpd213::siteOptions(server);
     live::LiveSite connection;
     ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
     CancelWhenArmed cancel;

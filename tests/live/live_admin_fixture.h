@@ -87,15 +87,9 @@ protected:
             }
         }
         connection.close();
-        live::SiteOptions options;
-        options.host = "127.0.0.1";
-        options.port = server.port;
-        options.user = user;
-        options.password = password;
-        options.fingerprint = server.fingerprint;
-        options.requireTls = true;
         std::string failure;
-        ASSERT_TRUE(connection.open(options, nullptr, failure)) << user << ": " << failure;
+        ASSERT_TRUE(connection.open(glftpd213::siteOptions(server, user, password), nullptr, failure))
+            << user << ": " << failure;
         session = std::make_unique<session::HostSession>(recorder);
         context.send = [this](const std::string& command, session::Reply& reply, std::string& why) {
             if (session->sendOwnCommand(command, reply)) {

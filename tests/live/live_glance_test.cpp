@@ -76,13 +76,7 @@ TEST(LiveGlance, OnlineNowShowsKicksAndKillsAfterYesAndTheTopListsChart) {
     ASSERT_FALSE(readFile(state + "\\companion.json").empty()) << "the companion's sessions did not log in";
 
     live::LiveSite connection;
-    live::SiteOptions options;
-    options.host = "127.0.0.1";
-    options.port = server.port;
-    options.user = server.user;
-    options.password = server.password;
-    options.fingerprint = server.fingerprint;
-    options.requireTls = true;
+    const live::SiteOptions options = glftpd213::siteOptions(server);
     ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
     RecordingLink recorder{connection};
     session::HostSession session(recorder);
