@@ -302,38 +302,25 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
     runWrite(page, *state.context, action);
 }
 
-void onCommand(HWND page, AccountsPage& state, int id, int code) {
-    if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
-        showFilter(page, chosenFilterIndex(page));
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_ADMIN_ACCOUNT_LIST_BUTTON:
-        listChosen(page, state);
-        break;
-    case IDC_ADMIN_ACCOUNT_WRITE:
-        if (state.haveAccount) {
-            writeSettings(page, state);
-        }
-        break;
-    case IDC_ADMIN_ACCOUNT_RENAME:
-        if (state.haveAccount) {
-            rename(page, state);
-        }
-        break;
-    case IDC_ADMIN_ACCOUNT_READD:
-    case IDC_ADMIN_ACCOUNT_PURGE:
-        if (state.haveAccount && state.account.deleted) {
-            readdOrPurge(page, state, id == IDC_ADMIN_ACCOUNT_PURGE);
-        }
-        break;
-    default:
-        break;
-    }
-}
+const Button<AccountsPage> accountButtons[] = {
+    {IDC_ADMIN_ACCOUNT_LIST_BUTTON, listChosen},
+    {IDC_ADMIN_ACCOUNT_WRITE,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount) writeSettings(page, state);
+     }},
+    {IDC_ADMIN_ACCOUNT_RENAME,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount) rename(page, state);
+     }},
+    {IDC_ADMIN_ACCOUNT_READD,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount && state.account.deleted) readdOrPurge(page, state, false);
+     }},
+    {IDC_ADMIN_ACCOUNT_PURGE,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount && state.account.deleted) readdOrPurge(page, state, true);
+     }},
+};
 
 // True when the notification's result is set (DWLP_MSGRESULT).
 bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
@@ -372,7 +359,13 @@ void AccountsPage::init(HWND page) {
     showResult(page, "Nothing is read until you press List.");
 }
 
-void AccountsPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
+void AccountsPage::command(HWND page, int id, int code) {
+    if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
+        showFilter(page, chosenFilterIndex(page));
+        return;
+    }
+    clickButton(page, *this, id, code, accountButtons);
+}
 
 bool AccountsPage::notify(HWND page, NMHDR& header) { return onNotify(page, *this, header); }
 

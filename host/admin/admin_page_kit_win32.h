@@ -217,6 +217,28 @@ void selectListRow(HWND page, int listId, std::size_t row, bool only);
 enum class Copied { Yes, ClipboardBusy, NoMemory };
 Copied copyToClipboard(HWND owner, const std::string& utf8);
 
+// A page's buttons, one row a button: its id and what a click does.
+template <typename State>
+struct Button {
+    int id;
+    void (*clicked)(HWND page, State& state);
+};
+// A click (BN_CLICKED) on one of the buttons, handed to its row; false for
+// anything else.
+template <typename State, std::size_t N>
+bool clickButton(HWND page, State& state, int id, int code, const Button<State> (&buttons)[N]) {
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    for (const Button<State>& button : buttons) {
+        if (button.id == id) {
+            button.clicked(page, state);
+            return true;
+        }
+    }
+    return false;
+}
+
 // The page's state object, kept in DWLP_USER from WM_INITDIALOG on.
 template <typename State>
 State* stateOf(HWND page) {

@@ -372,6 +372,12 @@ void toggleGroupAdmin(HWND page, GroupsPage& state) {
     runWrite(page, *state.context, action);
 }
 
+const Button<GroupsPage> groupButtons[] = {
+    {IDC_ADMIN_GROUP_LOAD, loadGroups},
+    {IDC_ADMIN_GROUP_WRITE, writeSettings},
+    {IDC_ADMIN_MEMBER_ADMIN, toggleGroupAdmin},
+};
+
 void onCommand(HWND page, GroupsPage& state, int id, int code) {
     if (id == IDC_ADMIN_GROUP_LIST && code == LBN_SELCHANGE) {
         const std::string group = pickedGroup(page, state);
@@ -381,22 +387,7 @@ void onCommand(HWND page, GroupsPage& state, int id, int code) {
         }
         return;
     }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_ADMIN_GROUP_LOAD:
-        loadGroups(page, state);
-        break;
-    case IDC_ADMIN_GROUP_WRITE:
-        writeSettings(page, state);
-        break;
-    case IDC_ADMIN_MEMBER_ADMIN:
-        toggleGroupAdmin(page, state);
-        break;
-    default:
-        break;
-    }
+    clickButton(page, state, id, code, groupButtons);
 }
 
 void GroupsPage::init(HWND page) {

@@ -228,6 +228,12 @@ void sendPicked(HWND page, OwnCommandsPage& state) {
     SecureZeroMemory(&command[0], command.size());
 }
 
+const Button<OwnCommandsPage> ownButtons[] = {
+    {IDC_ADMIN_OWN_ADD, add},
+    {IDC_ADMIN_OWN_REMOVE, remove},
+    {IDC_ADMIN_OWN_SEND, sendPicked},
+};
+
 void OwnCommandsPage::init(HWND page) {
     replyFont = fixedFontLike(page);
     if (replyFont != nullptr) {
@@ -248,22 +254,7 @@ void OwnCommandsPage::command(HWND page, int id, int code) {
         sendPicked(page, *this);  // a double click sends, as Send does
         return;
     }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_ADMIN_OWN_ADD:
-        add(page, *this);
-        break;
-    case IDC_ADMIN_OWN_REMOVE:
-        remove(page, *this);
-        break;
-    case IDC_ADMIN_OWN_SEND:
-        sendPicked(page, *this);
-        break;
-    default:
-        break;
-    }
+    clickButton(page, *this, id, code, ownButtons);
 }
 
 }  // namespace

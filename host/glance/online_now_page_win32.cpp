@@ -286,28 +286,18 @@ void OnlinePage::init(HWND page) {
     show(page, *this, "Nothing is read until you press Refresh or turn the automatic refresh on.");
 }
 
-void OnlinePage::command(HWND page, int id, int code) {
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_GLANCE_REFRESH:
-        swhoRefused = false;  // asked again on a click
-        refresh(page, *this);
-        break;
-    case IDC_GLANCE_AUTO:
-        autoRefreshChanged(page, *this);
-        break;
-    case IDC_GLANCE_KICK:
-        kickOrKill(page, *this, false);
-        break;
-    case IDC_GLANCE_KILL:
-        kickOrKill(page, *this, true);
-        break;
-    default:
-        break;
-    }
-}
+const Button<OnlinePage> onlineButtons[] = {
+    {IDC_GLANCE_REFRESH,
+     [](HWND page, OnlinePage& state) {
+         state.swhoRefused = false;  // asked again on a click
+         refresh(page, state);
+     }},
+    {IDC_GLANCE_AUTO, autoRefreshChanged},
+    {IDC_GLANCE_KICK, [](HWND page, OnlinePage& state) { kickOrKill(page, state, false); }},
+    {IDC_GLANCE_KILL, [](HWND page, OnlinePage& state) { kickOrKill(page, state, true); }},
+};
+
+void OnlinePage::command(HWND page, int id, int code) { clickButton(page, *this, id, code, onlineButtons); }
 
 void OnlinePage::timer(HWND page, UINT_PTR id) {
     // Only while shown, and never in the middle of another command or

@@ -167,24 +167,13 @@ void TopPage::init(HWND page) {
     showList(page, *this, "Nothing is read until you press Show.");
 }
 
-void TopPage::command(HWND page, int id, int code) {
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_GLANCE_SHOW:
-        showTop(page, *this);
-        break;
-    case IDC_GLANCE_COPY:
-        copyText(page, *this);
-        break;
-    case IDC_GLANCE_SAVE:
-        saveChart(page, *this);
-        break;
-    default:
-        break;
-    }
-}
+const Button<TopPage> topButtons[] = {
+    {IDC_GLANCE_SHOW, showTop},
+    {IDC_GLANCE_COPY, copyText},
+    {IDC_GLANCE_SAVE, saveChart},
+};
+
+void TopPage::command(HWND page, int id, int code) { clickButton(page, *this, id, code, topButtons); }
 
 bool TopPage::notify(HWND, NMHDR& header) {
     if (header.idFrom == IDC_GLANCE_TABLE) {

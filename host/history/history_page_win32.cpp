@@ -154,6 +154,14 @@ void clearRecord(HWND page, HistoryPage& state) {
     load(page, state);
 }
 
+const admin_page::Button<HistoryPage> historyButtons[] = {
+    {IDC_HISTORY_TOOK, applyFilter},
+    {IDC_HISTORY_REFUSED, applyFilter},
+    {IDC_HISTORY_UNKNOWN, applyFilter},
+    {IDC_HISTORY_COPY, copySelected},
+    {IDC_HISTORY_CLEAR, clearRecord},
+};
+
 void onCommand(HWND page, HistoryPage& state, int id, int code) {
     switch (id) {
     case IDC_HISTORY_SITE:
@@ -170,24 +178,8 @@ void onCommand(HWND page, HistoryPage& state, int id, int code) {
             applyFilter(page, state);
         }
         break;
-    case IDC_HISTORY_TOOK:
-    case IDC_HISTORY_REFUSED:
-    case IDC_HISTORY_UNKNOWN:
-        if (code == BN_CLICKED) {
-            applyFilter(page, state);
-        }
-        break;
-    case IDC_HISTORY_COPY:
-        if (code == BN_CLICKED) {
-            copySelected(page, state);
-        }
-        break;
-    case IDC_HISTORY_CLEAR:
-        if (code == BN_CLICKED) {
-            clearRecord(page, state);
-        }
-        break;
     default:
+        admin_page::clickButton(page, state, id, code, historyButtons);
         break;
     }
 }
