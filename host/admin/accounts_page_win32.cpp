@@ -57,11 +57,23 @@ constexpr int everyoneFilter = 0;
 const Column accountColumns[] = {
     {L"Account", 50, false}, {L"Group", 33, false}, {L"Up", 30, true}, {L"Down", 30, true}, {L"Credits", 32, true},
 };
+constexpr int accountColumnCount = sizeof accountColumns / sizeof accountColumns[0];
 
 const int accountFields[] = {IDC_ADMIN_ACCOUNT_EXPIRES, IDC_ADMIN_ACCOUNT_TF_FROM,  IDC_ADMIN_ACCOUNT_TF_TO,
                              IDC_ADMIN_ACCOUNT_IDLE,    IDC_ADMIN_ACCOUNT_COMMENT,  IDC_ADMIN_ACCOUNT_SIM_UP,
                              IDC_ADMIN_ACCOUNT_SIM_DOWN, IDC_ADMIN_ACCOUNT_SAME_IP, IDC_ADMIN_ACCOUNT_WRITE,
                              IDC_ADMIN_ACCOUNT_NEW_NAME, IDC_ADMIN_ACCOUNT_RENAME};
+
+const FormBox<admin::AccountForm> accountBoxes[] = {
+    {IDC_ADMIN_ACCOUNT_EXPIRES, &admin::AccountForm::expires},
+    {IDC_ADMIN_ACCOUNT_TF_FROM, &admin::AccountForm::timeframeFrom},
+    {IDC_ADMIN_ACCOUNT_TF_TO, &admin::AccountForm::timeframeTo},
+    {IDC_ADMIN_ACCOUNT_IDLE, &admin::AccountForm::idleTime},
+    {IDC_ADMIN_ACCOUNT_COMMENT, &admin::AccountForm::comment},
+    {IDC_ADMIN_ACCOUNT_SIM_UP, &admin::AccountForm::maxSimUploads},
+    {IDC_ADMIN_ACCOUNT_SIM_DOWN, &admin::AccountForm::maxSimDownloads},
+    {IDC_ADMIN_ACCOUNT_SAME_IP, &admin::AccountForm::sameIpLogins},
+};
 
 std::string_view accountCell(const admin::ListedUserCells& cells, int column, char (&buffer)[32]) {
     switch (column) {
@@ -96,14 +108,7 @@ std::string shownName(const std::string& name) {
 
 void showAccount(HWND page, AccountsPage& state) {
     const admin::AccountForm form = state.haveAccount ? admin::accountFormOf(state.account) : admin::AccountForm{};
-    setControlText(page, IDC_ADMIN_ACCOUNT_EXPIRES, form.expires);
-    setControlText(page, IDC_ADMIN_ACCOUNT_TF_FROM, form.timeframeFrom);
-    setControlText(page, IDC_ADMIN_ACCOUNT_TF_TO, form.timeframeTo);
-    setControlText(page, IDC_ADMIN_ACCOUNT_IDLE, form.idleTime);
-    setControlText(page, IDC_ADMIN_ACCOUNT_COMMENT, form.comment);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_UP, form.maxSimUploads);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN, form.maxSimDownloads);
-    setControlText(page, IDC_ADMIN_ACCOUNT_SAME_IP, form.sameIpLogins);
+    showForm(page, form, accountBoxes);
     for (int id : accountFields) {
         EnableWindow(GetDlgItem(page, id), state.haveAccount);
     }
@@ -183,13 +188,7 @@ bool listed(const AccountsPage& state, const std::string& name) {
 std::string selectAccount(HWND page, AccountsPage& state, const std::string& name) {
     for (std::size_t i = 0; i < state.listing.size(); ++i) {
         if (state.listing.rowName(i) == name) {
-            HWND view = GetDlgItem(page, IDC_ADMIN_ACCOUNT_LIST);
-            LVITEMW item{};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(view, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(view, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-            SendMessageW(view, LVM_ENSUREVISIBLE, i, FALSE);
+            selectListRow(page, IDC_ADMIN_ACCOUNT_LIST, i, true);
             if (state.haveAccount && state.account.name == name) {
                 return "";
             }
@@ -229,25 +228,12 @@ std::string relist(HWND page, AccountsPage& state, const std::string& name, bool
     return problem;
 }
 
-admin::AccountForm formOf(HWND page) {
-    admin::AccountForm form;
-    form.expires = controlText(page, IDC_ADMIN_ACCOUNT_EXPIRES);
-    form.timeframeFrom = controlText(page, IDC_ADMIN_ACCOUNT_TF_FROM);
-    form.timeframeTo = controlText(page, IDC_ADMIN_ACCOUNT_TF_TO);
-    form.idleTime = controlText(page, IDC_ADMIN_ACCOUNT_IDLE);
-    form.comment = controlText(page, IDC_ADMIN_ACCOUNT_COMMENT);
-    form.maxSimUploads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_UP);
-    form.maxSimDownloads = controlText(page, IDC_ADMIN_ACCOUNT_SIM_DOWN);
-    form.sameIpLogins = controlText(page, IDC_ADMIN_ACCOUNT_SAME_IP);
-    return form;
-}
-
 void writeSettings(HWND page, AccountsPage& state) {
     const std::string name = state.account.name;
     WriteAction action;
     action.title = "Account settings";
-    action.plan = admin::accountChangePlan(state.account, formOf(page));
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.plan = admin::accountChangePlan(state.account, formFrom(page, accountBoxes));
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         const std::string problem = readAccount(page, state, name);
         if (problem.empty()) {
             values = admin::accountReadBack(state.account);
@@ -266,7 +252,7 @@ void rename(HWND page, AccountsPage& state) {
     if (action.plan.refusal.empty()) {
         action.plan.written.push_back({"Name", newName});
     }
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         // Renamed: the new name's screen; refused: the old one's, unchanged.
         std::string problem = list(page, state, state.argument);
         if (problem.empty()) {
@@ -296,7 +282,7 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
     if (action.plan.refusal.empty()) {
         action.plan.written.push_back({"Account " + shownName(name), purge ? "purged" : "re-added"});
     }
-    action.readBack = [&](std::vector<admin::Written>& values) {
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
         state.haveAccount = false;
         showAccount(page, state);
         if (purge) {
@@ -316,38 +302,25 @@ void readdOrPurge(HWND page, AccountsPage& state, bool purge) {
     runWrite(page, *state.context, action);
 }
 
-void onCommand(HWND page, AccountsPage& state, int id, int code) {
-    if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
-        showFilter(page, chosenFilterIndex(page));
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_ADMIN_ACCOUNT_LIST_BUTTON:
-        listChosen(page, state);
-        break;
-    case IDC_ADMIN_ACCOUNT_WRITE:
-        if (state.haveAccount) {
-            writeSettings(page, state);
-        }
-        break;
-    case IDC_ADMIN_ACCOUNT_RENAME:
-        if (state.haveAccount) {
-            rename(page, state);
-        }
-        break;
-    case IDC_ADMIN_ACCOUNT_READD:
-    case IDC_ADMIN_ACCOUNT_PURGE:
-        if (state.haveAccount && state.account.deleted) {
-            readdOrPurge(page, state, id == IDC_ADMIN_ACCOUNT_PURGE);
-        }
-        break;
-    default:
-        break;
-    }
-}
+const Button<AccountsPage> accountButtons[] = {
+    {IDC_ADMIN_ACCOUNT_LIST_BUTTON, listChosen},
+    {IDC_ADMIN_ACCOUNT_WRITE,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount) writeSettings(page, state);
+     }},
+    {IDC_ADMIN_ACCOUNT_RENAME,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount) rename(page, state);
+     }},
+    {IDC_ADMIN_ACCOUNT_READD,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount && state.account.deleted) readdOrPurge(page, state, false);
+     }},
+    {IDC_ADMIN_ACCOUNT_PURGE,
+     [](HWND page, AccountsPage& state) {
+         if (state.haveAccount && state.account.deleted) readdOrPurge(page, state, true);
+     }},
+};
 
 // True when the notification's result is set (DWLP_MSGRESULT).
 bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
@@ -355,20 +328,15 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
         return false;
     }
     const admin::UserListingIndex& listing = state.listing;
-    if (header.code == LVN_ODFINDITEMW) {
-        const int row = findRow(reinterpret_cast<NMLVFINDITEMW&>(header), listing.size(),
-                                [&](std::size_t i) { return listing.rowName(i); });
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
+    if (answerFind(page, header, listing.size(), [&](std::size_t i) { return listing.rowName(i); })) {
         return true;
     }
-    if (header.code == LVN_GETDISPINFOW) {
-        auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
-        const auto row = static_cast<std::size_t>(request.item.iItem);
-        if (request.item.iItem >= 0 && row < listing.size()) {
-            char buffer[32];
-            giveCellText(request, accountCell(listing.rowCells(row), request.item.iSubItem, buffer));
-        }
-    } else if (header.code == LVN_ITEMCHANGED) {
+    char buffer[32];
+    if (giveCell(header, listing.size(), accountColumnCount,
+                 [&](std::size_t row, int column) { return accountCell(listing.rowCells(row), column, buffer); })) {
+        return false;
+    }
+    if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         const auto row = static_cast<std::size_t>(change.iItem);
         if (change.iItem >= 0 && row < listing.size() && (change.uChanged & LVIF_STATE) != 0 &&
@@ -382,7 +350,7 @@ bool onNotify(HWND page, AccountsPage& state, NMHDR& header) {
 }
 
 void AccountsPage::init(HWND page) {
-    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, sizeof accountColumns / sizeof accountColumns[0]);
+    addColumns(page, IDC_ADMIN_ACCOUNT_LIST, accountColumns, accountColumnCount);
     for (const FilterChoice& choice : filters) {
         SendDlgItemMessageW(page, IDC_ADMIN_ACCOUNT_FILTER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.label));
     }
@@ -391,7 +359,13 @@ void AccountsPage::init(HWND page) {
     showResult(page, "Nothing is read until you press List.");
 }
 
-void AccountsPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
+void AccountsPage::command(HWND page, int id, int code) {
+    if (id == IDC_ADMIN_ACCOUNT_FILTER && code == CBN_SELCHANGE) {
+        showFilter(page, chosenFilterIndex(page));
+        return;
+    }
+    clickButton(page, *this, id, code, accountButtons);
+}
 
 bool AccountsPage::notify(HWND page, NMHDR& header) { return onNotify(page, *this, header); }
 

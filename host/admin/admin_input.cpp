@@ -110,8 +110,12 @@ std::string taglineProblem(const std::string& text) {
 }
 
 std::string groupCommentProblem(const std::string& text) {
-    // The server cuts a longer one to 63 without a word.
-    return lengthProblem(text, 63, "A group comment");
+    if (hasControl(text)) return "A group comment cannot hold control characters or line breaks.";
+    // The server cuts a longer one to 63 bytes without a word.
+    if (text.size() > 63)
+        return "A group comment has at most 63 bytes, and the server cuts a longer one without a word (this one has " +
+               std::to_string(text.size()) + "; a letter such as \xc3\xbc takes two).";
+    return {};
 }
 
 std::string ownCommandProblem(const std::string& text) {

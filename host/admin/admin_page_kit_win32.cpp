@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "host/admin/admin_text.h"
 #include "host/resources/host_resources.h"
 #include "host/sites/wide_text_win32.h"
@@ -221,28 +223,43 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
     return verdict.done || verdict.text.empty() ? readerFailure : verdict.text;
 }
 
-admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) {
-    std::vector<session::Reply> replies;
-    std::string unanswered;
+namespace {
+
+WriteSent sendPlan(AdminContext& context, const admin::Plan& plan) {
+    WriteSent sent;
     reportReadBack(context, std::string());  // a change begins: the record's earlier ones wait no longer
     for (const std::string& command : plan.commands) {
         Exchange exchange = send(context, command);
         if (!exchange.answered) {
-            unanswered = command + ": " + exchange.verdict.text;
+            sent.unanswered = command + ": " + exchange.verdict.text;
             break;
         }
-        replies.push_back(std::move(exchange.reply));
+        sent.replies.push_back(std::move(exchange.reply));
         if (!exchange.verdict.done) {
             break;
         }
     }
-    admin::PlanOutcome outcome = admin::planOutcome(plan, replies);
-    if (!unanswered.empty()) {
-        outcome.complete = false;
-        outcome.summary += (outcome.summary.empty() ? "" : "\n") + unanswered;
+    sent.outcome = admin::planOutcome(plan, sent.replies);
+    if (!sent.unanswered.empty()) {
+        sent.outcome.complete = false;
+        sent.outcome.summary += (sent.outcome.summary.empty() ? "" : "\n") + sent.unanswered;
     }
-    return outcome;
+    return sent;
 }
+
+// One line for the change record.
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan) { return sendPlan(context, plan).outcome; }
 
 WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action, admin::PlanOutcome* outcome) {
     if (!action.plan.refusal.empty()) {
@@ -257,17 +274,29 @@ WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action
         showResult(page, action.notConfirmed.empty() ? "Not confirmed: nothing was sent." : action.notConfirmed);
         return WriteResult::NotConfirmed;
     }
-    const admin::PlanOutcome sent = runPlan(context, action.plan);
+    const WriteSent sent = sendPlan(context, action.plan);
     std::vector<admin::Written> values;
     std::string problem;
     if (action.readBack) {
-        problem = action.readBack(values);
+        problem = action.readBack(sent, values);
     }
-    std::string verdict = admin::writeVerdict(action.plan, sent, action.confirmedCount,
-                                              action.readBack && problem.empty() ? &values : nullptr, problem);
-    showResult(page, verdict);
+    const std::vector<admin::Written>* readBack = action.readBack && problem.empty() ? &values : nullptr;
+    std::string verdict, record;
+    if (action.verdict) {
+        verdict = action.verdict(sent, readBack, problem);
+        record = oneLine(verdict);
+    } else {
+        verdict = admin::writeVerdict(action.plan, sent.outcome, action.confirmedCount, readBack, problem);
+        record = admin::recordVerdict(action.plan, sent.outcome, action.confirmedCount, readBack, problem);
+    }
+    reportReadBack(context, record);
+    if (action.show) {
+        action.show(verdict);
+    } else {
+        showResult(page, verdict);
+    }
     if (outcome != nullptr) {
-        *outcome = sent;
+        *outcome = sent.outcome;
     }
     return WriteResult::Sent;
 }
@@ -369,6 +398,49 @@ int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std
         }
     }
     return -1;
+}
+
+bool answerFind(HWND page, NMHDR& header, std::size_t rows, const std::function<std::string_view(std::size_t)>& nameOf) {
+    if (header.code != LVN_ODFINDITEMW) {
+        return false;
+    }
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, findRow(reinterpret_cast<NMLVFINDITEMW&>(header), rows, nameOf));
+    return true;
+}
+
+void selectListRow(HWND page, int listId, std::size_t row, bool only) {
+    HWND list = GetDlgItem(page, listId);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (only) {
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    }
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+Copied copyToClipboard(HWND owner, const std::string& utf8) {
+    const std::wstring text = wide_text::toWide(utf8);
+    if (!OpenClipboard(owner)) {
+        return Copied::ClipboardBusy;
+    }
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool copied = false;
+    if (memory != nullptr) {
+        auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+        if (target != nullptr) {
+            std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
+            GlobalUnlock(memory);
+            copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!copied) {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+    return copied ? Copied::Yes : Copied::NoMemory;
 }
 
 void reportReadBack(AdminContext& context, const std::string& readBack) {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host/admin/admin_pages_win32.h"
@@ -62,6 +64,34 @@ private:
     std::vector<Repaint> repaints_;
 };
 
+// A form's text boxes, one row a box: the control and the form's text it
+// holds. A page's form is read and shown through its table.
+template <typename Form>
+struct FormBox {
+    int id;
+    std::string Form::*text;
+};
+template <typename Form, std::size_t N>
+Form formFrom(HWND page, const FormBox<Form> (&boxes)[N]) {
+    Form form;
+    for (const FormBox<Form>& box : boxes) {
+        form.*box.text = controlText(page, box.id);
+    }
+    return form;
+}
+template <typename Form, std::size_t N>
+void showForm(HWND page, const Form& form, const FormBox<Form> (&boxes)[N]) {
+    for (const FormBox<Form>& box : boxes) {
+        setControlText(page, box.id, form.*box.text);
+    }
+}
+template <typename Form, std::size_t N>
+void showForm(PageUpdate& update, const Form& form, const FormBox<Form> (&boxes)[N]) {
+    for (const FormBox<Form>& box : boxes) {
+        update.setText(box.id, form.*box.text);
+    }
+}
+
 // A refusal of the operator's input before anything is sent.
 // `note` says what was (not) sent.
 void refuse(HWND page, AdminContext& context, const std::string& title, const std::string& message,
@@ -94,14 +124,21 @@ std::string whyUnread(const Exchange& exchange, const std::string& readerFailure
 // answered; the outcome's summary says what was applied and what was not.
 admin::PlanOutcome runPlan(AdminContext& context, const admin::Plan& plan);
 // For the change record: what the page read back after runPlan ("written
-// and read back", or what the server holds instead).
+// and read back", or what the server holds instead). runWrite reports it.
 void reportReadBack(AdminContext& context, const std::string& readBack);
+
+// What a write's commands came to, for its read-back and verdict.
+struct WriteSent {
+    admin::PlanOutcome outcome;
+    std::vector<session::Reply> replies;  // of the answered commands, in order, without colour codes
+    std::string unanswered;               // why the next command had no reply; "" when every one sent had one
+};
 
 // The write every page shares: refuse what the plan refuses (nothing
 // sent), say so when nothing changed, ask first when it cannot be undone or
-// reaches many, send the plan up to its first refusal, read back, and show
-// the verdict. A page says only what is its own: the plan, the question,
-// how to read its target back.
+// reaches many, send the plan up to its first refusal, read back, show the
+// verdict and hand it to the change record. A page says only what is its
+// own: the plan, the question, how to read its target back.
 struct WriteAction {
     std::string title;     // of the refusal's message box and the question
     admin::Plan plan;
@@ -115,11 +152,19 @@ struct WriteAction {
     // Reads the target back after sending (whatever the server answered):
     // "" when read, with what it shows of the written settings in `values`,
     // else why not. Unset: nothing is read back.
-    std::function<std::string(std::vector<admin::Written>& values)> readBack;
+    std::function<std::string(const WriteSent& sent, std::vector<admin::Written>& values)> readBack;
+    // The verdict in the page's own words (`values` null when nothing was
+    // read back, `problem` why not); the change record keeps it too. Unset:
+    // admin::writeVerdict, and admin::recordVerdict for the record.
+    std::function<std::string(const WriteSent& sent, const std::vector<admin::Written>* values,
+                              const std::string& problem)>
+        verdict;
+    // Shows the verdict, with whatever the read-back changed on the page, in
+    // one paint. Unset: the result box shows it.
+    std::function<void(const std::string& verdict)> show;
 };
 enum class WriteResult { Refused, NothingChanged, NotConfirmed, Sent };
-// The result box gets the verdict (admin::writeVerdict); `outcome`, when
-// given, what the plan came to.
+// `outcome`, when given, gets what the plan came to.
 WriteResult runWrite(HWND page, AdminContext& context, const WriteAction& action,
                      admin::PlanOutcome* outcome = nullptr);
 
@@ -144,17 +189,86 @@ void giveCellText(NMLVDISPINFOW& request, std::string_view utf8);
 // none. `nameOf(i)` is row i's name.
 int findRow(const NMLVFINDITEMW& find, std::size_t rows, const std::function<std::string_view(std::size_t)>& nameOf);
 
+// A virtual list's request for a cell's text (LVN_GETDISPINFOW), answered
+// with cellOf(row, column) for a row below `rows` and a column below
+// `columns`. False for any other notification.
+template <typename CellOf>
+bool giveCell(NMHDR& header, std::size_t rows, int columns, CellOf&& cellOf) {
+    if (header.code != LVN_GETDISPINFOW) {
+        return false;
+    }
+    auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
+    const int row = request.item.iItem;
+    const int column = request.item.iSubItem;
+    if (row >= 0 && static_cast<std::size_t>(row) < rows && column >= 0 && column < columns) {
+        giveCellText(request, cellOf(static_cast<std::size_t>(row), column));
+    }
+    return true;
+}
+// A virtual list's search for a typed name (LVN_ODFINDITEMW), answered with
+// findRow's row in the page's DWLP_MSGRESULT. False for any other
+// notification.
+bool answerFind(HWND page, NMHDR& header, std::size_t rows, const std::function<std::string_view(std::size_t)>& nameOf);
+// Selects and focuses a list view's row and scrolls it into sight; `only`:
+// every other row is unselected first.
+void selectListRow(HWND page, int listId, std::size_t row, bool only);
+
+// The text on the clipboard as Unicode text.
+enum class Copied { Yes, ClipboardBusy, NoMemory };
+Copied copyToClipboard(HWND owner, const std::string& utf8);
+
+// A page's buttons, one row a button: its id and what a click does.
+template <typename State>
+struct Button {
+    int id;
+    void (*clicked)(HWND page, State& state);
+};
+// A click (BN_CLICKED) on one of the buttons, handed to its row; false for
+// anything else.
+template <typename State, std::size_t N>
+bool clickButton(HWND page, State& state, int id, int code, const Button<State> (&buttons)[N]) {
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    for (const Button<State>& button : buttons) {
+        if (button.id == id) {
+            button.clicked(page, state);
+            return true;
+        }
+    }
+    return false;
+}
+
 // The page's state object, kept in DWLP_USER from WM_INITDIALOG on.
 template <typename State>
 State* stateOf(HWND page) {
     return reinterpret_cast<State*>(GetWindowLongPtrW(page, DWLP_USER));
 }
 
+namespace detail {
+template <typename State, typename = void>
+struct HasNotify : std::false_type {};
+template <typename State>
+struct HasNotify<State, std::void_t<decltype(std::declval<State&>().notify(HWND{}, std::declval<NMHDR&>()))>>
+    : std::true_type {};
+template <typename State, typename = void>
+struct HasTimer : std::false_type {};
+template <typename State>
+struct HasTimer<State, std::void_t<decltype(std::declval<State&>().timer(HWND{}, UINT_PTR{}))>> : std::true_type {};
+template <typename State, typename = void>
+struct HasShown : std::false_type {};
+template <typename State>
+struct HasShown<State, std::void_t<decltype(std::declval<State&>().shown(HWND{}, bool{}, LPARAM{}))>>
+    : std::true_type {};
+}  // namespace detail
+
 // The dialog procedure of a page: its State made on WM_INITDIALOG with the
 // context (lParam) in `state.context`, then `state.init(page)`; commands go
-// to `state.command(page, id, code)`, notifications to `state.notify(page,
-// header)` (true when it set DWLP_MSGRESULT); the state is deleted with the
-// page. A page says only what is its own.
+// to `state.command(page, id, code)`, and where the State has them,
+// notifications to `state.notify(page, header)` (true when it set
+// DWLP_MSGRESULT), timers to `state.timer(page, id)` and WM_SHOWWINDOW to
+// `state.shown(page, shown, lParam)`; the state is deleted with the page
+// (its destructor frees what it made). A page says only what is its own.
 template <typename State>
 INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     State* state = stateOf<State>(page);
@@ -172,7 +286,25 @@ INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lP
         }
         return TRUE;
     case WM_NOTIFY:
-        return state != nullptr && state->notify(page, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+        if constexpr (detail::HasNotify<State>::value) {
+            return state != nullptr && state->notify(page, *reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+        }
+        return FALSE;
+    case WM_TIMER:
+        if constexpr (detail::HasTimer<State>::value) {
+            if (state != nullptr) {
+                state->timer(page, static_cast<UINT_PTR>(wParam));
+            }
+            return TRUE;
+        }
+        return FALSE;
+    case WM_SHOWWINDOW:
+        if constexpr (detail::HasShown<State>::value) {
+            if (state != nullptr) {
+                state->shown(page, wParam != FALSE, lParam);
+            }
+        }
+        return FALSE;
     case WM_NCDESTROY:
         delete state;
         SetWindowLongPtrW(page, DWLP_USER, 0);

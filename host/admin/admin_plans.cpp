@@ -7,6 +7,7 @@
 #include "host/admin/admin_input.h"
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
+#include "host/admin/group_identity.h"
 
 namespace admin {
 
@@ -62,18 +63,6 @@ bool formNumber(const std::string& text, const NumberRule& rule, std::int64_t& v
     return false;
 }
 
-// A changed value must lie in the rule's range; an unchanged one is left as
-// the server keeps it, whatever it is.
-bool changedNumber(const std::string& text, std::int64_t loaded, const NumberRule& rule,
-                   std::int64_t& value, std::string& problem) {
-    if (!formNumber(text, rule, value, problem)) return false;
-    if (value != loaded && (value < rule.low || value > rule.high)) {
-        problem = numberProblem(std::to_string(value), rule.low, rule.high, rule.what);
-        return false;
-    }
-    return true;
-}
-
 // "Unlimited" and friends as the account screen shows them, as numbers;
 // false for a text that is neither.
 bool shownNumber(const std::string& shown, const NumberRule& rule, std::int64_t& value) {
@@ -81,11 +70,6 @@ bool shownNumber(const std::string& shown, const NumberRule& rule, std::int64_t&
     return formNumber(shown, rule, value, ignored);
 }
 
-const NumberRule slotsRule{"Slots", -1, 32767, "Unlimited", -1, nullptr, 0};
-const NumberRule leechSlotsRule{"Leech slots", -2, 32767, "Unlimited", -1, "Disabled", -2};
-const NumberRule allotSlotsRule{"Allotment slots", -2, 32767, "Unlimited", -1, "Disabled", -2};
-const NumberRule allotSizeRule{"The largest allotment (KiB)", 0, 2147483647, "Unlimited", 0, nullptr, 0};
-const NumberRule groupLoginsRule{"Logins at once", 0, 30000, "Unlimited", 0, nullptr, 0};
 const NumberRule simRule{"Transfers at once", -1, 30000, "Unlimited", -1, nullptr, 0};
 const NumberRule idleRule{"The idle time", -1, 30000, "Disabled", -1, nullptr, 0};
 const NumberRule loginsRule{"Logins", 0, 30000, "Unlimited", 0, nullptr, 0};
@@ -161,69 +145,124 @@ std::string speedProblem(std::string_view value) {
 
 }  // namespace
 
-// The group settings in the operator's words, for a verdict.
-const char* const groupSettingWords[] = {"Slots", "Leech slots", "Allotment slots", "Largest allotment (KiB)",
-                                         "Logins at once", "Comment"};
+namespace {
+
+// A group's number: the command's setting, the operator's words, the words
+// the page takes for special values, and the range the server keeps as
+// typed. glftpd keeps slots, leech and allotment slots and the login limit
+// in 16 bits (slots 32768 reads back as -32768, max_logins 70000 as 4464)
+// and the largest allotment in 32 (KiB).
+struct GroupNumber {
+    const char* setting;
+    const char* words;
+    std::int64_t GroupSettings::*field;
+    std::string GroupForm::*typed;
+    std::int64_t low, high;
+    int bits;
+    const char* word1;  // nullptr: none
+    std::int64_t value1;
+    const char* word2;
+    std::int64_t value2;
+    const char* range;  // in the operator's words
+};
+
+// In the order the page writes them.
+const GroupNumber groupNumbers[] = {
+    {"slots", "Slots", &GroupSettings::slots, &GroupForm::slots, -1, 32767, 16, "unlimited", -1, nullptr, 0,
+     "-1 (unlimited) or 0 to 32767"},
+    {"leech_slots", "Leech slots", &GroupSettings::leechSlots, &GroupForm::leechSlots, -2, 32767, 16, "unlimited", -1,
+     "disabled", -2, "-1 (unlimited), -2 (disabled) or 0 to 32767"},
+    {"allot_slots", "Allotment slots", &GroupSettings::allotSlots, &GroupForm::allotSlots, -2, 32767, 16, "unlimited",
+     -1, "disabled", -2, "-1 (unlimited), -2 (disabled) or 0 to 32767"},
+    {"max_allot_size", "Largest allotment", &GroupSettings::maxAllotSizeKb, &GroupForm::maxAllotSizeKb, 0, 2147483647,
+     32, "unlimited", 0, nullptr, 0, "0 (unlimited) to 2147483647 KiB"},
+    {"max_logins", "Logins at once", &GroupSettings::maxLogins, &GroupForm::maxLogins, 0, 32767, 16, "unlimited", 0,
+     nullptr, 0, "0 (unlimited) to 32767"},
+};
+
+// A group's number in the operator's words: "unlimited", "disabled", "4096 KiB", "7".
+std::string groupValueWords(const GroupNumber& number, std::int64_t value) {
+    if (number.word1 != nullptr && value == number.value1) return number.word1;
+    if (number.word2 != nullptr && value == number.value2) return number.word2;
+    return std::to_string(value) + (number.bits == 32 ? " KiB" : "");
+}
+
+// The words of a text with one blank between them (the server keeps a
+// group comment so).
+std::string singleBlanks(std::string_view text) {
+    std::string result;
+    bool blank = false;
+    for (const char c : trimBlanks(text)) {
+        if (c == ' ' || c == '\t') {
+            blank = true;
+            continue;
+        }
+        if (blank) result += ' ';
+        blank = false;
+        result += c;
+    }
+    return result;
+}
+
+}  // namespace
 
 GroupForm groupFormOf(const GroupSettings& loaded) {
     GroupForm form;
-    form.slots = std::to_string(loaded.slots);
-    form.leechSlots = std::to_string(loaded.leechSlots);
-    form.allotSlots = std::to_string(loaded.allotSlots);
-    form.maxAllotSizeKb = std::to_string(loaded.maxAllotSizeKb);
-    form.maxLogins = std::to_string(loaded.maxLogins);
+    for (const GroupNumber& number : groupNumbers) form.*number.typed = std::to_string(loaded.*number.field);
     form.comment = displayText(loaded.comment);
     return form;
 }
 
 Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form) {
-    std::string problem = targetProblem(loaded.name, "a group");
+    std::string problem = groupNameProblem(loaded.name, GroupCommand::Settings);
     if (!problem.empty()) return refused(problem);
     Plan plan;
     const std::string prefix = "SITE GRPCHANGE " + loaded.name + " ";
-    struct Number {
-        const char* setting;
-        const char* words;
-        const std::string& text;
-        std::int64_t loaded;
-        const NumberRule& rule;
-    };
-    const Number numbers[] = {
-        {"slots", groupSettingWords[0], form.slots, loaded.slots, slotsRule},
-        {"leech_slots", groupSettingWords[1], form.leechSlots, loaded.leechSlots, leechSlotsRule},
-        {"allot_slots", groupSettingWords[2], form.allotSlots, loaded.allotSlots, allotSlotsRule},
-        {"max_allot_size", groupSettingWords[3], form.maxAllotSizeKb, loaded.maxAllotSizeKb, allotSizeRule},
-        {"max_logins", groupSettingWords[4], form.maxLogins, loaded.maxLogins, groupLoginsRule},
-    };
-    for (const Number& number : numbers) {
+    for (const GroupNumber& number : groupNumbers) {
+        const std::string& text = form.*number.typed;
+        const std::string_view typed = trimBlanks(text);
         std::int64_t value = 0;
-        if (!changedNumber(number.text, number.loaded, number.rule, value, problem)) return refused(problem);
-        if (value != number.loaded) {
-            plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
-            plan.written.push_back({number.words, std::to_string(value)});
+        bool clamped = false;
+        if (number.word1 != nullptr && equalsIgnoringCase(typed, number.word1)) {
+            value = number.value1;
+        } else if (number.word2 != nullptr && equalsIgnoringCase(typed, number.word2)) {
+            value = number.value2;
+        } else if (!readInteger(typed, value, &clamped) || clamped) {
+            return refused(std::string(number.words) + " takes " + number.range + ", not \"" + text + "\".");
         }
+        const std::int64_t loadedValue = loaded.*number.field;
+        if (value == loadedValue) continue;  // unchanged: left as the server keeps it, whatever it is
+        if (value < number.low || value > number.high) {
+            // What the server would keep: the number's low bits, signed.
+            const auto low = static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << number.bits) - 1);
+            const std::int64_t kept = low >= (std::uint64_t{1} << (number.bits - 1))
+                                          ? static_cast<std::int64_t>(low) - (std::int64_t{1} << number.bits)
+                                          : static_cast<std::int64_t>(low);
+            return refused(std::string(number.words) + " takes " + number.range + ", not " + std::to_string(value) +
+                           (kept != value ? " (the server would keep it as " + std::to_string(kept) + ")." : "."));
+        }
+        plan.commands.push_back(prefix + number.setting + " " + std::to_string(value));
+        plan.written.push_back({number.words, groupValueWords(number, value)});
     }
-    // A comment the operator did not retype keeps the server's bytes.
-    const std::string comment = words(form.comment);
-    if (comment != words(groupFormOf(loaded).comment) && comment != loaded.comment) {
+    // Compared with what the page showed, so that a comment in Latin-1 is
+    // not rewritten unasked.
+    const std::string comment = singleBlanks(form.comment);
+    if (comment != singleBlanks(displayText(loaded.comment))) {
         if (comment.empty()) return refused("A group comment cannot be empty.");
         problem = groupCommentProblem(comment);
         if (!problem.empty()) return refused(problem);
         plan.commands.push_back(prefix + "comment " + comment);
-        plan.written.push_back({groupSettingWords[5], comment});
+        plan.written.push_back({"Comment", comment});
     }
     return plan;
 }
 
 std::vector<Written> groupReadBack(const GroupSettings& group) {
-    return {
-        {groupSettingWords[0], std::to_string(group.slots)},
-        {groupSettingWords[1], std::to_string(group.leechSlots)},
-        {groupSettingWords[2], std::to_string(group.allotSlots)},
-        {groupSettingWords[3], std::to_string(group.maxAllotSizeKb)},
-        {groupSettingWords[4], std::to_string(group.maxLogins)},
-        {groupSettingWords[5], group.comment},
-    };
+    std::vector<Written> values;
+    for (const GroupNumber& number : groupNumbers)
+        values.push_back({number.words, groupValueWords(number, group.*number.field)});
+    values.push_back({"Comment", group.comment});
+    return values;
 }
 
 AccountForm accountFormOf(const AccountSettings& loaded) {
@@ -643,6 +682,27 @@ std::string writeVerdict(const Plan& plan, const PlanOutcome& outcome, std::int6
                                     : "\nRead back, the server holds something else:\n" + differences;
     }
     return text;
+}
+
+std::string recordVerdict(const Plan& plan, const PlanOutcome& outcome, std::int64_t confirmedCount,
+                          const std::vector<Written>* readBack, const std::string& readBackProblem) {
+    const auto oneLine = [](std::string text) {
+        for (char& c : text) c = c == '\n' || c == '\r' ? ' ' : c;
+        return text;
+    };
+    if (outcome.applied == 0) return {};
+    if (!readBackProblem.empty()) return oneLine("not read back: " + readBackProblem);
+    if (readBack != nullptr) {
+        const std::string differences = readBackDifferences(plan, outcome.applied, *readBack);
+        return differences.empty() ? "written and read back" : oneLine(differences);
+    }
+    if (confirmedCount < 0) return {};
+    const bool listForm = outcome.appliedCount < 0;
+    const std::int64_t reached = listForm ? static_cast<std::int64_t>(outcome.modified.size()) : outcome.appliedCount;
+    const std::string said = (listForm ? "modified " : "applied to ") + std::to_string(reached) + " account(s)";
+    return reached == confirmedCount
+               ? said + ", as counted"
+               : said + ", but " + std::to_string(confirmedCount) + " were counted and confirmed";
 }
 
 }  // namespace admin

@@ -42,12 +42,19 @@ std::string readBackDifferences(const Plan& plan, std::size_t applied, const std
 struct GroupForm {
     std::string slots, leechSlots, allotSlots, maxAllotSizeKb, maxLogins, comment;
 };
-// A comment that is not UTF-8 is shown read as Windows' Western code page
-// and sent only when retyped.
+// The form as the page shows the group. A comment that is not UTF-8
+// (Latin-1 from an older client) is shown read as Windows' Western code
+// page; it stays the server's bytes until the operator types another.
 GroupForm groupFormOf(const GroupSettings& loaded);
+// SITE GRPCHANGE <group> <setting> <value> for each setting the form
+// changed, to the group SITE GRP showed (`loaded.name`, which must be the
+// picked name). Numbers the server would keep as another number are
+// refused: it keeps slots, leech and allotment slots and the login limit in
+// 16 bits and the largest allotment in 32 (KiB). A comment is sent as its
+// words with one blank between them (the server keeps it so).
 Plan groupChangePlan(const GroupSettings& loaded, const GroupForm& form);
-// The settings groupChangePlan writes, as SITE GRP shows them, for
-// readBackDifferences (SITE GRPCHANGE, read back with SITE GRP).
+// The settings groupChangePlan writes, as SITE GRP shows them, in the
+// operator's words ("unlimited", "4096 KiB"), for readBackDifferences.
 std::vector<Written> groupReadBack(const GroupSettings& group);
 
 struct AccountForm {
@@ -134,5 +141,14 @@ PlanOutcome planOutcome(const Plan& plan, const std::vector<session::Reply>& rep
 // read back" is said only when every written setting reads back as written.
 std::string writeVerdict(const Plan& plan, const PlanOutcome& outcome, std::int64_t confirmedCount,
                          const std::vector<Written>* readBack, const std::string& readBackProblem);
+
+// The same verdict as the change record keeps it beside each command sent:
+// "written and read back" when every setting taken reads back as written;
+// else what the server holds instead ("Slots: written 7, the server holds
+// 9."), why nothing was read back, or, where nothing is read back, the
+// server's count against the one confirmed. One line; "" when nothing was
+// taken or there is nothing to compare.
+std::string recordVerdict(const Plan& plan, const PlanOutcome& outcome, std::int64_t confirmedCount,
+                          const std::vector<Written>* readBack, const std::string& readBackProblem);
 
 }  // namespace admin

@@ -21,7 +21,6 @@ using namespace admin_page;
 struct BulkChangePage {
     void init(HWND page);
     void command(HWND page, int id, int code);
-    bool notify(HWND, NMHDR&) { return false; }
 
     AdminContext* context = nullptr;
 };
@@ -116,14 +115,18 @@ void BulkChangePage::init(HWND page) {
     showResult(page, "Nothing is sent until you press Apply and answer Yes.");
 }
 
+const Button<BulkChangePage> bulkButtons[] = {
+    {IDC_ADMIN_BULK_APPLY, apply},
+    {IDC_ADMIN_BULK_TO_GROUP, [](HWND page, BulkChangePage&) { enableTargets(page); }},
+    {IDC_ADMIN_BULK_TO_LIST, [](HWND page, BulkChangePage&) { enableTargets(page); }},
+    {IDC_ADMIN_BULK_TO_ALL, [](HWND page, BulkChangePage&) { enableTargets(page); }},
+};
+
 void BulkChangePage::command(HWND page, int id, int code) {
     if (id == IDC_ADMIN_BULK_SETTING && code == CBN_SELCHANGE) {
         showSettingHint(page);
-    } else if (code == BN_CLICKED && id == IDC_ADMIN_BULK_APPLY) {
-        apply(page, *this);
-    } else if (code == BN_CLICKED &&
-               (id == IDC_ADMIN_BULK_TO_GROUP || id == IDC_ADMIN_BULK_TO_LIST || id == IDC_ADMIN_BULK_TO_ALL)) {
-        enableTargets(page);
+    } else {
+        clickButton(page, *this, id, code, bulkButtons);
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
-#include "host/admin/group_colour.h"
 
 namespace admin {
 
@@ -143,7 +142,7 @@ bool readAdminGroups(const session::Reply& coloured, std::string& user, std::vec
     groups.clear();
     failure.clear();
     session::Reply reply = coloured;
-    removeColours(reply);
+    removeColour(reply.lines);
     // "<user> is a member of the following groups:", a rule, the groups in
     // rows of blank-separated names ('@' before a group admin's group), a
     // blank line, then the private groups; the last line sends the operator
@@ -182,7 +181,7 @@ bool readAdminGroups(const session::Reply& coloured, std::string& user, std::vec
 
 int toggleDirection(const session::Reply& coloured) {
     session::Reply reply = coloured;
-    removeColours(reply);
+    removeColour(reply.lines);
     for (const std::string& line : reply.lines) {
         const std::string_view text = lineTextView(line);
         if (text.find("has been successfully added as gadmin for") != std::string_view::npos) return 1;

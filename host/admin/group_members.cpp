@@ -6,7 +6,6 @@
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
-#include "host/admin/group_colour.h"
 #include "host/admin/user_listing.h"
 
 namespace admin {
@@ -106,12 +105,8 @@ bool scanGroupInfo(const session::Reply& reply, std::size_t& firstRow, Footer& f
 
 bool readGroupInfo(const session::Reply& coloured, GroupInfo& out, std::string& failure) {
     out = GroupInfo{};
-    session::Reply plain;
-    if (hasColours(coloured)) {
-        plain = coloured;
-        removeColours(plain);
-    }
-    const session::Reply& reply = plain.lines.empty() ? coloured : plain;
+    session::Reply storage;
+    const session::Reply& reply = plainTwin(coloured, storage);
     std::size_t firstRow = 0;
     Footer footer;
     const bool read = scanGroupInfo(reply, firstRow, footer, failure, [&](const GroupMemberCells& cells) {
@@ -147,7 +142,7 @@ void markDeleted(GroupInfo& info, const UserListing& deleted) {
 
 bool GroupInfoIndex::read(session::Reply&& reply, std::string& failure) {
     clear();
-    removeColours(reply);
+    removeColour(reply.lines);
     std::size_t firstRow = 0, rows = 0;
     Footer footer;
     if (!scanGroupInfo(reply, firstRow, footer, failure, [&](const GroupMemberCells&) { ++rows; })) return false;

@@ -1,18 +1,13 @@
 #include "host/admin/group_names.h"
 
 #include "host/admin/admin_reply.h"
-#include "host/admin/group_colour.h"
 
 namespace admin {
 
 bool readPublicGroupNames(const session::Reply& coloured, std::vector<std::string>& names, std::string& failure) {
     names.clear();
-    session::Reply plain;
-    if (hasColours(coloured)) {
-        plain = coloured;
-        removeColours(plain);
-    }
-    const session::Reply& reply = plain.lines.empty() ? coloured : plain;
+    session::Reply storage;
+    const session::Reply& reply = plainTwin(coloured, storage);
     std::size_t line = 0;
     while (line < reply.lines.size() && lineText(reply.lines[line]).compare(0, 10, "----------") != 0) {
         ++line;

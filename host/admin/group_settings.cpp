@@ -5,7 +5,6 @@
 
 #include "host/admin/admin_reply.h"
 #include "host/admin/admin_text.h"
-#include "host/admin/group_colour.h"
 
 namespace admin {
 
@@ -56,12 +55,8 @@ bool readMiBAsKiB(std::string_view value, std::int64_t& kib) {
 
 bool readGroupSettings(const session::Reply& coloured, GroupSettings& out, std::string& failure) {
     out = GroupSettings{};
-    session::Reply plain;
-    if (hasColours(coloured)) {
-        plain = coloured;
-        removeColours(plain);
-    }
-    const session::Reply& reply = plain.lines.empty() ? coloured : plain;
+    session::Reply storage;
+    const session::Reply& reply = plainTwin(coloured, storage);
     failure.clear();
     enum Field { Name, Comment, Slots, Leech, Allot, AllotSize, Logins, FieldCount };
     static const std::string_view labels[FieldCount] = {

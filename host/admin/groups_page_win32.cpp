@@ -14,8 +14,8 @@
 #include <utility>
 
 #include "host/admin/admin_page_kit_win32.h"
-#include "host/admin/group_changes.h"
-#include "host/admin/group_colour.h"
+#include "host/admin/admin_plans.h"
+#include "host/admin/admin_text.h"
 #include "host/admin/group_identity.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_names.h"
@@ -29,6 +29,10 @@ namespace {
 using namespace admin_page;
 
 struct GroupsPage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+
     AdminContext* context = nullptr;
     std::vector<std::string> groups;  // as SITE GROUPS names them, in the list's order
     std::string group;                // the one shown, empty: none
@@ -46,10 +50,20 @@ const int settingFields[] = {IDC_ADMIN_GROUP_SLOTS,      IDC_ADMIN_GROUP_LEECH_S
                              IDC_ADMIN_GROUP_MAX_ALLOT,  IDC_ADMIN_GROUP_MAX_LOGINS,  IDC_ADMIN_GROUP_COMMENT,
                              IDC_ADMIN_GROUP_WRITE};
 
+const FormBox<admin::GroupForm> groupBoxes[] = {
+    {IDC_ADMIN_GROUP_SLOTS, &admin::GroupForm::slots},
+    {IDC_ADMIN_GROUP_LEECH_SLOTS, &admin::GroupForm::leechSlots},
+    {IDC_ADMIN_GROUP_ALLOT_SLOTS, &admin::GroupForm::allotSlots},
+    {IDC_ADMIN_GROUP_MAX_ALLOT, &admin::GroupForm::maxAllotSizeKb},
+    {IDC_ADMIN_GROUP_MAX_LOGINS, &admin::GroupForm::maxLogins},
+    {IDC_ADMIN_GROUP_COMMENT, &admin::GroupForm::comment},
+};
+
 const Column memberColumns[] = {
     {L"Member", 62, false}, {L"Marks", 58, false},  {L"Files up", 34, true}, {L"MiB up", 38, true},
     {L"Files dn", 34, true}, {L"MiB dn", 38, true}, {L"Ratio", 30, false},  {L"Weekly", 36, true},
 };
+constexpr int memberColumnCount = sizeof memberColumns / sizeof memberColumns[0];
 
 // The Marks cell: siteop, gadmin, deleted, as many as apply.
 std::string_view marksOf(const admin::GroupMemberCells& cells, bool deleted) {
@@ -103,13 +117,8 @@ std::string slotsText(std::int64_t free) { return free == -1 ? "unlimited" : std
 // painted once. `selectRow`: the member row to select again, -1 none.
 void showGroup(HWND page, GroupsPage& state, const std::string& result, long selectRow = -1) {
     PageUpdate update(page);
-    const admin::GroupFields form = state.haveSettings ? admin::shownFields(state.settings) : admin::GroupFields{};
-    update.setText(IDC_ADMIN_GROUP_SLOTS, form.slots);
-    update.setText(IDC_ADMIN_GROUP_LEECH_SLOTS, form.leechSlots);
-    update.setText(IDC_ADMIN_GROUP_ALLOT_SLOTS, form.allotSlots);
-    update.setText(IDC_ADMIN_GROUP_MAX_ALLOT, form.maxAllotSizeKb);
-    update.setText(IDC_ADMIN_GROUP_MAX_LOGINS, form.maxLogins);
-    update.setText(IDC_ADMIN_GROUP_COMMENT, form.comment);
+    const admin::GroupForm form = state.haveSettings ? admin::groupFormOf(state.settings) : admin::GroupForm{};
+    showForm(update, form, groupBoxes);
     for (int id : settingFields) {
         update.enable(id, state.haveSettings);
     }
@@ -117,12 +126,7 @@ void showGroup(HWND page, GroupsPage& state, const std::string& result, long sel
     update.setRowCount(IDC_ADMIN_MEMBER_LIST, state.info.size());
     if (selectRow >= 0 && static_cast<std::size_t>(selectRow) < state.info.size()) {
         // The member's row again, with its mark as GINFO shows it now.
-        HWND list = GetDlgItem(page, IDC_ADMIN_MEMBER_LIST);
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(selectRow), reinterpret_cast<LPARAM>(&item));
-        SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selectRow), FALSE);
+        selectListRow(page, IDC_ADMIN_MEMBER_LIST, static_cast<std::size_t>(selectRow), false);
         update.changed(IDC_ADMIN_MEMBER_LIST);
     }
     std::string summary;
@@ -136,16 +140,6 @@ void showGroup(HWND page, GroupsPage& state, const std::string& result, long sel
     update.showResult(result);
 }
 
-// One command; its reply without colours, so that neither a reader nor the
-// operator meets an escape code.
-Exchange sendPlain(GroupsPage& state, const std::string& command) {
-    Exchange sent = sendForReader(*state.context, command);
-    if (sent.answered) {
-        admin::removeColours(sent.reply);
-    }
-    return sent;
-}
-
 // The whole names of the rows GINFO may have cut, from SITE USERS =group
 // and the deleted listing. Returns what went wrong, empty when all was read.
 std::string matchCutRows(GroupsPage& state, const admin::UserListingIndex* deleted) {
@@ -157,7 +151,7 @@ std::string matchCutRows(GroupsPage& state, const admin::UserListingIndex* delet
         for (std::size_t i = 0; i < deleted->size(); ++i) names.add(deleted->rowName(i), true);
     }
     std::string problem, failure;
-    Exchange listed = sendPlain(state, "SITE USERS =" + state.group);
+    Exchange listed = sendForReader(*state.context, "SITE USERS =" + state.group);
     admin::UserListingIndex listing;
     if (listed.answered && listing.read(std::move(listed.reply), failure)) {
         for (std::size_t i = 0; i < listing.size(); ++i) names.add(listing.rowName(i), false);
@@ -187,7 +181,7 @@ std::string readGroup(GroupsPage& state, const std::string& group) {
         state.groupProblem = problem;
         return problem + "\nNothing was sent.";
     }
-    Exchange grp = sendPlain(state, "SITE GRP " + group);
+    Exchange grp = sendForReader(*state.context, "SITE GRP " + group);
     std::string failure;
     if (!grp.answered) {
         return grp.verdict.text;
@@ -205,7 +199,7 @@ std::string readGroup(GroupsPage& state, const std::string& group) {
     if (!problem.empty()) {
         return problem;
     }
-    Exchange ginfo = sendPlain(state, "SITE GINFO " + group);
+    Exchange ginfo = sendForReader(*state.context, "SITE GINFO " + group);
     if (!ginfo.answered) {
         return ginfo.verdict.text;
     }
@@ -215,7 +209,7 @@ std::string readGroup(GroupsPage& state, const std::string& group) {
     }
     state.haveMembers = true;
     // GINFO shows a deleted member like any other.
-    Exchange deleted = sendPlain(state, "SITE USERS deleted");
+    Exchange deleted = sendForReader(*state.context, "SITE USERS deleted");
     admin::UserListingIndex listing;
     if (deleted.answered && listing.read(std::move(deleted.reply), failure)) {
         state.info.markDeleted(listing);
@@ -228,7 +222,7 @@ std::string readGroup(GroupsPage& state, const std::string& group) {
 }
 
 void loadGroups(HWND page, GroupsPage& state) {
-    Exchange sent = sendPlain(state, "SITE GROUPS");
+    Exchange sent = sendForReader(*state.context, "SITE GROUPS");
     std::string failure;
     HWND list = GetDlgItem(page, IDC_ADMIN_GROUP_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -242,7 +236,7 @@ void loadGroups(HWND page, GroupsPage& state) {
         return;
     }
     for (const std::string& name : state.groups) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(admin::shownText(name)).c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_text::toWide(admin::displayText(name)).c_str()));
     }
     showResult(page, std::to_string(state.groups.size()) + " public group(s). Pick one to read its settings and members.");
 }
@@ -257,54 +251,45 @@ std::string pickedGroup(HWND page, const GroupsPage& state) {
     return state.groups[static_cast<std::size_t>(index)];
 }
 
-void writeSettings(HWND page, GroupsPage& state) {
-    if (!state.haveSettings) {
-        refuse(page, *state.context, "Group settings",
-               state.groupProblem.empty() ? std::string("Pick a group first.") : state.groupProblem);
-        return;
-    }
-    admin::GroupFields fields;
-    fields.slots = controlText(page, IDC_ADMIN_GROUP_SLOTS);
-    fields.leechSlots = controlText(page, IDC_ADMIN_GROUP_LEECH_SLOTS);
-    fields.allotSlots = controlText(page, IDC_ADMIN_GROUP_ALLOT_SLOTS);
-    fields.maxAllotSizeKb = controlText(page, IDC_ADMIN_GROUP_MAX_ALLOT);
-    fields.maxLogins = controlText(page, IDC_ADMIN_GROUP_MAX_LOGINS);
-    fields.comment = controlText(page, IDC_ADMIN_GROUP_COMMENT);
-    const admin::GroupWrite write = admin::groupWrite(state.group, state.settings, fields);
-    if (!write.refusal.empty()) {
-        refuse(page, *state.context, "Group settings", write.refusal);
-        return;
-    }
-    if (write.commands.empty()) {
-        showResult(page, "Nothing changed: nothing was sent.");
-        return;
-    }
-    std::vector<session::Reply> replies;
-    std::string unanswered;
-    for (const std::string& command : write.commands) {
-        Exchange sent = sendPlain(state, command);
-        if (!sent.answered) {
-            unanswered = sent.verdict.text;
-            break;
-        }
-        const bool done = admin::judgeReply(sent.reply).done;
-        replies.push_back(std::move(sent.reply));
-        if (!done) {
-            break;
-        }
-    }
+// The group read again after a write: SITE GRP gives the settings read
+// back; what else went wrong reading it (its members) goes below the verdict.
+std::string readAgain(GroupsPage& state, std::string& more) {
     const std::string group = state.group;
     const std::string problem = readGroup(state, group);
-    const admin::GroupWriteOutcome outcome = admin::groupWriteOutcome(
-        write, replies, unanswered, state.haveSettings ? &state.settings : nullptr, problem);
-    showGroup(page, state, outcome.summary + (problem.empty() || !state.haveSettings ? "" : "\n" + problem));
+    if (!state.haveSettings) {
+        return problem.empty() ? "SITE GRP " + group + " was not read." : problem;
+    }
+    more = problem;
+    return "";
+}
+
+void writeSettings(HWND page, GroupsPage& state) {
+    WriteAction action;
+    action.title = "Group settings";
+    if (state.haveSettings) {
+        action.plan = admin::groupChangePlan(state.settings, formFrom(page, groupBoxes));
+    } else {
+        action.plan.refusal = state.groupProblem.empty() ? std::string("Pick a group first.") : state.groupProblem;
+    }
+    std::string more;
+    action.readBack = [&](const WriteSent&, std::vector<admin::Written>& values) {
+        const std::string problem = readAgain(state, more);
+        if (problem.empty()) {
+            values = admin::groupReadBack(state.settings);
+        }
+        return problem;
+    };
+    action.show = [&](const std::string& verdict) {
+        showGroup(page, state, verdict + (more.empty() ? "" : "\n" + more));
+    };
+    runWrite(page, *state.context, action);
 }
 
 // Whether SITE CHGADMIN <user> (the user's groups, nothing changed) lists
 // the user as group admin of the group, in words.
 std::string adminReadBack(GroupsPage& state, const std::string& user, int direction) {
     const std::string command = "SITE CHGADMIN " + user;
-    Exchange sent = sendPlain(state, command);
+    Exchange sent = sendForReader(*state.context, command);
     std::vector<admin::AdminGroup> groups;
     std::string failure, listed;
     if (!sent.answered) {
@@ -335,8 +320,11 @@ std::string adminReadBack(GroupsPage& state, const std::string& user, int direct
 
 void toggleGroupAdmin(HWND page, GroupsPage& state) {
     const int row = selectedRow(page, IDC_ADMIN_MEMBER_LIST);
+    WriteAction action;
+    action.title = "Group admin";
     if (row < 0 || static_cast<std::size_t>(row) >= state.info.size()) {
-        refuse(page, *state.context, "Group admin", "Pick a member first.");
+        action.plan.refusal = "Pick a member first.";
+        runWrite(page, *state.context, action);
         return;
     }
     const auto index = static_cast<std::size_t>(row);
@@ -355,26 +343,40 @@ void toggleGroupAdmin(HWND page, GroupsPage& state) {
     if (problem.empty()) {
         problem = admin::memberNameProblem(member);
     }
-    if (!problem.empty()) {
-        refuse(page, *state.context, "Group admin", problem);
-        return;
-    }
-    const std::string command = "SITE CHGADMIN " + member + " " + state.group;
-    Exchange sent = sendPlain(state, command);
-    std::string result;
-    if (!sent.answered) {
-        result = command + ": " + sent.verdict.text;
-    } else {
-        const admin::Verdict verdict = admin::judgeReply(sent.reply);
-        result = verdict.done ? adminReadBack(state, member, admin::toggleDirection(sent.reply))
-                              : "The server refused group admin of " + state.group + " for " + member + ": " +
-                                    verdict.text + " Nothing changed.";
-    }
     const std::string group = state.group;
-    const std::string problemReading = readGroup(state, group);
-    showGroup(page, state, result + (problemReading.empty() ? "" : "\n" + problemReading),
-              static_cast<long>(index) < static_cast<long>(state.info.size()) ? static_cast<long>(index) : -1);
+    action.plan = problem.empty() ? admin::Plan("", {"SITE CHGADMIN " + member + " " + group}) : admin::Plan(problem, {});
+    // Read back with SITE CHGADMIN <member> once the server took it; the
+    // group's members again whatever it answered.
+    std::string adminWords, more;
+    action.readBack = [&](const WriteSent& sent, std::vector<admin::Written>&) {
+        if (sent.outcome.applied == 1) {
+            adminWords = adminReadBack(state, member, admin::toggleDirection(sent.replies.front()));
+        }
+        more = readGroup(state, group);
+        return std::string();
+    };
+    action.verdict = [&](const WriteSent& sent, const std::vector<admin::Written>*, const std::string&) {
+        if (sent.outcome.applied == 1) {
+            return adminWords;
+        }
+        if (sent.replies.empty()) {
+            return sent.unanswered;
+        }
+        return "The server refused group admin of " + group + " for " + member + ": " +
+               admin::judgeReply(sent.replies.front()).text + " Nothing changed.";
+    };
+    action.show = [&](const std::string& verdict) {
+        showGroup(page, state, verdict + (more.empty() ? "" : "\n" + more),
+                  index < state.info.size() ? static_cast<long>(index) : -1);
+    };
+    runWrite(page, *state.context, action);
 }
+
+const Button<GroupsPage> groupButtons[] = {
+    {IDC_ADMIN_GROUP_LOAD, loadGroups},
+    {IDC_ADMIN_GROUP_WRITE, writeSettings},
+    {IDC_ADMIN_MEMBER_ADMIN, toggleGroupAdmin},
+};
 
 void onCommand(HWND page, GroupsPage& state, int id, int code) {
     if (id == IDC_ADMIN_GROUP_LIST && code == LBN_SELCHANGE) {
@@ -385,68 +387,25 @@ void onCommand(HWND page, GroupsPage& state, int id, int code) {
         }
         return;
     }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (id) {
-    case IDC_ADMIN_GROUP_LOAD:
-        loadGroups(page, state);
-        break;
-    case IDC_ADMIN_GROUP_WRITE:
-        writeSettings(page, state);
-        break;
-    case IDC_ADMIN_MEMBER_ADMIN:
-        toggleGroupAdmin(page, state);
-        break;
-    default:
-        break;
-    }
+    clickButton(page, state, id, code, groupButtons);
 }
 
-INT_PTR CALLBACK groupsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    GroupsPage* state = stateOf<GroupsPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new GroupsPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        addColumns(page, IDC_ADMIN_MEMBER_LIST, memberColumns, sizeof memberColumns / sizeof memberColumns[0]);
-        showGroup(page, *created, "Nothing is read until you press Load groups.");
-        return TRUE;
+void GroupsPage::init(HWND page) {
+    addColumns(page, IDC_ADMIN_MEMBER_LIST, memberColumns, sizeof memberColumns / sizeof memberColumns[0]);
+    showGroup(page, *this, "Nothing is read until you press Load groups.");
+}
+
+void GroupsPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
+
+bool GroupsPage::notify(HWND page, NMHDR& header) {
+    if (header.idFrom != IDC_ADMIN_MEMBER_LIST) {
+        return false;
     }
-    case WM_COMMAND:
-        if (state != nullptr) {
-            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
-        }
-        return TRUE;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (state == nullptr || header->idFrom != IDC_ADMIN_MEMBER_LIST) {
-            return FALSE;
-        }
-        if (header->code == LVN_GETDISPINFOW) {
-            auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-            const auto row = static_cast<std::size_t>(request->item.iItem);
-            if (request->item.iItem >= 0 && row < state->info.size()) {
-                giveCellText(*request, memberCell(*state, row, request->item.iSubItem, state->cutNames));
-            }
-        } else if (header->code == LVN_ODFINDITEMW) {
-            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), state->info.size(),
-                                    [&](std::size_t i) { return memberName(*state, i, state->cutNames); });
-            SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    giveCell(header, info.size(), memberColumnCount,
+             [&](std::size_t row, int column) { return memberCell(*this, row, column, cutNames); });
+    return answerFind(page, header, info.size(), [&](std::size_t i) { return memberName(*this, i, cutNames); });
 }
 
 }  // namespace
 
-DLGPROC groupsAdminPageProcedure() { return groupsPageProc; }
+DLGPROC groupsAdminPageProcedure() { return pageProcedure<GroupsPage>; }

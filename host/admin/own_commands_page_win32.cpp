@@ -18,6 +18,17 @@ namespace {
 using namespace admin_page;
 
 struct OwnCommandsPage {
+    OwnCommandsPage() = default;
+    OwnCommandsPage(const OwnCommandsPage&) = delete;
+    OwnCommandsPage& operator=(const OwnCommandsPage&) = delete;
+    ~OwnCommandsPage() {
+        if (replyFont != nullptr) {
+            DeleteObject(replyFont);  // deleted with the page: its edit is gone by now
+        }
+    }
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+
     AdminContext* context = nullptr;
     std::vector<std::string> commands;
     HFONT replyFont = nullptr;
@@ -217,62 +228,35 @@ void sendPicked(HWND page, OwnCommandsPage& state) {
     SecureZeroMemory(&command[0], command.size());
 }
 
-INT_PTR CALLBACK ownCommandsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    OwnCommandsPage* state = stateOf<OwnCommandsPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new OwnCommandsPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        created->replyFont = fixedFontLike(page);
-        if (created->replyFont != nullptr) {
-            SendDlgItemMessageW(page, IDC_ADMIN_RESULT, WM_SETFONT, reinterpret_cast<WPARAM>(created->replyFont), FALSE);
-        }
-        if (created->context->loadOwnCommands) {
-            created->commands = created->context->loadOwnCommands();
-        }
-        const std::string where =
-            created->context->ownCommandsKeptWhere ? created->context->ownCommandsKeptWhere() : "for this run only";
-        setControlText(page, IDC_ADMIN_NOTE,
-                       "Your site's own SITE commands (its scripts: requests, pre, ...), kept " + where + ".");
-        showCommands(page, *created, created->commands.empty() ? -1 : 0);
-        showResult(page, "Nothing is sent until you pick a command and press Send.");
-        return TRUE;
+const Button<OwnCommandsPage> ownButtons[] = {
+    {IDC_ADMIN_OWN_ADD, add},
+    {IDC_ADMIN_OWN_REMOVE, remove},
+    {IDC_ADMIN_OWN_SEND, sendPicked},
+};
+
+void OwnCommandsPage::init(HWND page) {
+    replyFont = fixedFontLike(page);
+    if (replyFont != nullptr) {
+        SendDlgItemMessageW(page, IDC_ADMIN_RESULT, WM_SETFONT, reinterpret_cast<WPARAM>(replyFont), FALSE);
     }
-    case WM_COMMAND:
-        if (state != nullptr && LOWORD(wParam) == IDC_ADMIN_OWN_LIST && HIWORD(wParam) == LBN_DBLCLK) {
-            sendPicked(page, *state);  // a double click sends, as Send does
-            return TRUE;
-        }
-        if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
-            return TRUE;
-        }
-        switch (LOWORD(wParam)) {
-        case IDC_ADMIN_OWN_ADD:
-            add(page, *state);
-            break;
-        case IDC_ADMIN_OWN_REMOVE:
-            remove(page, *state);
-            break;
-        case IDC_ADMIN_OWN_SEND:
-            sendPicked(page, *state);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    case WM_NCDESTROY:
-        if (state != nullptr && state->replyFont != nullptr) {
-            DeleteObject(state->replyFont);  // its edit is gone by now
-        }
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
+    if (context->loadOwnCommands) {
+        commands = context->loadOwnCommands();
     }
+    const std::string where = context->ownCommandsKeptWhere ? context->ownCommandsKeptWhere() : "for this run only";
+    setControlText(page, IDC_ADMIN_NOTE,
+                   "Your site's own SITE commands (its scripts: requests, pre, ...), kept " + where + ".");
+    showCommands(page, *this, commands.empty() ? -1 : 0);
+    showResult(page, "Nothing is sent until you pick a command and press Send.");
+}
+
+void OwnCommandsPage::command(HWND page, int id, int code) {
+    if (id == IDC_ADMIN_OWN_LIST && code == LBN_DBLCLK) {
+        sendPicked(page, *this);  // a double click sends, as Send does
+        return;
+    }
+    clickButton(page, *this, id, code, ownButtons);
 }
 
 }  // namespace
 
-DLGPROC ownCommandsAdminPageProcedure() { return ownCommandsPageProc; }
+DLGPROC ownCommandsAdminPageProcedure() { return pageProcedure<OwnCommandsPage>; }

@@ -26,6 +26,12 @@ using namespace admin_page;
 constexpr UINT_PTR refreshTimer = 34;
 
 struct OnlinePage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+    void timer(HWND page, UINT_PTR id);
+    void shown(HWND page, bool shown, LPARAM why);
+
     AdminContext* context = nullptr;
     std::vector<glance::Session> sessions;
     std::vector<std::array<std::string, glance::sessionColumnCount>> cells;  // as shown, made once a refresh
@@ -87,12 +93,7 @@ void selectSession(HWND page, const OnlinePage& state, const std::string& pid, c
     for (std::size_t i = 0; i < state.sessions.size(); ++i) {
         const glance::Session& session = state.sessions[i];
         if (!pid.empty() ? session.pid == pid : session.user == user) {
-            HWND list = GetDlgItem(page, IDC_GLANCE_SESSIONS);
-            LVITEMW item{};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
-            SendMessageW(list, LVM_ENSUREVISIBLE, i, FALSE);
+            selectListRow(page, IDC_GLANCE_SESSIONS, i, false);
             return;
         }
     }
@@ -279,103 +280,71 @@ void autoRefreshChanged(HWND page, OnlinePage& state) {
                              " s while this page is shown (never while the host waits or asks).");
 }
 
-INT_PTR CALLBACK onlinePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    OnlinePage* state = stateOf<OnlinePage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new OnlinePage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        addColumns(page, IDC_GLANCE_SESSIONS, sessionColumns, sizeof sessionColumns / sizeof sessionColumns[0]);
-        setControlText(page, IDC_GLANCE_SECONDS, "10");
-        show(page, *created, "Nothing is read until you press Refresh or turn the automatic refresh on.");
-        return TRUE;
+void OnlinePage::init(HWND page) {
+    addColumns(page, IDC_GLANCE_SESSIONS, sessionColumns, sizeof sessionColumns / sizeof sessionColumns[0]);
+    setControlText(page, IDC_GLANCE_SECONDS, "10");
+    show(page, *this, "Nothing is read until you press Refresh or turn the automatic refresh on.");
+}
+
+const Button<OnlinePage> onlineButtons[] = {
+    {IDC_GLANCE_REFRESH,
+     [](HWND page, OnlinePage& state) {
+         state.swhoRefused = false;  // asked again on a click
+         refresh(page, state);
+     }},
+    {IDC_GLANCE_AUTO, autoRefreshChanged},
+    {IDC_GLANCE_KICK, [](HWND page, OnlinePage& state) { kickOrKill(page, state, false); }},
+    {IDC_GLANCE_KILL, [](HWND page, OnlinePage& state) { kickOrKill(page, state, true); }},
+};
+
+void OnlinePage::command(HWND page, int id, int code) { clickButton(page, *this, id, code, onlineButtons); }
+
+void OnlinePage::timer(HWND page, UINT_PTR id) {
+    // Only while shown, and never in the middle of another command or
+    // while the operator is asked something.
+    const bool busy = context->busy && context->busy();
+    if (id == refreshTimer && IsWindowVisible(page) && !busy && !refreshing) {
+        refresh(page, *this);
     }
-    case WM_COMMAND:
-        if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
-            return TRUE;
-        }
-        switch (LOWORD(wParam)) {
-        case IDC_GLANCE_REFRESH:
-            state->swhoRefused = false;  // asked again on a click
-            refresh(page, *state);
-            break;
-        case IDC_GLANCE_AUTO:
-            autoRefreshChanged(page, *state);
-            break;
-        case IDC_GLANCE_KICK:
-            kickOrKill(page, *state, false);
-            break;
-        case IDC_GLANCE_KILL:
-            kickOrKill(page, *state, true);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    case WM_TIMER:
-        if (state != nullptr && wParam == refreshTimer) {
-            // Only while shown, and never in the middle of another command
-            // or while the operator is asked something.
-            const bool busy = state->context->busy && state->context->busy();
-            if (IsWindowVisible(page) && !busy && !state->refreshing) {
-                refresh(page, *state);
-            }
-        }
-        return TRUE;
-    case WM_SHOWWINDOW:
-        if (state != nullptr) {
-            if (wParam == FALSE) {
-                KillTimer(page, refreshTimer);
-            } else if (state->autoSeconds > 0) {
-                SetTimer(page, refreshTimer, static_cast<UINT>(state->autoSeconds) * 1000u, nullptr);
-            }
-        }
-        return FALSE;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (state == nullptr || header->idFrom != IDC_GLANCE_SESSIONS) {
-            return FALSE;
-        }
-        if (header->code == LVN_GETDISPINFOW) {
-            auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-            const auto row = static_cast<std::size_t>(request->item.iItem);
-            const int column = request->item.iSubItem;
-            if (request->item.iItem >= 0 && row < state->cells.size() && column >= 0 &&
-                column < glance::sessionColumnCount) {
-                giveCellText(*request, state->cells[row][static_cast<std::size_t>(column)]);
-            }
-        } else if (header->code == LVN_COLUMNCLICK) {
-            const auto column = static_cast<glance::SessionColumn>(reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
-            state->ascending = column == state->sortColumn ? !state->ascending : true;
-            state->sortColumn = column;
-            const glance::Session* chosen = selected(page, *state);
-            const std::string pid = chosen != nullptr ? chosen->pid : "";
-            const std::string user = chosen != nullptr ? chosen->user : "";
-            glance::sortSessions(state->sessions, column, state->ascending);
-            makeCells(*state);
-            PageUpdate update(page);
-            update.setRowCount(IDC_GLANCE_SESSIONS, state->sessions.size());
-            if (chosen != nullptr) selectSession(page, *state, pid, user);
-            update.changed(IDC_GLANCE_SESSIONS);
-        } else if (header->code == LVN_ODFINDITEMW) {
-            const int row = findRow(*reinterpret_cast<NMLVFINDITEMW*>(lParam), state->sessions.size(),
-                                    [&](std::size_t i) { return std::string_view(state->sessions[i].user); });
-            SetWindowLongPtrW(page, DWLP_MSGRESULT, row);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    case WM_NCDESTROY:
+}
+
+void OnlinePage::shown(HWND page, bool shown, LPARAM) {
+    if (!shown) {
         KillTimer(page, refreshTimer);
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
+    } else if (autoSeconds > 0) {
+        SetTimer(page, refreshTimer, static_cast<UINT>(autoSeconds) * 1000u, nullptr);
     }
+}
+
+bool OnlinePage::notify(HWND page, NMHDR& header) {
+    if (header.idFrom != IDC_GLANCE_SESSIONS) {
+        return false;
+    }
+    if (giveCell(header, cells.size(), glance::sessionColumnCount,
+                 [&](std::size_t row, int column) -> std::string_view {
+                     return cells[row][static_cast<std::size_t>(column)];
+                 })) {
+        return false;
+    }
+    if (header.code == LVN_COLUMNCLICK) {
+        const auto column = static_cast<glance::SessionColumn>(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        ascending = column == sortColumn ? !ascending : true;
+        sortColumn = column;
+        const glance::Session* chosen = selected(page, *this);
+        const std::string pid = chosen != nullptr ? chosen->pid : "";
+        const std::string user = chosen != nullptr ? chosen->user : "";
+        glance::sortSessions(sessions, column, ascending);
+        makeCells(*this);
+        PageUpdate update(page);
+        update.setRowCount(IDC_GLANCE_SESSIONS, sessions.size());
+        if (chosen != nullptr) selectSession(page, *this, pid, user);
+        update.changed(IDC_GLANCE_SESSIONS);
+        return false;
+    }
+    return answerFind(page, header, sessions.size(),
+                      [&](std::size_t i) { return std::string_view(sessions[i].user); });
 }
 
 }  // namespace
 
-DLGPROC onlineNowPageProcedure() { return onlinePageProc; }
+DLGPROC onlineNowPageProcedure() { return pageProcedure<OnlinePage>; }

@@ -22,6 +22,10 @@ namespace {
 using namespace admin_page;
 
 struct TopPage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+
     AdminContext* context = nullptr;
     glance::TopChoice choice;  // of the list shown
     glance::TopList list;
@@ -117,28 +121,17 @@ void showTop(HWND page, TopPage& state) {
 }
 
 void copyText(HWND page, TopPage& state) {
-    const std::wstring text = wide_text::toWide(glance::topListText(state.choice, state.list));
-    if (!OpenClipboard(page)) {
+    switch (copyToClipboard(page, glance::topListText(state.choice, state.list))) {
+    case Copied::Yes:
+        showResult(page, "Copied " + std::to_string(state.list.entries.size()) + " entries as text.");
+        break;
+    case Copied::ClipboardBusy:
         showResult(page, "The clipboard is in use by another program: nothing was copied.");
-        return;
+        break;
+    case Copied::NoMemory:
+        showResult(page, "Nothing was copied (no memory).");
+        break;
     }
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    bool copied = false;
-    if (memory != nullptr) {
-        auto* target = static_cast<wchar_t*>(GlobalLock(memory));
-        if (target != nullptr) {
-            std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
-            GlobalUnlock(memory);
-            copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        }
-        if (!copied) {
-            GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
-    showResult(page, copied ? "Copied " + std::to_string(state.list.entries.size()) + " entries as text."
-                            : "Nothing was copied (no memory).");
 }
 
 void saveChart(HWND page, TopPage& state) {
@@ -164,65 +157,37 @@ void saveChart(HWND page, TopPage& state) {
     }
 }
 
-INT_PTR CALLBACK topPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    TopPage* state = stateOf<TopPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new TopPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        chart_window::replace(GetDlgItem(page, IDC_GLANCE_CHART));
-        addColumns(page, IDC_GLANCE_TABLE, tableColumns, sizeof tableColumns / sizeof tableColumns[0]);
-        fillCombo(page, IDC_GLANCE_PERIOD, {L"This week", L"This month", L"Today", L"All time"});
-        fillCombo(page, IDC_GLANCE_DIRECTION, {L"Uploaders", L"Downloaders"});
-        fillCombo(page, IDC_GLANCE_WHO, {L"Users", L"Groups"});
-        setControlText(page, IDC_GLANCE_COUNT, "10");
-        showList(page, *created, "Nothing is read until you press Show.");
-        return TRUE;
+void TopPage::init(HWND page) {
+    chart_window::replace(GetDlgItem(page, IDC_GLANCE_CHART));
+    addColumns(page, IDC_GLANCE_TABLE, tableColumns, sizeof tableColumns / sizeof tableColumns[0]);
+    fillCombo(page, IDC_GLANCE_PERIOD, {L"This week", L"This month", L"Today", L"All time"});
+    fillCombo(page, IDC_GLANCE_DIRECTION, {L"Uploaders", L"Downloaders"});
+    fillCombo(page, IDC_GLANCE_WHO, {L"Users", L"Groups"});
+    setControlText(page, IDC_GLANCE_COUNT, "10");
+    showList(page, *this, "Nothing is read until you press Show.");
+}
+
+const Button<TopPage> topButtons[] = {
+    {IDC_GLANCE_SHOW, showTop},
+    {IDC_GLANCE_COPY, copyText},
+    {IDC_GLANCE_SAVE, saveChart},
+};
+
+void TopPage::command(HWND page, int id, int code) { clickButton(page, *this, id, code, topButtons); }
+
+bool TopPage::notify(HWND, NMHDR& header) {
+    if (header.idFrom == IDC_GLANCE_TABLE) {
+        giveCell(header, cells.size(), 5,
+                 [&](std::size_t row, int column) -> std::string_view {
+                     return cells[row][static_cast<std::size_t>(column)];
+                 });
     }
-    case WM_COMMAND:
-        if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
-            return TRUE;
-        }
-        switch (LOWORD(wParam)) {
-        case IDC_GLANCE_SHOW:
-            showTop(page, *state);
-            break;
-        case IDC_GLANCE_COPY:
-            copyText(page, *state);
-            break;
-        case IDC_GLANCE_SAVE:
-            saveChart(page, *state);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (state == nullptr || header->idFrom != IDC_GLANCE_TABLE || header->code != LVN_GETDISPINFOW) {
-            return FALSE;
-        }
-        auto* request = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-        const auto row = static_cast<std::size_t>(request->item.iItem);
-        if (request->item.iItem >= 0 && row < state->cells.size() && request->item.iSubItem >= 0 &&
-            request->item.iSubItem < 5) {
-            giveCellText(*request, state->cells[row][static_cast<std::size_t>(request->item.iSubItem)]);
-        }
-        return FALSE;
-    }
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return false;
 }
 
 }  // namespace
 
-DLGPROC topListsPageProcedure() { return topPageProc; }
+DLGPROC topListsPageProcedure() { return pageProcedure<TopPage>; }
 
 bool saveTopListsChart(HWND page, const std::string& path, std::string& error) {
     HWND chart = GetDlgItem(page, IDC_GLANCE_CHART);

@@ -18,6 +18,11 @@ namespace {
 using admin_page::Column;
 
 struct HistoryPage {
+    void init(HWND page);
+    void command(HWND page, int id, int code);
+    bool notify(HWND page, NMHDR& header);
+    void shown(HWND page, bool shown, LPARAM why);
+
     AdminContext* context = nullptr;
     std::vector<RecordChoice> choices;
     std::string shownId;
@@ -122,22 +127,7 @@ void copySelected(HWND page, HistoryPage& state) {
         showSummary(state, update, "Select the lines to copy first.");
         return;
     }
-    const std::wstring wide = wide_text::toWide(text);
-    bool copied = false;
-    if (OpenClipboard(page)) {
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-        if (memory != nullptr) {
-            void* target = GlobalLock(memory);
-            memcpy(target, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-            GlobalUnlock(memory);
-            copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-            if (!copied) {
-                GlobalFree(memory);
-            }
-        }
-        CloseClipboard();
-    }
+    const bool copied = admin_page::copyToClipboard(page, text) == admin_page::Copied::Yes;
     showSummary(state, update,
                 copied ? std::to_string(lines) + " line(s) copied." : std::string("The clipboard could not be opened."));
 }
@@ -164,6 +154,14 @@ void clearRecord(HWND page, HistoryPage& state) {
     load(page, state);
 }
 
+const admin_page::Button<HistoryPage> historyButtons[] = {
+    {IDC_HISTORY_TOOK, applyFilter},
+    {IDC_HISTORY_REFUSED, applyFilter},
+    {IDC_HISTORY_UNKNOWN, applyFilter},
+    {IDC_HISTORY_COPY, copySelected},
+    {IDC_HISTORY_CLEAR, clearRecord},
+};
+
 void onCommand(HWND page, HistoryPage& state, int id, int code) {
     switch (id) {
     case IDC_HISTORY_SITE:
@@ -180,43 +178,26 @@ void onCommand(HWND page, HistoryPage& state, int id, int code) {
             applyFilter(page, state);
         }
         break;
-    case IDC_HISTORY_TOOK:
-    case IDC_HISTORY_REFUSED:
-    case IDC_HISTORY_UNKNOWN:
-        if (code == BN_CLICKED) {
-            applyFilter(page, state);
-        }
-        break;
-    case IDC_HISTORY_COPY:
-        if (code == BN_CLICKED) {
-            copySelected(page, state);
-        }
-        break;
-    case IDC_HISTORY_CLEAR:
-        if (code == BN_CLICKED) {
-            clearRecord(page, state);
-        }
-        break;
     default:
+        admin_page::clickButton(page, state, id, code, historyButtons);
         break;
     }
 }
 
-INT_PTR onNotify(HWND page, HistoryPage& state, NMHDR& header) {
+bool HistoryPage::notify(HWND page, NMHDR& header) {
     if (header.idFrom != IDC_HISTORY_LIST) {
-        return FALSE;
+        return false;
     }
-    if (header.code == LVN_GETDISPINFOW) {
-        auto& request = reinterpret_cast<NMLVDISPINFOW&>(header);
-        const auto row = static_cast<std::size_t>(request.item.iItem);
-        const auto column = static_cast<std::size_t>(request.item.iSubItem);
-        if (request.item.iItem >= 0 && row < state.view.size() && column < sizeof columnField / sizeof columnField[0]) {
-            admin_page::giveCellText(request, state.view.field(row, columnField[column]));
-        }
-    } else if (header.code == LVN_KEYDOWN) {
+    if (admin_page::giveCell(header, view.size(), static_cast<int>(sizeof columnField / sizeof columnField[0]),
+                             [&](std::size_t row, int column) {
+                                 return view.field(row, columnField[static_cast<std::size_t>(column)]);
+                             })) {
+        return false;
+    }
+    if (header.code == LVN_KEYDOWN) {
         const auto& key = reinterpret_cast<NMLVKEYDOWN&>(header);
         if (key.wVKey == 'C' && GetKeyState(VK_CONTROL) < 0) {
-            copySelected(page, state);
+            copySelected(page, *this);
         } else if (key.wVKey == 'A' && GetKeyState(VK_CONTROL) < 0) {
             LVITEMW all{};
             all.stateMask = LVIS_SELECTED;
@@ -224,50 +205,31 @@ INT_PTR onNotify(HWND page, HistoryPage& state, NMHDR& header) {
             SendMessageW(header.hwndFrom, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
         }
     }
-    return FALSE;
+    return false;
 }
 
-INT_PTR CALLBACK historyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    HistoryPage* state = admin_page::stateOf<HistoryPage>(page);
-    switch (message) {
-    case WM_INITDIALOG: {
-        auto* created = new HistoryPage;
-        created->context = reinterpret_cast<AdminContext*>(lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(created));
-        admin_page::addColumns(page, IDC_HISTORY_LIST, columns, sizeof columns / sizeof columns[0]);
-        for (int id : {IDC_HISTORY_TOOK, IDC_HISTORY_REFUSED, IDC_HISTORY_UNKNOWN}) {
-            CheckDlgButton(page, id, BST_CHECKED);
-        }
-        fillChoices(page, *created);
-        return TRUE;
+void HistoryPage::init(HWND page) {
+    admin_page::addColumns(page, IDC_HISTORY_LIST, columns, sizeof columns / sizeof columns[0]);
+    for (int id : {IDC_HISTORY_TOOK, IDC_HISTORY_REFUSED, IDC_HISTORY_UNKNOWN}) {
+        CheckDlgButton(page, id, BST_CHECKED);
     }
-    case WM_SHOWWINDOW:
-        // Shown again: the record as it is now, of the site served now.
-        if (state != nullptr && wParam != FALSE && lParam == 0) {
-            if (state->shownOnce) {
-                fillChoices(page, *state);
-            }
-            state->shownOnce = true;
+    fillChoices(page, *this);
+}
+
+void HistoryPage::shown(HWND page, bool shown, LPARAM why) {
+    // Shown again: the record as it is now, of the site served now.
+    if (shown && why == 0) {
+        if (shownOnce) {
+            fillChoices(page, *this);
         }
-        return FALSE;
-    case WM_COMMAND:
-        if (state != nullptr) {
-            onCommand(page, *state, LOWORD(wParam), HIWORD(wParam));
-        }
-        return TRUE;
-    case WM_NOTIFY:
-        return state != nullptr ? onNotify(page, *state, *reinterpret_cast<NMHDR*>(lParam)) : FALSE;
-    case WM_NCDESTROY:
-        delete state;
-        SetWindowLongPtrW(page, DWLP_USER, 0);
-        return FALSE;
-    default:
-        return FALSE;
+        shownOnce = true;
     }
 }
+
+void HistoryPage::command(HWND page, int id, int code) { onCommand(page, *this, id, code); }
 
 }  // namespace
 
-DLGPROC historyPageProcedure() { return historyPageProc; }
+DLGPROC historyPageProcedure() { return admin_page::pageProcedure<HistoryPage>; }
 
 }  // namespace history

@@ -90,6 +90,7 @@ public:
             types.push_back(type);
             return (type & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
         };
+        context.reportReadBack = [this](const std::string& readBack) { reported.push_back(readBack); };
         context.loadOwnCommands = [this] { return kept; };
         context.saveOwnCommands = [this](const std::vector<std::string>& commands, std::string&) {
             kept = commands;
@@ -127,6 +128,7 @@ public:
     std::vector<UINT> types;
     int answer = IDNO;
     std::vector<std::string> kept;
+    std::vector<std::string> reported;  // to the change record: "" as a change begins, then its verdict
     AdminContext context;
     HWND parent = nullptr;
 };
@@ -245,6 +247,41 @@ TEST(AdminPages, GroupsSendsOnlyTheChangeAndReadsItBack) {
     DestroyWindow(page);
 }
 
+// Group admin goes through the pages' write: sent, read back with SITE
+// CHGADMIN <user>, said in words and kept in the change record; a refusal
+// reads nothing back and says nothing changed.
+TEST(AdminPages, GroupAdminIsReadBackAndRecorded) {
+    CapturedSite site;
+    site.answers["SITE CHGADMIN isoadm iso"] = capture("site-chgadmin-isoadm-iso-take.txt");
+    site.answers["SITE CHGADMIN isoadm"].lines = {
+        "200- isoadm is a member of the following groups:",
+        "200- ----------------------------------------------------------------------", "200-  iso           ",
+        "200-  ", "200- isoadm is a member of the following private groups:",
+        "200- ----------------------------------------------------------------------", "200- ",
+        "200 Use SITE CHGADMIN <username> <group> to toggle group admin for a group."};
+    site.answers["SITE CHGADMIN delme iso"] = capture("site-chgadmin-mp3one-iso-notmember.txt");
+    HWND page = site.open(AdminPage::Groups);
+    click(page, IDC_ADMIN_GROUP_LOAD);
+    pickGroup(page, "iso");
+    ASSERT_GE(selectRow(page, IDC_ADMIN_MEMBER_LIST, "isoadm"), 0);
+    site.takeSent();
+    click(page, IDC_ADMIN_MEMBER_ADMIN);
+    EXPECT_EQ(site.takeSent(), (Commands{"SITE CHGADMIN isoadm iso", "SITE CHGADMIN isoadm", "SITE GRP iso",
+                                         "SITE GINFO iso", "SITE USERS deleted"}));
+    const std::string said = "isoadm is no longer group admin of iso (read back with SITE CHGADMIN isoadm).";
+    EXPECT_EQ(textOf(page, IDC_ADMIN_RESULT), said);
+    EXPECT_EQ(site.reported, (Commands{"", said}));
+
+    ASSERT_GE(selectRow(page, IDC_ADMIN_MEMBER_LIST, "delme"), 0);
+    click(page, IDC_ADMIN_MEMBER_ADMIN);
+    EXPECT_EQ(site.takeSent(),
+              (Commands{"SITE CHGADMIN delme iso", "SITE GRP iso", "SITE GINFO iso", "SITE USERS deleted"}));
+    const std::string refused = textOf(page, IDC_ADMIN_RESULT);
+    EXPECT_EQ(refused.rfind("The server refused group admin of iso for delme: ", 0), 0u) << refused;
+    EXPECT_NE(refused.find("Nothing changed."), std::string::npos) << refused;
+    DestroyWindow(page);
+}
+
 TEST(AdminPages, GroupsRefusesWhatTheServerWouldWrapOrCutAndSendsNothing) {
     const struct {
         int field;
@@ -357,6 +394,7 @@ TEST(AdminPages, OneChangeForManyCountsAndAsksAndSendsNothingOnNo) {
     EXPECT_EQ(site.takeSent(), (Commands{"SITE USERS =iso", "SITE CHANGE =iso ratio 2"}));
     const std::string result = textOf(page, IDC_ADMIN_RESULT);
     EXPECT_NE(result.find("applied to 5"), std::string::npos) << result;  // the server's own count
+    EXPECT_EQ(site.reported, (Commands{"", "applied to 5 account(s), but 4 were counted and confirmed"}));
     DestroyWindow(page);
 }
 
@@ -601,6 +639,7 @@ TEST(AdminPages, AWriteThatReadsBackOtherwiseIsNamedNeverDone) {
     const std::string result = textOf(page, IDC_ADMIN_RESULT);
     EXPECT_EQ(result.find("Written and read back"), std::string::npos) << result;
     EXPECT_NE(result.find("Idle time: written 15, the server holds 30."), std::string::npos) << result;
+    EXPECT_EQ(site.reported, (Commands{"", "Idle time: written 15, the server holds 30."}));
     DestroyWindow(page);
 }
 
@@ -724,14 +763,16 @@ TEST(AdminPages, GroupsActOnTheWholePickedNameAndReadColouredReplies) {
     click(page, IDC_ADMIN_GROUP_WRITE);
     EXPECT_EQ(site.takeSent().front(), "SITE GRPCHANGE iso|x slots 7");
     std::string result = textOf(page, IDC_ADMIN_RESULT);
-    EXPECT_NE(result.find("Slots: 7 was written, the server holds 9."), std::string::npos) << result;
+    EXPECT_NE(result.find("Slots: written 7, the server holds 9."), std::string::npos) << result;
     EXPECT_EQ(result.find("Written and read back"), std::string::npos) << result;
+    EXPECT_EQ(site.reported, (Commands{"", "Slots: written 7, the server holds 9."}));
     site.answers["SITE GRP iso|x"] = coloured("grp-isox-slots-7");
     type(page, IDC_ADMIN_GROUP_SLOTS, "7");
     click(page, IDC_ADMIN_GROUP_WRITE);
     result = textOf(page, IDC_ADMIN_RESULT);
     EXPECT_NE(result.find("Written and read back: Slots 7."), std::string::npos) << result;
     EXPECT_EQ(result.find('\x1b'), std::string::npos) << result;
+    EXPECT_EQ(site.reported.back(), "written and read back");
     DestroyWindow(page);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/live/live_site_win32.h"
 #include "host/session/site_link.h"
 
 namespace glftpd213 {
@@ -49,6 +50,20 @@ inline bool loadRealServer(RealServer& server, std::string& failure) {
         return false;
     }
     return true;
+}
+
+// The connection to the server over TLS, its certificate pinned, as `user`
+// (empty: the siteop the site was made with).
+inline live::SiteOptions siteOptions(const RealServer& server, const std::string& user = std::string(),
+                                     const std::string& password = std::string()) {
+    live::SiteOptions options;
+    options.host = "127.0.0.1";
+    options.port = server.port;
+    options.user = user.empty() ? server.user : user;
+    options.password = user.empty() ? server.password : password;
+    options.fingerprint = server.fingerprint;
+    options.requireTls = true;
+    return options;
 }
 
 // Every command line that reaches the connection, in order.

@@ -28,6 +28,7 @@
 #include "host/live/operator_wait.h"
 #include "host/resources/host_resources.h"
 #include "host/session/host_session.h"
+#include "tests/live/glftpd213_server.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
 bool saveWindowPicture(HWND window, const std::string& path, std::string& error);
@@ -35,16 +36,6 @@ bool saveWindowPicture(HWND window, const std::string& path, std::string& error)
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string jsonValue(const std::string& json, const std::string& key) {
-    std::size_t at = json.find("\"" + key + "\"");
-    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t start = json.find_first_not_of(" \"", at + 1);
-    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
-    return start == std::string::npos ? std::string() : json.substr(start, end - start);
-}
 
 // Cancels every wait while armed, as the window's Cancel button does.
 class CancelWhenArmed : public live::OperatorWait {
@@ -58,20 +49,11 @@ public:
 };
 
 TEST(HistoryLive, APagesChangeARefusalAndACancelEachLeaveTheirLine) {
-    const char* state = std::getenv("QUORIN_GLFTPD_STATE");
-    ASSERT_TRUE(state != nullptr && *state != '\0') << "run this through tests/live/run_glftpd213.sh";
-    std::ifstream in(std::string(state) + "\\server.json", std::ios::binary);
-    std::stringstream json;
-    json << in.rdbuf();
-    live::SiteOptions options;
-    options.host = "127.0.0.1";
-    options.port = std::atoi(jsonValue(json.str(), "port").c_str());
-    options.user = jsonValue(json.str(), "user");
-    options.password = jsonValue(json.str(), "password");
-    options.fingerprint = jsonValue(json.str(), "fingerprint");
-    options.requireTls = true;
-    live::LiveSite connection;
+    glftpd213::RealServer server;
     std::string failure;
+    ASSERT_TRUE(glftpd213::loadRealServer(server, failure)) << failure;
+    const live::SiteOptions options = glftpd213::siteOptions(server);
+    live::LiveSite connection;
     ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
     CancelWhenArmed cancel;
     live::installOperatorWait(&cancel);

@@ -1,6 +1,6 @@
 #pragma once
 // What the live tests of the host's administration pages share: the real
-// glftpd 2.13 that run_glftpd213.sh started (its server.json), a connection
+// glftpd 2.13 that run_glftpd213.sh started (glftpd213_server.h), a connection
 // and host session whose every command is recorded, the pages' context with
 // scripted answers, and the server's own answer past the page.
 #include <windows.h>
@@ -23,79 +23,18 @@
 #include "host/live/live_site_win32.h"
 #include "host/resources/host_resources.h"
 #include "host/session/host_session.h"
+#include "tests/live/glftpd213_server.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
 namespace live_admin {
 
-using Lines = std::vector<std::string>;
+using Lines = glftpd213::Lines;
 
-struct RealServer {
-    int port = 0;
-    std::string fingerprint, user, password;
-};
-
-// The value after "key": in the one flat object glftpd213_site.py writes.
-std::string jsonValue(const std::string& json, const std::string& key) {
-    std::size_t at = json.find("\"" + key + "\"");
-    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t start = json.find_first_not_of(" \"", at + 1);
-    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
-    return start == std::string::npos ? std::string() : json.substr(start, end - start);
-}
-
-bool loadRealServer(RealServer& server, std::string& failure) {
-    const char* state = std::getenv("QUORIN_GLFTPD_STATE");
-    if (state == nullptr || *state == '\0') {
-        failure = "QUORIN_GLFTPD_STATE is not set: run this through tests/live/run_glftpd213.sh";
-        return false;
-    }
-    std::ifstream in(std::string(state) + "\\server.json", std::ios::binary);
-    std::stringstream json;
-    json << in.rdbuf();
-    server.port = std::atoi(jsonValue(json.str(), "port").c_str());
-    server.fingerprint = jsonValue(json.str(), "fingerprint");
-    server.user = jsonValue(json.str(), "user");
-    server.password = jsonValue(json.str(), "password");
-    if (server.port <= 0 || server.fingerprint.size() != 95 || server.user.empty()) {
-        failure = std::string("no usable server.json in ") + state + ": " + json.str();
-        return false;
-    }
-    return true;
-}
-
-// Every command line that reaches the connection, in order.
-class RecordingLink : public session::SiteLink {
-public:
-    explicit RecordingLink(session::SiteLink& link) : inner(link) {}
-    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
-        sent.push_back(command);
-        return inner.exchange(command, reply, failure);
-    }
-    bool isOpen() const override { return inner.isOpen(); }
-    Lines sent;
-
-private:
-    session::SiteLink& inner;
-};
-
-bool holds(const session::Reply& reply, const std::string& text) {
-    for (const std::string& line : reply.lines) {
-        if (line.find(text) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string joined(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += "\n  " + line;
-    }
-    return text;
-}
+using glftpd213::holds;
+using glftpd213::joined;
+using glftpd213::loadRealServer;
+using glftpd213::RealServer;
+using glftpd213::RecordingLink;
 
 // The first of the lines, "" when there are none.
 std::string first(const Lines& lines) {
@@ -148,15 +87,9 @@ protected:
             }
         }
         connection.close();
-        live::SiteOptions options;
-        options.host = "127.0.0.1";
-        options.port = server.port;
-        options.user = user;
-        options.password = password;
-        options.fingerprint = server.fingerprint;
-        options.requireTls = true;
         std::string failure;
-        ASSERT_TRUE(connection.open(options, nullptr, failure)) << user << ": " << failure;
+        ASSERT_TRUE(connection.open(glftpd213::siteOptions(server, user, password), nullptr, failure))
+            << user << ": " << failure;
         session = std::make_unique<session::HostSession>(recorder);
         context.send = [this](const std::string& command, session::Reply& reply, std::string& why) {
             if (session->sendOwnCommand(command, reply)) {

@@ -80,14 +80,7 @@ protected:
     }
 
     static live::SiteOptions options(const std::string& user, const std::string& password) {
-        live::SiteOptions options;
-        options.host = "127.0.0.1";
-        options.port = server.port;
-        options.user = user;
-        options.password = password;
-        options.fingerprint = server.fingerprint;
-        options.requireTls = true;
-        return options;
+        return glftpd213::siteOptions(server, user, password);
     }
 
     // The page over a session logged in as `user`; the checks go over a

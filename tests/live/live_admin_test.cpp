@@ -152,14 +152,8 @@ TEST_F(LiveAdmin, AnOwnCommandOfAnOperatorWithColoursIsShownPlainAndDone) {
     } uncoloured{[this] { readBack("SITE CHANGE " + server.user + " flags -5"); }};
     // glftpd reads the flags at login: the operator logs in again.
     connection.close();
-    live::SiteOptions options;
-    options.host = "127.0.0.1";
-    options.port = server.port;
-    options.user = server.user;
-    options.password = server.password;
-    options.fingerprint = server.fingerprint;
     std::string failure;
-    ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
+    ASSERT_TRUE(connection.open(glftpd213::siteOptions(server), nullptr, failure)) << failure;
     const session::Reply grp = readBack("SITE GRP mp3");
     ASSERT_NE(joined(grp.lines).find('\x1b'), std::string::npos) << "not coloured:" << joined(grp.lines);
     ASSERT_NE(open(AdminPage::OwnCommands), nullptr);

@@ -24,21 +24,12 @@
 #include "host/live/live_site_win32.h"
 #include "host/resources/host_resources.h"
 #include "host/session/host_session.h"
+#include "tests/live/glftpd213_server.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string jsonValue(const std::string& json, const std::string& key) {
-    std::size_t at = json.find("\"" + key + "\"");
-    if (at == std::string::npos || (at = json.find(':', at)) == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t start = json.find_first_not_of(" \"", at + 1);
-    const std::size_t end = start == std::string::npos ? start : json.find_first_of(",}\"", start);
-    return start == std::string::npos ? std::string() : json.substr(start, end - start);
-}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -47,19 +38,8 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
-class RecordingLink : public session::SiteLink {
-public:
-    explicit RecordingLink(session::SiteLink& link) : inner(link) {}
-    bool exchange(const std::string& command, session::Reply& reply, std::string& failure) override {
-        sent.push_back(command);
-        return inner.exchange(command, reply, failure);
-    }
-    bool isOpen() const override { return inner.isOpen(); }
-    Lines sent;
-
-private:
-    session::SiteLink& inner;
-};
+using glftpd213::joined;
+using glftpd213::RecordingLink;
 
 // The rows of the sessions list whose user is `user`.
 std::vector<Lines> rowsOf(HWND page, const std::string& user) {
@@ -82,19 +62,13 @@ int rowIndexOf(HWND page, const std::string& user) {
     return -1;
 }
 
-std::string joined(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += "\n  " + line;
-    }
-    return text;
-}
-
 TEST(LiveGlance, OnlineNowShowsKicksAndKillsAfterYesAndTheTopListsChart) {
     const char* stateDir = std::getenv("QUORIN_GLFTPD_STATE");
     ASSERT_TRUE(stateDir != nullptr && *stateDir != '\0') << "run this through tests/live/run_glftpd213.sh";
     const std::string state = stateDir;
-    const std::string json = readFile(state + "\\server.json");
+    glftpd213::RealServer server;
+    std::string failure;
+    ASSERT_TRUE(glftpd213::loadRealServer(server, failure)) << failure;
     // The companion's sessions come up beside the program.
     for (int waited = 0; readFile(state + "\\companion.json").empty() && waited < 300; ++waited) {
         Sleep(100);
@@ -102,14 +76,7 @@ TEST(LiveGlance, OnlineNowShowsKicksAndKillsAfterYesAndTheTopListsChart) {
     ASSERT_FALSE(readFile(state + "\\companion.json").empty()) << "the companion's sessions did not log in";
 
     live::LiveSite connection;
-    live::SiteOptions options;
-    options.host = "127.0.0.1";
-    options.port = std::atoi(jsonValue(json, "port").c_str());
-    options.user = jsonValue(json, "user");
-    options.password = jsonValue(json, "password");
-    options.fingerprint = jsonValue(json, "fingerprint");
-    options.requireTls = true;
-    std::string failure;
+    const live::SiteOptions options = glftpd213::siteOptions(server);
     ASSERT_TRUE(connection.open(options, nullptr, failure)) << failure;
     RecordingLink recorder{connection};
     session::HostSession session(recorder);

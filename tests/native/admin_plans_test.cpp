@@ -459,6 +459,11 @@ TEST(AdminPlans, AChangeForManyIsCountedWithTheChangesCaseAndNeverDoneOnOtherNum
         admin::planOutcome(admin::bulkChangePlan(lower), {capture("colour/account-site-change-eq-iso-idle_time-30-colour.txt")});
     EXPECT_EQ(admin::writeVerdict(admin::bulkChangePlan(lower), same, 5, nullptr, ""),
               "Taken by the server: Idle time (min.) 30 for =iso (applied to 5), as counted.");
+    // The change record's words for the same.
+    EXPECT_EQ(admin::recordVerdict(admin::bulkChangePlan(lower), same, 5, nullptr, ""),
+              "applied to 5 account(s), as counted");
+    EXPECT_EQ(admin::recordVerdict(plan, outcome, 5, nullptr, ""),
+              "applied to 0 account(s), but 5 were counted and confirmed");
 }
 
 // The same for a group (SITE GRPCHANGE, read back with SITE GRP): what the

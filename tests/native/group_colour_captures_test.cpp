@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "host/admin/admin_reply.h"
-#include "host/admin/group_colour.h"
+#include "host/admin/admin_text.h"
 #include "host/admin/group_identity.h"
 #include "host/admin/group_members.h"
 #include "host/admin/group_names.h"
@@ -24,6 +24,12 @@
 #include "host/admin/user_listing.h"
 
 namespace {
+
+// Whether any line of the reply holds an escape byte (a coloured reply).
+bool hasColours(const session::Reply& reply) {
+    return std::any_of(reply.lines.begin(), reply.lines.end(),
+                       [](const std::string& line) { return line.find('\x1b') != std::string::npos; });
+}
 
 std::string colourDir() {
     const std::string dir = std::string(QUORIN_FIXTURE_DIR) + "/glftpd213/colour";
@@ -82,7 +88,7 @@ bool told(const std::string& what, const session::Reply& reply, std::string& out
     if (startsWith(what, "users-")) {
         // The page hands listings over without their colours.
         session::Reply plain = reply;
-        admin::removeColours(plain);
+        admin::removeColour(plain.lines);
         admin::UserListingIndex listing;
         if (!listing.read(std::move(plain), failure)) return out = failure, false;
         for (std::size_t i = 0; i < listing.size(); ++i) out += std::string(listing.rowName(i)) + " ";
@@ -99,7 +105,7 @@ bool told(const std::string& what, const session::Reply& reply, std::string& out
     }
     // A change: judged as the page judges it, without colours.
     session::Reply plain = reply;
-    admin::removeColours(plain);
+    admin::removeColour(plain.lines);
     const admin::Verdict verdict = admin::judgeReply(plain);
     out = verdict.text;
     const int direction = admin::toggleDirection(reply);
@@ -145,8 +151,8 @@ TEST(GroupReadersColour, EachColouredCaptureReadsAsItsPlainTwin) {
         ASSERT_EQ(files.erase(plainFile), 1u) << "no capture " << plainFile;
         ASSERT_EQ(files.erase(colourFile), 1u) << "no capture " << colourFile;
         const session::Reply plain = replyOf(plainFile), coloured = replyOf(colourFile);
-        ASSERT_TRUE(admin::hasColours(coloured)) << colourFile << " is not coloured";
-        ASSERT_FALSE(admin::hasColours(plain)) << plainFile << " is coloured";
+        ASSERT_TRUE(hasColours(coloured)) << colourFile << " is not coloured";
+        ASSERT_FALSE(hasColours(plain)) << plainFile << " is coloured";
         std::string plainTold, colourTold;
         EXPECT_EQ(told(twin.what, plain, plainTold), twin.read) << plainFile << ": " << plainTold;
         EXPECT_EQ(plainTold, twin.told) << plainFile;
@@ -162,12 +168,12 @@ TEST(GroupReadersColour, EachColouredCaptureReadsAsItsPlainTwin) {
 TEST(GroupReadersColour, WithoutItsColoursACaptureIsItsPlainTwin) {
     for (const Twin& twin : twins) {
         session::Reply coloured = replyOf(std::string("group-") + twin.what + "-colour.txt");
-        admin::removeColours(coloured);
+        admin::removeColour(coloured.lines);
         EXPECT_EQ(coloured.lines, replyOf(std::string("group-") + twin.what + ".txt").lines) << twin.what;
     }
     // Only ESC '[' digits and ';' ... 'm' is a colour: anything else stays.
     std::string line = "200- \x1b[1;3xm \x1b[ \x1b" "a|b\x1b[0m";
-    admin::removeColours(line);
+    line = admin::withoutColour(line);
     EXPECT_EQ(line, "200- \x1b[1;3xm \x1b[ \x1b" "a|b");
 }
 

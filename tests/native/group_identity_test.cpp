@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/admin/group_changes.h"
+#include "host/admin/admin_plans.h"
+#include "host/admin/admin_text.h"
 #include "host/admin/group_identity.h"
 #include "host/admin/group_settings.h"
 
@@ -140,36 +141,36 @@ admin::GroupSettings loadedLatin1() {
 
 TEST(GroupWrite, OnlyWhatTheOperatorChangedIsSentAndALatin1CommentIsKept) {
     const admin::GroupSettings loaded = loadedLatin1();  // slots -2, logins -2: out of range, as the server keeps them
-    const admin::GroupFields shown = admin::shownFields(loaded);
+    const admin::GroupForm shown = admin::groupFormOf(loaded);
     EXPECT_EQ(shown.comment, "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln") << "shown as its Latin-1 letters";
     struct Write {
         const char* what;
-        void (*edit)(admin::GroupFields&);
+        void (*edit)(admin::GroupForm&);
         std::vector<std::string> commands;
         const char* refusal;
     };
     const Write writes[] = {
-        {"nothing typed", [](admin::GroupFields&) {}, {}, ""},
+        {"nothing typed", [](admin::GroupForm&) {}, {}, ""},
         {"only logins: the comment's bytes stay",
-         [](admin::GroupFields& f) { f.maxLogins = "3"; }, {"SITE GRPCHANGE a|b|c max_logins 3"}, ""},
+         [](admin::GroupForm& f) { f.maxLogins = "3"; }, {"SITE GRPCHANGE a|b|c max_logins 3"}, ""},
         {"the comment retyped, blanks as the server keeps them",
-         [](admin::GroupFields& f) { f.comment = "  Gr\xc3\xbc\xc3\x9f" "e  aus Bonn "; },
+         [](admin::GroupForm& f) { f.comment = "  Gr\xc3\xbc\xc3\x9f" "e  aus Bonn "; },
          {"SITE GRPCHANGE a|b|c comment Gr\xc3\xbc\xc3\x9f" "e aus Bonn"}, ""},
-        {"words for numbers", [](admin::GroupFields& f) { f.slots = "Unlimited"; f.leechSlots = "disabled"; },
+        {"words for numbers", [](admin::GroupForm& f) { f.slots = "Unlimited"; f.leechSlots = "disabled"; },
          {"SITE GRPCHANGE a|b|c slots -1", "SITE GRPCHANGE a|b|c leech_slots -2"}, ""},
-        {"slots past 16 bits", [](admin::GroupFields& f) { f.slots = "32768"; }, {}, "Slots takes -1 (unlimited) or 0 to 32767, not 32768 (the server would keep it as -32768)."},
-        {"logins past 16 bits", [](admin::GroupFields& f) { f.maxLogins = "70000"; }, {}, "32767, not 70000 (the server would keep it as 4464)."},
-        {"-1 logins", [](admin::GroupFields& f) { f.maxLogins = "-1"; }, {}, "Logins at once takes 0 (unlimited) to 32767, not -1."},
-        {"not a number", [](admin::GroupFields& f) { f.allotSlots = "lots"; }, {}, "not \"lots\""},
+        {"slots past 16 bits", [](admin::GroupForm& f) { f.slots = "32768"; }, {}, "Slots takes -1 (unlimited) or 0 to 32767, not 32768 (the server would keep it as -32768)."},
+        {"logins past 16 bits", [](admin::GroupForm& f) { f.maxLogins = "70000"; }, {}, "32767, not 70000 (the server would keep it as 4464)."},
+        {"-1 logins", [](admin::GroupForm& f) { f.maxLogins = "-1"; }, {}, "Logins at once takes 0 (unlimited) to 32767, not -1."},
+        {"not a number", [](admin::GroupForm& f) { f.allotSlots = "lots"; }, {}, "not \"lots\""},
         {"a comment of 40 \xc3\xbc (80 bytes)",
-         [](admin::GroupFields& f) { f.comment.clear(); for (int i = 0; i < 40; ++i) f.comment += "\xc3\xbc"; }, {},
+         [](admin::GroupForm& f) { f.comment.clear(); for (int i = 0; i < 40; ++i) f.comment += "\xc3\xbc"; }, {},
          "at most 63 bytes"},
-        {"an empty comment", [](admin::GroupFields& f) { f.comment = " "; }, {}, "cannot be empty"},
+        {"an empty comment", [](admin::GroupForm& f) { f.comment = " "; }, {}, "cannot be empty"},
     };
     for (const Write& w : writes) {
-        admin::GroupFields typed = shown;
+        admin::GroupForm typed = shown;
         w.edit(typed);
-        const admin::GroupWrite write = admin::groupWrite("a|b|c", loaded, typed);
+        const admin::Plan write = admin::groupChangePlan(loaded, typed);
         if (*w.refusal != '\0') {
             EXPECT_NE(write.refusal.find(w.refusal), std::string::npos) << w.what << ": " << write.refusal;
             EXPECT_TRUE(write.commands.empty()) << w.what;
@@ -180,46 +181,65 @@ TEST(GroupWrite, OnlyWhatTheOperatorChangedIsSentAndALatin1CommentIsKept) {
     }
 }
 
+// A reply as the page's kit hands it on: without its colour codes.
+session::Reply plain(session::Reply reply) {
+    admin::removeColour(reply.lines);
+    return reply;
+}
+
 session::Reply taken() {
     session::Reply reply;
     reply.lines = {"200 \x1b[1;37mCommand Successful.\x1b[0m"};
-    return reply;
+    return plain(reply);
 }
 
 TEST(GroupWrite, WrittenAndReadBackOnlyWhenTheServerHoldsWhatWasWritten) {
     admin::GroupSettings loaded;
     std::string failure;
     ASSERT_TRUE(admin::readGroupSettings(capture("group-grp-isox.txt"), loaded, failure)) << failure;
-    admin::GroupFields typed = admin::shownFields(loaded);
+    admin::GroupForm typed = admin::groupFormOf(loaded);
     typed.slots = "7";
     typed.comment = "Couriers of the week";
-    const admin::GroupWrite write = admin::groupWrite("iso|x", loaded, typed);
+    const admin::Plan write = admin::groupChangePlan(loaded, typed);
     ASSERT_EQ(write.commands.size(), 2u);
+    const auto verdict = [&](const std::vector<session::Reply>& replies, const admin::GroupSettings* held,
+                             const std::string& problem) {
+        const admin::PlanOutcome outcome = admin::planOutcome(write, replies);
+        const std::vector<admin::Written> values = held != nullptr ? admin::groupReadBack(*held) : std::vector<admin::Written>();
+        return std::make_pair(admin::writeVerdict(write, outcome, -1, held != nullptr ? &values : nullptr, problem),
+                              admin::recordVerdict(write, outcome, -1, held != nullptr ? &values : nullptr, problem));
+    };
 
-    admin::GroupSettings held = write.expected;
-    admin::GroupWriteOutcome outcome = admin::groupWriteOutcome(write, {taken(), taken()}, "", &held, "");
-    EXPECT_TRUE(outcome.complete);
-    EXPECT_EQ(outcome.summary, "Written and read back: Slots 7, Comment \"Couriers of the week\".");
+    admin::GroupSettings held = loaded;
+    held.slots = 7;
+    held.comment = "Couriers of the week";
+    auto said = verdict({taken(), taken()}, &held, "");
+    EXPECT_EQ(said.first, "Written and read back: Slots 7, Comment \"Couriers of the week\".");
+    EXPECT_EQ(said.second, "written and read back");
 
     // SITE GRP of another group, or a server that kept something else.
     held.slots = 9;
-    outcome = admin::groupWriteOutcome(write, {taken(), taken()}, "", &held, "");
-    EXPECT_FALSE(outcome.complete);
-    EXPECT_EQ(outcome.summary,
-              "Written and read back: Comment \"Couriers of the week\".\n"
-              "Taken by the server, but SITE GRP reads back otherwise. Slots: 7 was written, the server holds 9.");
+    said = verdict({taken(), taken()}, &held, "");
+    EXPECT_EQ(said.first,
+              "Sent and taken by the server: Slots 7, Comment \"Couriers of the week\".\n"
+              "Read back, the server holds something else:\nSlots: written 7, the server holds 9.");
+    EXPECT_EQ(said.first.find("Written and read back"), std::string::npos);
+    EXPECT_EQ(said.second, "Slots: written 7, the server holds 9.");
+    held.slots = -1;  // in the operator's words
+    EXPECT_EQ(verdict({taken(), taken()}, &held, "").second, "Slots: written 7, the server holds unlimited.");
 
     session::Reply refused;
     refused.lines = {"200 \x1b[1;36mThe value specified is out of range.\x1b[0m"};
-    outcome = admin::groupWriteOutcome(write, {refused}, "", &loaded, "");
-    EXPECT_FALSE(outcome.complete);
-    EXPECT_EQ(outcome.summary,
-              "The server refused Slots 7: The value specified is out of range.\nNot sent: Comment.");
+    said = verdict({plain(refused)}, &loaded, "");
+    EXPECT_EQ(said.first,
+              "The server refused Slots 7: The value specified is out of range. Not sent: Comment \"Couriers of the "
+              "week\".");
+    EXPECT_EQ(said.second, "") << "nothing taken: the record keeps the server's answer";
 
-    outcome = admin::groupWriteOutcome(write, {taken()}, "No complete reply.", nullptr, "SITE GRP iso|x: lost");
-    EXPECT_EQ(outcome.summary,
-              "Taken by the server, not read back (SITE GRP iso|x: lost): Slots 7.\n"
-              "Comment \"Couriers of the week\": No complete reply.");
+    said = verdict({taken()}, nullptr, "SITE GRP iso|x: lost");
+    EXPECT_NE(said.first.find("Done: Slots 7."), std::string::npos) << said.first;
+    EXPECT_NE(said.first.find("Not read back: SITE GRP iso|x: lost"), std::string::npos) << said.first;
+    EXPECT_EQ(said.second, "not read back: SITE GRP iso|x: lost");
 }
 
 }  // namespace
