@@ -13,6 +13,9 @@
 # (without a display: the live tour, which only reads the site).
 # --save NAME with the site's options saves it (in the Wine prefix's AppData)
 # and exits, display or not.
+# Exits with the host's exit code (README, "Exit codes"); 1 also when the
+# tour left fewer pictures than it should. QUORIN_RUN_OUT: another folder for
+# the tour's files.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh" main
@@ -37,7 +40,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "$saving" ]; then
     exec wine "$host" "$@"
 fi
 
-screens="$root/out/screens"
+screens="${QUORIN_RUN_OUT:-$root/out/screens}"
 rm -rf "$screens"
 mkdir -p "$screens"
 status=0
@@ -65,10 +68,11 @@ pictures=$(find "$screens" -name '*.png' | wc -l)
 echo
 echo "Screenshots ($pictures) and the transcript of the tour are in $screens:"
 ls -1 "$screens"
+if [ "$status" -ne 0 ]; then
+    echo "run.sh: the tour failed (exit $status); the cause is above and at the end of transcript.txt" >&2
+    exit "$status"
+fi
 if [ "$pictures" -ne "$expected" ] || [ ! -f "$screens/transcript.txt" ]; then
     echo "run.sh: the tour did not leave $expected screenshots and the transcript" >&2
     exit 1
-fi
-if [ "$status" -ne 0 ]; then
-    echo "run.sh: the tour reported problems (exit $status); see the end of transcript.txt" >&2
 fi
