@@ -30,5 +30,11 @@ if [ ! -f "$build/win32/CMakeCache.txt" ] ||
     grep -q '^QUORIN_WIN32_TESTS:BOOL=OFF$' "$build/win32/CMakeCache.txt"; then
     configure_win32 ON
 fi
-cmake --build "$build/native" -j "$jobs"
-cmake --build "$build/win32" -j "$jobs"
+# Side by side: each build's links and its last, longest compiles leave
+# cores idle that the other's compiles take.
+cmake --build "$build/native" -j "$jobs" &
+native=$!
+status=0
+cmake --build "$build/win32" -j "$jobs" || status=$?
+wait "$native" || status=$?
+exit "$status"
