@@ -62,13 +62,15 @@ function(quorin_share_wine_desktops)
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quorin_share_wine_desktops)
 
-# The test programs are built to check, not to be fast: what they test (the
-# DLL, the host's libraries) keeps the release's optimisation, while their
-# own code and GoogleTest take -O1, which halves their compile time and keeps
-# the warnings that need the compiler's flow analysis. Every program that
-# links GoogleTest or the UI harness, wherever it is added.
+# Test programs whose own code does little at run time are built to check,
+# not to be fast: what they test (the DLL, the host's libraries) keeps the
+# release's optimisation, their own code and GoogleTest take -O1, which
+# halves their compile time and keeps the warnings that need the compiler's
+# flow analysis. Every program that links GoogleTest itself, wherever it is
+# added; the UI tests (over the UI harness) spend their time in their own
+# code too and keep -O3.
 function(quorin_build_tests_plainly)
-    foreach(library gtest gtest_main quorin_ui_harness quorin_live_testserver)
+    foreach(library gtest gtest_main)
         if(TARGET ${library})
             target_compile_options(${library} PRIVATE -O1)
         endif()
@@ -77,8 +79,8 @@ function(quorin_build_tests_plainly)
     foreach(target ${targets})
         get_target_property(type ${target} TYPE)
         get_target_property(libraries ${target} LINK_LIBRARIES)
-        if(type STREQUAL "EXECUTABLE" AND libraries AND
-            ("gtest" IN_LIST libraries OR "gtest_main" IN_LIST libraries OR "quorin_ui_harness" IN_LIST libraries))
+        if(type STREQUAL "EXECUTABLE" AND libraries AND ("gtest" IN_LIST libraries OR "gtest_main" IN_LIST libraries)
+            AND NOT "quorin_ui_harness" IN_LIST libraries)
             target_compile_options(${target} PRIVATE -O1)
         endif()
     endforeach()

@@ -19,13 +19,32 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh" main
-"$root/tools/build.sh" --main
 
 build="${QUORIN_BUILD_DIR:-$root/build}/win32"
 host="$build/bin/quorin_host.exe"
 prefix="$build/wineprefix-x11"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# A fresh clone's Wine prefix is made while the build runs: each takes a
+# while, and neither needs the other.
+making=""
+if [ ! -f "$prefix/.quorin-x11" ]; then
+    mkdir -p "$build"
+    if [ -n "${DISPLAY:-}" ]; then
+        "$root/tools/make-wine-prefix-x11.sh" "$prefix" >"$build/wineprefix-x11.log" 2>&1 &
+    else
+        xvfb-run -a -s "-screen 0 1600x1000x24" "$root/tools/make-wine-prefix-x11.sh" --no-window-manager \
+            "$prefix" >"$build/wineprefix-x11.log" 2>&1 &
+    fi
+    making=$!
+fi
+"$root/tools/build.sh" --main
+if [ -n "$making" ] && ! wait "$making"; then
+    cat "$build/wineprefix-x11.log" >&2
+    echo "run.sh: the Wine prefix $prefix could not be made" >&2
+    exit 1
+fi
 
 saving=""
 for word in "$@"; do

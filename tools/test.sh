@@ -12,5 +12,5 @@ jobs="${QUORIN_TEST_JOBS:-$(($(nproc 2>/dev/null || echo 2) + 2))}"
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
 # One run over both builds: ctest shares the jobs out over all their tests.
-printf 'subdirs("native" "win32")\n' >"$build/CTestTestfile.cmake"
+printf 'subdirs("win32" "native")\n' >"$build/CTestTestfile.cmake"
 exec ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
