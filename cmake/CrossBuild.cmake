@@ -12,15 +12,80 @@ add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURC
     "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
 add_link_options(-Wl,--no-insert-timestamp)
 
-# Tests run under Wine in a private, headless prefix inside the build tree.
+# Tests run under Wine in private, headless prefixes inside the build tree:
+# wineprefix for those that show no window of their own, and a few copies of
+# it (wineprefix-desktop1, ...), each a desktop that one test which shows
+# windows has to itself (focus and activation are per desktop). Such a test
+# says RESOURCE_LOCK wine_desktop; at the end of the configuration each is
+# given one of the desktops instead (quorin_share_wine_desktops below), and
+# ctest runs as many of them side by side as there are desktops.
 set(QUORIN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(QUORIN_WINE_DESKTOPS 3 CACHE STRING "Wine desktops that tests showing windows share out (ctest -j)")
 configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
     WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
-add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/tools/make-wine-prefix.sh ${QUORIN_WINEPREFIX})
+# The desktops as ctest's resources: every ctest run in this build hands
+# them out (CTEST_RESOURCE_SPEC_FILE), and wine-run.sh picks the prefix of
+# the one a test was given.
+set(QUORIN_DESKTOP_IDS)
+foreach(desktop RANGE 1 ${QUORIN_WINE_DESKTOPS})
+    list(APPEND QUORIN_DESKTOP_IDS "{\"id\": \"${desktop}\"}")
+endforeach()
+list(JOIN QUORIN_DESKTOP_IDS ", " QUORIN_DESKTOP_IDS)
+file(WRITE ${CMAKE_BINARY_DIR}/ctest-resources.json
+    "{\"version\": {\"major\": 1, \"minor\": 0},\n \"local\": [{\"wine_desktops\": [${QUORIN_DESKTOP_IDS}]}]}\n")
+set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/ctest-resources.json)
+
+# The prefixes are made, and their wineservers started, once for the run;
+# the servers end with it.
+add_test(NAME wine_prefix
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefixes.sh start ${QUORIN_WINEPREFIX} ${QUORIN_WINE_DESKTOPS})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+add_test(NAME wine_servers_stop
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-prefixes.sh stop ${QUORIN_WINEPREFIX} ${QUORIN_WINE_DESKTOPS})
+set_tests_properties(wine_servers_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# Every test of this build that takes RESOURCE_LOCK wine_desktop gets one of
+# the desktops instead. Called when the whole build is configured, so that
+# tests added anywhere are shared out alike.
+function(quorin_share_wine_desktops)
+    get_property(tests DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTY TESTS)
+    foreach(test ${tests})
+        get_test_property(${test} RESOURCE_LOCK locks)
+        if(locks AND "wine_desktop" IN_LIST locks)
+            list(REMOVE_ITEM locks wine_desktop)
+            set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${locks}" RESOURCE_GROUPS wine_desktops:1)
+        endif()
+    endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quorin_share_wine_desktops)
+
+# Test programs whose own code does little at run time are built to check,
+# not to be fast: what they test (the DLL, the host's libraries) keeps the
+# release's optimisation, their own code and GoogleTest take -O1, which
+# halves their compile time and keeps the warnings that need the compiler's
+# flow analysis. Every program that links GoogleTest itself, wherever it is
+# added; the UI tests (over the UI harness) spend their time in their own
+# code too and keep -O3.
+function(quorin_build_tests_plainly)
+    foreach(library gtest gtest_main)
+        if(TARGET ${library})
+            target_compile_options(${library} PRIVATE -O1)
+        endif()
+    endforeach()
+    get_property(targets DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+        get_target_property(type ${target} TYPE)
+        get_target_property(libraries ${target} LINK_LIBRARIES)
+        if(type STREQUAL "EXECUTABLE" AND libraries AND ("gtest" IN_LIST libraries OR "gtest_main" IN_LIST libraries)
+            AND NOT "quorin_ui_harness" IN_LIST libraries)
+            target_compile_options(${target} PRIVATE -O1)
+        endif()
+    endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quorin_build_tests_plainly)
 
 # The icon is generated, never a hand-edited binary.
 set(QUORIN_ICON ${CMAKE_BINARY_DIR}/generated/plugin_icon.ico)
@@ -335,6 +400,15 @@ if(TARGET quorin_host)
     set_tests_properties(host_console PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180 RESOURCE_LOCK wine_desktop)
 endif()
 
+# The main job's command, tools/run.sh, ends with the host's exit code. It
+# builds in QUORIN_BUILD_DIR/win32, so only a build so named can run it.
+get_filename_component(QUORIN_BUILD_NAME ${CMAKE_BINARY_DIR} NAME)
+if(TARGET quorin_host AND QUORIN_BUILD_NAME STREQUAL "win32")
+    get_filename_component(QUORIN_BUILD_ROOT ${CMAKE_BINARY_DIR} DIRECTORY)
+    add_test(NAME run_command_exit COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/run_command_exit.sh ${QUORIN_BUILD_ROOT})
+    set_tests_properties(run_command_exit PROPERTIES TIMEOUT 300 RESOURCE_LOCK wineprefix_x11)
+endif()
+
 # Page fill benchmarks (tools/bench.sh runs them at full size): each
 # tests/bench_ui/<name>.cpp is a program of its own that loads the shipped
 # DLL. ctest only runs each once at a tiny size to see it work.
@@ -372,8 +446,9 @@ if(TARGET quorin_admin_pages)
 endif()
 
 # Releases: the version header for the resources and the host; the host's
-# import rule; two fresh release builds in two other folders must give the
-# same bytes (tools/release.sh twice, about a minute).
+# import rule; a release built afresh in another folder must give the same
+# bytes as this build's DLL and host bundled (tools/release.sh twice, once
+# building: half a minute on two cores; started first, beside the rest).
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/plugin.rc APPEND PROPERTY
     OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/quorin_version.h)
 if(TARGET quorin_host)
@@ -382,8 +457,8 @@ if(TARGET quorin_host)
         COMMAND ${CMAKE_SOURCE_DIR}/tools/check-dll-tables.sh --program $<TARGET_FILE:quorin_host>)
 endif()
 add_test(NAME release_reproducible
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_SOURCE_DIR})
-set_tests_properties(release_reproducible PROPERTIES TIMEOUT 1800)
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+set_tests_properties(release_reproducible PROPERTIES TIMEOUT 1800 COST 1000)
 # Live connection tests: the host's connection code under Wine against a
 # loopback FTP server that answers like glftpd (tests/live/glftpd_test_server.py,
 # run by tests/live/run_live_tests.sh with Debian's python3-pyftpdlib).

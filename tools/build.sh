@@ -23,12 +23,21 @@ if [ "${1:-}" = --main ]; then
     exit 0
 fi
 
-if [ ! -f "$build/native/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-fi
-if [ ! -f "$build/win32/CMakeCache.txt" ] ||
-    grep -q '^QUORIN_WIN32_TESTS:BOOL=OFF$' "$build/win32/CMakeCache.txt"; then
-    configure_win32 ON
-fi
-cmake --build "$build/native" -j "$jobs"
-cmake --build "$build/win32" -j "$jobs"
+# Side by side, each configured and built in turn: each build's configuring,
+# links and last, longest compiles leave cores idle that the other takes.
+(
+    if [ ! -f "$build/native/CMakeCache.txt" ]; then
+        CC=clang CXX=clang++ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    fi
+    cmake --build "$build/native" -j "$jobs"
+) &
+native=$!
+status=0
+{
+    if [ ! -f "$build/win32/CMakeCache.txt" ] ||
+        grep -q '^QUORIN_WIN32_TESTS:BOOL=OFF$' "$build/win32/CMakeCache.txt"; then
+        configure_win32 ON
+    fi && cmake --build "$build/win32" -j "$jobs"
+} || status=$?
+wait "$native" || status=$?
+exit "$status"

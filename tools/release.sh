@@ -9,7 +9,11 @@
 # in any clone at any time: every date is the commit's (SOURCE_DATE_EPOCH
 # when set), and no path or clock reaches the files.
 # QUORIN_RELEASE_DIST: another folder for the bundle; QUORIN_BUILD_DIR as in
-# tools/build.sh.
+# tools/build.sh. QUORIN_RELEASE_BINARIES=DIR bundles the DLL and the host
+# already built in DIR, a build configured as this one (Release, the mingw-w64
+# toolchain), instead of building them: the reproducibility check
+# (tests/release/reproducible.sh) compares such a bundle of the tests' build
+# with one built afresh.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${QUORIN_BUILD_DIR:-$root/build}/release"
@@ -32,29 +36,40 @@ if git -C "$root" rev-parse --git-dir >/dev/null 2>&1 &&
 fi
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 
-# Always from scratch: nothing of an earlier configuration or build counts.
-rm -rf "$build"
-mkdir -p "$build"
-log="$build/release.log"
-echo "== building $plugin.dll and quorin_host.exe in $build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >"$log" 2>&1 ||
-    { cat "$log"; fail "configuring failed"; }
-cmake --build "$build" -j 2 --target "$plugin" quorin_host >>"$log" 2>&1 ||
-    { tail -n 60 "$log"; fail "the build failed (all of it in $log)"; }
+if [ -n "${QUORIN_RELEASE_BINARIES:-}" ]; then
+    built=$(cd "$QUORIN_RELEASE_BINARIES" && pwd)
+    grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$built/CMakeCache.txt" &&
+        grep -q '^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*/cmake/toolchain-mingw-i686\.cmake$' "$built/CMakeCache.txt" ||
+        fail "$built is not a Release build with cmake/toolchain-mingw-i686.cmake"
+    echo "== bundling $plugin.dll and quorin_host.exe of $built"
+    mkdir -p "$build"
+else
+    # Always from scratch: nothing of an earlier configuration or build counts.
+    built=$build
+    rm -rf "$build"
+    mkdir -p "$build"
+    log="$build/release.log"
+    echo "== building $plugin.dll and quorin_host.exe in $build"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >"$log" 2>&1 ||
+        { cat "$log"; fail "configuring failed"; }
+    cmake --build "$build" -j 2 --target "$plugin" quorin_host >>"$log" 2>&1 ||
+        { tail -n 60 "$log"; fail "the build failed (all of it in $log)"; }
+fi
 
-version=$(sed -n 's/^#define QUORIN_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/quorin_version.h")
-[ -n "$version" ] || fail "no version in $build/generated/quorin_version.h"
+version=$(sed -n 's/^#define QUORIN_VERSION_TEXT "\(.*\)"$/\1/p' "$built/generated/quorin_version.h")
+[ -n "$version" ] || fail "no version in $built/generated/quorin_version.h"
 
 echo "== checking $plugin.dll and quorin_host.exe for $version"
-"$root/tools/check-dll-tables.sh" --version "$version" "$build/bin/$plugin.dll" ||
+"$root/tools/check-dll-tables.sh" --version "$version" "$built/bin/$plugin.dll" ||
     fail "$plugin.dll is not fit to ship (see above); no bundle written"
-"$root/tools/check-dll-tables.sh" --program "$build/bin/quorin_host.exe" ||
+"$root/tools/check-dll-tables.sh" --program "$built/bin/quorin_host.exe" ||
     fail "quorin_host.exe is not fit to ship (see above); no bundle written"
 
 stage="$build/bundle"
+rm -rf "$stage"
 mkdir -p "$stage"
-cp "$build/bin/$plugin.dll" "$build/bin/quorin_host.exe" "$stage/"
+cp "$built/bin/$plugin.dll" "$built/bin/quorin_host.exe" "$stage/"
 # CRLF: the reader opens it in Notepad.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/resources/README-windows.txt" \
     >"$stage/README-windows.txt"

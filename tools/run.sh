@@ -13,16 +13,38 @@
 # (without a display: the live tour, which only reads the site).
 # --save NAME with the site's options saves it (in the Wine prefix's AppData)
 # and exits, display or not.
+# Exits with the host's exit code (README, "Exit codes"); 1 also when the
+# tour left fewer pictures than it should. QUORIN_RUN_OUT: another folder for
+# the tour's files.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh" main
-"$root/tools/build.sh" --main
 
 build="${QUORIN_BUILD_DIR:-$root/build}/win32"
 host="$build/bin/quorin_host.exe"
 prefix="$build/wineprefix-x11"
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# A fresh clone's Wine prefix is made while the build runs: each takes a
+# while, and neither needs the other.
+making=""
+if [ ! -f "$prefix/.quorin-x11" ]; then
+    mkdir -p "$build"
+    if [ -n "${DISPLAY:-}" ]; then
+        "$root/tools/make-wine-prefix-x11.sh" "$prefix" >"$build/wineprefix-x11.log" 2>&1 &
+    else
+        xvfb-run -a -s "-screen 0 1600x1000x24" "$root/tools/make-wine-prefix-x11.sh" --no-window-manager \
+            "$prefix" >"$build/wineprefix-x11.log" 2>&1 &
+    fi
+    making=$!
+fi
+"$root/tools/build.sh" --main
+if [ -n "$making" ] && ! wait "$making"; then
+    cat "$build/wineprefix-x11.log" >&2
+    echo "run.sh: the Wine prefix $prefix could not be made" >&2
+    exit 1
+fi
 
 saving=""
 for word in "$@"; do
@@ -37,7 +59,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "$saving" ]; then
     exec wine "$host" "$@"
 fi
 
-screens="$root/out/screens"
+screens="${QUORIN_RUN_OUT:-$root/out/screens}"
 rm -rf "$screens"
 mkdir -p "$screens"
 status=0
@@ -66,10 +88,11 @@ pictures=$(find "$screens" -name '*.png' | wc -l)
 echo
 echo "Screenshots ($pictures) and the transcript of the tour are in $screens:"
 ls -1 "$screens"
+if [ "$status" -ne 0 ]; then
+    echo "run.sh: the tour failed (exit $status); the cause is above and at the end of transcript.txt" >&2
+    exit "$status"
+fi
 if [ "$pictures" -ne "$expected" ] || [ ! -f "$screens/transcript.txt" ]; then
     echo "run.sh: the tour did not leave $expected screenshots and the transcript" >&2
     exit 1
-fi
-if [ "$status" -ne 0 ]; then
-    echo "run.sh: the tour reported problems (exit $status); see the end of transcript.txt" >&2
 fi

@@ -12,12 +12,40 @@ std::string programFolder() {
     return path;
 }
 
+namespace {
+
+// What the system says about `code`, on one line; the code itself when it
+// says nothing.
+std::string systemMessage(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message(text != nullptr ? text : "", length);
+    if (text != nullptr) {
+        LocalFree(text);
+    }
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                                message.back() == '.')) {
+        message.pop_back();
+    }
+    for (char& c : message) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return (message.empty() ? "error" : message) + " (error " + std::to_string(code) + ")";
+}
+
+}  // namespace
+
 bool PluginLibrary::load(const std::string& fileName, std::string& error) {
     unload();
     const std::string path = programFolder() + fileName;
     module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
-        error = "Cannot load " + path;
+        const DWORD why = GetLastError();
+        error = "Cannot load " + path + ": " + systemMessage(why);
         return false;
     }
     initDialog = reinterpret_cast<InitDialogFunction>(find("InitDialog"));

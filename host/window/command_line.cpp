@@ -1,5 +1,7 @@
 #include "host/window/command_line.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,8 +16,29 @@ const char commandLineUsage[] =
     "       quorin_host --save NAME --site HOST[:PORT] --user NAME\n"
     "                   [--fingerprint SHA256 | --plain] [--sites-file FILE]\n"
     "                   [--remember-password --password-file FILE]\n"
+    "       quorin_host --help | /?\n"
     "OPTIONS: [--timeout S] [--reply-limit S] [--keepalive S] [--transcript FILE]\n"
     "         [--sites-file FILE]";
+
+const char commandLineOptions[] =
+    "Every option, its default in brackets (S: whole seconds, 1 to 86400):\n"
+    "  --tour DIR            pictures every page into DIR, then exits [the window]\n"
+    "  --glftpd2             the simulated site answers as glftpd 2.x [1.x]\n"
+    "  --colours             the simulated site's lines in ANSI colour [plain]\n"
+    "  --site HOST[:PORT]    a live site, [IPv6]:PORT too [port 21]\n"
+    "  --user NAME           the account, needed with --site [none]\n"
+    "  --password-file FILE  the password, FILE's first line [remembered, or asked]\n"
+    "  --fingerprint SHA256  the certificate's pin [the system's check, or asked]\n"
+    "  --plain               no TLS: the password travels in clear [TLS required]\n"
+    "  --load NAME           a saved site [none]\n"
+    "  --save NAME           saves the site's options as NAME, then exits [none]\n"
+    "  --remember-password   --save keeps the password too [not kept]\n"
+    "  --sites-file FILE     saved sites [%APPDATA%\\Quorin reference host\\sites.ini]\n"
+    "  --timeout S           silence allowed while awaiting a reply [30]\n"
+    "  --reply-limit S       the time a whole reply may take [600]\n"
+    "  --keepalive S         a NOOP after S idle seconds [60]\n"
+    "  --transcript FILE     appends the time-stamped transcript to FILE [none]\n"
+    "  --help, /?            this text, then exits";
 
 namespace {
 
@@ -148,6 +171,11 @@ std::string checkTogether(const CommandLine& line) {
 std::string parseCommandLine(const std::vector<std::string>& words, CommandLine& line) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& option = words[i];
+        if (option == "--help" || option == "/?") {
+            // Whatever else the line holds: the operator asked what it may hold.
+            line.help = true;
+            return "";
+        }
         if (option.compare(0, 6, "--pass") == 0 && option != "--password-file") {
             // Never from the command line, where every process can read it.
             return "the password is read from a file (--password-file FILE), never from the command line";
@@ -171,4 +199,19 @@ std::string parseCommandLine(const std::vector<std::string>& words, CommandLine&
         }
     }
     return checkTogether(line);
+}
+
+std::string transcriptFileProblem(const std::string& path) {
+    if (path.empty()) {
+        return "";
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (file == nullptr) {
+        const int error = errno;
+        return "--transcript " + path + " cannot be opened for writing" +
+               (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) + "; nothing was sent";
+    }
+    std::fclose(file);
+    return "";
 }

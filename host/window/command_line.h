@@ -5,6 +5,7 @@
 #include <vector>
 
 struct CommandLine {
+    bool help = false;          // --help or /?: the usage, nothing else
     std::string tourDirectory;  // --tour DIR: walk and picture every page, then exit
     bool glftpd2 = false;
     bool colours = false;
@@ -32,8 +33,16 @@ struct CommandLine {
     bool live() const { return !host.empty() || !loadName.empty(); }
 };
 
+// The command's forms (shown with a refusal), and one line per option with
+// its default in brackets (shown with them for --help).
 extern const char commandLineUsage[];
+extern const char commandLineOptions[];
 
 // Reads the words after the program's name; empty when they make sense,
 // otherwise what is wrong with them (the password never comes from here).
 std::string parseCommandLine(const std::vector<std::string>& words, CommandLine& line);
+
+// Opens the --transcript file for appending as the host will (creating it
+// when missing) and closes it again: empty when that works, else why not.
+// Called before anything is connected, so that a run never goes unrecorded.
+std::string transcriptFileProblem(const std::string& path);

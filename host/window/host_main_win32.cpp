@@ -175,8 +175,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     }
     if (!usage.empty()) {
-        report(usage + "\n" + commandLineUsage, touring);
+        report(usage + "\n" + commandLineUsage + "\nquorin_host --help: every option and its default", touring);
         return 1;
+    }
+    if (line.help) {
+        const std::string help = std::string(commandLineUsage) + "\n" + commandLineOptions;
+        if (console_output::canAnswer()) {
+            console_output::say(help);
+        } else {
+            wide_text::messageBox(nullptr, help, "Quorin reference host", MB_ICONINFORMATION | MB_OK);
+        }
+        return 0;
     }
     if (!line.saveName.empty()) {
         const int saved = saveSite(line);
@@ -194,6 +203,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
     if (line.replyLimitMs > 0) {
         app.liveOptions.limits.wholeReplyMs = line.replyLimitMs;
+    }
+    // A record the operator asked for and cannot have: refused before
+    // anything is connected, rather than a run that leaves none.
+    const std::string transcriptProblem = transcriptFileProblem(line.transcriptFile);
+    if (!transcriptProblem.empty()) {
+        report(transcriptProblem, touring);
+        return 1;
     }
     transcript_pane::setFile(line.transcriptFile);
 

@@ -540,18 +540,23 @@ int runTour(const std::string& outDir, bool live) {
     checkConnectDialog();
     host_admin::answerQuestionsWith(answerQuestion);
     if (!live) {
+        // The tour starts on the site the command line asked for: 1.x, or
+        // 2.x with --glftpd2.
+        const bool started1x = app.simulatedSettings.generation == simsite::SimulatedSite::Generation::Glftpd1;
+        const std::string startSite = started1x ? "the 1.x site" : "the 2.x site";
         walk(simulatedTour);
         // A host page on the simulated 1.x site says why it cannot work there,
-        // in its own line (checked, not pictured).
+        // in its own line, and on a 2.x site it does not (checked, not
+        // pictured).
         host_admin::showPage(AdminPage::Groups);
         pumpMessages();
         if (HWND page = host_admin::shownPage()) {
             char note[256] = {};
             GetDlgItemTextA(page, IDC_ADMIN_NOTE, note, sizeof note);
-            if (std::string(note).find("--glftpd2") == std::string::npos) {
-                problems.push_back(std::string("the Groups page on the 1.x site says: ") + note);
+            if ((std::string(note).find("--glftpd2") != std::string::npos) != started1x) {
+                problems.push_back("the Groups page on " + startSite + " says: " + note);
             }
-            checkLayout(page, "the Groups page on the 1.x site");
+            checkLayout(page, "the Groups page on " + startSite);
         }
         // The host's pages are for glftpd 2.x: the simulated site answers as
         // 2.x from here on (the plug-in's pages saw it as 1.x, as always).

@@ -46,10 +46,18 @@ TEST(HostCommandLine, RefusesWhatMakesNoSenseBeforeAnythingIsSent) {
         {"--save Main --site h", "--save needs --site HOST[:PORT] and --user NAME"},
         {"--save Main --site h --user u --remember-password", "--remember-password needs --password-file"},
         {"--site h --user u --remember-password --password-file pw", "--remember-password goes with --save"},
+        {"--help", ""},
+        {"/?", ""},
+        {"--tour out --transcript no-such-folder/transcript.txt", "cannot be opened for writing"},
+        {"--transcript .", "cannot be opened for writing"},
     };
     for (const auto& c : cases) {
         CommandLine line;
-        const std::string refusal = parseCommandLine(wordsOf(c.words), line);
+        std::string refusal = parseCommandLine(wordsOf(c.words), line);
+        if (refusal.empty()) {
+            // As the host goes on: the transcript file is tried before anything else.
+            refusal = transcriptFileProblem(line.transcriptFile);
+        }
         if (*c.refusal == '\0') {
             EXPECT_EQ(refusal, "") << c.words;
         } else {
@@ -69,6 +77,33 @@ TEST(HostCommandLine, ReadsTheSiteAndItsLimits) {
     EXPECT_EQ(line.replyLimitMs, 0);
     EXPECT_TRUE(line.live());
     EXPECT_FALSE(line.touring());
+}
+
+// --help and /? whatever follows; each option on a line of its own with its
+// default, in an 80-column console.
+TEST(HostCommandLine, HelpListsEveryOptionWithItsDefault) {
+    for (const char* words : {"--help", "/?", "--site h --help --bogus"}) {
+        CommandLine line;
+        EXPECT_EQ(parseCommandLine(wordsOf(words), line), "") << words;
+        EXPECT_TRUE(line.help) << words;
+    }
+    std::istringstream text(std::string(commandLineUsage) + "\n" + commandLineOptions);
+    int options = 0;
+    for (std::string row; std::getline(text, row);) {
+        EXPECT_LE(row.size(), 79u) << row;
+        if (row.compare(0, 4, "  --") != 0) {
+            continue;
+        }
+        ++options;
+        const std::string option = row.substr(2, row.find_first_of(" ,", 2) - 2);
+        CommandLine line;
+        EXPECT_EQ(parseCommandLine({option, "1"}, line).find("unknown option " + option), std::string::npos) << row;
+        if (option != "--help") {
+            EXPECT_EQ(row.back(), ']') << row;
+        }
+    }
+    // The parser's twelve options with a value, its four flags and --help.
+    EXPECT_EQ(options, 17);
 }
 
 }  // namespace
