@@ -527,88 +527,58 @@ if(TARGET quorin_live_win32)
     # Each host administration page against a real glftpd 2.13, started for
     # the run from ../shared/glftpd-2.13 beside the clone and given a small
     # site (tests/live/run_glftpd213.sh); skipped, with a line saying why,
-    # where that is absent or the run is not root.
+    # where that is absent or the run is not root. Each test has a server of
+    # its own (port, ipc key, WORK folder), so that they run side by side;
+    # glftpd takes the ipc key and the two after it, so the keys lie 16 apart.
     if(TARGET quorin_admin_pages)
         set(QUORIN_GLFTPD_PORT 2252 CACHE STRING "Port of the real glftpd 2.13 the live administration test starts")
         set(QUORIN_GLFTPD_IPC_KEY 0x00007B20 CACHE STRING "Its ipc key (its shared memory)")
         set(QUORIN_GLFTPD_WORK_PREFIX /tmp/quorin-glftpd CACHE STRING "Where its WORK folder goes (under /tmp)")
-        add_executable(live_admin_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp
-            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-        target_compile_options(live_admin_test PRIVATE ${QUORIN_WARNINGS})
-        target_compile_definitions(live_admin_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-        target_link_libraries(live_admin_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
-        target_link_options(live_admin_test PRIVATE ${QUORIN_STATIC_RUNTIME})
-        add_test(NAME live_admin COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
-            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_test>)
-        set_tests_properties(live_admin PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
-            SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}")
-        # The Groups page on odd names and for an operator with colours: a
-        # server of its own, so that it runs beside live_admin.
         set(QUORIN_GLFTPD_NAMES_PORT 2253 CACHE STRING "Port of the real glftpd 2.13 of the odd-names test")
         set(QUORIN_GLFTPD_NAMES_IPC_KEY 0x00007B30 CACHE STRING "Its ipc key (its shared memory)")
-        add_executable(live_admin_names_test ${CMAKE_SOURCE_DIR}/tests/live/live_admin_names_test.cpp
-            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-        target_compile_options(live_admin_names_test PRIVATE ${QUORIN_WARNINGS})
-        target_compile_definitions(live_admin_names_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-        target_link_libraries(live_admin_names_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
-        target_link_options(live_admin_names_test PRIVATE ${QUORIN_STATIC_RUNTIME})
-        add_test(NAME live_admin_names COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
-            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_names_test>)
-        set_tests_properties(live_admin_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
-            RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-names")
-        # The Accounts and One change for many pages on odd names and for an
-        # operator with colours, on a server of their own.
         set(QUORIN_GLFTPD_ACCOUNT_NAMES_PORT 2254 CACHE STRING "Port of the real glftpd 2.13 of the live account names test")
         set(QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY 0x00007B40 CACHE STRING "Its ipc key (its shared memory)")
-        add_executable(live_admin_accounts_names_test
-            ${CMAKE_SOURCE_DIR}/tests/live/live_admin_accounts_names_test.cpp
-            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-        target_compile_options(live_admin_accounts_names_test PRIVATE ${QUORIN_WARNINGS})
-        target_compile_definitions(live_admin_accounts_names_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-        target_link_libraries(live_admin_accounts_names_test PRIVATE quorin_admin_pages quorin_live_win32
-            quorin_ui_harness)
-        target_link_options(live_admin_accounts_names_test PRIVATE ${QUORIN_STATIC_RUNTIME})
-        add_test(NAME live_admin_accounts_names COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
-            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_admin_accounts_names_test>)
-        set_tests_properties(live_admin_accounts_names PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
-            RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLFTPD_ACCOUNT_NAMES_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=${QUORIN_GLFTPD_WORK_PREFIX}-accounts")
-        # Online now and Top lists against their own real glftpd 2.13, with
-        # two more sessions kept logged in by tests/live/glance_companion.py.
         set(QUORIN_GLANCE_GLFTPD_PORT 2255 CACHE STRING "Port of the real glftpd 2.13 the live glance test starts")
         set(QUORIN_GLANCE_GLFTPD_IPC_KEY 0x00007B50 CACHE STRING "Its ipc key")
-        add_executable(live_glance_test ${CMAKE_SOURCE_DIR}/tests/live/live_glance_test.cpp
-            ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-        target_compile_options(live_glance_test PRIVATE ${QUORIN_WARNINGS})
-        target_compile_definitions(live_glance_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-        target_link_libraries(live_glance_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness)
-        target_link_options(live_glance_test PRIVATE ${QUORIN_STATIC_RUNTIME})
-        add_test(NAME live_glance COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
-            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:live_glance_test>)
-        set_tests_properties(live_glance PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
-            SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_GLANCE_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_GLANCE_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glance-glftpd;QUORIN_GLFTPD_COMPANION=${CMAKE_SOURCE_DIR}/tests/live/glance_companion.py")
-    endif()
-    # The change record against a real glftpd 2.13 of its own (its own port
-    # and ipc key, so that it runs beside live_admin).
-    if(TARGET quorin_admin_pages)
         set(QUORIN_HISTORY_GLFTPD_PORT 2256 CACHE STRING "Port of the real glftpd 2.13 the change record's live test starts")
         set(QUORIN_HISTORY_GLFTPD_IPC_KEY 0x00007B60 CACHE STRING "Its ipc key")
-        add_executable(history_live_test ${CMAKE_SOURCE_DIR}/tests/live/history_live_test.cpp
-            ${CMAKE_SOURCE_DIR}/host/window/screenshot_win32.cpp ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
-        target_include_directories(history_live_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
-        target_compile_options(history_live_test PRIVATE ${QUORIN_WARNINGS})
-        target_compile_definitions(history_live_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-        target_link_libraries(history_live_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness
-            ole32 windowscodecs uuid)
-        target_link_options(history_live_test PRIVATE ${QUORIN_STATIC_RUNTIME})
-        add_test(NAME history_live COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
-            ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:history_live_test>)
-        set_tests_properties(history_live PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
-            SKIP_RETURN_CODE 77
-            ENVIRONMENT "QUORIN_GLFTPD_PORT=${QUORIN_HISTORY_GLFTPD_PORT};QUORIN_GLFTPD_IPC_KEY=${QUORIN_HISTORY_GLFTPD_IPC_KEY};QUORIN_GLFTPD_WORK_PREFIX=/tmp/quorin-glftpd-history")
+
+        # quorin_real_glftpd_test(NAME PORT IPC_KEY WORK SOURCES... [LIBRARIES ...] [ENVIRONMENT ...])
+        function(quorin_real_glftpd_test name port ipc_key work)
+            cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
+            add_executable(${name}_test ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/host/resources/host_resources.rc)
+            target_include_directories(${name}_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+            target_compile_options(${name}_test PRIVATE ${QUORIN_WARNINGS})
+            target_compile_definitions(${name}_test PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+            target_link_libraries(${name}_test PRIVATE quorin_admin_pages quorin_live_win32 quorin_ui_harness
+                ${ARG_LIBRARIES})
+            target_link_options(${name}_test PRIVATE ${QUORIN_STATIC_RUNTIME})
+            add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/tests/live/run_glftpd213.sh
+                ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:${name}_test>)
+            set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine_desktop
+                SKIP_RETURN_CODE 77
+                ENVIRONMENT "QUORIN_GLFTPD_PORT=${port};QUORIN_GLFTPD_IPC_KEY=${ipc_key};QUORIN_GLFTPD_WORK_PREFIX=${work};${ARG_ENVIRONMENT}")
+        endfunction()
+
+        quorin_real_glftpd_test(live_admin ${QUORIN_GLFTPD_PORT} ${QUORIN_GLFTPD_IPC_KEY}
+            ${QUORIN_GLFTPD_WORK_PREFIX} SOURCES ${CMAKE_SOURCE_DIR}/tests/live/live_admin_test.cpp)
+        # The Group settings page on odd names and for an operator with colours.
+        quorin_real_glftpd_test(live_admin_names ${QUORIN_GLFTPD_NAMES_PORT} ${QUORIN_GLFTPD_NAMES_IPC_KEY}
+            ${QUORIN_GLFTPD_WORK_PREFIX}-names SOURCES ${CMAKE_SOURCE_DIR}/tests/live/live_admin_names_test.cpp)
+        # The Accounts and One change for many pages on odd names and for an
+        # operator with colours.
+        quorin_real_glftpd_test(live_admin_accounts_names ${QUORIN_GLFTPD_ACCOUNT_NAMES_PORT}
+            ${QUORIN_GLFTPD_ACCOUNT_NAMES_IPC_KEY} ${QUORIN_GLFTPD_WORK_PREFIX}-accounts
+            SOURCES ${CMAKE_SOURCE_DIR}/tests/live/live_admin_accounts_names_test.cpp)
+        # Online now and Top lists, with two more sessions kept logged in by
+        # tests/live/glance_companion.py.
+        quorin_real_glftpd_test(live_glance ${QUORIN_GLANCE_GLFTPD_PORT} ${QUORIN_GLANCE_GLFTPD_IPC_KEY}
+            /tmp/quorin-glance-glftpd SOURCES ${CMAKE_SOURCE_DIR}/tests/live/live_glance_test.cpp
+            ENVIRONMENT "QUORIN_GLFTPD_COMPANION=${CMAKE_SOURCE_DIR}/tests/live/glance_companion.py")
+        # The change record: a page's change, a refusal and a cancel.
+        quorin_real_glftpd_test(history_live ${QUORIN_HISTORY_GLFTPD_PORT} ${QUORIN_HISTORY_GLFTPD_IPC_KEY}
+            /tmp/quorin-glftpd-history SOURCES ${CMAKE_SOURCE_DIR}/tests/live/history_live_test.cpp
+            ${CMAKE_SOURCE_DIR}/host/window/screenshot_win32.cpp LIBRARIES ole32 windowscodecs uuid)
     endif()
     add_test(NAME live_bench_smoke COMMAND ${QUORIN_LIVE_RUN} $<TARGET_FILE:live_bench> --smoke)
     set_tests_properties(live_bench_smoke PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
