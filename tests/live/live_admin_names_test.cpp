@@ -20,7 +20,7 @@
 #include "host/live/live_site_win32.h"
 #include "host/resources/host_resources.h"
 #include "host/session/host_session.h"
-#include "tests/live/glftpd213_server.h"
+#include "tests/live/live_admin_fixture.h"
 #include "tests/ui/harness/plugin_fixture.h"
 
 namespace {
@@ -54,16 +54,16 @@ const struct {
     {"SITE CHANGE colourop flags +15ABCDEFGH", "Command Successful."},
 };
 
-class LiveAdminNames : public testing::Test {
+class LiveAdminNames : public live_admin::LiveAdmin {
 protected:
     static void SetUpTestSuite() {
-        loaded = glftpd213::loadRealServer(server, loadFailure);
+        LiveAdmin::SetUpTestSuite();
         if (!loaded) {
             return;
         }
         live::LiveSite site;
         std::string failure;
-        if (!site.open(options(server.user, server.password), nullptr, failure)) {
+        if (!site.open(glftpd213::siteOptions(server, server.user, server.password), nullptr, failure)) {
             loaded = false;
             loadFailure = "the siteop could not log in: " + failure;
             return;
@@ -79,91 +79,31 @@ protected:
         site.close();
     }
 
-    static live::SiteOptions options(const std::string& user, const std::string& password) {
-        return glftpd213::siteOptions(server, user, password);
-    }
-
     // The page over a session logged in as `user`; the checks go over a
     // second connection as the siteop, so that they read plain replies.
     void openGroupsAs(const std::string& user, const std::string& password) {
-        ASSERT_TRUE(loaded) << loadFailure;
+        connectAs(user, password);
         std::string failure;
-        ASSERT_TRUE(connection.open(options(user, password), nullptr, failure)) << failure;
-        ASSERT_TRUE(checks.open(options(server.user, server.password), nullptr, failure)) << failure;
-        session = std::make_unique<session::HostSession>(recorder);
-        context.send = [this](const std::string& command, session::Reply& reply, std::string& why) {
-            if (session->sendOwnCommand(command, reply)) {
-                return true;
-            }
-            why = session->firstFailure();
-            return false;
-        };
-        context.ask = [this](HWND, const std::string& text, const std::string& title, UINT) {
-            questions.push_back(title + ": " + text);
-            return IDOK;
-        };
-        context.loadOwnCommands = [] { return Lines{}; };
-        context.saveOwnCommands = [](const Lines&, std::string&) { return true; };
-        parent = CreateWindowExW(0, L"STATIC", L"Host pages", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 700,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(parent, nullptr);
-        page = createAdminPage(AdminPage::Groups, parent, context);
-        ASSERT_NE(page, nullptr);
-        pumpMessages();
+        ASSERT_TRUE(checks.open(glftpd213::siteOptions(server, server.user, server.password), nullptr, failure))
+            << failure;
+        ASSERT_NE(open(AdminPage::Groups), nullptr);
     }
 
     void TearDown() override {
-        if (page != nullptr) {
-            DestroyWindow(page);
-        }
-        if (parent != nullptr) {
-            DestroyWindow(parent);
-        }
-        pumpMessages();
-        if (session) {
-            for (const std::string& fault : session->faults()) {
-                ADD_FAILURE() << "host session fault: " << fault;
-            }
-        }
-        std::cout << "[ commands ] " << testing::UnitTest::GetInstance()->current_test_info()->name()
-                  << joined(recorder.sent) << std::endl;
-        connection.close();
+        LiveAdmin::TearDown();
         checks.close();
     }
 
-    Lines press(int buttonId) {
-        const std::size_t mark = recorder.sent.size();
-        clickButton(page, buttonId);
-        pumpMessages();
-        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
-    }
-
-    Lines pickGroup(const std::string& name) {
-        const std::size_t mark = recorder.sent.size();
-        const Lines items = listBoxItems(page, IDC_ADMIN_GROUP_LIST);
-        const auto found = std::find(items.begin(), items.end(), name);
-        EXPECT_NE(found, items.end()) << name << " is not listed:" << joined(items);
-        if (found != items.end()) {
-            selectListBoxItem(page, IDC_ADMIN_GROUP_LIST, static_cast<int>(found - items.begin()));
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_ADMIN_GROUP_LIST, LBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_ADMIN_GROUP_LIST)));
-            pumpMessages();
-        }
-        return Lines(recorder.sent.begin() + static_cast<long>(mark), recorder.sent.end());
-    }
+    Lines pickGroup(const std::string& name) { return pickItem(IDC_ADMIN_GROUP_LIST, name); }
 
     // Selects the member row whose name cell is `name`; false when none is.
     bool pickMember(const std::string& name) {
-        const std::vector<Lines> rows = listViewRows(page, IDC_ADMIN_MEMBER_LIST);
-        for (std::size_t row = 0; row < rows.size(); ++row) {
-            if (!rows[row].empty() && rows[row][0] == name) {
-                selectListViewRow(page, IDC_ADMIN_MEMBER_LIST, static_cast<int>(row));
-                pumpMessages();
-                return true;
-            }
+        if (live_admin::rowNamed(page, IDC_ADMIN_MEMBER_LIST, name) < 0) {
+            ADD_FAILURE() << name << " is not in the member list";
+            return false;
         }
-        ADD_FAILURE() << name << " is not in the member list";
-        return false;
+        pick(IDC_ADMIN_MEMBER_LIST, name);
+        return true;
     }
 
     std::string result() { return getText(page, IDC_ADMIN_RESULT); }
@@ -189,21 +129,8 @@ protected:
     // What SITE GRP shows of a group, but for the line that was changed.
     Lines grpLines(const std::string& group) { return check("SITE GRP " + group).lines; }
 
-    static RealServer server;
-    static bool loaded;
-    static std::string loadFailure;
-    live::LiveSite connection, checks;
-    RecordingLink recorder{connection};
-    std::unique_ptr<session::HostSession> session;
-    AdminContext context;
-    Lines questions;
-    HWND parent = nullptr;
-    HWND page = nullptr;
+    live::LiveSite checks;
 };
-
-RealServer LiveAdminNames::server;
-bool LiveAdminNames::loaded = false;
-std::string LiveAdminNames::loadFailure;
 
 TEST_F(LiveAdminNames, ThePickedGroupAndMemberChangeAndNoOtherWithOddNames) {
     openGroupsAs(server.user, server.password);
@@ -244,7 +171,7 @@ TEST_F(LiveAdminNames, ThePickedGroupAndMemberChangeAndNoOtherWithOddNames) {
     questions.clear();
     EXPECT_TRUE(press(IDC_ADMIN_MEMBER_ADMIN).empty()) << "sent for a cut name";
     ASSERT_EQ(questions.size(), 1u);
-    EXPECT_NE(questions[0].find("verylongnAAA or verylongnBBB"), std::string::npos) << questions[0];
+    EXPECT_NE(questions[0].text.find("verylongnAAA or verylongnBBB"), std::string::npos) << questions[0].text;
     EXPECT_EQ(groupsOf("verylongnAAA"), "longs");
     EXPECT_EQ(groupsOf("verylongnBBB"), "longs");
 }
